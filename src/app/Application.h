@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Form1.h"
+#include "LocationList.h"
+#include "Platform.h"
+#include "SkinFramework.h"
+
+#include <QObject>
+
+namespace quillmoor {
+
+// The program: the window, its start-up and shut-down, and the wiring of
+// every control's events to the handler that does the work.
+class Application : public QObject {
+    Q_OBJECT
+public:
+    explicit Application(Platform platform);
+
+    Form1 &form() { return form_; }
+    Platform &platform() { return platform_; }
+
+    // Runs the start-up steps and shows the window centred, unless a close
+    // was asked for meanwhile.
+    void start();
+    // Closes the window as the user would; before start-up has finished the
+    // close waits for it, so the saved list is never written half restored.
+    void requestClose();
+
+    void Form_Load();
+    void Form_QueryUnload();
+
+private:
+    void connectHandlers();
+
+    Platform platform_;
+    Form1 form_;
+    LocationList locations_;
+    SkinFramework SkinFramework1;
+    bool loaded_ = false;
+    bool closePending_ = false;
+};
+
+} // namespace quillmoor

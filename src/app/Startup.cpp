@@ -1,0 +1,118 @@
+#include "Startup.h"
+
+#include "Failure.h"
+#include "Form1.h"
+#include "Platform.h"
+#include "SkinFramework.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QtEndian>
+
+namespace quillmoor {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Startup", text);
+}
+
+void paintBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+bool FileExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).lastModified().isValid();
+}
+
+void ApplySkin(Form1 &form, SkinFramework &skin, const QString &applicationFolder)
+{
+    const QString path = applicationFolder + QStringLiteral("/x/o.cjs");
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isHidden())
+        return;
+
+    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
+    paintBackground(&form, buttonFace);
+    // Only the kinds of control that show the window's background take the
+    // colour; buttons, lists and text boxes keep their own.
+    for (QWidget *child : form.findChildren<QWidget *>()) {
+        if (qobject_cast<QLabel *>(child) || qobject_cast<QGroupBox *>(child) || qobject_cast<QCheckBox *>(child)
+            || qobject_cast<QRadioButton *>(child))
+            paintBackground(child, buttonFace);
+    }
+
+    skin.loadSkin(path, QString());
+    skin.setOptions(skin.options() | SkinFramework::RejectInvalidSkin);
+    skin.setEnabled(true);
+    skin.setSkinDialogs(true);
+    skin.applyWindow(&form);
+}
+
+void ShowHomePageAtRandom(Platform &platform)
+{
+    if (platform.drawLottery() == 7)
+        platform.openUrl(kHomePage);
+}
+
+QString shortenTitle(const QString &name)
+{
+    QString title = name;
+    do {
+        const qsizetype blank = title.lastIndexOf(u' ');
+        if (blank < 0) {
+            title.truncate(40);
+            break;
+        }
+        title.truncate(blank);
+    } while (title.size() > 40);
+    return title;
+}
+
+void SetApplicationTitle()
+{
+    // The name the desktop lists the program by. The display name is left
+    // unset: Qt would append it to every window caption.
+    QCoreApplication::setApplicationName(shortenTitle(kProductName));
+}
+
+void loadMouseIcon(Form1 &form, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(tr("The pointer file \"%1\" could not be read: %2.").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    QImageReader reader(path, "cur");
+    const QImage image = reader.read();
+    // A cursor file starts with the words 0 and 2; an icon (1) has no hot spot.
+    if (image.isNull() || bytes.size() < 14 || qFromLittleEndian<quint16>(bytes.constData() + 2) != 2)
+        throw Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path));
+    const int hotX = qFromLittleEndian<quint16>(bytes.constData() + 10);
+    const int hotY = qFromLittleEndian<quint16>(bytes.constData() + 12);
+    form.setMouseIcon(QCursor(QPixmap::fromImage(image), qMin(hotX, image.width() - 1), qMin(hotY, image.height() - 1)));
+}
+
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (int size : {32, 48, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/quillmoor-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace quillmoor

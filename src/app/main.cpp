@@ -1,0 +1,15 @@
+#include "Application.h"
+#include "SignalCloser.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    quillmoor::Application quillmoor(quillmoor::Platform::desktop());
+    quillmoor::SignalCloser closer([&quillmoor] { quillmoor.requestClose(); });
+    quillmoor.start();
+    if (!quillmoor.form().isVisible())
+        return 0;
+    return app.exec();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <utility>
+
+namespace quillmoor {
+
+struct Platform;
+
+// Runs a handler's numbered statements one at a time. A statement that throws
+// is reported with its line number, and the handler carries on with the
+// statement after it, so one bad step never takes the rest of the work along.
+// Nothing crosses the event loop: every exception ends in a report here.
+class Trap {
+public:
+    Trap(Platform &platform, QString procedure);
+
+    // An ordinary statement. Answers whether it completed.
+    template <class Statement>
+    bool run(int line, Statement &&statement)
+    {
+        try {
+            std::forward<Statement>(statement)();
+            return true;
+        } catch (...) {
+            report(line, std::current_exception());
+            return false;
+        }
+    }
+
+    // The test of a conditional. A test that fails goes on inside the
+    // conditional, as if it had passed.
+    template <class Test>
+    bool test(int line, Test &&condition)
+    {
+        try {
+            return std::forward<Test>(condition)();
+        } catch (...) {
+            report(line, std::current_exception());
+            return true;
+        }
+    }
+
+    // A counted loop: `head` sets the counter up and answers whether a first
+    // pass runs, `step` advances it and answers whether another pass runs. A
+    // failing head still enters the body with the counter as it stood; a
+    // failing step leaves the loop.
+    template <class Head, class Body, class Step>
+    void loop(int headLine, Head &&head, Body &&body, int stepLine, Step &&step)
+    {
+        if (!test(headLine, head))
+            return;
+        for (;;) {
+            body();
+            bool again = false;
+            if (!run(stepLine, [&] { again = step(); }) || !again)
+                return;
+        }
+    }
+
+    const QString &procedure() const { return procedure_; }
+
+private:
+    void report(int line, std::exception_ptr failure);
+
+    Platform &platform_;
+    QString procedure_;
+};
+
+} // namespace quillmoor

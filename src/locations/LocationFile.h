@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ItemBatch.h"
+
+#include <QFile>
+#include <QString>
+#include <optional>
+
+namespace quillmoor {
+
+// list.txt, opened for reading. Opening is a step of its own so that a file
+// that cannot be opened leaves whatever the caller shows untouched.
+class LocationFile {
+public:
+    // Throws Failure when the file cannot be opened.
+    explicit LocationFile(const QString &path);
+
+    // Reads the whole file, adding to `out` every location whose display name
+    // contains `filter` (ignoring case; an empty filter takes every line), in
+    // file order. Stops at the first line with fewer than three fields and
+    // answers what is wrong with it; the locations before it stay in `out`.
+    // CR LF, LF and a lone CR all end a line; bytes are decoded with the
+    // system's 8-bit code.
+    std::optional<QString> read(QStringView filter, ItemBatch &out);
+
+    // Reads and splits every line and does nothing more: the least any
+    // reader of this file has to pay, which the benchmark compares against.
+    qsizetype readAndSplit();
+
+    static QString pathIn(const QString &folder);
+
+private:
+    template <class LineSink>
+    std::optional<QString> forEachLine(LineSink &&sink);
+    QString badLine(qsizetype number, QStringView line) const;
+
+    QFile file_;
+};
+
+} // namespace quillmoor

@@ -1,0 +1,66 @@
+#include "LocationList.h"
+
+#include "ErrorReport.h"
+#include "Failure.h"
+#include "Form1.h"
+#include "ListView.h"
+#include "LocationFile.h"
+#include "Platform.h"
+
+#include <QLineEdit>
+#include <optional>
+
+namespace quillmoor {
+
+LocationList::LocationList(Form1 &form, Platform &platform)
+    : form_(form)
+    , platform_(platform)
+{
+}
+
+void LocationList::LoadLocations()
+{
+    LocationFile file(LocationFile::pathIn(platform_.applicationFolder));
+    ItemBatch items;
+    const std::optional<QString> fault = file.read({}, items);
+    form_.ListView1->addItems(std::move(items));
+    if (fault) {
+        // The same fault would otherwise come back at the first keystroke.
+        lastFault_ = *fault;
+        throw Failure(*fault);
+    }
+}
+
+void LocationList::Text1_Change()
+{
+    std::optional<LocationFile> file;
+    try {
+        // Opened before the list is emptied: a file that cannot be read
+        // leaves the list as it was.
+        file.emplace(LocationFile::pathIn(platform_.applicationFolder));
+    } catch (const std::exception &e) {
+        tell(100, QString::fromStdString(e.what()));
+        return;
+    }
+    try {
+        ItemBatch items;
+        const std::optional<QString> fault = file->read(form_.Text1->text(), items);
+        form_.ListView1->replaceItems(std::move(items));
+        if (fault)
+            tell(102, *fault);
+        else
+            lastFault_.clear();
+    } catch (const std::exception &e) {
+        tell(102, QString::fromStdString(e.what()));
+    }
+}
+
+void LocationList::tell(int line, const QString &description)
+{
+    if (description == lastFault_)
+        return;
+    lastFault_ = description;
+    ShowErrorReport(platform_, QStringLiteral("Text1_Change"), line, description);
+}
+
+} // namespace quillmoor

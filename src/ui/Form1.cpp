@@ -1,0 +1,184 @@
+#include "Form1.h"
+
+#include "ListView.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace quillmoor {
+
+namespace {
+
+template <class W>
+W *place(W *widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    return widget;
+}
+
+QFont windowFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9);
+    font.setBold(true);
+    return font;
+}
+
+QPushButton *pushButton(const QString &caption, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(11.25);
+    font.setBold(true);
+    button->setFont(font);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, Qt::white);
+    button->setPalette(palette);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setFont(windowFont());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setFixedSize(twips(8040), twips(9780));
+
+    Frame2 = place(new QGroupBox(QStringLiteral("Create New Listora Search"), this), 120, 120, 7800, 5115);
+    Label1 = place(new QLabel(QStringLiteral("Filter Locations:"), Frame2), 240, 330, 1350, 225);
+    Text1 = place(new QLineEdit(Frame2), 1680, 300, 5865, 345);
+    ListView1 = place(new ListView(Frame2), 240, 750, 7320, 2820);
+    Frame1 = place(new QGroupBox(QStringLiteral("Search For This Text"), Frame2), 240, 3600, 7320, 825);
+    txtSearch = place(new QLineEdit(Frame1), 240, 300, 6840, 345);
+    PushButton7 = place(pushButton(QStringLiteral("Add Search"), Frame2), 240, 4560, 7320, 405);
+    ListView2 = place(new ListView(this), 120, 5340, 7800, 2820);
+    PushButton2 = place(pushButton(QStringLiteral("Open Selected"), this), 120, 8250, 3840, 405);
+    PushButton6 = place(pushButton(QStringLiteral("Open All"), this), 4080, 8250, 3840, 405);
+    PushButton4 = place(pushButton(QStringLiteral("Delete Selected Search From List"), this), 120, 8760, 3840, 405);
+    PushButton3 = place(pushButton(QStringLiteral("Clear All"), this), 4080, 8760, 3840, 405);
+    PushButton5 = place(pushButton(QStringLiteral("Load Example/Sample Searches"), this), 120, 9270, 7800, 405);
+
+    // The caption is a little wider than the space it was designed with in
+    // bold Arial; let it run into the gap before the filter box rather than
+    // lose its colon.
+    const int needed = QFontMetrics(Label1->font()).horizontalAdvance(Label1->text()) + 1;
+    Label1->resize(qBound(Label1->width(), needed, Text1->x() - Label1->x()), Label1->height());
+
+    {
+        const std::pair<QWidget *, const char *> names[] = {
+            {Frame2, "Frame2"},           {Label1, "Label1"},           {Text1, "Text1"},
+            {ListView1, "ListView1"},     {Frame1, "Frame1"},           {txtSearch, "txtSearch"},
+            {PushButton7, "PushButton7"}, {ListView2, "ListView2"},     {PushButton2, "PushButton2"},
+            {PushButton6, "PushButton6"}, {PushButton4, "PushButton4"}, {PushButton3, "PushButton3"},
+            {PushButton5, "PushButton5"},
+        };
+        for (const auto &[widget, name] : names)
+            widget->setObjectName(QString::fromLatin1(name));
+    }
+
+    ListView2->setToolTip(QStringLiteral("Double-click item to open in InterNet Explorer"));
+
+    Frame2->setFocusPolicy(Qt::NoFocus);
+    Frame1->setFocusPolicy(Qt::NoFocus);
+    Label1->setFocusPolicy(Qt::NoFocus);
+    QWidget *const tabOrder[] = {Text1,       ListView2,   PushButton2, PushButton6, PushButton3,
+                                 PushButton4, PushButton5, ListView1,   txtSearch,   PushButton7};
+    for (size_t i = 0; i + 1 < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    Text1->setFocus();
+
+    // Pointer feedback: a hand over the push buttons, the ordinary pointer
+    // over the window, the frames and the lists. The label and the text
+    // boxes leave the pointer as it was, so their moves must not reach the
+    // frame behind them.
+    watchPointer(this, kDefaultPointer);
+    watchPointer(Frame2, kDefaultPointer);
+    watchPointer(Frame1, kDefaultPointer);
+    watchPointer(ListView1->viewport(), kDefaultPointer);
+    watchPointer(ListView2->viewport(), kDefaultPointer);
+    for (QPushButton *button : {PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5})
+        watchPointer(button, kCustomPointer);
+    for (QWidget *quiet : {static_cast<QWidget *>(Label1), static_cast<QWidget *>(Text1),
+                           static_cast<QWidget *>(txtSearch), static_cast<QWidget *>(ListView1),
+                           static_cast<QWidget *>(ListView2)})
+        quiet->setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void Form1::watchPointer(QWidget *widget, int value)
+{
+    widget->setMouseTracking(true);
+    widget->setProperty("quillmoorPointer", value);
+    widget->installEventFilter(this);
+    if (value == kCustomPointer)
+        widget->setAttribute(Qt::WA_NoMousePropagation);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        const QVariant value = watched->property("quillmoorPointer");
+        if (value.isValid())
+            setMousePointer(value.toInt());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::setMousePointer(int value)
+{
+    mousePointer_ = value;
+    // Only a change reaches the window system; repeated moves over the same
+    // control cost one integer write.
+    if (value != shownPointer_)
+        applyPointer();
+}
+
+void Form1::setMouseIcon(const QCursor &cursor)
+{
+    mouseIcon_ = cursor;
+    if (mousePointer_ == kCustomPointer)
+        applyPointer();
+}
+
+void Form1::applyPointer()
+{
+    shownPointer_ = mousePointer_;
+    if (mousePointer_ == kCustomPointer)
+        setCursor(mouseIcon_ ? *mouseIcon_ : QCursor(Qt::PointingHandCursor));
+    else
+        unsetCursor();
+}
+
+void Form1::centre()
+{
+    if (QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // A close is never refused; the saved list is written exactly once
+    // however many close requests arrive.
+    if (!unloaded_) {
+        unloaded_ = true;
+        emit queryUnload();
+    }
+    event->accept();
+}
+
+} // namespace quillmoor

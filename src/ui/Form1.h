@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QCursor>
+#include <QWidget>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace quillmoor {
+
+class ListView;
+
+// The main window. Controls keep their designer names; their places, sizes
+// and fonts are laid out in twips as the window was designed.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+    QGroupBox *Frame2;
+    QLabel *Label1;
+    QLineEdit *Text1;
+    ListView *ListView1;
+    QGroupBox *Frame1;
+    QLineEdit *txtSearch;
+    QPushButton *PushButton7;
+    ListView *ListView2;
+    QPushButton *PushButton2;
+    QPushButton *PushButton6;
+    QPushButton *PushButton4;
+    QPushButton *PushButton3;
+    QPushButton *PushButton5;
+
+    // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
+    // pointer image (a pointing hand when none was loaded).
+    static constexpr int kDefaultPointer = 0;
+    static constexpr int kCustomPointer = 99;
+    int mousePointer() const { return mousePointer_; }
+    void setMousePointer(int value);
+    void setMouseIcon(const QCursor &cursor);
+    bool hasMouseIcon() const { return mouseIcon_.has_value(); }
+
+    // Centres the window on its screen.
+    void centre();
+
+signals:
+    // Emitted once, when the window is asked to close for whatever reason.
+    void queryUnload();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void watchPointer(QWidget *widget, int value);
+    void applyPointer();
+
+    int mousePointer_ = kDefaultPointer;
+    int shownPointer_ = kDefaultPointer;
+    std::optional<QCursor> mouseIcon_;
+    bool unloaded_ = false;
+};
+
+// Twips to pixels at 96 dots per inch; Qt scales further on denser screens.
+constexpr int twips(int value)
+{
+    return (value + 7) / 15;
+}
+
+} // namespace quillmoor

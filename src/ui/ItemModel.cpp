@@ -1,0 +1,98 @@
+#include "ItemModel.h"
+
+#include <limits>
+
+namespace quillmoor {
+
+int ItemModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    // Views count rows in int; a list beyond that shows its first rows only.
+    return int(qMin<qsizetype>(items_.size(), std::numeric_limits<int>::max()));
+}
+
+int ItemModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(captions_.size());
+}
+
+QVariant ItemModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || role != Qt::DisplayRole)
+        return {};
+    switch (index.column()) {
+    case 0:
+        return items_.text(index.row()).toString();
+    case 1:
+        return items_.subText(index.row()).toString();
+    default:
+        return {};
+    }
+}
+
+QVariant ItemModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < captions_.size())
+        return captions_.at(section);
+    return {};
+}
+
+void ItemModel::addColumn(const QString &caption)
+{
+    const int at = int(captions_.size());
+    beginInsertColumns({}, at, at);
+    captions_.append(caption);
+    endInsertColumns();
+}
+
+qsizetype ItemModel::append(const QString &text)
+{
+    const int at = rowCount();
+    beginInsertRows({}, at, at);
+    items_.add(text);
+    endInsertRows();
+    return items_.size() - 1;
+}
+
+void ItemModel::append(ItemBatch &&batch)
+{
+    if (batch.size() == 0)
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, int(first + batch.size() - 1));
+    if (items_.size() == 0)
+        items_ = std::move(batch);
+    else
+        items_.append(batch);
+    endInsertRows();
+}
+
+void ItemModel::replaceAll(ItemBatch &&batch)
+{
+    beginResetModel();
+    items_ = std::move(batch);
+    endResetModel();
+}
+
+void ItemModel::setSubText(qsizetype row, const QString &sub)
+{
+    items_.setSubText(row, sub);
+    emit dataChanged(index(int(row), 1), index(int(row), 1));
+}
+
+void ItemModel::remove(qsizetype row)
+{
+    beginRemoveRows({}, int(row), int(row));
+    items_.remove(row);
+    endRemoveRows();
+}
+
+void ItemModel::clear()
+{
+    beginResetModel();
+    items_.clear();
+    endResetModel();
+}
+
+} // namespace quillmoor

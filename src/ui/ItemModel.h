@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ItemBatch.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+namespace quillmoor {
+
+// The rows of one list view. Column 0 shows the item text, column 1 the
+// sub-item; there are as many columns as captions have been added.
+class ItemModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void addColumn(const QString &caption);
+    qsizetype append(const QString &text);
+    void append(ItemBatch &&batch);
+    void replaceAll(ItemBatch &&batch);
+    void setSubText(qsizetype row, const QString &sub);
+    void remove(qsizetype row);
+    void clear();
+    const ItemBatch &items() const { return items_; }
+
+private:
+    QStringList captions_;
+    ItemBatch items_;
+};
+
+} // namespace quillmoor

@@ -1,0 +1,123 @@
+#include "ListView.h"
+
+#include "ItemModel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <stdexcept>
+
+namespace quillmoor {
+
+namespace {
+void checkRow(qsizetype row, qsizetype count)
+{
+    if (row < 0 || row >= count)
+        throw std::out_of_range("The list has no item at position " + std::to_string(row + 1) + ".");
+}
+} // namespace
+
+ListView::ListView(QWidget *parent)
+    : QTreeView(parent)
+    , model_(new ItemModel(this))
+{
+    setModel(model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    // Every row has the same height, so the view never measures rows one by
+    // one: rebuilding a list of any length costs only the rows on screen.
+    setUniformRowHeights(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setAllColumnsShowFocus(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A column may be 1 twip wide, that is no pixel at all.
+    header()->setMinimumSectionSize(0);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.isValid())
+            emit itemDoubleClicked();
+    });
+}
+
+void ListView::addColumn(const QString &caption)
+{
+    model_->addColumn(caption);
+}
+
+void ListView::setColumnWidthTwips(int column, int twips)
+{
+    header()->resizeSection(column, qRound(twips / 15.0));
+}
+
+qsizetype ListView::addItem(const QString &text)
+{
+    return model_->append(text);
+}
+
+void ListView::setSubItem(qsizetype row, const QString &text)
+{
+    checkRow(row, count());
+    model_->setSubText(row, text);
+}
+
+void ListView::addItems(ItemBatch &&batch)
+{
+    model_->append(std::move(batch));
+}
+
+void ListView::replaceItems(ItemBatch &&batch)
+{
+    model_->replaceAll(std::move(batch));
+}
+
+void ListView::clearItems()
+{
+    model_->clear();
+}
+
+void ListView::removeItem(qsizetype row)
+{
+    checkRow(row, count());
+    model_->remove(row);
+}
+
+qsizetype ListView::count() const
+{
+    return model_->items().size();
+}
+
+QString ListView::itemText(qsizetype row) const
+{
+    checkRow(row, count());
+    return model_->items().text(row).toString();
+}
+
+QString ListView::subItemText(qsizetype row) const
+{
+    checkRow(row, count());
+    return model_->items().subText(row).toString();
+}
+
+qsizetype ListView::selectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void ListView::selectRow(qsizetype row)
+{
+    const QModelIndex index = model_->index(int(row), 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ListView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        emit deletePressed();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+} // namespace quillmoor

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ItemBatch.h"
+
+#include <QTreeView>
+
+namespace quillmoor {
+
+class ItemModel;
+
+// A list in report view: rows under one row of column headers, whole-row
+// selection, one selected row at most. Positions count from 0.
+class ListView : public QTreeView {
+    Q_OBJECT
+public:
+    explicit ListView(QWidget *parent = nullptr);
+
+    void addColumn(const QString &caption);
+    void setColumnWidthTwips(int column, int twips);
+
+    qsizetype addItem(const QString &text);
+    void setSubItem(qsizetype row, const QString &text);
+    void addItems(ItemBatch &&batch);
+    void replaceItems(ItemBatch &&batch);
+    void clearItems();
+    void removeItem(qsizetype row);
+
+    qsizetype count() const;
+    QString itemText(qsizetype row) const;
+    QString subItemText(qsizetype row) const;
+    // The selected row, or -1 when none is.
+    qsizetype selectedRow() const;
+    void selectRow(qsizetype row);
+
+signals:
+    void itemDoubleClicked();
+    void deletePressed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    ItemModel *model_;
+};
+
+} // namespace quillmoor
