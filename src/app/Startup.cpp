@@ -16,6 +16,13 @@
 #include <QRadioButton>
 #include <QtEndian>
 
+// The icons are compiled into this static library; the linker keeps them
+// only when something refers to them.
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace quillmoor {
 
 namespace {
@@ -109,6 +116,7 @@ void loadMouseIcon(Form1 &form, const QString &path)
 
 QIcon applicationIcon()
 {
+    initIconResources();
     QIcon icon;
     for (int size : {32, 48, 128, 256})
         icon.addFile(QStringLiteral(":/icons/quillmoor-%1.png").arg(size), QSize(size, size));

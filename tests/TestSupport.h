@@ -1,0 +1,102 @@
+#pragma once
+
+#include "Application.h"
+#include "Platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+namespace quillmoor::test {
+
+// A platform that records instead of acting: reports, opened addresses and
+// the lottery draw, with a temporary application folder and settings file.
+struct FakeDesktop {
+    QTemporaryDir dir;
+    QStringList reports;     // exact report texts, in order
+    QList<QUrl> opened;      // addresses handed to the browser, in order
+    int lottery = 50;
+    std::function<void(const QUrl &)> failOpen; // throws to simulate a browser that cannot start
+
+    FakeDesktop() { QStandardPaths::setTestModeEnabled(true); }
+
+    QString folder() const { return dir.path(); }
+    QString settingsFile() const { return dir.filePath(QStringLiteral("config/Marrowfen.ini")); }
+
+    Platform platform()
+    {
+        Platform p;
+        p.showMessage = [this](const QString &title, const QString &text) {
+            if (title != QLatin1String("Application Error"))
+                reports << QStringLiteral("WRONG TITLE ") + title;
+            reports << text;
+        };
+        p.openUrl = [this](const QUrl &url) {
+            if (failOpen)
+                failOpen(url);
+            opened << url;
+        };
+        p.drawLottery = [this] { return lottery; };
+        p.applicationFolder = folder();
+        p.settingsFile = settingsFile();
+        return p;
+    }
+
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write %s", qPrintable(path));
+        file.write(bytes);
+    }
+
+    // "Procedure:line" of every report so far, in order.
+    QStringList where() const
+    {
+        static const QRegularExpression pattern(QStringLiteral("Form1\\.(\\w+) at line (\\d+)\r\r"));
+        QStringList places;
+        for (const QString &text : reports) {
+            const auto match = pattern.match(text);
+            places << (match.hasMatch() ? match.captured(1) + u':' + match.captured(2) : text);
+        }
+        return places;
+    }
+    // The failure description of report `i`.
+    QString description(int i) const { return reports.at(i).section(QStringLiteral("\r\n"), 0, 0); }
+
+    std::unique_ptr<Application> load()
+    {
+        auto app = std::make_unique<Application>(platform());
+        app->Form_Load();
+        return app;
+    }
+};
+
+// The item texts of a list, in order.
+template <class List>
+QStringList itemTexts(const List &list)
+{
+    QStringList texts;
+    for (qsizetype i = 0; i < list.count(); ++i)
+        texts << list.itemText(i);
+    return texts;
+}
+
+template <class List>
+QStringList subItemTexts(const List &list)
+{
+    QStringList texts;
+    for (qsizetype i = 0; i < list.count(); ++i)
+        texts << list.subItemText(i);
+    return texts;
+}
+
+} // namespace quillmoor::test

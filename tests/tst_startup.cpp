@@ -1,0 +1,252 @@
+// Start-up, the window as designed, and closing.
+#include "Form1.h"
+#include "ListView.h"
+#include "Startup.h"
+#include "TestSupport.h"
+
+#include <QBuffer>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QImageWriter>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace quillmoor;
+
+namespace {
+
+const QByteArray kList = "http://boston.listora.org/,Boston,Massachusetts\r\n";
+
+// A 32 x 32 cursor file with its hot spot at (3, 2).
+QByteArray cursorFile()
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "ico");
+    if (!writer.write(image))
+        qFatal("no ICO writer");
+    QByteArray bytes = buffer.data();
+    qToLittleEndian<quint16>(2, bytes.data() + 2);  // a cursor, not an icon
+    qToLittleEndian<quint16>(3, bytes.data() + 10); // hot spot x
+    qToLittleEndian<quint16>(2, bytes.data() + 12); // hot spot y
+    return bytes;
+}
+
+QColor background(QWidget *widget)
+{
+    return widget->palette().color(QPalette::Window);
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { qApp->setStyleSheet(QString()); }
+
+    void titleIsCutAtBlanks()
+    {
+        const QString a29(29, u'a');
+        QCOMPARE(shortenTitle(a29 + u' ' + QString(15, u'b')), a29);
+        const QString sixWords = QStringLiteral("aaaaaaaaaa bbbbbbbbb ccccccccc ddddddddd eeeeeeeee fffffffff");
+        QCOMPARE(sixWords.size(), 60);
+        QCOMPARE(shortenTitle(sixWords), QStringLiteral("aaaaaaaaaa bbbbbbbbb ccccccccc ddddddddd"));
+        // Short names still lose their last word.
+        QCOMPARE(shortenTitle(QStringLiteral("aaaaaaaaa bbbbbbbbbb cccccccccc")), QStringLiteral("aaaaaaaaa bbbbbbbbbb"));
+        // Without a blank the name stays whole, cut to 40 when longer.
+        QCOMPARE(shortenTitle(QStringLiteral("Quillmoor")), QStringLiteral("Quillmoor"));
+        QCOMPARE(shortenTitle(QString(50, u'x')), QString(40, u'x'));
+        QCOMPARE(shortenTitle(QString(45, u'x') + QStringLiteral(" y")), QString(40, u'x'));
+    }
+
+    void plainStartShowsNoReport()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        auto app = desktop.load();
+        Form1 &form = app->form();
+        QCOMPARE(desktop.reports, QStringList());
+        QCOMPARE(desktop.opened, QList<QUrl>());
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quillmoor"));
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmoor"));
+        QVERIFY(QGuiApplication::applicationDisplayName() == QStringLiteral("Quillmoor"));
+        const QList<QSize> sizes = form.windowIcon().availableSizes();
+        for (int size : {32, 48, 128, 256})
+            QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+        QVERIFY(!form.hasMouseIcon());
+        QCOMPARE(form.mousePointer(), 0);
+        QCOMPARE(background(&form), QColor(Qt::white));
+        QVERIFY(!form.Label1->autoFillBackground());
+
+        QHeaderView *locations = form.ListView1->header();
+        QCOMPARE(form.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("URL"));
+        QCOMPARE(form.ListView1->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Locations"));
+        QCOMPARE(locations->sectionSize(0), 0);
+        QCOMPARE(locations->sectionSize(1), 467);
+        QCOMPARE(form.ListView2->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Searches"));
+        QCOMPARE(form.ListView2->header()->sectionSize(0), 467);
+        QCOMPARE(form.ListView2->count(), 0);
+    }
+
+    void pointerFileAndSkin()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        desktop.write(QStringLiteral("HAND-M.CUR"), cursorFile());
+        desktop.write(QStringLiteral("x/o.cjs"), "QPushButton { font-style: italic; }");
+        auto app = desktop.load();
+        Form1 &form = app->form();
+        QCOMPARE(desktop.reports, QStringList());
+        QVERIFY(form.hasMouseIcon());
+        form.setMousePointer(99);
+        QCOMPARE(form.cursor().hotSpot(), QPoint(3, 2));
+        QCOMPARE(form.cursor().pixmap().size(), QSize(32, 32));
+
+        const QColor face = QApplication::palette().color(QPalette::Button);
+        QVERIFY(face != QColor(Qt::white));
+        for (QWidget *painted : {static_cast<QWidget *>(&form), static_cast<QWidget *>(form.Frame1),
+                                 static_cast<QWidget *>(form.Frame2), static_cast<QWidget *>(form.Label1)}) {
+            QCOMPARE(background(painted), face);
+            QVERIFY(painted->autoFillBackground());
+        }
+        QCOMPARE(form.PushButton7->palette().color(QPalette::Button), QColor(Qt::white));
+        QVERIFY(!form.Text1->autoFillBackground() || background(form.Text1) != face);
+        QVERIFY(form.ListView1->palette().color(QPalette::Base) != face);
+        QCOMPARE(qApp->styleSheet(), QStringLiteral("QPushButton { font-style: italic; }"));
+    }
+
+    void brokenPointerFileAndSkinAreReportedAndStartUpGoesOn()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        desktop.write(QStringLiteral("HAND-M.CUR"), "this is no pointer image");
+        desktop.write(QStringLiteral("x/o.cjs"), "QPushButton { color: red; ");
+        auto app = desktop.load();
+        QCOMPARE(desktop.where(), (QStringList{QStringLiteral("Form_Load:100"), QStringLiteral("Form_Load:106")}));
+        QVERIFY(desktop.description(0).contains(QLatin1String("o.cjs")));
+        QVERIFY(desktop.description(1).contains(QLatin1String("HAND-M.CUR")));
+        // The colours set before the skin failed stay; the sheet does not.
+        QCOMPARE(background(app->form().Label1), QApplication::palette().color(QPalette::Button));
+        QCOMPARE(qApp->styleSheet(), QString());
+        QVERIFY(!app->form().hasMouseIcon());
+        QCOMPARE(app->form().ListView1->count(), 1);
+        QCOMPARE(app->form().windowTitle(), QStringLiteral("Quillmoor"));
+    }
+
+    void aFolderIsNoSkinFile()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        QDir(desktop.folder()).mkpath(QStringLiteral("x/o.cjs"));
+        auto app = desktop.load();
+        QCOMPARE(desktop.reports, QStringList());
+        QCOMPARE(background(&app->form()), QColor(Qt::white));
+    }
+
+    void homePageOpensOnASeven()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        desktop.lottery = 7;
+        desktop.load();
+        QCOMPARE(desktop.opened, QList<QUrl>{QUrl(QStringLiteral("https://marrowfen.example/"))});
+        desktop.lottery = 8;
+        desktop.opened.clear();
+        desktop.load();
+        QCOMPARE(desktop.opened, QList<QUrl>());
+
+        // The real draw: always 1..100, and a seven comes up now and then.
+        int sevens = 0;
+        for (unsigned seed = 0; seed < 86400; ++seed) {
+            const int draw = drawOneToHundred(seed);
+            QVERIFY(draw >= 1 && draw <= 100);
+            sevens += draw == 7;
+        }
+        QVERIFY2(sevens > 600 && sevens < 1200, qPrintable(QString::number(sevens)));
+    }
+
+    void windowIsLaidOutAsDesigned()
+    {
+        Form1 form;
+        QCOMPARE(form.size(), QSize(536, 652));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QCOMPARE(form.Frame2->geometry(), QRect(8, 8, 520, 341));
+        QCOMPARE(form.Text1->geometry(), QRect(112, 20, 391, 23));
+        QCOMPARE(form.ListView1->geometry(), QRect(16, 50, 488, 188));
+        QCOMPARE(form.Frame1->geometry(), QRect(16, 240, 488, 55));
+        QCOMPARE(form.txtSearch->parentWidget(), form.Frame1);
+        QCOMPARE(form.txtSearch->geometry(), QRect(16, 20, 456, 23));
+        QCOMPARE(form.PushButton7->geometry(), QRect(16, 304, 488, 27));
+        QCOMPARE(form.ListView2->geometry(), QRect(8, 356, 520, 188));
+        QCOMPARE(form.PushButton2->geometry(), QRect(8, 550, 256, 27));
+        QCOMPARE(form.PushButton6->geometry(), QRect(272, 550, 256, 27));
+        QCOMPARE(form.PushButton4->geometry(), QRect(8, 584, 256, 27));
+        QCOMPARE(form.PushButton3->geometry(), QRect(272, 584, 256, 27));
+        QCOMPARE(form.PushButton5->geometry(), QRect(8, 618, 520, 27));
+        // The whole caption of the label fits, colon included, without
+        // reaching the filter box.
+        QVERIFY(form.Label1->width() >= QFontMetrics(form.Label1->font()).horizontalAdvance(form.Label1->text()));
+        QVERIFY(form.Label1->geometry().right() < form.Text1->x());
+
+        QCOMPARE(form.font().family(), QStringLiteral("Arial"));
+        QCOMPARE(form.font().pointSizeF(), 9.0);
+        QVERIFY(form.font().bold() && form.ListView2->font().bold() && form.Text1->font().bold());
+        QCOMPARE(form.PushButton5->font().pointSizeF(), 11.25);
+        QVERIFY(form.PushButton5->font().bold());
+        QCOMPARE(form.ListView2->toolTip(), QStringLiteral("Double-click item to open in InterNet Explorer"));
+        QCOMPARE(form.ListView1->selectionBehavior(), QAbstractItemView::SelectRows);
+
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget(), form.Text1);
+        const QList<QWidget *> order = {form.ListView2,   form.PushButton2, form.PushButton6, form.PushButton3,
+                                        form.PushButton4, form.PushButton5, form.ListView1,   form.txtSearch,
+                                        form.PushButton7, form.Text1};
+        for (QWidget *expected : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), expected);
+        }
+    }
+
+    void closingWritesOnceAndIsNeverRefused()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        auto app = desktop.load();
+        app->form().ListView2->addItem(QStringLiteral("a site:b"));
+        app->form().show();
+        QSignalSpy unloads(&app->form(), &Form1::queryUnload);
+        QVERIFY(app->form().close());
+        QVERIFY(!app->form().isVisible());
+        app->form().close();
+        QCOMPARE(unloads.count(), 1);
+        QCOMPARE(QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString(),
+                 QStringLiteral("a site:b|"));
+    }
+
+    void aCloseDuringStartUpWaitsForIt()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        QSettings(desktop.settingsFile(), QSettings::IniFormat).setValue("Quillmoor/Searches", "kept|");
+        Application app(desktop.platform());
+        app.requestClose(); // as a signal arriving before the list is restored would
+        app.start();
+        QVERIFY(!app.form().isVisible());
+        QCOMPARE(QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString(),
+                 QStringLiteral("kept|"));
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
