@@ -1,4 +1,201 @@
+// Composing, opening and editing saved searches through the window's buttons.
+#include "Form1.h"
+#include "ListView.h"
+#include "SearchQuery.h"
+#include "TestSupport.h"
+
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+using namespace quillmoor;
+using test::itemTexts;
+
+namespace {
+
+const QByteArray kCities = "http://boston.listora.org/,Boston,Massachusetts\r\n"
+                           "http://chicago.listora.org/,Chicago,Illinois\r\n";
+
+QString engine(const char *encodedQuery)
+{
+    return QStringLiteral("https://www.google.com/search?q=") + QLatin1String(encodedQuery);
+}
+
+struct Window {
+    test::FakeDesktop desktop;
+    std::unique_ptr<Application> app;
+    Form1 *form = nullptr;
+
+    explicit Window(const QStringList &searches = {})
+    {
+        desktop.write(QStringLiteral("list.txt"), kCities);
+        app = desktop.load();
+        form = &app->form();
+        for (const QString &search : searches)
+            form->ListView2->addItem(search);
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form))
+            qFatal("window did not activate");
+    }
+
+    void add(int city, const QString &text)
+    {
+        if (city >= 0)
+            form->ListView1->selectRow(city);
+        form->txtSearch->setText(text);
+        QTest::mouseClick(form->PushButton7, Qt::LeftButton);
+    }
+    void click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    QStringList opened() const
+    {
+        QStringList urls;
+        for (const QUrl &url : desktop.opened)
+            urls << QString::fromLatin1(url.toEncoded());
+        return urls;
+    }
+};
+
+} // namespace
+
+class SearchesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hostAndQuery()
+    {
+        QCOMPARE(siteHost(QStringLiteral("http://boston.listora.org/")), QStringLiteral("boston.listora.org"));
+        QCOMPARE(siteHost(QStringLiteral("http://boston.listora.org/a/b/")), QStringLiteral("boston.listora.orgab"));
+        QCOMPARE(siteHost(QStringLiteral("https://x.org/")), QStringLiteral("https:x.org"));
+        QCOMPARE(siteHost(QStringLiteral("HTTP://x.org/")), QStringLiteral("HTTP:x.org"));
+        QCOMPARE(siteHost(QStringLiteral("x.org")), QStringLiteral("x.org"));
+        QCOMPARE(searchQuery(QStringLiteral(" a&b # "), QStringLiteral("http://x.org/")),
+                 QStringLiteral(" a&b #  site:x.org"));
+    }
+
+    void engineAddressIsPercentEncoded()
+    {
+        QCOMPARE(searchEngineUrl(QStringLiteral("a&b #c+d \"x\" ü-._~ site:boston.listora.org")).toEncoded(),
+                 engine("a%26b%20%23c%2Bd%20%22x%22%20%C3%BC-._~%20site%3Aboston.listora.org").toLatin1());
+        // Shell syntax is an ordinary query: nothing of it survives unencoded.
+        QCOMPARE(searchEngineUrl(QStringLiteral("\"; rm -rf ~; \" $(reboot) `id` 'q'")).toEncoded(),
+                 engine("%22%3B%20rm%20-rf%20~%3B%20%22%20%24%28reboot%29%20%60id%60%20%27q%27").toLatin1());
+    }
+
+    void addSearchComposesFromTheSelectedCity()
+    {
+        Window w;
+        w.add(1, QStringLiteral("bike"));
+        w.add(0, QStringLiteral("  ")); // blanks are a search text too
+        w.add(0, QStringLiteral("  "));
+        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList{"bike site:chicago.listora.org",
+                                                             "   site:boston.listora.org", "   site:boston.listora.org"}));
+        QCOMPARE(w.form->txtSearch->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), w.form->txtSearch);
+        // Enter in the search box adds too.
+        w.form->txtSearch->setText(QStringLiteral("sofa"));
+        QTest::keyClick(w.form->txtSearch, Qt::Key_Return);
+        QCOMPARE(w.form->ListView2->itemText(3), QStringLiteral("sofa site:boston.listora.org"));
+        QCOMPARE(w.desktop.reports, QStringList());
+
+        // An empty text does nothing at all, not even move the focus.
+        w.form->Text1->setFocus();
+        w.form->txtSearch->clear();
+        w.form->PushButton7->click();
+        QCOMPARE(w.form->ListView2->count(), 4);
+        QCOMPARE(QApplication::focusWidget(), w.form->Text1);
+    }
+
+    void addSearchWithoutACity()
+    {
+        Window w;
+        w.form->Text1->setText(QStringLiteral("nowhere")); // the filter leaves nothing to select
+        w.add(-1, QStringLiteral("bike"));
+        QCOMPARE(w.desktop.where(), QStringList{QStringLiteral("PushButton7_Click:102")});
+        QVERIFY(w.desktop.description(0).startsWith(QLatin1String("No location is selected.")));
+        QCOMPARE(w.form->ListView2->count(), 0);
+        QCOMPARE(w.form->txtSearch->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), w.form->txtSearch);
+    }
+
+    void openAllOpensEveryEntryInOrder()
+    {
+        Window w({"a site:x.org", "b&c site:y.org", "d site:z.org"});
+        w.form->ListView2->selectRow(1);
+        w.desktop.failOpen = [](const QUrl &url) {
+            if (url.toEncoded().contains("b%26c"))
+                throw std::runtime_error("The web browser could not be started.");
+        };
+        w.click(w.form->PushButton6);
+        QCOMPARE(w.opened(), (QStringList{engine("a%20site%3Ax.org"), engine("d%20site%3Az.org")}));
+        QCOMPARE(w.desktop.where(), QStringList{QStringLiteral("PushButton6_Click:102")});
+        // Opening changes neither the list nor its selection.
+        QCOMPARE(w.form->ListView2->count(), 3);
+        QCOMPARE(w.form->ListView2->selectedRow(), 1);
+
+        Window empty;
+        empty.click(empty.form->PushButton6);
+        QVERIFY(empty.desktop.opened.isEmpty() && empty.desktop.reports.isEmpty());
+    }
+
+    void openSelectedOpensOneEntry()
+    {
+        Window w({"a site:x.org", "b site:y.org"});
+        w.click(w.form->PushButton2);
+        QCOMPARE(w.desktop.where(), QStringList{QStringLiteral("PushButton2_Click:100")});
+        QVERIFY(w.desktop.opened.isEmpty());
+
+        w.form->ListView2->selectRow(1);
+        w.click(w.form->PushButton2);
+        QCOMPARE(w.opened(), QStringList{engine("b%20site%3Ay.org")});
+        // A double-click on an entry opens it the same way.
+        const QRect row = w.form->ListView2->visualRect(w.form->ListView2->model()->index(0, 0));
+        QTest::mouseClick(w.form->ListView2->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(w.form->ListView2->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(w.opened().last(), engine("a%20site%3Ax.org"));
+        QCOMPARE(w.desktop.reports.size(), 1);
+    }
+
+    void editingTheList()
+    {
+        Window w({"A", "B", "C"});
+        w.form->ListView2->selectRow(1);
+        w.click(w.form->PushButton4);
+        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList{"A", "C"}));
+        // Nothing selected on a non-empty list: a report, nothing removed.
+        w.form->ListView2->clearSelection();
+        w.click(w.form->PushButton4);
+        QCOMPARE(w.desktop.where(), QStringList{QStringLiteral("PushButton4_Click:102")});
+        QCOMPARE(w.form->ListView2->count(), 2);
+        // The Delete key acts as the delete button.
+        w.form->ListView2->setFocus();
+        w.form->ListView2->selectRow(0);
+        QTest::keyClick(w.form->ListView2, Qt::Key_Delete);
+        QCOMPARE(itemTexts(*w.form->ListView2), QStringList{"C"});
+
+        w.click(w.form->PushButton5);
+        w.click(w.form->PushButton5);
+        const QString example = QStringLiteral("lawnmower site:boston.listora.org");
+        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList{"C", example, example}));
+
+        w.click(w.form->PushButton3);
+        QCOMPARE(w.form->ListView2->count(), 0);
+        // On an empty list clearing and deleting do nothing and say nothing.
+        w.click(w.form->PushButton3);
+        w.click(w.form->PushButton4);
+        QCOMPARE(w.desktop.reports.size(), 1);
+        // None of the buttons touched the search box or the location list.
+        QCOMPARE(w.form->ListView1->count(), 2);
+    }
+
+    void exampleCityIsShipped()
+    {
+        QFile list(QStringLiteral(QUILLMOOR_SOURCE_DIR "/data/list.txt"));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        const QString host = exampleSearch().section(QStringLiteral("site:"), 1);
+        QVERIFY(QString::fromLatin1(list.readAll()).contains(QStringLiteral("\r\nhttp://") + host + QStringLiteral("/,")));
+    }
+};
+
+QTEST_MAIN(SearchesTest)
 #include "tst_searches.moc"

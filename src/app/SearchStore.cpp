@@ -3,8 +3,16 @@
 #include "Failure.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 #include <QSettings>
 #include <QStringList>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace quillmoor {
 
@@ -37,14 +45,49 @@ QString GetSetting(const QString &file, const QString &section, const QString &k
 
 void SaveSetting(const QString &file, const QString &section, const QString &key, const QString &value)
 {
-    QSettings settings(file, QSettings::IniFormat);
-    // Written through a temporary file that replaces the old one only when
-    // complete, so a failed write never leaves half a list behind.
-    settings.setAtomicSyncRequired(true);
-    settings.setValue(section + u'/' + key, value);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        throw Failure(tr("The saved searches could not be written to \"%1\": %2.").arg(file, statusText(settings.status())));
+    const QString name = section + u'/' + key;
+    const auto fail = [&](const QString &why) {
+        throw Failure(tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));
+    };
+    const QFileInfo info(file);
+    if (!QDir().mkpath(info.absolutePath()))
+        fail(tr("its folder cannot be created"));
+
+    // QSettings does not notice a write that runs out of space, and it
+    // writes over the file in place when it cannot replace it. So the new
+    // file is written beside the old one, read back from disk under a second
+    // name (QSettings would answer from its cache under the first), and only
+    // a complete copy replaces the old file, in one rename.
+    QTemporaryFile temporary(info.absoluteFilePath() + QStringLiteral(".XXXXXX"));
+    if (!temporary.open())
+        fail(temporary.errorString());
+    const QString staged = temporary.fileName();
+    const QString check = staged + QStringLiteral(".check");
+    const auto cleanUp = qScopeGuard([&] { QFile::remove(check); });
+    if (info.exists()) {
+        QFile old(file);
+        if (!old.open(QIODevice::ReadOnly) || temporary.write(old.readAll()) != old.size() || !temporary.flush())
+            fail(tr("the old file cannot be copied"));
+    }
+    temporary.close();
+    {
+        QSettings settings(staged, QSettings::IniFormat);
+        settings.setValue(name, value);
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            fail(statusText(settings.status()));
+    }
+    if (::link(QFile::encodeName(staged).constData(), QFile::encodeName(check).constData()) != 0
+        && !QFile::copy(staged, check))
+        fail(tr("the written file cannot be checked"));
+    {
+        QSettings written(check, QSettings::IniFormat);
+        if (written.status() != QSettings::NoError || written.value(name).toString() != value)
+            fail(tr("the disk did not take the whole list (is it full?)"));
+    }
+    if (::rename(QFile::encodeName(staged).constData(), QFile::encodeName(file).constData()) != 0)
+        fail(QString::fromLocal8Bit(std::strerror(errno)));
+    temporary.setAutoRemove(false);
 }
 
 bool needsEscaping(const QString &entry)

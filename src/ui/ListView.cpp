@@ -35,8 +35,12 @@ ListView::ListView(QWidget *parent)
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
-        if (index.isValid())
-            emit itemDoubleClicked();
+        if (!index.isValid())
+            return;
+        // The row under the pointer is the one meant, whatever the first
+        // click of the pair did to the selection.
+        selectRow(index.row());
+        emit itemDoubleClicked();
     });
 }
 
