@@ -85,13 +85,13 @@ private slots:
         QCOMPARE(background(&form), QColor(Qt::white));
         QVERIFY(!form.Label1->autoFillBackground());
 
-        QHeaderView *locations = form.ListView1->header();
+        QHeaderView *locations = form.ListView1->horizontalHeader();
         QCOMPARE(form.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("URL"));
         QCOMPARE(form.ListView1->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Locations"));
         QCOMPARE(locations->sectionSize(0), 0);
         QCOMPARE(locations->sectionSize(1), 467);
         QCOMPARE(form.ListView2->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Searches"));
-        QCOMPARE(form.ListView2->header()->sectionSize(0), 467);
+        QCOMPARE(form.ListView2->horizontalHeader()->sectionSize(0), 467);
         QCOMPARE(form.ListView2->count(), 0);
     }
 

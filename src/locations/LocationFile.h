@@ -30,8 +30,10 @@ public:
     static QString pathIn(const QString &folder);
 
 private:
-    template <class LineSink>
-    std::optional<QString> forEachLine(LineSink &&sink);
+    // Calls sink(line, chunk) for every line, the line's fields pointing
+    // into chunk `chunk` of `store`.
+    template <class LocationSink>
+    std::optional<QString> forEachLine(ItemBatch &store, LocationSink &&sink);
     QString badLine(qsizetype number, QStringView line) const;
 
     QFile file_;

@@ -12,6 +12,12 @@
 
 namespace quillmoor {
 
+namespace {
+// Past this many characters the old rows' memory is given back rather than
+// kept for the next keystroke.
+constexpr qsizetype kSpareLimit = 32 << 20;
+} // namespace
+
 LocationList::LocationList(Form1 &form, Platform &platform)
     : form_(form)
     , platform_(platform)
@@ -43,9 +49,11 @@ void LocationList::Text1_Change()
         return;
     }
     try {
-        ItemBatch items;
-        const std::optional<QString> fault = file->read(form_.Text1->text(), items);
-        form_.ListView1->replaceItems(std::move(items));
+        spare_.reset();
+        const std::optional<QString> fault = file->read(form_.Text1->text(), spare_);
+        form_.ListView1->swapItems(spare_);
+        if (spare_.capacity() > kSpareLimit)
+            spare_.clear();
         if (fault)
             tell(102, *fault);
         else

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ItemBatch.h"
+
 #include <QString>
 
 namespace quillmoor {
@@ -29,6 +31,9 @@ private:
     Form1 &form_;
     Platform &platform_;
     QString lastFault_;
+    // The rows the list showed before the last keystroke. Refilling memory
+    // that is already mapped is far cheaper than fresh memory.
+    ItemBatch spare_;
 };
 
 } // namespace quillmoor

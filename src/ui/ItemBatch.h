@@ -2,72 +2,73 @@
 
 #include <QString>
 #include <QStringView>
-#include <initializer_list>
 #include <vector>
 
 namespace quillmoor {
 
-// Rows of a list view (an item text and one sub-item) kept in one shared text
-// buffer. Filling a list with a hundred thousand rows this way costs one
-// growing buffer instead of two heap strings per row, which is what keeps a
-// filter keystroke inside one screen frame.
+// Rows of a list view, each an item text and one sub-item. The texts live in
+// a few large chunks that the batch holds, and rows point into them, so a
+// list of a hundred thousand rows costs no string per row: a reader can hand
+// over the chunk it decoded and add rows that point into it, without copying
+// a character. Chunks left from an earlier fill are reused, because filling
+// memory that is already mapped is far cheaper than fresh memory.
 class ItemBatch {
 public:
+    struct Span {
+        qsizetype pos = 0;
+        qint32 chunk = 0;
+        qint32 len = 0;
+    };
+    // The sub-item is `sub`, followed by the joiner and `more` when `more`
+    // is not empty.
     struct Row {
-        qsizetype textPos = 0, textLen = 0;
-        qsizetype subPos = 0, subLen = 0;
+        Span text, sub, more;
     };
 
-    void add(QStringView text, std::initializer_list<QStringView> subPieces)
+    // Adds a row, copying its texts.
+    void add(QStringView text, QStringView sub = {});
+
+    // Takes `chunk` into the batch and answers its number for spanIn().
+    qint32 hold(QString &&chunk);
+    const QString &chunk(qint32 number) const { return chunks_[size_t(number)]; }
+    // Gives the last held chunk back when no row points into it.
+    void releaseUnused(qint32 number);
+    // Where `part`, a view into held chunk `number`, lies in it.
+    Span spanIn(qint32 number, QStringView part) const
     {
-        Row row;
-        row.textPos = buffer_.size();
-        row.textLen = text.size();
-        buffer_.append(text);
-        row.subPos = buffer_.size();
-        for (QStringView piece : subPieces)
-            buffer_.append(piece);
-        row.subLen = buffer_.size() - row.subPos;
-        rows_.push_back(row);
+        const QString &c = chunks_[size_t(number)];
+        return Span{qsizetype(part.data() - c.constData()), number, qint32(part.size())};
     }
-    void add(QStringView text) { add(text, {}); }
+    void add(const Row &row) { rows_.push_back(row); }
+    void setJoiner(const QString &joiner) { joiner_ = joiner; }
+
+    // An empty string for the next chunk, with room from an earlier fill.
+    QString takeBuffer();
 
     qsizetype size() const { return qsizetype(rows_.size()); }
-    QStringView text(qsizetype row) const { return slice(rows_[size_t(row)].textPos, rows_[size_t(row)].textLen); }
-    QStringView subText(qsizetype row) const { return slice(rows_[size_t(row)].subPos, rows_[size_t(row)].subLen); }
+    QStringView text(qsizetype row) const { return view(rows_[size_t(row)].text); }
+    QString subText(qsizetype row) const;
 
-    // Rewrites the sub-item of one row; the old text stays in the buffer
-    // unused until the batch is replaced.
-    void setSubText(qsizetype row, QStringView sub)
-    {
-        Row &r = rows_[size_t(row)];
-        r.subPos = buffer_.size();
-        r.subLen = sub.size();
-        buffer_.append(sub);
-    }
+    void setSubText(qsizetype row, QStringView sub);
     void remove(qsizetype row) { rows_.erase(rows_.begin() + row); }
-    void clear()
-    {
-        rows_.clear();
-        buffer_.clear();
-    }
-    void append(const ItemBatch &other)
-    {
-        const qsizetype shift = buffer_.size();
-        buffer_.append(other.buffer_);
-        rows_.reserve(rows_.size() + other.rows_.size());
-        for (Row r : other.rows_) {
-            r.textPos += shift;
-            r.subPos += shift;
-            rows_.push_back(r);
-        }
-    }
+    // Appends the rows of `other`, whose chunks this batch then shares.
+    void append(const ItemBatch &other);
+    // Empties the batch but keeps its chunks for the next fill.
+    void reset();
+    // Empties the batch and gives all its memory back.
+    void clear() { *this = ItemBatch(); }
+    // Characters held, in use or kept for the next fill.
+    qsizetype capacity() const;
 
 private:
-    QStringView slice(qsizetype pos, qsizetype len) const { return QStringView(buffer_).mid(pos, len); }
+    QStringView view(const Span &s) const { return QStringView(chunks_[size_t(s.chunk)]).sliced(s.pos, s.len); }
+    Span copy(QStringView text);
 
-    QString buffer_;
+    std::vector<QString> chunks_;
+    std::vector<QString> spare_;
     std::vector<Row> rows_;
+    QString joiner_;
+    qint32 own_ = -1; // the chunk that copied texts are appended to
 };
 
 } // namespace quillmoor

@@ -25,7 +25,7 @@ QVariant ItemModel::data(const QModelIndex &index, int role) const
     case 0:
         return items_.text(index.row()).toString();
     case 1:
-        return items_.subText(index.row()).toString();
+        return items_.subText(index.row());
     default:
         return {};
     }
@@ -36,6 +36,25 @@ QVariant ItemModel::headerData(int section, Qt::Orientation orientation, int rol
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < captions_.size())
         return captions_.at(section);
     return {};
+}
+
+QModelIndex ItemModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || row >= items_.size() || column >= captions_.size())
+        return {};
+    return createIndex(row, column);
+}
+
+Qt::ItemFlags ItemModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
+bool ItemModel::hasChildren(const QModelIndex &parent) const
+{
+    return !parent.isValid() && items_.size() > 0 && !captions_.isEmpty();
 }
 
 void ItemModel::addColumn(const QString &caption)
@@ -68,10 +87,10 @@ void ItemModel::append(ItemBatch &&batch)
     endInsertRows();
 }
 
-void ItemModel::replaceAll(ItemBatch &&batch)
+void ItemModel::swapAll(ItemBatch &batch)
 {
     beginResetModel();
-    items_ = std::move(batch);
+    std::swap(items_, batch);
     endResetModel();
 }
 

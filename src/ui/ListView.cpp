@@ -17,23 +17,31 @@ void checkRow(qsizetype row, qsizetype count)
 } // namespace
 
 ListView::ListView(QWidget *parent)
-    : QTreeView(parent)
+    : QTableView(parent)
     , model_(new ItemModel(this))
 {
     setModel(model_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    // Every row has the same height, so the view never measures rows one by
-    // one: rebuilding a list of any length costs only the rows on screen.
-    setUniformRowHeights(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setAllColumnsShowFocus(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    // Rows look like lines of a list: no row headers, every row as high as
+    // a line of text.
+    QHeaderView *rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(fontMetrics().height() + 2);
+    QHeaderView *columns = horizontalHeader();
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // A column may be 1 twip wide, that is no pixel at all.
-    header()->setMinimumSectionSize(0);
-    header()->setStretchLastSection(false);
-    header()->setSectionsMovable(false);
+    columns->setMinimumSectionSize(0);
+    columns->setStretchLastSection(false);
+    columns->setSectionsMovable(false);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         if (!index.isValid())
             return;
@@ -51,7 +59,7 @@ void ListView::addColumn(const QString &caption)
 
 void ListView::setColumnWidthTwips(int column, int twips)
 {
-    header()->resizeSection(column, qRound(twips / 15.0));
+    horizontalHeader()->resizeSection(column, qRound(twips / 15.0));
 }
 
 qsizetype ListView::addItem(const QString &text)
@@ -70,9 +78,9 @@ void ListView::addItems(ItemBatch &&batch)
     model_->append(std::move(batch));
 }
 
-void ListView::replaceItems(ItemBatch &&batch)
+void ListView::swapItems(ItemBatch &batch)
 {
-    model_->replaceAll(std::move(batch));
+    model_->swapAll(batch);
 }
 
 void ListView::clearItems()
@@ -100,7 +108,7 @@ QString ListView::itemText(qsizetype row) const
 QString ListView::subItemText(qsizetype row) const
 {
     checkRow(row, count());
-    return model_->items().subText(row).toString();
+    return model_->items().subText(row);
 }
 
 qsizetype ListView::selectedRow() const
@@ -115,13 +123,20 @@ void ListView::selectRow(qsizetype row)
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+void ListView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    QTableView::changeEvent(event);
+}
+
 void ListView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         emit deletePressed();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 } // namespace quillmoor

@@ -2,15 +2,17 @@
 
 #include "ItemBatch.h"
 
-#include <QTreeView>
+#include <QTableView>
 
 namespace quillmoor {
 
 class ItemModel;
 
 // A list in report view: rows under one row of column headers, whole-row
-// selection, one selected row at most. Positions count from 0.
-class ListView : public QTreeView {
+// selection, one selected row at most. Positions count from 0. A table view
+// rather than a tree view: after a rebuild a tree view lays out every row,
+// a table view only the rows on screen.
+class ListView : public QTableView {
     Q_OBJECT
 public:
     explicit ListView(QWidget *parent = nullptr);
@@ -21,7 +23,9 @@ public:
     qsizetype addItem(const QString &text);
     void setSubItem(qsizetype row, const QString &text);
     void addItems(ItemBatch &&batch);
-    void replaceItems(ItemBatch &&batch);
+    // Shows the rows of `batch` instead of the current ones, which come back
+    // in `batch`, so their memory can serve the next rebuild.
+    void swapItems(ItemBatch &batch);
     void clearItems();
     void removeItem(qsizetype row);
 
@@ -38,6 +42,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     ItemModel *model_;

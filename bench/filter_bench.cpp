@@ -1,0 +1,95 @@
+// One filter keystroke through the real handler and the real list, next to
+// the bare cost of reading and splitting the same list.txt.
+//   build/bin/filter_bench
+#include "Application.h"
+#include "ListView.h"
+#include "LocationFile.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <map>
+#include <memory>
+
+using namespace quillmoor;
+
+namespace {
+
+QTemporaryDir &workDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// A folder holding a list.txt of `lines` cities, made once per size.
+QString folderWith(int lines)
+{
+    const QString folder = workDir().filePath(QString::number(lines));
+    if (!QFile::exists(folder + QStringLiteral("/list.txt"))) {
+        QDir().mkpath(folder);
+        QFile file(folder + QStringLiteral("/list.txt"));
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write list.txt");
+        for (int i = 0; i < lines; ++i)
+            file.write(QStringLiteral("http://city%1.listora.org/,City Number %1,Region %2\r\n").arg(i).arg(i % 97).toLatin1());
+    }
+    return folder;
+}
+
+Platform quietPlatform(const QString &folder)
+{
+    Platform p;
+    p.showMessage = [](const QString &, const QString &text) { qFatal("unexpected report: %s", qPrintable(text)); };
+    p.openUrl = [](const QUrl &) {};
+    p.drawLottery = [] { return 1; };
+    p.applicationFolder = folder;
+    p.settingsFile = workDir().filePath(QStringLiteral("settings.ini"));
+    return p;
+}
+
+void FilterKeystroke(benchmark::State &state)
+{
+    const int lines = int(state.range(0));
+    Application app(quietPlatform(folderWith(lines)));
+    app.Form_Load();
+    app.form().show();
+    QCoreApplication::processEvents();
+    // Every keystroke matches every line: the most a rebuild can cost.
+    const QString texts[] = {QStringLiteral("city"), QStringLiteral("cit")};
+    int i = 0;
+    for (auto _ : state) {
+        app.form().Text1->setText(texts[i++ % 2]);
+        QCoreApplication::processEvents(); // lay out and paint the rebuilt list
+    }
+    if (app.form().ListView1->count() != lines)
+        state.SkipWithError("the filter lost lines");
+    state.counters["lines"] = lines;
+}
+
+void ReadAndSplit(benchmark::State &state)
+{
+    const int lines = int(state.range(0));
+    const QString path = LocationFile::pathIn(folderWith(lines));
+    for (auto _ : state) {
+        LocationFile file(path);
+        benchmark::DoNotOptimize(file.readAndSplit());
+    }
+    state.counters["lines"] = lines;
+}
+
+} // namespace
+
+BENCHMARK(FilterKeystroke)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadAndSplit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication qapp(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
