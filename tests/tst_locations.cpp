@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace quillmoor;
@@ -110,6 +111,47 @@ private slots:
         QCOMPARE(list.subItemText(expected - 3), QStringLiteral("Split"));
         QCOMPARE(list.subItemText(expected - 2).size(), 3 << 20);
         QCOMPARE(list.subItemText(expected - 1), QStringLiteral("End"));
+    }
+
+    void filterAgreesWithAPlainReadingOfTheFile()
+    {
+        // Several megabytes of mixed line ends and letters, filtered again
+        // and again: every rebuild must equal a simple, obviously correct
+        // reading of the same file.
+        QByteArray content;
+        const char *ends[] = {"\r\n", "\n", "\r"};
+        const QString names[] = {QStringLiteral("Zürich"), QStringLiteral("SÃO PAULO"), QStringLiteral("New York"),
+                                 QStringLiteral("Étretat"), QStringLiteral("york")};
+        for (int i = 0; i < 120000; ++i) {
+            const QString line = QStringLiteral("http://c%1.listora.org/,%2 %1,%3").arg(i).arg(names[i % 5]).arg(i % 3 ? QStringLiteral("Région") : QString());
+            content += line.toUtf8() + ends[i % 3];
+        }
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), content);
+        auto app = desktop.load();
+        Form1 &form = app->form();
+
+        QStringList displayNames;
+        QStringList addresses;
+        for (const QString &line : QString::fromUtf8(content).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts)) {
+            const QStringList fields = line.split(u',');
+            addresses << fields[0];
+            displayNames << (fields[2].isEmpty() ? fields[1] : fields[1] + QStringLiteral(", ") + fields[2]);
+        }
+        for (const QString filter : {"", "YORK", "é", "ão p", "1, r", "zürich 11", "", "x", "ÉTRETAT 4"}) {
+            form.Text1->setText(filter);
+            QStringList expected;
+            QStringList expectedAddresses;
+            for (qsizetype i = 0; i < displayNames.size(); ++i) {
+                if (displayNames[i].contains(filter, Qt::CaseInsensitive)) {
+                    expected << displayNames[i];
+                    expectedAddresses << addresses[i];
+                }
+            }
+            QCOMPARE(subItemTexts(*form.ListView1), expected);
+            QCOMPARE(itemTexts(*form.ListView1), expectedAddresses);
+        }
+        QCOMPARE(desktop.reports, QStringList());
     }
 
     void filterNarrowsAsYouType()
