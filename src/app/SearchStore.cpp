@@ -65,6 +65,7 @@ void SaveSetting(const QString &file, const QString &section, const QString &key
     const QString check = staged + QStringLiteral(".check");
     const auto cleanUp = qScopeGuard([&] { QFile::remove(check); });
     if (info.exists()) {
+        temporary.setPermissions(QFile::permissions(file));
         QFile old(file);
         if (!old.open(QIODevice::ReadOnly) || temporary.write(old.readAll()) != old.size() || !temporary.flush())
             fail(tr("the old file cannot be copied"));
