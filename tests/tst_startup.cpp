@@ -218,6 +218,39 @@ private slots:
         }
     }
 
+    void pointerFollowsTheControls()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        auto app = desktop.load();
+        Form1 &form = app->form();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const auto moveOver = [&](QWidget *widget, QPoint at = QPoint(5, 5)) {
+            QTest::mouseMove(widget, at);
+            return form.mousePointer();
+        };
+        QCOMPARE(form.mousePointer(), 0);
+        QCOMPARE(moveOver(form.PushButton2), 99);
+        QCOMPARE(form.cursor().shape(), Qt::PointingHandCursor); // no HAND-M.CUR: the platform's hand
+        // The label and the text boxes leave the pointer as it was; the frame
+        // behind them must not take their movements either.
+        QCOMPARE(moveOver(form.Label1), 99);
+        QCOMPARE(moveOver(form.Text1), 99);
+        QCOMPARE(moveOver(form.txtSearch), 99);
+        QCOMPARE(moveOver(form.ListView2->viewport()), 0);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(moveOver(form.PushButton7), 99);
+        QCOMPARE(moveOver(form.Frame1, QPoint(3, 50)), 0);
+        QCOMPARE(moveOver(form.PushButton5), 99);
+        QCOMPARE(moveOver(&form, QPoint(4, 548)), 0); // the strip between the list and the buttons
+        QCOMPARE(moveOver(form.PushButton3), 99);
+        QCOMPARE(moveOver(form.ListView1->viewport()), 0);
+        QCOMPARE(moveOver(form.PushButton4), 99);
+        QCOMPARE(moveOver(form.Frame2, QPoint(3, 200)), 0);
+        QCOMPARE(moveOver(form.PushButton6), 99);
+    }
+
     void closingWritesOnceAndIsNeverRefused()
     {
         test::FakeDesktop desktop;

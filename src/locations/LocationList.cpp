@@ -60,6 +60,8 @@ void LocationList::Text1_Change()
             lastFault_.clear();
     } catch (const std::exception &e) {
         tell(102, QString::fromStdString(e.what()));
+    } catch (...) {
+        tell(102, QStringLiteral("Unknown failure."));
     }
 }
 

@@ -102,8 +102,8 @@ Form1::Form1(QWidget *parent)
 
     // Pointer feedback: a hand over the push buttons, the ordinary pointer
     // over the window, the frames and the lists. The label and the text
-    // boxes leave the pointer as it was, so their moves must not reach the
-    // frame behind them.
+    // boxes track no movement, and Qt passes none of theirs on to the frame
+    // behind them, so over them the pointer stays as it was.
     watchPointer(this, kDefaultPointer);
     watchPointer(Frame2, kDefaultPointer);
     watchPointer(Frame1, kDefaultPointer);
@@ -111,17 +111,15 @@ Form1::Form1(QWidget *parent)
     watchPointer(ListView2->viewport(), kDefaultPointer);
     for (QPushButton *button : {PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5})
         watchPointer(button, kCustomPointer);
-    for (QWidget *quiet : {static_cast<QWidget *>(Label1), static_cast<QWidget *>(Text1),
-                           static_cast<QWidget *>(txtSearch), static_cast<QWidget *>(ListView1),
-                           static_cast<QWidget *>(ListView2)})
-        quiet->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 void Form1::watchPointer(QWidget *widget, int value)
 {
     widget->setMouseTracking(true);
-    widget->setProperty("quillmoorPointer", value);
+    pointerSetters_[pointerSetterCount_++] = {widget, value};
     widget->installEventFilter(this);
+    // A button ignores a move without a pressed mouse button, which would
+    // pass it on to the frame behind and set the pointer back at once.
     if (value == kCustomPointer)
         widget->setAttribute(Qt::WA_NoMousePropagation);
 }
@@ -129,9 +127,12 @@ void Form1::watchPointer(QWidget *widget, int value)
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseMove) {
-        const QVariant value = watched->property("quillmoorPointer");
-        if (value.isValid())
-            setMousePointer(value.toInt());
+        for (int i = 0; i < pointerSetterCount_; ++i) {
+            if (pointerSetters_[i].first == watched) {
+                setMousePointer(pointerSetters_[i].second);
+                break;
+            }
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QWidget>
 #include <optional>
+#include <utility>
 
 class QGroupBox;
 class QLabel;
@@ -58,6 +59,10 @@ private:
     void watchPointer(QWidget *widget, int value);
     void applyPointer();
 
+    // The controls whose pointer movements set the window's pointer, with
+    // the value each one sets.
+    std::pair<QObject *, int> pointerSetters_[11] = {};
+    int pointerSetterCount_ = 0;
     int mousePointer_ = kDefaultPointer;
     int shownPointer_ = kDefaultPointer;
     std::optional<QCursor> mouseIcon_;
