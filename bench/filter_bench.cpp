@@ -17,7 +17,7 @@ using namespace quillmoor;
 
 namespace {
 
-QTemporaryDir &workDir()
+QTemporaryDir& workDir()
 {
     static QTemporaryDir dir;
     return dir;
@@ -33,23 +33,26 @@ QString folderWith(int lines)
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write list.txt");
         for (int i = 0; i < lines; ++i)
-            file.write(QStringLiteral("http://city%1.listora.org/,City Number %1,Region %2\r\n").arg(i).arg(i % 97).toLatin1());
+            file.write(QStringLiteral("http://city%1.listora.org/,City Number %1,Region %2\r\n")
+                           .arg(i)
+                           .arg(i % 97)
+                           .toLatin1());
     }
     return folder;
 }
 
-Platform quietPlatform(const QString &folder)
+Platform quietPlatform(const QString& folder)
 {
     Platform p;
-    p.showMessage = [](const QString &, const QString &text) { qFatal("unexpected report: %s", qPrintable(text)); };
-    p.openUrl = [](const QUrl &) {};
+    p.showMessage = [](const QString&, const QString& text) { qFatal("unexpected report: %s", qPrintable(text)); };
+    p.openUrl = [](const QUrl&) {};
     p.drawLottery = [] { return 1; };
     p.applicationFolder = folder;
     p.settingsFile = workDir().filePath(QStringLiteral("settings.ini"));
     return p;
 }
 
-void FilterKeystroke(benchmark::State &state)
+void FilterKeystroke(benchmark::State& state)
 {
     const int lines = int(state.range(0));
     Application app(quietPlatform(folderWith(lines)));
@@ -57,7 +60,7 @@ void FilterKeystroke(benchmark::State &state)
     app.form().show();
     QCoreApplication::processEvents();
     // Every keystroke matches every line: the most a rebuild can cost.
-    const QString texts[] = {QStringLiteral("city"), QStringLiteral("cit")};
+    const QString texts[] = { QStringLiteral("city"), QStringLiteral("cit") };
     int i = 0;
     for (auto _ : state) {
         app.form().Text1->setText(texts[i++ % 2]);
@@ -68,7 +71,7 @@ void FilterKeystroke(benchmark::State &state)
     state.counters["lines"] = lines;
 }
 
-void ReadAndSplit(benchmark::State &state)
+void ReadAndSplit(benchmark::State& state)
 {
     const int lines = int(state.range(0));
     const QString path = LocationFile::pathIn(folderWith(lines));
@@ -84,7 +87,7 @@ void ReadAndSplit(benchmark::State &state)
 BENCHMARK(FilterKeystroke)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndSplit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication qapp(argc, argv);

@@ -19,10 +19,10 @@ namespace quillmoor::test {
 // the lottery draw, with a temporary application folder and settings file.
 struct FakeDesktop {
     QTemporaryDir dir;
-    QStringList reports;     // exact report texts, in order
-    QList<QUrl> opened;      // addresses handed to the browser, in order
+    QStringList reports; // exact report texts, in order
+    QList<QUrl> opened; // addresses handed to the browser, in order
     int lottery = 50;
-    std::function<void(const QUrl &)> failOpen; // throws to simulate a browser that cannot start
+    std::function<void(const QUrl&)> failOpen; // throws to simulate a browser that cannot start
 
     FakeDesktop() { QStandardPaths::setTestModeEnabled(true); }
 
@@ -32,12 +32,12 @@ struct FakeDesktop {
     Platform platform()
     {
         Platform p;
-        p.showMessage = [this](const QString &title, const QString &text) {
+        p.showMessage = [this](const QString& title, const QString& text) {
             if (title != QLatin1String("Application Error"))
                 reports << QStringLiteral("WRONG TITLE ") + title;
             reports << text;
         };
-        p.openUrl = [this](const QUrl &url) {
+        p.openUrl = [this](const QUrl& url) {
             if (failOpen)
                 failOpen(url);
             opened << url;
@@ -48,7 +48,7 @@ struct FakeDesktop {
         return p;
     }
 
-    void write(const QString &name, const QByteArray &bytes)
+    void write(const QString& name, const QByteArray& bytes)
     {
         const QString path = dir.filePath(name);
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -63,7 +63,7 @@ struct FakeDesktop {
     {
         static const QRegularExpression pattern(QStringLiteral("Form1\\.(\\w+) at line (\\d+)\r\r"));
         QStringList places;
-        for (const QString &text : reports) {
+        for (const QString& text : reports) {
             const auto match = pattern.match(text);
             places << (match.hasMatch() ? match.captured(1) + u':' + match.captured(2) : text);
         }
@@ -81,8 +81,7 @@ struct FakeDesktop {
 };
 
 // The item texts of a list, in order.
-template <class List>
-QStringList itemTexts(const List &list)
+template <class List> QStringList itemTexts(const List& list)
 {
     QStringList texts;
     for (qsizetype i = 0; i < list.count(); ++i)
@@ -90,8 +89,7 @@ QStringList itemTexts(const List &list)
     return texts;
 }
 
-template <class List>
-QStringList subItemTexts(const List &list)
+template <class List> QStringList subItemTexts(const List& list)
 {
     QStringList texts;
     for (qsizetype i = 0; i < list.count(); ++i)

@@ -18,7 +18,7 @@ const QByteArray kCities = "http://boston.listora.org/,Boston,Massachusetts\r\n"
                            "http://paris.listora.org/,Paris,\r\n"
                            "http://york.listora.org/,York,United Kingdom\r\n";
 
-void type(Form1 &form, const QString &text)
+void type(Form1& form, const QString& text)
 {
     form.Text1->setFocus();
     QTest::keyClicks(form.Text1, text);
@@ -34,20 +34,21 @@ private slots:
         test::FakeDesktop desktop;
         const char nulLine[] = "nul,N\0L,\r\n"; // a NUL byte is just a character
         desktop.write(QStringLiteral("list.txt"),
-                      "http://a.listora.org/,Alpha,\r\n"          // empty addition
-                      "http://b.listora.org/,Beta,Extra,ignored\r\n" // fourth field ignored
-                      "http://c.listora.org/, Gamma, Side\n"      // blanks kept, LF alone
-                      "\"q\",\"Quoted\",x\r"                        // quotes kept, CR alone
-                      "dup,Same,\r\ndup,Same,\r\n"                  // duplicates stay
-                      + QByteArray(nulLine, sizeof nulLine - 1)
-                      + "last,No Break,End"); // no line break at the end
+            "http://a.listora.org/,Alpha,\r\n" // empty addition
+            "http://b.listora.org/,Beta,Extra,ignored\r\n" // fourth field ignored
+            "http://c.listora.org/, Gamma, Side\n" // blanks kept, LF alone
+            "\"q\",\"Quoted\",x\r" // quotes kept, CR alone
+            "dup,Same,\r\ndup,Same,\r\n" // duplicates stay
+                + QByteArray(nulLine, sizeof nulLine - 1) + "last,No Break,End"); // no line break at the end
         auto app = desktop.load();
         QCOMPARE(desktop.reports, QStringList());
-        ListView &list = *app->form().ListView1;
-        QCOMPARE(itemTexts(list), (QStringList{"http://a.listora.org/", "http://b.listora.org/", "http://c.listora.org/",
-                                               "\"q\"", "dup", "dup", "nul", "last"}));
-        QCOMPARE(subItemTexts(list), (QStringList{"Alpha", "Beta, Extra", " Gamma,  Side", "\"Quoted\", x", "Same",
-                                                  "Same", QString("N") + QChar(0) + "L", "No Break, End"}));
+        ListView& list = *app->form().ListView1;
+        QCOMPARE(itemTexts(list),
+            (QStringList { "http://a.listora.org/", "http://b.listora.org/", "http://c.listora.org/", "\"q\"", "dup",
+                "dup", "nul", "last" }));
+        QCOMPARE(subItemTexts(list),
+            (QStringList { "Alpha", "Beta, Extra", " Gamma,  Side", "\"Quoted\", x", "Same", "Same",
+                QString("N") + QChar(0) + "L", "No Break, End" }));
     }
 
     void faultsStopLoadingAfterTheEarlierLines_data()
@@ -68,10 +69,10 @@ private slots:
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), content);
         auto app = desktop.load();
-        QCOMPARE(desktop.where(), QStringList{QStringLiteral("Form_Load:136")});
-        QVERIFY2(desktop.description(0).startsWith(what + QStringLiteral(" of the location file \"")
-                                                   + desktop.folder() + QStringLiteral("/list.txt\"")),
-                 qPrintable(desktop.description(0)));
+        QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:136") });
+        QVERIFY2(desktop.description(0).startsWith(what + QStringLiteral(" of the location file \"") + desktop.folder()
+                     + QStringLiteral("/list.txt\"")),
+            qPrintable(desktop.description(0)));
         QCOMPARE(app->form().ListView1->count(), loaded);
         // Start-up went on: the saved-search list got its column.
         QCOMPARE(app->form().ListView2->model()->columnCount(), 1);
@@ -81,7 +82,7 @@ private slots:
     {
         test::FakeDesktop desktop;
         auto app = desktop.load();
-        QCOMPARE(desktop.where(), QStringList{QStringLiteral("Form_Load:136")});
+        QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:136") });
         QVERIFY(desktop.description(0).contains(QLatin1String("could not be opened")));
         QCOMPARE(app->form().ListView1->count(), 0);
 
@@ -106,7 +107,7 @@ private slots:
         desktop.write(QStringLiteral("list.txt"), content);
         auto app = desktop.load();
         QCOMPARE(desktop.reports, QStringList());
-        const ListView &list = *app->form().ListView1;
+        const ListView& list = *app->form().ListView1;
         QCOMPARE(list.count(), expected);
         QCOMPARE(list.subItemText(expected - 3), QStringLiteral("Split"));
         QCOMPARE(list.subItemText(expected - 2).size(), 3 << 20);
@@ -119,26 +120,30 @@ private slots:
         // and again: every rebuild must equal a simple, obviously correct
         // reading of the same file.
         QByteArray content;
-        const char *ends[] = {"\r\n", "\n", "\r"};
-        const QString names[] = {QStringLiteral("Zürich"), QStringLiteral("SÃO PAULO"), QStringLiteral("New York"),
-                                 QStringLiteral("Étretat"), QStringLiteral("york")};
+        const char* ends[] = { "\r\n", "\n", "\r" };
+        const QString names[] = { QStringLiteral("Zürich"), QStringLiteral("SÃO PAULO"), QStringLiteral("New York"),
+            QStringLiteral("Étretat"), QStringLiteral("york") };
         for (int i = 0; i < 120000; ++i) {
-            const QString line = QStringLiteral("http://c%1.listora.org/,%2 %1,%3").arg(i).arg(names[i % 5]).arg(i % 3 ? QStringLiteral("Région") : QString());
+            const QString line = QStringLiteral("http://c%1.listora.org/,%2 %1,%3")
+                                     .arg(i)
+                                     .arg(names[i % 5])
+                                     .arg(i % 3 ? QStringLiteral("Région") : QString());
             content += line.toUtf8() + ends[i % 3];
         }
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), content);
         auto app = desktop.load();
-        Form1 &form = app->form();
+        Form1& form = app->form();
 
         QStringList displayNames;
         QStringList addresses;
-        for (const QString &line : QString::fromUtf8(content).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts)) {
+        for (const QString& line :
+            QString::fromUtf8(content).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts)) {
             const QStringList fields = line.split(u',');
             addresses << fields[0];
             displayNames << (fields[2].isEmpty() ? fields[1] : fields[1] + QStringLiteral(", ") + fields[2]);
         }
-        for (const QString filter : {"", "YORK", "é", "ão p", "1, r", "zürich 11", "", "x", "ÉTRETAT 4"}) {
+        for (const QString filter : { "", "YORK", "é", "ão p", "1, r", "zürich 11", "", "x", "ÉTRETAT 4" }) {
             form.Text1->setText(filter);
             QStringList expected;
             QStringList expectedAddresses;
@@ -159,17 +164,18 @@ private slots:
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), kCities);
         auto app = desktop.load();
-        Form1 &form = app->form();
+        Form1& form = app->form();
 
         type(form, QStringLiteral("YORK"));
-        QCOMPARE(subItemTexts(*form.ListView1), (QStringList{"New York, New York", "York, United Kingdom"}));
-        QCOMPARE(itemTexts(*form.ListView1), (QStringList{"http://newyork.listora.org/", "http://york.listora.org/"}));
+        QCOMPARE(subItemTexts(*form.ListView1), (QStringList { "New York, New York", "York, United Kingdom" }));
+        QCOMPARE(
+            itemTexts(*form.ListView1), (QStringList { "http://newyork.listora.org/", "http://york.listora.org/" }));
         // A blank is part of what is sought; a comma and blank match across
         // the name and its addition.
         form.Text1->setText(QStringLiteral(" york"));
-        QCOMPARE(subItemTexts(*form.ListView1), QStringList{"New York, New York"});
+        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "New York, New York" });
         form.Text1->setText(QStringLiteral("on, mass"));
-        QCOMPARE(subItemTexts(*form.ListView1), QStringList{"Boston, Massachusetts"});
+        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Boston, Massachusetts" });
         // Addresses are never matched.
         form.Text1->setText(QStringLiteral("listora"));
         QCOMPARE(form.ListView1->count(), 0);
@@ -188,23 +194,24 @@ private slots:
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), kCities);
         auto app = desktop.load();
-        Form1 &form = app->form();
+        Form1& form = app->form();
         type(form, QStringLiteral("york"));
 
         // Missing file: the list stays as it was, one report however long
         // the user types on.
         QFile::remove(desktop.dir.filePath(QStringLiteral("list.txt")));
         type(form, QStringLiteral("abc"));
-        QCOMPARE(desktop.where(), QStringList{QStringLiteral("Text1_Change:100")});
+        QCOMPARE(desktop.where(), QStringList { QStringLiteral("Text1_Change:100") });
         QCOMPARE(form.ListView1->count(), 2);
 
         // A short line: the matches before it, one report for the new fault.
         desktop.write(QStringLiteral("list.txt"), kCities + "broken line\r\nhttp://yorkton.listora.org/,Yorkton,\r\n");
         form.Text1->setText(QStringLiteral("york"));
         form.Text1->setText(QStringLiteral("yor"));
-        QCOMPARE(desktop.where(), (QStringList{QStringLiteral("Text1_Change:100"), QStringLiteral("Text1_Change:102")}));
+        QCOMPARE(
+            desktop.where(), (QStringList { QStringLiteral("Text1_Change:100"), QStringLiteral("Text1_Change:102") }));
         QVERIFY(desktop.description(1).startsWith(QLatin1String("Line 5 ")));
-        QCOMPARE(subItemTexts(*form.ListView1), (QStringList{"New York, New York", "York, United Kingdom"}));
+        QCOMPARE(subItemTexts(*form.ListView1), (QStringList { "New York, New York", "York, United Kingdom" }));
 
         // Mended, then broken the same way again: that is a new fault.
         desktop.write(QStringLiteral("list.txt"), kCities);
@@ -220,7 +227,7 @@ private slots:
         desktop.write(QStringLiteral("list.txt"), "a,A,\r\n\r\n");
         auto app = desktop.load();
         type(app->form(), QStringLiteral("a"));
-        QCOMPARE(desktop.where(), QStringList{QStringLiteral("Form_Load:136")});
+        QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:136") });
         QCOMPARE(app->form().ListView1->count(), 1);
     }
 };

@@ -16,7 +16,7 @@ namespace {
 const QByteArray kCities = "http://boston.listora.org/,Boston,Massachusetts\r\n"
                            "http://chicago.listora.org/,Chicago,Illinois\r\n";
 
-QString engine(const char *encodedQuery)
+QString engine(const char* encodedQuery)
 {
     return QStringLiteral("https://www.google.com/search?q=") + QLatin1String(encodedQuery);
 }
@@ -24,14 +24,14 @@ QString engine(const char *encodedQuery)
 struct Window {
     test::FakeDesktop desktop;
     std::unique_ptr<Application> app;
-    Form1 *form = nullptr;
+    Form1* form = nullptr;
 
-    explicit Window(const QStringList &searches = {})
+    explicit Window(const QStringList& searches = {})
     {
         desktop.write(QStringLiteral("list.txt"), kCities);
         app = desktop.load();
         form = &app->form();
-        for (const QString &search : searches)
+        for (const QString& search : searches)
             form->ListView2->addItem(search);
         form->show();
         form->activateWindow();
@@ -39,18 +39,18 @@ struct Window {
             qFatal("window did not activate");
     }
 
-    void add(int city, const QString &text)
+    void add(int city, const QString& text)
     {
         if (city >= 0)
             form->ListView1->selectRow(city);
         form->txtSearch->setText(text);
         QTest::mouseClick(form->PushButton7, Qt::LeftButton);
     }
-    void click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     QStringList opened() const
     {
         QStringList urls;
-        for (const QUrl &url : desktop.opened)
+        for (const QUrl& url : desktop.opened)
             urls << QString::fromLatin1(url.toEncoded());
         return urls;
     }
@@ -70,16 +70,16 @@ private slots:
         QCOMPARE(siteHost(QStringLiteral("HTTP://x.org/")), QStringLiteral("HTTP:x.org"));
         QCOMPARE(siteHost(QStringLiteral("x.org")), QStringLiteral("x.org"));
         QCOMPARE(searchQuery(QStringLiteral(" a&b # "), QStringLiteral("http://x.org/")),
-                 QStringLiteral(" a&b #  site:x.org"));
+            QStringLiteral(" a&b #  site:x.org"));
     }
 
     void engineAddressIsPercentEncoded()
     {
         QCOMPARE(searchEngineUrl(QStringLiteral("a&b #c+d \"x\" ü-._~ site:boston.listora.org")).toEncoded(),
-                 engine("a%26b%20%23c%2Bd%20%22x%22%20%C3%BC-._~%20site%3Aboston.listora.org").toLatin1());
+            engine("a%26b%20%23c%2Bd%20%22x%22%20%C3%BC-._~%20site%3Aboston.listora.org").toLatin1());
         // Shell syntax is an ordinary query: nothing of it survives unencoded.
         QCOMPARE(searchEngineUrl(QStringLiteral("\"; rm -rf ~; \" $(reboot) `id` 'q'")).toEncoded(),
-                 engine("%22%3B%20rm%20-rf%20~%3B%20%22%20%24%28reboot%29%20%60id%60%20%27q%27").toLatin1());
+            engine("%22%3B%20rm%20-rf%20~%3B%20%22%20%24%28reboot%29%20%60id%60%20%27q%27").toLatin1());
     }
 
     void addSearchComposesFromTheSelectedCity()
@@ -88,8 +88,9 @@ private slots:
         w.add(1, QStringLiteral("bike"));
         w.add(0, QStringLiteral("  ")); // blanks are a search text too
         w.add(0, QStringLiteral("  "));
-        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList{"bike site:chicago.listora.org",
-                                                             "   site:boston.listora.org", "   site:boston.listora.org"}));
+        QCOMPARE(itemTexts(*w.form->ListView2),
+            (QStringList {
+                "bike site:chicago.listora.org", "   site:boston.listora.org", "   site:boston.listora.org" }));
         QCOMPARE(w.form->txtSearch->text(), QString());
         QCOMPARE(QApplication::focusWidget(), w.form->txtSearch);
         // Enter in the search box adds too.
@@ -111,7 +112,7 @@ private slots:
         Window w;
         w.form->Text1->setText(QStringLiteral("nowhere")); // the filter leaves nothing to select
         w.add(-1, QStringLiteral("bike"));
-        QCOMPARE(w.desktop.where(), QStringList{QStringLiteral("PushButton7_Click:102")});
+        QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton7_Click:102") });
         QVERIFY(w.desktop.description(0).startsWith(QLatin1String("No location is selected.")));
         QCOMPARE(w.form->ListView2->count(), 0);
         QCOMPARE(w.form->txtSearch->text(), QString());
@@ -120,15 +121,15 @@ private slots:
 
     void openAllOpensEveryEntryInOrder()
     {
-        Window w({"a site:x.org", "b&c site:y.org", "d site:z.org"});
+        Window w({ "a site:x.org", "b&c site:y.org", "d site:z.org" });
         w.form->ListView2->selectRow(1);
-        w.desktop.failOpen = [](const QUrl &url) {
+        w.desktop.failOpen = [](const QUrl& url) {
             if (url.toEncoded().contains("b%26c"))
                 throw std::runtime_error("The web browser could not be started.");
         };
         w.click(w.form->PushButton6);
-        QCOMPARE(w.opened(), (QStringList{engine("a%20site%3Ax.org"), engine("d%20site%3Az.org")}));
-        QCOMPARE(w.desktop.where(), QStringList{QStringLiteral("PushButton6_Click:102")});
+        QCOMPARE(w.opened(), (QStringList { engine("a%20site%3Ax.org"), engine("d%20site%3Az.org") }));
+        QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton6_Click:102") });
         // Opening changes neither the list nor its selection.
         QCOMPARE(w.form->ListView2->count(), 3);
         QCOMPARE(w.form->ListView2->selectedRow(), 1);
@@ -140,14 +141,14 @@ private slots:
 
     void openSelectedOpensOneEntry()
     {
-        Window w({"a site:x.org", "b site:y.org"});
+        Window w({ "a site:x.org", "b site:y.org" });
         w.click(w.form->PushButton2);
-        QCOMPARE(w.desktop.where(), QStringList{QStringLiteral("PushButton2_Click:100")});
+        QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton2_Click:100") });
         QVERIFY(w.desktop.opened.isEmpty());
 
         w.form->ListView2->selectRow(1);
         w.click(w.form->PushButton2);
-        QCOMPARE(w.opened(), QStringList{engine("b%20site%3Ay.org")});
+        QCOMPARE(w.opened(), QStringList { engine("b%20site%3Ay.org") });
         // A double-click on an entry opens it the same way.
         const QRect row = w.form->ListView2->visualRect(w.form->ListView2->model()->index(0, 0));
         QTest::mouseClick(w.form->ListView2->viewport(), Qt::LeftButton, {}, row.center());
@@ -158,25 +159,25 @@ private slots:
 
     void editingTheList()
     {
-        Window w({"A", "B", "C"});
+        Window w({ "A", "B", "C" });
         w.form->ListView2->selectRow(1);
         w.click(w.form->PushButton4);
-        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList{"A", "C"}));
+        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList { "A", "C" }));
         // Nothing selected on a non-empty list: a report, nothing removed.
         w.form->ListView2->clearSelection();
         w.click(w.form->PushButton4);
-        QCOMPARE(w.desktop.where(), QStringList{QStringLiteral("PushButton4_Click:102")});
+        QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton4_Click:102") });
         QCOMPARE(w.form->ListView2->count(), 2);
         // The Delete key acts as the delete button.
         w.form->ListView2->setFocus();
         w.form->ListView2->selectRow(0);
         QTest::keyClick(w.form->ListView2, Qt::Key_Delete);
-        QCOMPARE(itemTexts(*w.form->ListView2), QStringList{"C"});
+        QCOMPARE(itemTexts(*w.form->ListView2), QStringList { "C" });
 
         w.click(w.form->PushButton5);
         w.click(w.form->PushButton5);
         const QString example = QStringLiteral("lawnmower site:boston.listora.org");
-        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList{"C", example, example}));
+        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList { "C", example, example }));
 
         w.click(w.form->PushButton3);
         QCOMPARE(w.form->ListView2->count(), 0);
@@ -193,7 +194,8 @@ private slots:
         QFile list(QStringLiteral(QUILLMOOR_SOURCE_DIR "/data/list.txt"));
         QVERIFY(list.open(QIODevice::ReadOnly));
         const QString host = exampleSearch().section(QStringLiteral("site:"), 1);
-        QVERIFY(QString::fromLatin1(list.readAll()).contains(QStringLiteral("\r\nhttp://") + host + QStringLiteral("/,")));
+        QVERIFY(
+            QString::fromLatin1(list.readAll()).contains(QStringLiteral("\r\nhttp://") + host + QStringLiteral("/,")));
     }
 };
 

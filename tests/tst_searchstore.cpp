@@ -23,23 +23,23 @@ struct Store {
     {
         return QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString();
     }
-    void setValue(const QString &value)
+    void setValue(const QString& value)
     {
         QSettings settings(desktop.settingsFile(), QSettings::IniFormat);
         settings.setValue("Quillmoor/Searches", value);
     }
     // Closes a window that shows `entries` and answers what the next start shows.
-    QStringList roundTrip(const QStringList &entries)
+    QStringList roundTrip(const QStringList& entries)
     {
         save(entries);
         return itemTexts(*desktop.load()->form().ListView2);
     }
-    void save(const QStringList &entries)
+    void save(const QStringList& entries)
     {
         auto app = desktop.load();
         app->form().ListView2->clearItems();
         ItemBatch batch;
-        for (const QString &entry : entries)
+        for (const QString& entry : entries)
             batch.add(entry);
         app->form().ListView2->addItems(std::move(batch));
         app->form().close();
@@ -55,18 +55,18 @@ private slots:
     void entriesComeBackAsTheyWere()
     {
         Store store;
-        const QStringList entries = {"A", " b site:x.org ", "ü€ site:z", "dup", "dup", "=;\"#[x]\\,"};
+        const QStringList entries = { "A", " b site:x.org ", "ü€ site:z", "dup", "dup", "=;\"#[x]\\," };
         QCOMPARE(store.roundTrip(entries), entries);
         QCOMPARE(store.value(), entries.join(u'|') + u'|');
         QCOMPARE(store.desktop.reports, QStringList());
 
         // Entries with bars stay whole; so does text that looks escaped.
-        const QStringList bars = {"a|b", "|", "100% %7C", "plain"};
+        const QStringList bars = { "a|b", "|", "100% %7C", "plain" };
         QCOMPARE(store.roundTrip(bars), bars);
         QCOMPARE(store.value(), QStringLiteral("|a%7Cb|%7C|100%25 %257C|plain|"));
 
         // Empty entries are not restored; an empty list stores the empty text.
-        QCOMPARE(store.roundTrip({"", "x", ""}), QStringList{"x"});
+        QCOMPARE(store.roundTrip({ "", "x", "" }), QStringList { "x" });
         QCOMPARE(store.roundTrip({}), QStringList());
         QCOMPARE(store.value(), QString());
         QCOMPARE(store.desktop.reports, QStringList());
@@ -75,14 +75,14 @@ private slots:
     void valuesWrittenByHandReadAsBefore()
     {
         Store store;
-        const auto restored = [&](const QString &value) {
+        const auto restored = [&](const QString& value) {
             store.setValue(value);
             return itemTexts(*store.desktop.load()->form().ListView2);
         };
-        QCOMPARE(restored(QStringLiteral("X|Y")), (QStringList{"X", "Y"})); // no final bar
+        QCOMPARE(restored(QStringLiteral("X|Y")), (QStringList { "X", "Y" })); // no final bar
         QCOMPARE(restored(QStringLiteral("||||")), QStringList());
-        QCOMPARE(restored(QStringLiteral("a%7Cb|c%25|")), (QStringList{"a%7Cb", "c%25"})); // old format: kept as is
-        QCOMPARE(restored(QStringLiteral("|a%7cb|")), QStringList{"a|b"});
+        QCOMPARE(restored(QStringLiteral("a%7Cb|c%25|")), (QStringList { "a%7Cb", "c%25" })); // old format: kept as is
+        QCOMPARE(restored(QStringLiteral("|a%7cb|")), QStringList { "a|b" });
         QCOMPARE(store.desktop.reports, QStringList());
     }
 
@@ -108,16 +108,16 @@ private slots:
         struct rlimit small = saved;
         small.rlim_cur = 4096;
         setrlimit(RLIMIT_FSIZE, &small);
-        store.save({QString(10000, u'n')});
+        store.save({ QString(10000, u'n') });
         setrlimit(RLIMIT_FSIZE, &saved);
-        QCOMPARE(store.desktop.where(), QStringList{QStringLiteral("Form_QueryUnload:106")});
+        QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
         QCOMPARE(store.value(), QStringLiteral("old|"));
 
         // A settings folder that cannot be made at all.
         Store blocked;
         blocked.desktop.write(QStringLiteral("config"), "a file where the folder should be");
-        blocked.save({"x"});
-        QCOMPARE(blocked.desktop.where(), QStringList{QStringLiteral("Form_QueryUnload:106")});
+        blocked.save({ "x" });
+        QCOMPARE(blocked.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
     }
 
     void terminationClosesLikeTheUser()

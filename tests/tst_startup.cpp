@@ -32,16 +32,13 @@ QByteArray cursorFile()
     if (!writer.write(image))
         qFatal("no ICO writer");
     QByteArray bytes = buffer.data();
-    qToLittleEndian<quint16>(2, bytes.data() + 2);  // a cursor, not an icon
+    qToLittleEndian<quint16>(2, bytes.data() + 2); // a cursor, not an icon
     qToLittleEndian<quint16>(3, bytes.data() + 10); // hot spot x
     qToLittleEndian<quint16>(2, bytes.data() + 12); // hot spot y
     return bytes;
 }
 
-QColor background(QWidget *widget)
-{
-    return widget->palette().color(QPalette::Window);
-}
+QColor background(QWidget* widget) { return widget->palette().color(QPalette::Window); }
 
 } // namespace
 
@@ -59,7 +56,8 @@ private slots:
         QCOMPARE(sixWords.size(), 60);
         QCOMPARE(shortenTitle(sixWords), QStringLiteral("aaaaaaaaaa bbbbbbbbb ccccccccc ddddddddd"));
         // Short names still lose their last word.
-        QCOMPARE(shortenTitle(QStringLiteral("aaaaaaaaa bbbbbbbbbb cccccccccc")), QStringLiteral("aaaaaaaaa bbbbbbbbbb"));
+        QCOMPARE(
+            shortenTitle(QStringLiteral("aaaaaaaaa bbbbbbbbbb cccccccccc")), QStringLiteral("aaaaaaaaa bbbbbbbbbb"));
         // Without a blank the name stays whole, cut to 40 when longer.
         QCOMPARE(shortenTitle(QStringLiteral("Quillmoor")), QStringLiteral("Quillmoor"));
         QCOMPARE(shortenTitle(QString(50, u'x')), QString(40, u'x'));
@@ -71,21 +69,21 @@ private slots:
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), kList);
         auto app = desktop.load();
-        Form1 &form = app->form();
+        Form1& form = app->form();
         QCOMPARE(desktop.reports, QStringList());
         QCOMPARE(desktop.opened, QList<QUrl>());
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillmoor"));
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmoor"));
         QVERIFY(QGuiApplication::applicationDisplayName() == QStringLiteral("Quillmoor"));
         const QList<QSize> sizes = form.windowIcon().availableSizes();
-        for (int size : {32, 48, 128, 256})
+        for (int size : { 32, 48, 128, 256 })
             QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
         QVERIFY(!form.hasMouseIcon());
         QCOMPARE(form.mousePointer(), 0);
         QCOMPARE(background(&form), QColor(Qt::white));
         QVERIFY(!form.Label1->autoFillBackground());
 
-        QHeaderView *locations = form.ListView1->horizontalHeader();
+        QHeaderView* locations = form.ListView1->horizontalHeader();
         QCOMPARE(form.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("URL"));
         QCOMPARE(form.ListView1->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Locations"));
         QCOMPARE(locations->sectionSize(0), 0);
@@ -102,7 +100,7 @@ private slots:
         desktop.write(QStringLiteral("HAND-M.CUR"), cursorFile());
         desktop.write(QStringLiteral("x/o.cjs"), "QPushButton { font-style: italic; }");
         auto app = desktop.load();
-        Form1 &form = app->form();
+        Form1& form = app->form();
         QCOMPARE(desktop.reports, QStringList());
         QVERIFY(form.hasMouseIcon());
         form.setMousePointer(99);
@@ -111,8 +109,8 @@ private slots:
 
         const QColor face = QApplication::palette().color(QPalette::Button);
         QVERIFY(face != QColor(Qt::white));
-        for (QWidget *painted : {static_cast<QWidget *>(&form), static_cast<QWidget *>(form.Frame1),
-                                 static_cast<QWidget *>(form.Frame2), static_cast<QWidget *>(form.Label1)}) {
+        for (QWidget* painted : { static_cast<QWidget*>(&form), static_cast<QWidget*>(form.Frame1),
+                 static_cast<QWidget*>(form.Frame2), static_cast<QWidget*>(form.Label1) }) {
             QCOMPARE(background(painted), face);
             QVERIFY(painted->autoFillBackground());
         }
@@ -129,7 +127,7 @@ private slots:
         desktop.write(QStringLiteral("HAND-M.CUR"), "this is no pointer image");
         desktop.write(QStringLiteral("x/o.cjs"), "QPushButton { color: red; ");
         auto app = desktop.load();
-        QCOMPARE(desktop.where(), (QStringList{QStringLiteral("Form_Load:100"), QStringLiteral("Form_Load:106")}));
+        QCOMPARE(desktop.where(), (QStringList { QStringLiteral("Form_Load:100"), QStringLiteral("Form_Load:106") }));
         QVERIFY(desktop.description(0).contains(QLatin1String("o.cjs")));
         QVERIFY(desktop.description(1).contains(QLatin1String("HAND-M.CUR")));
         // The colours set before the skin failed stay; the sheet does not.
@@ -156,7 +154,7 @@ private slots:
         desktop.write(QStringLiteral("list.txt"), kList);
         desktop.lottery = 7;
         desktop.load();
-        QCOMPARE(desktop.opened, QList<QUrl>{QUrl(QStringLiteral("https://marrowfen.example/"))});
+        QCOMPARE(desktop.opened, QList<QUrl> { QUrl(QStringLiteral("https://marrowfen.example/")) });
         desktop.lottery = 8;
         desktop.opened.clear();
         desktop.load();
@@ -209,10 +207,9 @@ private slots:
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QCOMPARE(QApplication::focusWidget(), form.Text1);
-        const QList<QWidget *> order = {form.ListView2,   form.PushButton2, form.PushButton6, form.PushButton3,
-                                        form.PushButton4, form.PushButton5, form.ListView1,   form.txtSearch,
-                                        form.PushButton7, form.Text1};
-        for (QWidget *expected : order) {
+        const QList<QWidget*> order = { form.ListView2, form.PushButton2, form.PushButton6, form.PushButton3,
+            form.PushButton4, form.PushButton5, form.ListView1, form.txtSearch, form.PushButton7, form.Text1 };
+        for (QWidget* expected : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
         }
@@ -223,10 +220,10 @@ private slots:
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), kList);
         auto app = desktop.load();
-        Form1 &form = app->form();
+        Form1& form = app->form();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const auto moveOver = [&](QWidget *widget, QPoint at = QPoint(5, 5)) {
+        const auto moveOver = [&](QWidget* widget, QPoint at = QPoint(5, 5)) {
             QTest::mouseMove(widget, at);
             return form.mousePointer();
         };
@@ -264,7 +261,7 @@ private slots:
         app->form().close();
         QCOMPARE(unloads.count(), 1);
         QCOMPARE(QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString(),
-                 QStringLiteral("a site:b|"));
+            QStringLiteral("a site:b|"));
     }
 
     void aCloseDuringStartUpWaitsForIt()
@@ -277,7 +274,7 @@ private slots:
         app.start();
         QVERIFY(!app.form().isVisible());
         QCOMPARE(QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString(),
-                 QStringLiteral("kept|"));
+            QStringLiteral("kept|"));
     }
 };
 

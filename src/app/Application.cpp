@@ -13,8 +13,8 @@
 namespace quillmoor {
 
 namespace {
-const QString kSection = QStringLiteral("Quillmoor");
-const QString kKey = QStringLiteral("Searches");
+    const QString kSection = QStringLiteral("Quillmoor");
+    const QString kKey = QStringLiteral("Searches");
 } // namespace
 
 Application::Application(Platform platform)
@@ -26,12 +26,15 @@ Application::Application(Platform platform)
 
 void Application::connectHandlers()
 {
-    const std::pair<QPushButton *, void (*)(Form1 &, Platform &)> buttons[] = {
-        {form_.PushButton7, PushButton7_Click}, {form_.PushButton2, PushButton2_Click},
-        {form_.PushButton6, PushButton6_Click}, {form_.PushButton3, PushButton3_Click},
-        {form_.PushButton4, PushButton4_Click}, {form_.PushButton5, PushButton5_Click},
+    const std::pair<QPushButton*, void (*)(Form1&, Platform&)> buttons[] = {
+        { form_.PushButton7, PushButton7_Click },
+        { form_.PushButton2, PushButton2_Click },
+        { form_.PushButton6, PushButton6_Click },
+        { form_.PushButton3, PushButton3_Click },
+        { form_.PushButton4, PushButton4_Click },
+        { form_.PushButton5, PushButton5_Click },
     };
-    for (const auto &[button, handler] : buttons)
+    for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, [this, handler = handler] { handler(form_, platform_); });
 
     connect(form_.Text1, &QLineEdit::textChanged, this, [this] { locations_.Text1_Change(); });
@@ -64,7 +67,7 @@ void Application::start()
 void Application::requestClose()
 {
     // A report waiting for its OK would hold the close up indefinitely.
-    if (QWidget *modal = QApplication::activeModalWidget())
+    if (QWidget* modal = QApplication::activeModalWidget())
         modal->close();
     if (loaded_)
         form_.close();
@@ -106,7 +109,11 @@ void Application::Form_Load()
     ItemBatch restored;
     qsizetype i = 0;
     trap.loop(
-        148, [&] { i = 0; return i < pieces.size(); },
+        148,
+        [&] {
+            i = 0;
+            return i < pieces.size();
+        },
         [&] {
             if (trap.test(150, [&] { return !pieces[i].isEmpty(); }))
                 trap.run(152, [&] {

@@ -16,8 +16,8 @@ class Application : public QObject {
 public:
     explicit Application(Platform platform);
 
-    Form1 &form() { return form_; }
-    Platform &platform() { return platform_; }
+    Form1& form() { return form_; }
+    Platform& platform() { return platform_; }
 
     // Runs the start-up steps and shows the window centred, unless a close
     // was asked for meanwhile.

@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QTemporaryFile>
 #include <QSettings>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,24 +18,22 @@ namespace quillmoor {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("SearchStore", text);
-}
+    QString tr(const char* text) { return QCoreApplication::translate("SearchStore", text); }
 
-QString statusText(QSettings::Status status)
-{
-    return status == QSettings::FormatError ? tr("the file is not in INI format")
-                                            : tr("the file or its folder cannot be accessed");
-}
+    QString statusText(QSettings::Status status)
+    {
+        return status == QSettings::FormatError ? tr("the file is not in INI format")
+                                                : tr("the file or its folder cannot be accessed");
+    }
 
 } // namespace
 
-QString GetSetting(const QString &file, const QString &section, const QString &key)
+QString GetSetting(const QString& file, const QString& section, const QString& key)
 {
     QSettings settings(file, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
-        throw Failure(tr("The saved searches could not be read from \"%1\": %2.").arg(file, statusText(settings.status())));
+        throw Failure(
+            tr("The saved searches could not be read from \"%1\": %2.").arg(file, statusText(settings.status())));
     const QVariant value = settings.value(section + u'/' + key);
     // An INI value edited by hand with unquoted commas reads as a list.
     if (value.typeId() == QMetaType::QStringList)
@@ -43,10 +41,10 @@ QString GetSetting(const QString &file, const QString &section, const QString &k
     return value.toString();
 }
 
-void SaveSetting(const QString &file, const QString &section, const QString &key, const QString &value)
+void SaveSetting(const QString& file, const QString& section, const QString& key, const QString& value)
 {
     const QString name = section + u'/' + key;
-    const auto fail = [&](const QString &why) {
+    const auto fail = [&](const QString& why) {
         throw Failure(tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));
     };
     const QFileInfo info(file);
@@ -91,12 +89,9 @@ void SaveSetting(const QString &file, const QString &section, const QString &key
     temporary.setAutoRemove(false);
 }
 
-bool needsEscaping(const QString &entry)
-{
-    return entry.contains(u'|');
-}
+bool needsEscaping(const QString& entry) { return entry.contains(u'|'); }
 
-QString escapeEntry(const QString &entry)
+QString escapeEntry(const QString& entry)
 {
     QString escaped = entry;
     escaped.replace(u'%', QStringLiteral("%25"));

@@ -13,12 +13,12 @@ namespace quillmoor {
 class SignalCloser : public QObject {
     Q_OBJECT
 public:
-    explicit SignalCloser(std::function<void()> close, QObject *parent = nullptr);
+    explicit SignalCloser(std::function<void()> close, QObject* parent = nullptr);
     ~SignalCloser() override;
 
 private:
     std::function<void()> close_;
-    QSocketNotifier *notifier_ = nullptr;
+    QSocketNotifier* notifier_ = nullptr;
 };
 
 } // namespace quillmoor

@@ -11,27 +11,24 @@ namespace quillmoor {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("SkinFramework", text);
-}
+    QString tr(const char* text) { return QCoreApplication::translate("SkinFramework", text); }
 
-// Qt reports a style sheet it cannot parse only as a warning; this catches
-// that warning while one sheet is installed.
-bool g_sheetRejected = false;
-QtMessageHandler g_previousHandler = nullptr;
+    // Qt reports a style sheet it cannot parse only as a warning; this catches
+    // that warning while one sheet is installed.
+    bool g_sheetRejected = false;
+    QtMessageHandler g_previousHandler = nullptr;
 
-void watchForParseErrors(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.startsWith(QLatin1String("Could not parse")))
-        g_sheetRejected = true;
-    else if (g_previousHandler)
-        g_previousHandler(type, context, message);
-}
+    void watchForParseErrors(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (message.startsWith(QLatin1String("Could not parse")))
+            g_sheetRejected = true;
+        else if (g_previousHandler)
+            g_previousHandler(type, context, message);
+    }
 
 } // namespace
 
-void SkinFramework::loadSkin(const QString &path, const QString &baseStyle)
+void SkinFramework::loadSkin(const QString& path, const QString& baseStyle)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -44,7 +41,7 @@ void SkinFramework::loadSkin(const QString &path, const QString &baseStyle)
     baseStyle_ = baseStyle;
 }
 
-void SkinFramework::applyWindow(QWidget *window)
+void SkinFramework::applyWindow(QWidget* window)
 {
     if (!enabled_ || !window)
         return;

@@ -17,7 +17,7 @@ public:
     // Reads the style sheet from `path`. `baseStyle` names the Qt style the
     // sheet is drawn over; empty keeps the current one. Throws Failure when
     // the file cannot be read.
-    void loadSkin(const QString &path, const QString &baseStyle);
+    void loadSkin(const QString& path, const QString& baseStyle);
 
     int options() const { return options_; }
     void setOptions(int options) { options_ = options; }
@@ -28,9 +28,9 @@ public:
 
     // Draws `window` in the loaded skin from now on. Throws Failure when the
     // skin is rejected; the window then keeps its previous look.
-    void applyWindow(QWidget *window);
+    void applyWindow(QWidget* window);
 
-    const QString &styleSheet() const { return sheet_; }
+    const QString& styleSheet() const { return sheet_; }
 
 private:
     QString path_;

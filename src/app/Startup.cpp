@@ -18,36 +18,27 @@
 
 // The icons are compiled into this static library; the linker keeps them
 // only when something refers to them.
-static void initIconResources()
-{
-    Q_INIT_RESOURCE(icons);
-}
+static void initIconResources() { Q_INIT_RESOURCE(icons); }
 
 namespace quillmoor {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Startup", text);
-}
+    QString tr(const char* text) { return QCoreApplication::translate("Startup", text); }
 
-void paintBackground(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
+    void paintBackground(QWidget* widget, const QColor& colour)
+    {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::Window, colour);
+        widget->setPalette(palette);
+        widget->setAutoFillBackground(true);
+    }
 
 } // namespace
 
-bool FileExists(const QString &path)
-{
-    return !path.isEmpty() && QFileInfo(path).lastModified().isValid();
-}
+bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).lastModified().isValid(); }
 
-void ApplySkin(Form1 &form, SkinFramework &skin, const QString &applicationFolder)
+void ApplySkin(Form1& form, SkinFramework& skin, const QString& applicationFolder)
 {
     const QString path = applicationFolder + QStringLiteral("/x/o.cjs");
     const QFileInfo info(path);
@@ -58,9 +49,9 @@ void ApplySkin(Form1 &form, SkinFramework &skin, const QString &applicationFolde
     paintBackground(&form, buttonFace);
     // Only the kinds of control that show the window's background take the
     // colour; buttons, lists and text boxes keep their own.
-    for (QWidget *child : form.findChildren<QWidget *>()) {
-        if (qobject_cast<QLabel *>(child) || qobject_cast<QGroupBox *>(child) || qobject_cast<QCheckBox *>(child)
-            || qobject_cast<QRadioButton *>(child))
+    for (QWidget* child : form.findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(child) || qobject_cast<QGroupBox*>(child) || qobject_cast<QCheckBox*>(child)
+            || qobject_cast<QRadioButton*>(child))
             paintBackground(child, buttonFace);
     }
 
@@ -71,13 +62,13 @@ void ApplySkin(Form1 &form, SkinFramework &skin, const QString &applicationFolde
     skin.applyWindow(&form);
 }
 
-void ShowHomePageAtRandom(Platform &platform)
+void ShowHomePageAtRandom(Platform& platform)
 {
     if (platform.drawLottery() == 7)
         platform.openUrl(kHomePage);
 }
 
-QString shortenTitle(const QString &name)
+QString shortenTitle(const QString& name)
 {
     QString title = name;
     do {
@@ -98,7 +89,7 @@ void SetApplicationTitle()
     QCoreApplication::setApplicationName(shortenTitle(kProductName));
 }
 
-void loadMouseIcon(Form1 &form, const QString &path)
+void loadMouseIcon(Form1& form, const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -111,14 +102,15 @@ void loadMouseIcon(Form1 &form, const QString &path)
         throw Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path));
     const int hotX = qFromLittleEndian<quint16>(bytes.constData() + 10);
     const int hotY = qFromLittleEndian<quint16>(bytes.constData() + 12);
-    form.setMouseIcon(QCursor(QPixmap::fromImage(image), qMin(hotX, image.width() - 1), qMin(hotY, image.height() - 1)));
+    form.setMouseIcon(
+        QCursor(QPixmap::fromImage(image), qMin(hotX, image.width() - 1), qMin(hotY, image.height() - 1)));
 }
 
 QIcon applicationIcon()
 {
     initIconResources();
     QIcon icon;
-    for (int size : {32, 48, 128, 256})
+    for (int size : { 32, 48, 128, 256 })
         icon.addFile(QStringLiteral(":/icons/quillmoor-%1.png").arg(size), QSize(size, size));
     return icon;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QIcon>
-#include <QUrl>
 #include <QString>
+#include <QUrl>
 
 class QWidget;
 
@@ -16,25 +16,25 @@ inline const QString kProductName = QStringLiteral("Quillmoor");
 inline const QUrl kHomePage = QUrl(QStringLiteral("https://marrowfen.example/"));
 
 // Whether the last-modified time of `path` can be read. Never fails.
-bool FileExists(const QString &path);
+bool FileExists(const QString& path);
 
 // Gives the window, its frames and labels the button-face colour and hands
 // the window to the skin, when x/o.cjs is an ordinary file. Throws Failure
 // when the skin cannot be read or applied.
-void ApplySkin(Form1 &form, SkinFramework &skin, const QString &applicationFolder);
+void ApplySkin(Form1& form, SkinFramework& skin, const QString& applicationFolder);
 
 // About one start in a hundred also opens the maker's home page.
-void ShowHomePageAtRandom(Platform &platform);
+void ShowHomePageAtRandom(Platform& platform);
 
 // The application title for a product name: cut at its last blank until it
 // is at most 40 characters long; a name without a blank is kept whole, cut to
 // 40 characters when longer.
-QString shortenTitle(const QString &name);
+QString shortenTitle(const QString& name);
 void SetApplicationTitle();
 
 // Makes the pointer file the window's custom pointer image. Throws Failure
 // when it is not a pointer image, leaving the window as it was.
-void loadMouseIcon(Form1 &form, const QString &path);
+void loadMouseIcon(Form1& form, const QString& path);
 
 // The application icon in all its sizes.
 QIcon applicationIcon();

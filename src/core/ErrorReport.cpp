@@ -4,7 +4,7 @@
 
 namespace quillmoor {
 
-QString errorReportText(const QString &procedure, int line, const QString &description)
+QString errorReportText(const QString& procedure, int line, const QString& description)
 {
     // Support staff match these texts against old screenshots, so the
     // location line keeps the project name it has always carried.
@@ -13,7 +13,7 @@ QString errorReportText(const QString &procedure, int line, const QString &descr
         + QStringLiteral("Please email screenshot of this message to ") + kSupportAddress;
 }
 
-void ShowErrorReport(Platform &platform, const QString &procedure, int line, const QString &description)
+void ShowErrorReport(Platform& platform, const QString& procedure, int line, const QString& description)
 {
     platform.showMessage(kErrorReportTitle, errorReportText(procedure, line, description));
 }

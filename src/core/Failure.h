@@ -9,7 +9,7 @@ namespace quillmoor {
 // user as the first line of the error report, so it must read as a sentence.
 class Failure : public std::runtime_error {
 public:
-    explicit Failure(const QString &description)
+    explicit Failure(const QString& description)
         : std::runtime_error(description.toStdString())
     {
     }

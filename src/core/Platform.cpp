@@ -21,7 +21,7 @@ int drawOneToHundred(unsigned seed)
 Platform Platform::desktop()
 {
     Platform p;
-    p.showMessage = [](const QString &title, const QString &text) {
+    p.showMessage = [](const QString& title, const QString& text) {
         QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
         // Plain text: the report holds CR LF and lone CRs, each shown as a
         // line break, and must never be taken for markup.
@@ -29,16 +29,15 @@ Platform Platform::desktop()
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
     };
-    p.openUrl = [](const QUrl &url) {
+    p.openUrl = [](const QUrl& url) {
         // The address goes to the desktop as one argument: no shell, no
         // command line built from text the user typed.
         if (!QDesktopServices::openUrl(url))
             throw Failure(QCoreApplication::translate("Platform", "The web browser could not be started for %1.")
                               .arg(url.toString(QUrl::FullyEncoded)));
     };
-    p.drawLottery = [] {
-        return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
-    };
+    p.drawLottery
+        = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();
     p.settingsFile = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marrowfen")).fileName();
     return p;

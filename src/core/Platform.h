@@ -11,10 +11,10 @@ namespace quillmoor {
 // the user's own settings.
 struct Platform {
     // Shows a modal warning box with one OK button and returns when it closes.
-    std::function<void(const QString &title, const QString &text)> showMessage;
+    std::function<void(const QString& title, const QString& text)> showMessage;
     // Hands an address to the desktop's default handler; throws Failure when
     // nothing could be started.
-    std::function<void(const QUrl &url)> openUrl;
+    std::function<void(const QUrl& url)> openUrl;
     // The home-page lottery: a whole number from 1 to 100.
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.

@@ -8,7 +8,7 @@
 
 namespace quillmoor {
 
-Trap::Trap(Platform &platform, QString procedure)
+Trap::Trap(Platform& platform, QString procedure)
     : platform_(platform)
     , procedure_(std::move(procedure))
 {
@@ -19,11 +19,11 @@ void Trap::report(int line, std::exception_ptr failure)
     QString description;
     try {
         std::rethrow_exception(failure);
-    } catch (const Failure &f) {
+    } catch (const Failure& f) {
         description = f.description();
-    } catch (const std::bad_alloc &) {
+    } catch (const std::bad_alloc&) {
         description = QCoreApplication::translate("Trap", "Out of memory.");
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         description = QString::fromLocal8Bit(e.what());
     } catch (...) {
         description = QCoreApplication::translate("Trap", "Unknown failure.");

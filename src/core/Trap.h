@@ -14,11 +14,10 @@ struct Platform;
 // Nothing crosses the event loop: every exception ends in a report here.
 class Trap {
 public:
-    Trap(Platform &platform, QString procedure);
+    Trap(Platform& platform, QString procedure);
 
     // An ordinary statement. Answers whether it completed.
-    template <class Statement>
-    bool run(int line, Statement &&statement)
+    template <class Statement> bool run(int line, Statement&& statement)
     {
         try {
             std::forward<Statement>(statement)();
@@ -31,8 +30,7 @@ public:
 
     // The test of a conditional. A test that fails goes on inside the
     // conditional, as if it had passed.
-    template <class Test>
-    bool test(int line, Test &&condition)
+    template <class Test> bool test(int line, Test&& condition)
     {
         try {
             return std::forward<Test>(condition)();
@@ -47,7 +45,7 @@ public:
     // failing head still enters the body with the counter as it stood; a
     // failing step leaves the loop.
     template <class Head, class Body, class Step>
-    void loop(int headLine, Head &&head, Body &&body, int stepLine, Step &&step)
+    void loop(int headLine, Head&& head, Body&& body, int stepLine, Step&& step)
     {
         if (!test(headLine, head))
             return;
@@ -59,12 +57,12 @@ public:
         }
     }
 
-    const QString &procedure() const { return procedure_; }
+    const QString& procedure() const { return procedure_; }
 
 private:
     void report(int line, std::exception_ptr failure);
 
-    Platform &platform_;
+    Platform& platform_;
     QString procedure_;
 };
 

@@ -13,7 +13,7 @@ namespace quillmoor {
 class LocationFile {
 public:
     // Throws Failure when the file cannot be opened.
-    explicit LocationFile(const QString &path);
+    explicit LocationFile(const QString& path);
 
     // Reads the whole file, adding to `out` every location whose display name
     // contains `filter` (ignoring case; an empty filter takes every line), in
@@ -21,19 +21,18 @@ public:
     // answers what is wrong with it; the locations before it stay in `out`.
     // CR LF, LF and a lone CR all end a line; bytes are decoded with the
     // system's 8-bit code.
-    std::optional<QString> read(QStringView filter, ItemBatch &out);
+    std::optional<QString> read(QStringView filter, ItemBatch& out);
 
     // Reads and splits every line and does nothing more: the least any
     // reader of this file has to pay, which the benchmark compares against.
     qsizetype readAndSplit();
 
-    static QString pathIn(const QString &folder);
+    static QString pathIn(const QString& folder);
 
 private:
     // Calls sink(line, chunk) for every line, the line's fields pointing
     // into chunk `chunk` of `store`.
-    template <class LocationSink>
-    std::optional<QString> forEachLine(ItemBatch &store, LocationSink &&sink);
+    template <class LocationSink> std::optional<QString> forEachLine(ItemBatch& store, LocationSink&& sink);
     QString badLine(qsizetype number, QStringView line) const;
 
     QFile file_;

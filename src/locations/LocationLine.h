@@ -9,8 +9,8 @@ namespace quillmoor {
 // at least three of them. The display name is the name, followed by ", "
 // and the addition when the addition is not empty.
 struct LocationLine {
-    QStringView address;  // the sub-site address, the list item's text
-    QStringView name;     // start of the display name
+    QStringView address; // the sub-site address, the list item's text
+    QStringView name; // start of the display name
     QStringView addition; // appended after ", " when not empty
 };
 

@@ -13,12 +13,12 @@
 namespace quillmoor {
 
 namespace {
-// Past this many characters the old rows' memory is given back rather than
-// kept for the next keystroke.
-constexpr qsizetype kSpareLimit = 32 << 20;
+    // Past this many characters the old rows' memory is given back rather than
+    // kept for the next keystroke.
+    constexpr qsizetype kSpareLimit = 32 << 20;
 } // namespace
 
-LocationList::LocationList(Form1 &form, Platform &platform)
+LocationList::LocationList(Form1& form, Platform& platform)
     : form_(form)
     , platform_(platform)
 {
@@ -44,7 +44,7 @@ void LocationList::Text1_Change()
         // Opened before the list is emptied: a file that cannot be read
         // leaves the list as it was.
         file.emplace(LocationFile::pathIn(platform_.applicationFolder));
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         tell(100, QString::fromStdString(e.what()));
         return;
     }
@@ -58,14 +58,14 @@ void LocationList::Text1_Change()
             tell(102, *fault);
         else
             lastFault_.clear();
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         tell(102, QString::fromStdString(e.what()));
     } catch (...) {
         tell(102, QStringLiteral("Unknown failure."));
     }
 }
 
-void LocationList::tell(int line, const QString &description)
+void LocationList::tell(int line, const QString& description)
 {
     if (description == lastFault_)
         return;

@@ -14,7 +14,7 @@ struct Platform;
 // cached between keystrokes, so an edit of list.txt shows at the next one.
 class LocationList {
 public:
-    LocationList(Form1 &form, Platform &platform);
+    LocationList(Form1& form, Platform& platform);
 
     // Appends every location of list.txt to ListView1. Throws Failure at the
     // first fault, with the locations before it already in the list.
@@ -26,10 +26,10 @@ public:
     void Text1_Change();
 
 private:
-    void tell(int line, const QString &description);
+    void tell(int line, const QString& description);
 
-    Form1 &form_;
-    Platform &platform_;
+    Form1& form_;
+    Platform& platform_;
     QString lastFault_;
     // The rows the list showed before the last keystroke. Refilling memory
     // that is already mapped is far cheaper than fresh memory.

@@ -17,7 +17,7 @@ bool NameMatcher::in(QStringView a, QStringView b, QStringView c) const
     const qsizetype total = a.size() + b.size() + c.size();
     if (n > total)
         return false;
-    const char16_t *needle = reinterpret_cast<const char16_t *>(folded_.constData());
+    const char16_t* needle = reinterpret_cast<const char16_t*>(folded_.constData());
     const auto at = [&](qsizetype i) -> char16_t {
         if (i < a.size())
             return a[i].unicode();

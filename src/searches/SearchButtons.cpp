@@ -14,41 +14,36 @@ namespace quillmoor {
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("SearchButtons", text);
-}
+    QString tr(const char* text) { return QCoreApplication::translate("SearchButtons", text); }
 
-qsizetype selectedRow(const ListView &list, const char *whenNone)
-{
-    const qsizetype row = list.selectedRow();
-    if (row < 0)
-        throw Failure(tr(whenNone));
-    return row;
-}
+    qsizetype selectedRow(const ListView& list, const char* whenNone)
+    {
+        const qsizetype row = list.selectedRow();
+        if (row < 0)
+            throw Failure(tr(whenNone));
+        return row;
+    }
 
-void open(Platform &platform, const QString &query)
-{
-    platform.openUrl(searchEngineUrl(query));
-}
+    void open(Platform& platform, const QString& query) { platform.openUrl(searchEngineUrl(query)); }
 
 } // namespace
 
-void PushButton7_Click(Form1 &form, Platform &platform)
+void PushButton7_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton7_Click"));
     if (!trap.test(100, [&] { return !form.txtSearch->text().isEmpty(); }))
         return;
     trap.run(102, [&] {
         const QString text = form.txtSearch->text();
-        const qsizetype row = selectedRow(*form.ListView1, "No location is selected. Pick a city in the list of locations first.");
+        const qsizetype row
+            = selectedRow(*form.ListView1, "No location is selected. Pick a city in the list of locations first.");
         form.ListView2->addItem(searchQuery(text, form.ListView1->itemText(row)));
     });
     trap.run(104, [&] { form.txtSearch->clear(); });
     trap.run(106, [&] { form.txtSearch->setFocus(); });
 }
 
-void PushButton2_Click(Form1 &form, Platform &platform)
+void PushButton2_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton2_Click"));
     trap.run(100, [&] {
@@ -57,24 +52,28 @@ void PushButton2_Click(Form1 &form, Platform &platform)
     });
 }
 
-void PushButton6_Click(Form1 &form, Platform &platform)
+void PushButton6_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton6_Click"));
     qsizetype count = 0;
     qsizetype i = 0;
     trap.loop(
-        100, [&] { count = form.ListView2->count(); i = 0; return i < count; },
-        [&] { trap.run(102, [&] { open(platform, form.ListView2->itemText(i)); }); },
-        104, [&] { return ++i < count; });
+        100,
+        [&] {
+            count = form.ListView2->count();
+            i = 0;
+            return i < count;
+        },
+        [&] { trap.run(102, [&] { open(platform, form.ListView2->itemText(i)); }); }, 104, [&] { return ++i < count; });
 }
 
-void PushButton3_Click(Form1 &form, Platform &platform)
+void PushButton3_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton3_Click"));
     trap.run(100, [&] { form.ListView2->clearItems(); });
 }
 
-void PushButton4_Click(Form1 &form, Platform &platform)
+void PushButton4_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton4_Click"));
     if (!trap.test(100, [&] { return form.ListView2->count() > 0; }))
@@ -82,7 +81,7 @@ void PushButton4_Click(Form1 &form, Platform &platform)
     trap.run(102, [&] { form.ListView2->removeItem(selectedRow(*form.ListView2, "No saved search is selected.")); });
 }
 
-void PushButton5_Click(Form1 &form, Platform &platform)
+void PushButton5_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton5_Click"));
     trap.run(100, [&] { form.ListView2->addItem(exampleSearch()); });

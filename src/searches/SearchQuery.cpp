@@ -3,11 +3,11 @@
 namespace quillmoor {
 
 namespace {
-// The one place that names the search engine.
-constexpr char kEngineSearchAddress[] = "https://www.google.com/search?q=";
+    // The one place that names the search engine.
+    constexpr char kEngineSearchAddress[] = "https://www.google.com/search?q=";
 } // namespace
 
-QString siteHost(const QString &address)
+QString siteHost(const QString& address)
 {
     QString host = address;
     host.remove(QStringLiteral("http://"), Qt::CaseSensitive);
@@ -15,12 +15,12 @@ QString siteHost(const QString &address)
     return host;
 }
 
-QString searchQuery(const QString &text, const QString &address)
+QString searchQuery(const QString& text, const QString& address)
 {
     return text + QStringLiteral(" site:") + siteHost(address);
 }
 
-QUrl searchEngineUrl(const QString &query)
+QUrl searchEngineUrl(const QString& query)
 {
     // toPercentEncoding leaves only the unreserved characters of RFC 3986 as
     // they are; a blank becomes %20.

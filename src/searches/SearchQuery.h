@@ -7,14 +7,14 @@ namespace quillmoor {
 
 // The host a sub-site address restricts a search to: every "http://" and then
 // every "/" removed, nothing else touched.
-QString siteHost(const QString &address);
+QString siteHost(const QString& address);
 
 // The search text, " site:" and the site host of `address`.
-QString searchQuery(const QString &text, const QString &address);
+QString searchQuery(const QString& text, const QString& address);
 
 // The results page of the web search engine for `query`. The query is
 // percent-encoded as UTF-8, so "&", "#" and "+" reach the engine as typed.
-QUrl searchEngineUrl(const QString &query);
+QUrl searchEngineUrl(const QString& query);
 
 // The example search that "Load Example/Sample Searches" adds.
 QString exampleSearch();

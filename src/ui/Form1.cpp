@@ -14,40 +14,40 @@ namespace quillmoor {
 
 namespace {
 
-template <class W>
-W *place(W *widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
-    return widget;
-}
+    template <class W> W* place(W* widget, int left, int top, int width, int height)
+    {
+        widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
+        return widget;
+    }
 
-QFont windowFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9);
-    font.setBold(true);
-    return font;
-}
+    QFont windowFont()
+    {
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSizeF(9);
+        font.setBold(true);
+        return font;
+    }
 
-QPushButton *pushButton(const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(11.25);
-    font.setBold(true);
-    button->setFont(font);
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, Qt::white);
-    button->setPalette(palette);
-    button->setAutoDefault(false);
-    return button;
-}
+    QPushButton* pushButton(const QString& caption, QWidget* parent)
+    {
+        auto* button = new QPushButton(caption, parent);
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSizeF(11.25);
+        font.setBold(true);
+        button->setFont(font);
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, Qt::white);
+        button->setPalette(palette);
+        button->setAutoDefault(false);
+        return button;
+    }
 
 } // namespace
 
-Form1::Form1(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+Form1::Form1(QWidget* parent)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(windowFont());
@@ -78,14 +78,22 @@ Form1::Form1(QWidget *parent)
     Label1->resize(qBound(Label1->width(), needed, Text1->x() - Label1->x()), Label1->height());
 
     {
-        const std::pair<QWidget *, const char *> names[] = {
-            {Frame2, "Frame2"},           {Label1, "Label1"},           {Text1, "Text1"},
-            {ListView1, "ListView1"},     {Frame1, "Frame1"},           {txtSearch, "txtSearch"},
-            {PushButton7, "PushButton7"}, {ListView2, "ListView2"},     {PushButton2, "PushButton2"},
-            {PushButton6, "PushButton6"}, {PushButton4, "PushButton4"}, {PushButton3, "PushButton3"},
-            {PushButton5, "PushButton5"},
+        const std::pair<QWidget*, const char*> names[] = {
+            { Frame2, "Frame2" },
+            { Label1, "Label1" },
+            { Text1, "Text1" },
+            { ListView1, "ListView1" },
+            { Frame1, "Frame1" },
+            { txtSearch, "txtSearch" },
+            { PushButton7, "PushButton7" },
+            { ListView2, "ListView2" },
+            { PushButton2, "PushButton2" },
+            { PushButton6, "PushButton6" },
+            { PushButton4, "PushButton4" },
+            { PushButton3, "PushButton3" },
+            { PushButton5, "PushButton5" },
         };
-        for (const auto &[widget, name] : names)
+        for (const auto& [widget, name] : names)
             widget->setObjectName(QString::fromLatin1(name));
     }
 
@@ -94,8 +102,8 @@ Form1::Form1(QWidget *parent)
     Frame2->setFocusPolicy(Qt::NoFocus);
     Frame1->setFocusPolicy(Qt::NoFocus);
     Label1->setFocusPolicy(Qt::NoFocus);
-    QWidget *const tabOrder[] = {Text1,       ListView2,   PushButton2, PushButton6, PushButton3,
-                                 PushButton4, PushButton5, ListView1,   txtSearch,   PushButton7};
+    QWidget* const tabOrder[] = { Text1, ListView2, PushButton2, PushButton6, PushButton3, PushButton4, PushButton5,
+        ListView1, txtSearch, PushButton7 };
     for (size_t i = 0; i + 1 < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     Text1->setFocus();
@@ -109,14 +117,14 @@ Form1::Form1(QWidget *parent)
     watchPointer(Frame1, kDefaultPointer);
     watchPointer(ListView1->viewport(), kDefaultPointer);
     watchPointer(ListView2->viewport(), kDefaultPointer);
-    for (QPushButton *button : {PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5})
+    for (QPushButton* button : { PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5 })
         watchPointer(button, kCustomPointer);
 }
 
-void Form1::watchPointer(QWidget *widget, int value)
+void Form1::watchPointer(QWidget* widget, int value)
 {
     widget->setMouseTracking(true);
-    pointerSetters_[pointerSetterCount_++] = {widget, value};
+    pointerSetters_[pointerSetterCount_++] = { widget, value };
     widget->installEventFilter(this);
     // A button ignores a move without a pressed mouse button, which would
     // pass it on to the frame behind and set the pointer back at once.
@@ -124,7 +132,7 @@ void Form1::watchPointer(QWidget *widget, int value)
         widget->setAttribute(Qt::WA_NoMousePropagation);
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
+bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
         for (int i = 0; i < pointerSetterCount_; ++i) {
@@ -146,7 +154,7 @@ void Form1::setMousePointer(int value)
         applyPointer();
 }
 
-void Form1::setMouseIcon(const QCursor &cursor)
+void Form1::setMouseIcon(const QCursor& cursor)
 {
     mouseIcon_ = cursor;
     if (mousePointer_ == kCustomPointer)
@@ -164,14 +172,14 @@ void Form1::applyPointer()
 
 void Form1::centre()
 {
-    if (QScreen *screen = this->screen()) {
+    if (QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
 }
 
-void Form1::closeEvent(QCloseEvent *event)
+void Form1::closeEvent(QCloseEvent* event)
 {
     // A close is never refused; the saved list is written exactly once
     // however many close requests arrive.

@@ -19,21 +19,21 @@ class ListView;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(QWidget *parent = nullptr);
+    explicit Form1(QWidget* parent = nullptr);
 
-    QGroupBox *Frame2;
-    QLabel *Label1;
-    QLineEdit *Text1;
-    ListView *ListView1;
-    QGroupBox *Frame1;
-    QLineEdit *txtSearch;
-    QPushButton *PushButton7;
-    ListView *ListView2;
-    QPushButton *PushButton2;
-    QPushButton *PushButton6;
-    QPushButton *PushButton4;
-    QPushButton *PushButton3;
-    QPushButton *PushButton5;
+    QGroupBox* Frame2;
+    QLabel* Label1;
+    QLineEdit* Text1;
+    ListView* ListView1;
+    QGroupBox* Frame1;
+    QLineEdit* txtSearch;
+    QPushButton* PushButton7;
+    ListView* ListView2;
+    QPushButton* PushButton2;
+    QPushButton* PushButton6;
+    QPushButton* PushButton4;
+    QPushButton* PushButton3;
+    QPushButton* PushButton5;
 
     // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
     // pointer image (a pointing hand when none was loaded).
@@ -41,7 +41,7 @@ public:
     static constexpr int kCustomPointer = 99;
     int mousePointer() const { return mousePointer_; }
     void setMousePointer(int value);
-    void setMouseIcon(const QCursor &cursor);
+    void setMouseIcon(const QCursor& cursor);
     bool hasMouseIcon() const { return mouseIcon_.has_value(); }
 
     // Centres the window on its screen.
@@ -52,16 +52,16 @@ signals:
     void queryUnload();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void watchPointer(QWidget *widget, int value);
+    void watchPointer(QWidget* widget, int value);
     void applyPointer();
 
     // The controls whose pointer movements set the window's pointer, with
     // the value each one sets.
-    std::pair<QObject *, int> pointerSetters_[11] = {};
+    std::pair<QObject*, int> pointerSetters_[11] = {};
     int pointerSetterCount_ = 0;
     int mousePointer_ = kDefaultPointer;
     int shownPointer_ = kDefaultPointer;
@@ -70,9 +70,6 @@ private:
 };
 
 // Twips to pixels at 96 dots per inch; Qt scales further on denser screens.
-constexpr int twips(int value)
-{
-    return (value + 7) / 15;
-}
+constexpr int twips(int value) { return (value + 7) / 15; }
 
 } // namespace quillmoor

@@ -6,8 +6,8 @@ ItemBatch::Span ItemBatch::copy(QStringView text)
 {
     if (own_ < 0)
         own_ = hold(QString());
-    QString &own = chunks_[size_t(own_)];
-    const Span span{own.size(), own_, qint32(text.size())};
+    QString& own = chunks_[size_t(own_)];
+    const Span span { own.size(), own_, qint32(text.size()) };
     own.append(text);
     return span;
 }
@@ -20,7 +20,7 @@ void ItemBatch::add(QStringView text, QStringView sub)
     rows_.push_back(row);
 }
 
-qint32 ItemBatch::hold(QString &&chunk)
+qint32 ItemBatch::hold(QString&& chunk)
 {
     chunks_.push_back(std::move(chunk));
     return qint32(chunks_.size() - 1);
@@ -31,7 +31,7 @@ void ItemBatch::releaseUnused(qint32 number)
     if (number != qint32(chunks_.size()) - 1 || number == own_)
         return;
     if (!rows_.empty()) {
-        const Row &last = rows_.back();
+        const Row& last = rows_.back();
         if (last.text.chunk == number || last.sub.chunk == number || last.more.chunk == number)
             return;
     }
@@ -51,7 +51,7 @@ QString ItemBatch::takeBuffer()
 
 QString ItemBatch::subText(qsizetype row) const
 {
-    const Row &r = rows_[size_t(row)];
+    const Row& r = rows_[size_t(row)];
     if (r.more.len == 0)
         return view(r.sub).toString();
     QString text;
@@ -62,12 +62,12 @@ QString ItemBatch::subText(qsizetype row) const
 void ItemBatch::setSubText(qsizetype row, QStringView sub)
 {
     const Span span = copy(sub);
-    Row &r = rows_[size_t(row)];
+    Row& r = rows_[size_t(row)];
     r.sub = span;
     r.more = Span();
 }
 
-void ItemBatch::append(const ItemBatch &other)
+void ItemBatch::append(const ItemBatch& other)
 {
     const qint32 shift = qint32(chunks_.size());
     chunks_.insert(chunks_.end(), other.chunks_.begin(), other.chunks_.end());
@@ -75,7 +75,7 @@ void ItemBatch::append(const ItemBatch &other)
         joiner_ = other.joiner_;
     rows_.reserve(rows_.size() + other.rows_.size());
     for (Row r : other.rows_) {
-        for (Span *s : {&r.text, &r.sub, &r.more})
+        for (Span* s : { &r.text, &r.sub, &r.more })
             s->chunk += shift;
         rows_.push_back(r);
     }
@@ -86,7 +86,7 @@ void ItemBatch::append(const ItemBatch &other)
 void ItemBatch::reset()
 {
     rows_.clear();
-    for (QString &chunk : chunks_) {
+    for (QString& chunk : chunks_) {
         // Only a chunk nobody else shares can be written into again.
         if (chunk.isDetached() && chunk.capacity() > 0)
             spare_.push_back(std::move(chunk));
@@ -98,8 +98,8 @@ void ItemBatch::reset()
 qsizetype ItemBatch::capacity() const
 {
     qsizetype total = 0;
-    for (const auto *list : {&chunks_, &spare_})
-        for (const QString &chunk : *list)
+    for (const auto* list : { &chunks_, &spare_ })
+        for (const QString& chunk : *list)
             total += chunk.capacity();
     return total;
 }

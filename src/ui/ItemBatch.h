@@ -29,18 +29,18 @@ public:
     void add(QStringView text, QStringView sub = {});
 
     // Takes `chunk` into the batch and answers its number for spanIn().
-    qint32 hold(QString &&chunk);
-    const QString &chunk(qint32 number) const { return chunks_[size_t(number)]; }
+    qint32 hold(QString&& chunk);
+    const QString& chunk(qint32 number) const { return chunks_[size_t(number)]; }
     // Gives the last held chunk back when no row points into it.
     void releaseUnused(qint32 number);
     // Where `part`, a view into held chunk `number`, lies in it.
     Span spanIn(qint32 number, QStringView part) const
     {
-        const QString &c = chunks_[size_t(number)];
-        return Span{qsizetype(part.data() - c.constData()), number, qint32(part.size())};
+        const QString& c = chunks_[size_t(number)];
+        return Span { qsizetype(part.data() - c.constData()), number, qint32(part.size()) };
     }
-    void add(const Row &row) { rows_.push_back(row); }
-    void setJoiner(const QString &joiner) { joiner_ = joiner; }
+    void add(const Row& row) { rows_.push_back(row); }
+    void setJoiner(const QString& joiner) { joiner_ = joiner; }
 
     // An empty string for the next chunk, with room from an earlier fill.
     QString takeBuffer();
@@ -52,7 +52,7 @@ public:
     void setSubText(qsizetype row, QStringView sub);
     void remove(qsizetype row) { rows_.erase(rows_.begin() + row); }
     // Appends the rows of `other`, whose chunks this batch then shares.
-    void append(const ItemBatch &other);
+    void append(const ItemBatch& other);
     // Empties the batch but keeps its chunks for the next fill.
     void reset();
     // Empties the batch and gives all its memory back.
@@ -61,7 +61,7 @@ public:
     qsizetype capacity() const;
 
 private:
-    QStringView view(const Span &s) const { return QStringView(chunks_[size_t(s.chunk)]).sliced(s.pos, s.len); }
+    QStringView view(const Span& s) const { return QStringView(chunks_[size_t(s.chunk)]).sliced(s.pos, s.len); }
     Span copy(QStringView text);
 
     std::vector<QString> chunks_;

@@ -4,7 +4,7 @@
 
 namespace quillmoor {
 
-int ItemModel::rowCount(const QModelIndex &parent) const
+int ItemModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())
         return 0;
@@ -12,12 +12,9 @@ int ItemModel::rowCount(const QModelIndex &parent) const
     return int(qMin<qsizetype>(items_.size(), std::numeric_limits<int>::max()));
 }
 
-int ItemModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(captions_.size());
-}
+int ItemModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(captions_.size()); }
 
-QVariant ItemModel::data(const QModelIndex &index, int role) const
+QVariant ItemModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
@@ -38,26 +35,26 @@ QVariant ItemModel::headerData(int section, Qt::Orientation orientation, int rol
     return {};
 }
 
-QModelIndex ItemModel::index(int row, int column, const QModelIndex &parent) const
+QModelIndex ItemModel::index(int row, int column, const QModelIndex& parent) const
 {
     if (parent.isValid() || row < 0 || column < 0 || row >= items_.size() || column >= captions_.size())
         return {};
     return createIndex(row, column);
 }
 
-Qt::ItemFlags ItemModel::flags(const QModelIndex &index) const
+Qt::ItemFlags ItemModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
 }
 
-bool ItemModel::hasChildren(const QModelIndex &parent) const
+bool ItemModel::hasChildren(const QModelIndex& parent) const
 {
     return !parent.isValid() && items_.size() > 0 && !captions_.isEmpty();
 }
 
-void ItemModel::addColumn(const QString &caption)
+void ItemModel::addColumn(const QString& caption)
 {
     const int at = int(captions_.size());
     beginInsertColumns({}, at, at);
@@ -65,7 +62,7 @@ void ItemModel::addColumn(const QString &caption)
     endInsertColumns();
 }
 
-qsizetype ItemModel::append(const QString &text)
+qsizetype ItemModel::append(const QString& text)
 {
     const int at = rowCount();
     beginInsertRows({}, at, at);
@@ -74,7 +71,7 @@ qsizetype ItemModel::append(const QString &text)
     return items_.size() - 1;
 }
 
-void ItemModel::append(ItemBatch &&batch)
+void ItemModel::append(ItemBatch&& batch)
 {
     if (batch.size() == 0)
         return;
@@ -87,14 +84,14 @@ void ItemModel::append(ItemBatch &&batch)
     endInsertRows();
 }
 
-void ItemModel::swapAll(ItemBatch &batch)
+void ItemModel::swapAll(ItemBatch& batch)
 {
     beginResetModel();
     std::swap(items_, batch);
     endResetModel();
 }
 
-void ItemModel::setSubText(qsizetype row, const QString &sub)
+void ItemModel::setSubText(qsizetype row, const QString& sub)
 {
     items_.setSubText(row, sub);
     emit dataChanged(index(int(row), 1), index(int(row), 1));

@@ -14,25 +14,25 @@ class ItemModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // The view lays out every row after a rebuild and asks these for each;
     // the inherited versions cost several virtual calls a row.
-    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
-    bool hasChildren(const QModelIndex &parent = {}) const override;
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
 
-    void addColumn(const QString &caption);
-    qsizetype append(const QString &text);
-    void append(ItemBatch &&batch);
+    void addColumn(const QString& caption);
+    qsizetype append(const QString& text);
+    void append(ItemBatch&& batch);
     // Shows the rows of `batch` and hands the previous rows back in it.
-    void swapAll(ItemBatch &batch);
-    void setSubText(qsizetype row, const QString &sub);
+    void swapAll(ItemBatch& batch);
+    void setSubText(qsizetype row, const QString& sub);
     void remove(qsizetype row);
     void clear();
-    const ItemBatch &items() const { return items_; }
+    const ItemBatch& items() const { return items_; }
 
 private:
     QStringList captions_;

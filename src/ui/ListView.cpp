@@ -9,14 +9,14 @@
 namespace quillmoor {
 
 namespace {
-void checkRow(qsizetype row, qsizetype count)
-{
-    if (row < 0 || row >= count)
-        throw std::out_of_range("The list has no item at position " + std::to_string(row + 1) + ".");
-}
+    void checkRow(qsizetype row, qsizetype count)
+    {
+        if (row < 0 || row >= count)
+            throw std::out_of_range("The list has no item at position " + std::to_string(row + 1) + ".");
+    }
 } // namespace
 
-ListView::ListView(QWidget *parent)
+ListView::ListView(QWidget* parent)
     : QTableView(parent)
     , model_(new ItemModel(this))
 {
@@ -30,19 +30,19 @@ ListView::ListView(QWidget *parent)
     setTabKeyNavigation(false);
     // Rows look like lines of a list: no row headers, every row as high as
     // a line of text.
-    QHeaderView *rows = verticalHeader();
+    QHeaderView* rows = verticalHeader();
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setMinimumSectionSize(1);
     rows->setDefaultSectionSize(fontMetrics().height() + 2);
-    QHeaderView *columns = horizontalHeader();
+    QHeaderView* columns = horizontalHeader();
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // A column may be 1 twip wide, that is no pixel at all.
     columns->setMinimumSectionSize(0);
     columns->setStretchLastSection(false);
     columns->setSectionsMovable(false);
-    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (!index.isValid())
             return;
         // The row under the pointer is the one meant, whatever the first
@@ -52,41 +52,26 @@ ListView::ListView(QWidget *parent)
     });
 }
 
-void ListView::addColumn(const QString &caption)
-{
-    model_->addColumn(caption);
-}
+void ListView::addColumn(const QString& caption) { model_->addColumn(caption); }
 
 void ListView::setColumnWidthTwips(int column, int twips)
 {
     horizontalHeader()->resizeSection(column, qRound(twips / 15.0));
 }
 
-qsizetype ListView::addItem(const QString &text)
-{
-    return model_->append(text);
-}
+qsizetype ListView::addItem(const QString& text) { return model_->append(text); }
 
-void ListView::setSubItem(qsizetype row, const QString &text)
+void ListView::setSubItem(qsizetype row, const QString& text)
 {
     checkRow(row, count());
     model_->setSubText(row, text);
 }
 
-void ListView::addItems(ItemBatch &&batch)
-{
-    model_->append(std::move(batch));
-}
+void ListView::addItems(ItemBatch&& batch) { model_->append(std::move(batch)); }
 
-void ListView::swapItems(ItemBatch &batch)
-{
-    model_->swapAll(batch);
-}
+void ListView::swapItems(ItemBatch& batch) { model_->swapAll(batch); }
 
-void ListView::clearItems()
-{
-    model_->clear();
-}
+void ListView::clearItems() { model_->clear(); }
 
 void ListView::removeItem(qsizetype row)
 {
@@ -94,10 +79,7 @@ void ListView::removeItem(qsizetype row)
     model_->remove(row);
 }
 
-qsizetype ListView::count() const
-{
-    return model_->items().size();
-}
+qsizetype ListView::count() const { return model_->items().size(); }
 
 QString ListView::itemText(qsizetype row) const
 {
@@ -123,14 +105,14 @@ void ListView::selectRow(qsizetype row)
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void ListView::changeEvent(QEvent *event)
+void ListView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
         verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
     QTableView::changeEvent(event);
 }
 
-void ListView::keyPressEvent(QKeyEvent *event)
+void ListView::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         emit deletePressed();

@@ -15,17 +15,17 @@ class ItemModel;
 class ListView : public QTableView {
     Q_OBJECT
 public:
-    explicit ListView(QWidget *parent = nullptr);
+    explicit ListView(QWidget* parent = nullptr);
 
-    void addColumn(const QString &caption);
+    void addColumn(const QString& caption);
     void setColumnWidthTwips(int column, int twips);
 
-    qsizetype addItem(const QString &text);
-    void setSubItem(qsizetype row, const QString &text);
-    void addItems(ItemBatch &&batch);
+    qsizetype addItem(const QString& text);
+    void setSubItem(qsizetype row, const QString& text);
+    void addItems(ItemBatch&& batch);
     // Shows the rows of `batch` instead of the current ones, which come back
     // in `batch`, so their memory can serve the next rebuild.
-    void swapItems(ItemBatch &batch);
+    void swapItems(ItemBatch& batch);
     void clearItems();
     void removeItem(qsizetype row);
 
@@ -41,11 +41,11 @@ signals:
     void deletePressed();
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    ItemModel *model_;
+    ItemModel* model_;
 };
 
 } // namespace quillmoor
