@@ -120,6 +120,23 @@ private slots:
         QCOMPARE(blocked.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
     }
 
+    void aHandEditedFileThatDoesNotParseIsNotALoss()
+    {
+        Store store;
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"),
+                            "[Other]\nkept=1\n[Quillmoor]\nSearches=one|two|\n[broken\nx=1\n");
+        auto app = store.desktop.load();
+        QCOMPARE(itemTexts(*app->form().ListView2), (QStringList{"one", "two"}));
+        app->form().ListView2->addItem(QStringLiteral("three"));
+        app->form().close();
+        QCOMPARE(store.desktop.reports, QStringList());
+        QCOMPARE(store.value(), QStringLiteral("one|two|three|"));
+        QCOMPARE(QSettings(store.desktop.settingsFile(), QSettings::IniFormat).value("Other/kept").toInt(), 1);
+        QFile aside(store.desktop.settingsFile() + QStringLiteral(".unreadable"));
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QVERIFY(aside.readAll().endsWith("[broken\nx=1\n"));
+    }
+
     void terminationClosesLikeTheUser()
     {
         Store store;

@@ -31,7 +31,9 @@ namespace {
 QString GetSetting(const QString& file, const QString& section, const QString& key)
 {
     QSettings settings(file, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
+    // A file that does not parse to the end still yields what it holds
+    // before the fault; saving keeps the whole file aside.
+    if (settings.status() == QSettings::AccessError)
         throw Failure(
             tr("The saved searches could not be read from \"%1\": %2.").arg(file, statusText(settings.status())));
     const QVariant value = settings.value(section + u'/' + key);
@@ -69,8 +71,31 @@ void SaveSetting(const QString& file, const QString& section, const QString& key
             fail(tr("the old file cannot be copied"));
     }
     temporary.close();
+
+    // A file edited by hand into something QSettings cannot parse would
+    // refuse every write, and the list would be lost. It is kept whole beside
+    // the new file, which takes over what could be read of it.
+    QVariantMap readable;
+    bool unreadable = false;
+    {
+        const QSettings copy(staged, QSettings::IniFormat);
+        unreadable = copy.status() == QSettings::FormatError;
+        if (unreadable) {
+            for (const QString& oldKey : copy.allKeys())
+                readable.insert(oldKey, copy.value(oldKey));
+        }
+    }
+    if (unreadable) {
+        const QString aside = file + QStringLiteral(".unreadable");
+        if ((QFile::exists(aside) && !QFile::remove(aside)) || !QFile::copy(file, aside))
+            fail(tr("the old file cannot be kept as \"%1\"").arg(aside));
+        if (!QFile::resize(staged, 0))
+            fail(tr("the old file cannot be copied"));
+    }
     {
         QSettings settings(staged, QSettings::IniFormat);
+        for (auto it = readable.cbegin(); it != readable.cend(); ++it)
+            settings.setValue(it.key(), it.value());
         settings.setValue(name, value);
         settings.sync();
         if (settings.status() != QSettings::NoError)

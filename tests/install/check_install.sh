@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix and checks that the result is a
+# working desktop program: files in place, a valid desktop entry, and the
+# installed program, started through PREFIX/bin, finding the installed
+# list.txt (a missing or broken one shows "Application Error" before the
+# main window).
+#   check_install.sh BUILD_DIR
+set -u
+build=$1
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+    [ -n "$app_pid" ] && kill -KILL "$app_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failed=0
+passed=0
+check() { # description, command...
+    local what=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else echo "FAIL: $what" >&2; failed=$((failed + 1)); fi
+}
+
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install" >&2; exit 1; }
+check "program in lib/quillmoor" test -x "$prefix/lib/quillmoor/quillmoor"
+check "list.txt beside it" test -s "$prefix/lib/quillmoor/list.txt"
+check "bin/quillmoor leads to it" test "$(readlink -f "$prefix/bin/quillmoor")" = "$(readlink -f "$prefix/lib/quillmoor/quillmoor")"
+for size in 32 48 128 256; do
+    check "icon ${size}x${size}" test -s "$prefix/share/icons/hicolor/${size}x${size}/apps/quillmoor.png"
+done
+check "desktop entry valid" desktop-file-validate "$prefix/share/applications/quillmoor.desktop"
+
+# Start the installed program from somewhere else, through the link.
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+xvfb_pid=$!
+read -r -t 20 display <&3 || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$display QT_QPA_PLATFORM=xcb HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$work/bin" && printf '#!/bin/sh\nexit 0\n' >"$work/bin/xdg-open" && chmod +x "$work/bin/xdg-open"
+(cd / && PATH=$work/bin:$PATH exec "$prefix/bin/quillmoor") &
+app_pid=$!
+window=
+for _ in $(seq 100); do
+    [ -n "$(xdotool search --name '^Application Error$' 2>/dev/null)" ] && break
+    window=$(xdotool search --onlyvisible --name '^Quillmoor$' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    sleep 0.2
+done
+check "installed program shows its window without a report" test -n "$window"
+kill -TERM "$app_pid"
+status=1
+for _ in $(seq 75); do
+    if ! kill -0 "$app_pid" 2>/dev/null; then wait "$app_pid"; status=$?; break; fi
+    sleep 0.2
+done
+app_pid=
+check "installed program ends cleanly on SIGTERM" test "$status" -eq 0
+check "saved searches written on the way out" test -f "$XDG_CONFIG_HOME/Marrowfen.ini"
+
+echo "Install: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
