@@ -40,6 +40,8 @@ exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
 xvfb_pid=$!
 read -r -t 20 display <&3 || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$display QT_QPA_PLATFORM=xcb HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+# No desktop session: nothing on a session bus may answer.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-session-bus
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 mkdir -p "$work/bin" && printf '#!/bin/sh\nexit 0\n' >"$work/bin/xdg-open" && chmod +x "$work/bin/xdg-open"
 (cd / && PATH=$work/bin:$PATH exec "$prefix/bin/quillmoor") &
