@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace quillmoor;
 using test::itemTexts;
@@ -85,6 +86,16 @@ private slots:
         QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:136") });
         QVERIFY(desktop.description(0).contains(QLatin1String("could not be opened")));
         QCOMPARE(app->form().ListView1->count(), 0);
+
+        // A folder or a pipe of that name is reported, never waited on.
+        for (const bool pipe : { false, true }) {
+            test::FakeDesktop odd;
+            const QString path = odd.dir.filePath(QStringLiteral("list.txt"));
+            QVERIFY(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 : QDir().mkdir(path));
+            odd.load();
+            QCOMPARE(odd.where(), QStringList { QStringLiteral("Form_Load:136") });
+            QVERIFY(odd.description(0).endsWith(QLatin1String("it is not an ordinary file.")));
+        }
 
         test::FakeDesktop empty;
         empty.write(QStringLiteral("list.txt"), QByteArray());

@@ -91,6 +91,9 @@ void SetApplicationTitle()
 
 void loadMouseIcon(Form1& form, const QString& path)
 {
+    // Opening a pipe of that name would wait for a writer forever.
+    if (!QFileInfo(path).isFile())
+        throw Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(tr("The pointer file \"%1\" could not be read: %2.").arg(path, file.errorString()));

@@ -5,6 +5,7 @@
 #include "NameMatcher.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QtAlgorithms>
 #include <limits>
@@ -31,6 +32,11 @@ namespace {
 LocationFile::LocationFile(const QString& path)
     : file_(path)
 {
+    // A folder or a pipe of that name is no list: opening a pipe would wait
+    // for a writer with the window frozen.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw Failure(tr("The location file \"%1\" could not be opened: it is not an ordinary file.").arg(path));
     // Read in large blocks of our own: a second buffer would only copy.
     if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Failure(tr("The location file \"%1\" could not be opened: %2.").arg(path, file_.errorString()));
