@@ -30,7 +30,6 @@ public:
     // skin is rejected; the window then keeps its previous look.
     void applyWindow(QWidget* window);
 
-    const QString& styleSheet() const { return sheet_; }
 
 private:
     QString path_;

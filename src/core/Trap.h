@@ -57,7 +57,6 @@ public:
         }
     }
 
-    const QString& procedure() const { return procedure_; }
 
 private:
     void report(int line, std::exception_ptr failure);
