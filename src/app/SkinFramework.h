@@ -30,7 +30,6 @@ public:
     // skin is rejected; the window then keeps its previous look.
     void applyWindow(QWidget* window);
 
-
 private:
     QString path_;
     QString sheet_;

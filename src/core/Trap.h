@@ -57,7 +57,6 @@ public:
         }
     }
 
-
 private:
     void report(int line, std::exception_ptr failure);
 
