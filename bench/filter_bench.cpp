@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <map>
@@ -45,7 +46,7 @@ Platform quietPlatform(const QString& folder)
 {
     Platform p;
     p.showMessage = [](const QString&, const QString& text) { qFatal("unexpected report: %s", qPrintable(text)); };
-    p.openUrl = [](const QUrl&) {};
+    p.openUrl = [](const QUrl&, const QString&, int) {};
     p.drawLottery = [] { return 1; };
     p.applicationFolder = folder;
     p.settingsFile = workDir().filePath(QStringLiteral("settings.ini"));
@@ -71,6 +72,30 @@ void FilterKeystroke(benchmark::State& state)
     state.counters["lines"] = lines;
 }
 
+// "Add Search" with every listed city selected: one search per city through
+// the real handler into the real saved-search list, laid out and painted.
+void AddSearch(benchmark::State& state)
+{
+    const int cities = int(state.range(0));
+    Application app(quietPlatform(folderWith(cities)));
+    app.Form_Load();
+    app.form().show();
+    app.form().ListView1->selectAll();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        state.PauseTiming();
+        app.form().ListView2->clearItems();
+        app.form().txtSearch->setText(QStringLiteral("road bike"));
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        app.form().PushButton7->click();
+        QCoreApplication::processEvents();
+    }
+    if (app.form().ListView2->count() != cities)
+        state.SkipWithError("not one search per city");
+    state.counters["cities"] = cities;
+}
+
 void ReadAndSplit(benchmark::State& state)
 {
     const int lines = int(state.range(0));
@@ -85,6 +110,7 @@ void ReadAndSplit(benchmark::State& state)
 } // namespace
 
 BENCHMARK(FilterKeystroke)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(AddSearch)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndSplit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

@@ -21,6 +21,7 @@ struct FakeDesktop {
     QTemporaryDir dir;
     QStringList reports; // exact report texts, in order
     QList<QUrl> opened; // addresses handed to the browser, in order
+    QStringList openedBy; // "Procedure:line" of the action that asked for each
     int lottery = 50;
     std::function<void(const QUrl&)> failOpen; // throws to simulate a browser that cannot start
 
@@ -37,10 +38,11 @@ struct FakeDesktop {
                 reports << QStringLiteral("WRONG TITLE ") + title;
             reports << text;
         };
-        p.openUrl = [this](const QUrl& url) {
+        p.openUrl = [this](const QUrl& url, const QString& procedure, int line) {
             if (failOpen)
                 failOpen(url);
             opened << url;
+            openedBy << procedure + u':' + QString::number(line);
         };
         p.drawLottery = [this] { return lottery; };
         p.applicationFolder = folder();

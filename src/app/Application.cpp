@@ -21,6 +21,14 @@ Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
 {
+    // Once a close is asked for during start-up, the rest of start-up runs
+    // without waiting on reports, so one signal is enough to end the program.
+    platform_.showMessage = [this, show = std::move(platform_.showMessage)](const QString& title, const QString& text) {
+        if (!closePending_)
+            show(title, text);
+        else
+            qWarning("%s", qUtf8Printable(text));
+    };
     connectHandlers();
 }
 
@@ -46,7 +54,12 @@ void Application::connectHandlers()
 
     connect(&form_, &Form1::queryUnload, this, [this] {
         Form_QueryUnload();
-        // The application never outlives its window.
+        // No handler acts after the list is saved; pages still waiting for
+        // the browser are handed over, and the application never outlives
+        // its window.
+        platform_.unloaded = true;
+        if (platform_.flushLaunches)
+            platform_.flushLaunches();
         QCoreApplication::quit();
     });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });

@@ -1,6 +1,7 @@
 #include "SignalCloser.h"
 
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -11,11 +12,17 @@ namespace quillmoor {
 namespace {
 
     int g_pipe[2] = { -1, -1 };
+    constexpr int kSignals[] = { SIGTERM, SIGINT, SIGHUP };
+    struct sigaction g_previous[std::size(kSignals)];
+    bool g_installed[std::size(kSignals)] = {};
 
     void onSignal(int)
     {
+        // The interrupted code may be about to look at errno.
+        const int saved = errno;
         const char byte = 1;
         [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+        errno = saved;
     }
 
 } // namespace
@@ -36,16 +43,23 @@ SignalCloser::SignalCloser(std::function<void()> close, QObject* parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : { SIGTERM, SIGINT, SIGHUP })
-        ::sigaction(signal, &action, nullptr);
+    for (size_t i = 0; i < std::size(kSignals); ++i) {
+        // A signal the program was started to ignore stays ignored, so that
+        // "nohup quillmoor" survives the hang-up it asked to survive.
+        if (::sigaction(kSignals[i], nullptr, &g_previous[i]) != 0 || g_previous[i].sa_handler == SIG_IGN)
+            continue;
+        g_installed[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
+    }
 }
 
 SignalCloser::~SignalCloser()
 {
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    for (int signal : { SIGTERM, SIGINT, SIGHUP })
-        ::sigaction(signal, &action, nullptr);
+    // The handlers go before the pipe they write to.
+    for (size_t i = 0; i < std::size(kSignals); ++i) {
+        if (g_installed[i])
+            ::sigaction(kSignals[i], &g_previous[i], nullptr);
+        g_installed[i] = false;
+    }
     delete notifier_;
     for (int& fd : g_pipe) {
         if (fd >= 0)

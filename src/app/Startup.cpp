@@ -65,7 +65,7 @@ void ApplySkin(Form1& form, SkinFramework& skin, const QString& applicationFolde
 void ShowHomePageAtRandom(Platform& platform)
 {
     if (platform.drawLottery() == 7)
-        platform.openUrl(kHomePage);
+        platform.openUrl(kHomePage, QStringLiteral("Form_Load"), 108);
 }
 
 QString shortenTitle(const QString& name)

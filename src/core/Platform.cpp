@@ -1,6 +1,7 @@
 #include "Platform.h"
 
-#include "Failure.h"
+#include "ErrorReport.h"
+#include "LauncherQueue.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -29,13 +30,15 @@ Platform Platform::desktop()
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
     };
-    p.openUrl = [](const QUrl& url) {
-        // The address goes to the desktop as one argument: no shell, no
-        // command line built from text the user typed.
-        if (!QDesktopServices::openUrl(url))
-            throw Failure(QCoreApplication::translate("Platform", "The web browser could not be started for %1.")
-                              .arg(url.toString(QUrl::FullyEncoded)));
-    };
+    // The address goes to the launcher as one argument: no shell, no command
+    // line built from text the user typed.
+    const auto queue = std::make_shared<LauncherQueue>(
+        [show = p.showMessage](const QString& procedure, int line, const QString& description) {
+            show(kErrorReportTitle, errorReportText(procedure, line, description));
+        });
+    queue->setFallback([](const QUrl& url) { return QDesktopServices::openUrl(url); });
+    p.openUrl = [queue](const QUrl& url, const QString& procedure, int line) { queue->open(url, procedure, line); };
+    p.flushLaunches = [queue] { queue->flush(); };
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();

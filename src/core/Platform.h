@@ -12,18 +12,24 @@ namespace quillmoor {
 struct Platform {
     // Shows a modal warning box with one OK button and returns when it closes.
     std::function<void(const QString& title, const QString& text)> showMessage;
-    // Hands an address to the desktop's default handler; throws Failure when
-    // nothing could be started.
-    std::function<void(const QUrl& url)> openUrl;
+    // Queues an address for the browser, for the action of `procedure` at
+    // `line`; what fails is reported later, once per action.
+    std::function<void(const QUrl& url, const QString& procedure, int line)> openUrl;
+    // The program is ending: hands every queued address over at once.
+    std::function<void()> flushLaunches;
     // The home-page lottery: a whole number from 1 to 100.
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.
     QString applicationFolder;
     // The INI file of the per-user settings store.
     QString settingsFile;
+    // Set once the window has been unloaded: from then on no handler runs
+    // another statement.
+    bool unloaded = false;
 
-    // The real desktop: QMessageBox, QDesktopServices, a generator seeded with
-    // the seconds since midnight, the executable's folder, the user's config.
+    // The real desktop: QMessageBox, the launcher queue, a generator seeded
+    // with the seconds since midnight, the executable's folder, the user's
+    // config.
     static Platform desktop();
 };
 

@@ -2,6 +2,7 @@
 
 #include "ErrorReport.h"
 #include "Failure.h"
+#include "Platform.h"
 
 #include <QCoreApplication>
 #include <new>
@@ -14,21 +15,31 @@ Trap::Trap(Platform& platform, QString procedure)
 {
 }
 
+bool Trap::ended() const { return platform_.unloaded; }
+
 void Trap::report(int line, std::exception_ptr failure)
 {
-    QString description;
+    if (ended())
+        return;
+    // Nothing may leave the trap, not even a failure to describe or show the
+    // report: the handler goes on, and the searches are still saved at close.
     try {
-        std::rethrow_exception(failure);
-    } catch (const Failure& f) {
-        description = f.description();
-    } catch (const std::bad_alloc&) {
-        description = QCoreApplication::translate("Trap", "Out of memory.");
-    } catch (const std::exception& e) {
-        description = QString::fromLocal8Bit(e.what());
+        QString description;
+        try {
+            std::rethrow_exception(failure);
+        } catch (const Failure& f) {
+            description = f.description();
+        } catch (const std::bad_alloc&) {
+            description = QCoreApplication::translate("Trap", "Out of memory.");
+        } catch (const std::exception& e) {
+            description = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            description = QCoreApplication::translate("Trap", "Unknown failure.");
+        }
+        ShowErrorReport(platform_, procedure_, line, description);
     } catch (...) {
-        description = QCoreApplication::translate("Trap", "Unknown failure.");
+        qWarning("Quillmoor: a failure at line %d could not be reported", line);
     }
-    ShowErrorReport(platform_, procedure_, line, description);
 }
 
 } // namespace quillmoor

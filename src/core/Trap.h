@@ -19,6 +19,8 @@ public:
     // An ordinary statement. Answers whether it completed.
     template <class Statement> bool run(int line, Statement&& statement)
     {
+        if (ended())
+            return false;
         try {
             std::forward<Statement>(statement)();
             return true;
@@ -32,6 +34,8 @@ public:
     // conditional, as if it had passed.
     template <class Test> bool test(int line, Test&& condition)
     {
+        if (ended())
+            return false;
         try {
             return std::forward<Test>(condition)();
         } catch (...) {
@@ -51,11 +55,18 @@ public:
             return;
         for (;;) {
             body();
+            if (ended())
+                return;
             bool again = false;
             if (!run(stepLine, [&] { again = step(); }) || !again)
                 return;
         }
     }
+
+    // Once the window has been unloaded the handler ends at its next
+    // statement: a handler that waited on a report while the program was
+    // closed must not act on a list that has already been saved.
+    bool ended() const;
 
 private:
     void report(int line, std::exception_ptr failure);

@@ -24,7 +24,10 @@ namespace {
         return row;
     }
 
-    void open(Platform& platform, const QString& query) { platform.openUrl(searchEngineUrl(query)); }
+    void open(Platform& platform, const QString& query, const QString& procedure, int line)
+    {
+        platform.openUrl(searchEngineUrl(query), procedure, line);
+    }
 
 } // namespace
 
@@ -35,9 +38,14 @@ void PushButton7_Click(Form1& form, Platform& platform)
         return;
     trap.run(102, [&] {
         const QString text = form.txtSearch->text();
-        const qsizetype row
-            = selectedRow(*form.ListView1, "No location is selected. Pick a city in the list of locations first.");
-        form.ListView2->addItem(searchQuery(text, form.ListView1->itemText(row)));
+        // One search per selected city, top to bottom, added as one batch.
+        const QList<qsizetype> rows = form.ListView1->selectedRows();
+        if (rows.isEmpty())
+            throw Failure(tr("No location is selected. Pick a city in the list of locations first."));
+        ItemBatch queries;
+        for (const qsizetype row : rows)
+            queries.add(searchQuery(text, form.ListView1->itemText(row)));
+        form.ListView2->addItems(std::move(queries));
     });
     trap.run(104, [&] { form.txtSearch->clear(); });
     trap.run(106, [&] { form.txtSearch->setFocus(); });
@@ -48,7 +56,7 @@ void PushButton2_Click(Form1& form, Platform& platform)
     Trap trap(platform, QStringLiteral("PushButton2_Click"));
     trap.run(100, [&] {
         const qsizetype row = selectedRow(*form.ListView2, "No saved search is selected.");
-        open(platform, form.ListView2->itemText(row));
+        open(platform, form.ListView2->itemText(row), QStringLiteral("PushButton2_Click"), 100);
     });
 }
 
@@ -64,7 +72,11 @@ void PushButton6_Click(Form1& form, Platform& platform)
             i = 0;
             return i < count;
         },
-        [&] { trap.run(102, [&] { open(platform, form.ListView2->itemText(i)); }); }, 104, [&] { return ++i < count; });
+        [&] {
+            trap.run(
+                102, [&] { open(platform, form.ListView2->itemText(i), QStringLiteral("PushButton6_Click"), 102); });
+        },
+        104, [&] { return ++i < count; });
 }
 
 void PushButton3_Click(Form1& form, Platform& platform)

@@ -97,6 +97,9 @@ Form1::Form1(QWidget* parent)
             widget->setObjectName(QString::fromLatin1(name));
     }
 
+    // Cities are picked the way desktop lists pick: Ctrl-click, Shift-click,
+    // Shift+arrows and Ctrl+A; the saved searches are opened one at a time.
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView2->setToolTip(QStringLiteral("Double-click item to open in InterNet Explorer"));
 
     Frame2->setFocusPolicy(Qt::NoFocus);

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <algorithm>
 #include <stdexcept>
 
 namespace quillmoor {
@@ -97,6 +98,20 @@ qsizetype ListView::selectedRow() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+QList<qsizetype> ListView::selectedRows() const
+{
+    // From the ranges, not from selectedRows(): that checks every row against
+    // every range, which takes long for thousands of picked rows.
+    QList<qsizetype> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
 }
 
 void ListView::selectRow(qsizetype row)

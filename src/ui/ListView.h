@@ -9,7 +9,7 @@ namespace quillmoor {
 class ItemModel;
 
 // A list in report view: rows under one row of column headers, whole-row
-// selection, one selected row at most. Positions count from 0. A table view
+// selection, one selected row unless the list is set to take several. Positions count from 0. A table view
 // rather than a tree view: after a rebuild a tree view lays out every row,
 // a table view only the rows on screen.
 class ListView : public QTableView {
@@ -34,6 +34,8 @@ public:
     QString subItemText(qsizetype row) const;
     // The selected row, or -1 when none is.
     qsizetype selectedRow() const;
+    // Every selected row, top to bottom.
+    QList<qsizetype> selectedRows() const;
     void selectRow(qsizetype row);
 
 signals:
