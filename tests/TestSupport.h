@@ -24,6 +24,7 @@ struct FakeDesktop {
     QStringList openedBy; // "Procedure:line" of the action that asked for each
     int lottery = 50;
     std::function<void(const QUrl&)> failOpen; // throws to simulate a browser that cannot start
+    std::function<void()> duringReport; // runs while a report is shown, as a signal arriving then would
 
     FakeDesktop() { QStandardPaths::setTestModeEnabled(true); }
 
@@ -37,6 +38,8 @@ struct FakeDesktop {
             if (title != QLatin1String("Application Error"))
                 reports << QStringLiteral("WRONG TITLE ") + title;
             reports << text;
+            if (duringReport)
+                duringReport();
         };
         p.openUrl = [this](const QUrl& url, const QString& procedure, int line) {
             if (failOpen)

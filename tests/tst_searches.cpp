@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace quillmoor;
@@ -26,9 +27,9 @@ struct Window {
     std::unique_ptr<Application> app;
     Form1* form = nullptr;
 
-    explicit Window(const QStringList& searches = {})
+    explicit Window(const QStringList& searches = {}, const QByteArray& cities = kCities)
     {
-        desktop.write(QStringLiteral("list.txt"), kCities);
+        desktop.write(QStringLiteral("list.txt"), cities);
         app = desktop.load();
         form = &app->form();
         for (const QString& search : searches)
@@ -47,6 +48,19 @@ struct Window {
         QTest::mouseClick(form->PushButton7, Qt::LeftButton);
     }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void clickCity(int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        const QRect rect = form->ListView1->visualRect(form->ListView1->model()->index(row, 1));
+        QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, modifiers, rect.center());
+    }
+    QStringList takeSearches(const QString& text)
+    {
+        form->txtSearch->setText(text);
+        click(form->PushButton7);
+        const QStringList searches = itemTexts(*form->ListView2);
+        form->ListView2->clearItems();
+        return searches;
+    }
     QStringList opened() const
     {
         QStringList urls;
@@ -107,6 +121,49 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w.form->Text1);
     }
 
+    void severalCitiesGiveOneSearchEachInListOrder()
+    {
+        Window w({},
+            "http://austin.listora.org/,Austin,Texas\n"
+            "http://boston.listora.org/,Boston,Massachusetts\n"
+            "http://dallas.listora.org/,Dallas,Texas\n"
+            "http://elpaso.listora.org/,El Paso,Texas\n"
+            "http://houston.listora.org/,Houston,Texas\n");
+        const auto site = [](const char* text, QStringList hosts) {
+            for (QString& host : hosts)
+                host = QLatin1String(text) + QStringLiteral(" site:") + host + QStringLiteral(".listora.org");
+            return hosts;
+        };
+        // Picked bottom up with Ctrl, added top down, as one insertion.
+        QSignalSpy inserted(w.form->ListView2->model(), &QAbstractItemModel::rowsInserted);
+        w.clickCity(4);
+        w.clickCity(2, Qt::ControlModifier);
+        w.clickCity(0, Qt::ControlModifier);
+        QCOMPARE(w.takeSearches("bike"), site("bike", { "austin", "dallas", "houston" }));
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(w.form->txtSearch->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), w.form->txtSearch);
+        // Ctrl-click takes a city out again; a plain click picks just one.
+        w.clickCity(2, Qt::ControlModifier);
+        QCOMPARE(w.takeSearches("a"), site("a", { "austin", "houston" }));
+        w.clickCity(1);
+        QCOMPARE(w.takeSearches("b"), site("b", { "boston" }));
+        // Shift+arrows extend from the current city.
+        w.form->ListView1->setFocus();
+        QTest::keyClick(w.form->ListView1, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(w.form->ListView1, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(w.takeSearches("c"), site("c", { "boston", "dallas", "elpaso" }));
+        // Ctrl+A takes every city the filter shows; filtering again clears
+        // the selection.
+        w.form->Text1->setText(QStringLiteral("texas"));
+        w.form->ListView1->setFocus();
+        QTest::keyClick(w.form->ListView1, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(w.takeSearches("d"), site("d", { "austin", "dallas", "elpaso", "houston" }));
+        w.form->Text1->setText(QStringLiteral("tex"));
+        QCOMPARE(w.takeSearches("e"), QStringList());
+        QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton7_Click:102") });
+    }
+
     void addSearchWithoutACity()
     {
         Window w;
@@ -129,6 +186,7 @@ private slots:
         };
         w.click(w.form->PushButton6);
         QCOMPARE(w.opened(), (QStringList { engine("a%20site%3Ax.org"), engine("d%20site%3Az.org") }));
+        QCOMPARE(w.desktop.openedBy, QStringList(2, QStringLiteral("PushButton6_Click:102")));
         QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton6_Click:102") });
         // Opening changes neither the list nor its selection.
         QCOMPARE(w.form->ListView2->count(), 3);
@@ -154,6 +212,7 @@ private slots:
         QTest::mouseClick(w.form->ListView2->viewport(), Qt::LeftButton, {}, row.center());
         QTest::mouseDClick(w.form->ListView2->viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(w.opened().last(), engine("a%20site%3Ax.org"));
+        QCOMPARE(w.desktop.openedBy, QStringList(2, QStringLiteral("PushButton2_Click:100")));
         QCOMPARE(w.desktop.reports.size(), 1);
     }
 

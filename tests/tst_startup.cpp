@@ -1,6 +1,7 @@
 // Start-up, the window as designed, and closing.
 #include "Form1.h"
 #include "ListView.h"
+#include "SignalCloser.h"
 #include "Startup.h"
 #include "TestSupport.h"
 
@@ -14,6 +15,7 @@
 #include <QSignalSpy>
 #include <QtEndian>
 #include <QtTest>
+#include <csignal>
 
 using namespace quillmoor;
 
@@ -155,6 +157,7 @@ private slots:
         desktop.lottery = 7;
         desktop.load();
         QCOMPARE(desktop.opened, QList<QUrl> { QUrl(QStringLiteral("https://marrowfen.example/")) });
+        QCOMPARE(desktop.openedBy, QStringList { QStringLiteral("Form_Load:108") });
         desktop.lottery = 8;
         desktop.opened.clear();
         desktop.load();
@@ -275,6 +278,70 @@ private slots:
         QVERIFY(!app.form().isVisible());
         QCOMPARE(QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString(),
             QStringLiteral("kept|"));
+    }
+
+    void aCloseEndsStartUpAndEveryHandlerAtOnce()
+    {
+        const auto saved = [](const test::FakeDesktop& desktop) {
+            return QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString();
+        };
+        {
+            // One close while start-up shows its first report: no more
+            // reports, and the window never appears.
+            test::FakeDesktop desktop;
+            desktop.write(QStringLiteral("list.txt"), "no commas here\r\n");
+            desktop.write(QStringLiteral("HAND-M.CUR"), "this is no pointer image");
+            desktop.write(QStringLiteral("x/o.cjs"), "QPushButton { color: red; ");
+            QSettings(desktop.settingsFile(), QSettings::IniFormat).setValue("Quillmoor/Searches", "kept|");
+            Application app(desktop.platform());
+            desktop.duringReport = [&] { app.requestClose(); };
+            app.start();
+            QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:100") });
+            QVERIFY(!app.form().isVisible());
+            QCOMPARE(saved(desktop), QStringLiteral("kept|"));
+        }
+        {
+            // Open All waiting on a report when the window closes opens
+            // nothing more once the list is saved.
+            test::FakeDesktop desktop;
+            desktop.write(QStringLiteral("list.txt"), kList);
+            auto app = std::make_unique<Application>(desktop.platform());
+            app->start();
+            app->form().ListView2->addItem(QStringLiteral("a site:x.org"));
+            app->form().ListView2->addItem(QStringLiteral("b site:y.org"));
+            desktop.failOpen = [](const QUrl& url) {
+                if (url.toString().contains(QLatin1String("x.org")))
+                    throw std::runtime_error("The browser could not be started.");
+            };
+            desktop.duringReport = [&] { app->requestClose(); };
+            app->form().PushButton6->click();
+            QCOMPARE(desktop.where(), QStringList { QStringLiteral("PushButton6_Click:102") });
+            QCOMPARE(desktop.opened, QList<QUrl>());
+            QCOMPARE(saved(desktop), QStringLiteral("a site:x.org|b site:y.org|"));
+        }
+    }
+
+    void signalsCloseTheWindowUnlessIgnored()
+    {
+        struct sigaction ignore = {}, inherited = {}, before = {}, now = {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGTERM, nullptr, &before);
+        ::sigaction(SIGHUP, &ignore, &inherited);
+        int closes = 0;
+        {
+            SignalCloser closer([&] { ++closes; });
+            ::raise(SIGHUP); // as under nohup: stays ignored
+            QTest::qWait(100);
+            QCOMPARE(closes, 0);
+            ::raise(SIGTERM);
+            QTRY_COMPARE(closes, 1);
+        }
+        // The handlers the program found are back once it is done.
+        ::sigaction(SIGTERM, nullptr, &now);
+        QVERIFY(now.sa_handler == before.sa_handler);
+        ::sigaction(SIGHUP, nullptr, &now);
+        QVERIFY(now.sa_handler == SIG_IGN);
+        ::sigaction(SIGHUP, &inherited, nullptr);
     }
 };
 
