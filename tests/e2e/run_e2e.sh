@@ -4,7 +4,7 @@
 #
 #   run_e2e.sh [--probe CURSOR_PROBE] QUILLMOOR_EXECUTABLE [SCENARIO...]
 #
-# Scenarios: window searches example broken sigterm pointer (the default is
+# Scenarios: window searches example broken sigterm pointer queue (the default is
 # all of them), and "screenshot", which runs only when named and writes a
 # picture of the window with a few saved searches to $E2E_SCREENSHOT.
 #
@@ -38,7 +38,7 @@ done
 program=$(readlink -m -- "$1")
 if [ -n "$probe" ]; then probe=$(readlink -m -- "$probe"); fi
 shift
-all_scenarios=(window searches example broken sigterm pointer)
+all_scenarios=(window searches example broken sigterm pointer queue)
 if [ $# -gt 0 ]; then scenarios=("$@"); else scenarios=("${all_scenarios[@]}"); fi
 
 here=$(cd "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
@@ -681,6 +681,83 @@ scenario_sigterm() {
     start_main_window
     click "${OPEN_ALL[@]}"
     check_opened "letters outside ASCII survive being saved again" "$utf8"
+}
+
+# ---- many cities, one launcher at a time
+
+scenario_queue() {
+    write_list "$app/list.txt" \
+        'http://boston.listora.org/,Boston,Massachusetts' \
+        'http://houston.listora.org/,Houston,Texas' \
+        'http://austin.listora.org/,Austin,Texas' \
+        'http://chicago.listora.org/,Chicago,Illinois' \
+        'http://dallas.listora.org/,Dallas,Texas' \
+        'http://elpaso.listora.org/,El Paso,Texas' \
+        'http://sanantonio.listora.org/,San Antonio,Texas'
+    # A launcher that takes its time, a different time for each address, and
+    # writes its address down only when done: one started before the one
+    # before it had finished would show out of order.
+    local taken=$work/taken.log
+    cat >"$work/bin/xdg-open" <<EOF
+#!/bin/sh
+sleep 0.\$(( \${#1} % 4 + 3 ))
+printf '%s\\n' "\$1" >>'$taken'
+EOF
+    start_main_window
+    click "${FILTER[@]}"
+    x type --delay 15 -- texas
+    click_location_row 1
+    x key ctrl+a
+    type_search bike
+    click "${ADD_SEARCH[@]}"
+    click "${OPEN_ALL[@]}"
+    # While the pages are handed over the window answers: the filter
+    # rebuilds the list (so no city is picked), and Add Search says so.
+    type_search kayak
+    click "${FILTER[@]}"
+    x type --delay 15 -- q
+    click "${ADD_SEARCH[@]}"
+    if wait_window 'Application Error'; then
+        local so_far
+        so_far=$(wc -l <"$taken" 2>/dev/null || echo 0)
+        if ((so_far < 5)); then
+            pass "the window answered while pages were still being handed over ($so_far of 5 taken)"
+        else
+            fail "the window answered only after every page was handed over"
+        fi
+        x windowfocus --sync "$found"
+        x key Return
+        wait_no_window 'Application Error' || fail "the report did not close on Return"
+    else
+        fail "no report for Add Search with no city left to pick"
+    fi
+    local end=$((SECONDS + OPEN_TIMEOUT))
+    while ((SECONDS <= end)) && [ "$(wc -l <"$taken" 2>/dev/null || echo 0)" -lt 5 ]; do sleep 0.1; done
+    check_eq "Ctrl+A on the Texas cities, Add Search, Open All: every page in list order" \
+        "$(printf '%s\n' "$(url_for bike%20site%3Ahouston.listora.org)" "$(url_for bike%20site%3Aaustin.listora.org)" \
+            "$(url_for bike%20site%3Adallas.listora.org)" "$(url_for bike%20site%3Aelpaso.listora.org)" \
+            "$(url_for bike%20site%3Asanantonio.listora.org)")" \
+        "$(cat "$taken" 2>/dev/null)"
+
+    # A launcher that always fails: one report for the whole of Open All.
+    cat >"$work/bin/xdg-open" <<EOF
+#!/bin/sh
+echo "xdg-open: no method available for opening '\$1'" >&2
+exit 3
+EOF
+    x windowfocus --sync "$win"
+    click "${OPEN_ALL[@]}"
+    if wait_window 'Application Error'; then
+        sleep 1
+        check_eq "one report for five pages the launcher refused" 1 "$(visible_windows 'Application Error' | wc -l)"
+        x windowfocus --sync "$found"
+        x key Return
+        wait_no_window 'Application Error' || fail "the report did not close on Return"
+        sleep "$SETTLE"
+        check_eq "no second report after the first was closed" "" "$(visible_windows 'Application Error')"
+    else
+        fail "no report when the launcher refused every page"
+    fi
 }
 
 # ---- pointer
