@@ -906,25 +906,27 @@ save_screenshot() { # path
 scenario_screenshot() {
     [ -n "${E2E_SCREENSHOT:-}" ] || abort "set E2E_SCREENSHOT to the file to write"
     start_main_window
-    x type --delay 15 -- bos
     click_location_row 1
+    x key ctrl+a
     type_search 'road bike'
     x key Return
     pick_location chi
     type_search 'futon'
     x key Return
-    pick_location den
-    type_search 'snowboard'
-    x key Return
     click "${LOAD_EXAMPLE[@]}"
-    pick_location aus
+    click "${FILTER[@]}"
+    x key ctrl+a BackSpace
+    click_location_row 2
+    x key shift+Down shift+Down
     type_search 'kayak'
     save_screenshot "$E2E_SCREENSHOT"
     click "${OPEN_ALL[@]}"
     check_opened "the pictured searches open in order" \
+        "$(url_for road%20bike%20site%3Adenver.listora.org)" \
         "$(url_for road%20bike%20site%3Aboston.listora.org)" \
+        "$(url_for road%20bike%20site%3Aaustin.listora.org)" \
+        "$(url_for road%20bike%20site%3Achicago.listora.org)" \
         "$(url_for futon%20site%3Achicago.listora.org)" \
-        "$(url_for snowboard%20site%3Adenver.listora.org)" \
         "$(url_for lawnmower%20site%3Aboston.listora.org)"
 }
 
