@@ -9,6 +9,8 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
 
 using namespace quillmoor;
 using test::itemTexts;
@@ -27,6 +29,17 @@ struct Store {
     {
         QSettings settings(desktop.settingsFile(), QSettings::IniFormat);
         settings.setValue("Quillmoor/Searches", value);
+    }
+    QByteArray bytes() const
+    {
+        QFile file(desktop.settingsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    }
+    // Every name in the settings folder: nothing staged may be left behind.
+    QStringList names(const QString& folder = QString()) const
+    {
+        return QDir(folder.isEmpty() ? QFileInfo(desktop.settingsFile()).path() : folder)
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
     // Closes a window that shows `entries` and answers what the next start shows.
     QStringList roundTrip(const QStringList& entries)
@@ -55,7 +68,8 @@ private slots:
     void entriesComeBackAsTheyWere()
     {
         Store store;
-        const QStringList entries = { "A", " b site:x.org ", "ü€ site:z", "dup", "dup", "=;\"#[x]\\," };
+        const QStringList entries = { "A", " b site:x.org ", "ü€ site:z", "dup", "dup", "=;\"#[x]\\,", "@at",
+            QStringLiteral("t\tb\x01") + u'f' + QChar(0) + u'7', "  lead", "trail\t ", "😀 site:e" };
         QCOMPARE(store.roundTrip(entries), entries);
         QCOMPARE(store.value(), entries.join(u'|') + u'|');
         QCOMPARE(store.desktop.reports, QStringList());
@@ -86,6 +100,155 @@ private slots:
         QCOMPARE(store.desktop.reports, QStringList());
     }
 
+    // Files as people leave them: what the next start shows and says, and
+    // the whole file after adding "new" and closing. Lines other than ours
+    // come back byte for byte, whatever they hold.
+    void settingsFileShapes()
+    {
+        const QByteArray huge = "@Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)"; // a list claiming 2^31 - 1 texts
+        const struct {
+            const char* name;
+            QByteArray file;
+            QStringList shown;
+            bool reported; // at start-up line 142, and the file kept aside
+            QByteArray after;
+        } shapes[] = {
+            { "commas with blanks", "[Quillmoor]\nSearches=a, b|c,d|\n", { "a, b", "c,d" }, false,
+                "[Quillmoor]\nSearches=\"a, b|c,d|new|\"\n" },
+            { "lone surrogate", "[Quillmoor]\nSearches=a\\xd800|b|\n", { QStringLiteral("a\uFFFD"), "b" }, false,
+                "[Quillmoor]\nSearches=a\xef\xbf\xbd|b|new|\n" },
+            { "quotes and a comment", "[Quillmoor]\r\nSearches = \"x; y|\" ; note\r\n[Z]\r\nz=1\r\n", { "x; y" }, false,
+                "[Quillmoor]\r\nSearches=\"x; y|new|\"; note\r\n[Z]\r\nz=1\r\n" },
+            { "continued line", "[Quillmoor]\nSearches=@@p\\\n  q|@|\n", { "@p  q", "@" }, false,
+                "[Quillmoor]\nSearches=@@p  q|@|new|\n" },
+            { "not text, here and elsewhere", "[A]\nv=" + huge + "\n[Quillmoor]\nSearches=" + huge + "\nx=1\n", {},
+                true, "[A]\nv=" + huge + "\n[Quillmoor]\nSearches=new|\nx=1\n" },
+            { "no section, no last line break", "[A]\nk=1", {}, false, "[A]\nk=1\n\n[Quillmoor]\nSearches=new|\n" },
+            { "section without the key", "[Quillmoor]\nother=1\n", {}, false, "[Quillmoor]\nSearches=new|\nother=1\n" },
+        };
+        for (const auto& shape : shapes) {
+            Store store;
+            store.desktop.write(QStringLiteral("config/Marrowfen.ini"), shape.file);
+            auto app = store.desktop.load();
+            QVERIFY2(itemTexts(*app->form().ListView2) == shape.shown, shape.name);
+            app->form().ListView2->addItem(QStringLiteral("new"));
+            app->form().close();
+            const QStringList once = shape.reported ? QStringList { QStringLiteral("Form_Load:142") } : QStringList();
+            QVERIFY2(store.desktop.where() == once, shape.name);
+            QCOMPARE(store.bytes(), shape.after);
+            // What QSettings itself reads from the new file.
+            QCOMPARE(store.value(), storedValue(shape.shown + QStringList { "new" }));
+            QStringList names = { "Marrowfen.ini" };
+            if (shape.reported) {
+                names << QStringLiteral("Marrowfen.ini.unreadable");
+                QFile aside(store.desktop.settingsFile() + QStringLiteral(".unreadable"));
+                QVERIFY(aside.open(QIODevice::ReadOnly));
+                QCOMPARE(aside.readAll(), shape.file);
+            }
+            QCOMPARE(store.names(), names);
+        }
+    }
+
+    // A link is written through to its target; anything but an ordinary
+    // file is reported at start and at close, never waited on, and leaves
+    // no staged file behind.
+    void whatStandsAtTheFilesPlace()
+    {
+        const auto link = [](const QByteArray& target, const QString& at) {
+            QVERIFY(::symlink(target.constData(), QFile::encodeName(at).constData()) == 0);
+        };
+        for (const QByteArray target : { "/dev/zero", "", "." }) {
+            Store store;
+            QDir().mkpath(QFileInfo(store.desktop.settingsFile()).path());
+            const QString file = store.desktop.settingsFile();
+            if (target.isEmpty())
+                QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+            else
+                link(target, file);
+            store.save({ "lost" });
+            QCOMPARE(store.desktop.where(),
+                (QStringList { QStringLiteral("Form_Load:142"), QStringLiteral("Form_QueryUnload:106") }));
+            QVERIFY(store.desktop.description(1).contains(QStringLiteral("not an ordinary file")));
+            QCOMPARE(store.names(), QStringList { "Marrowfen.ini" });
+            QCOMPARE(QFileInfo(file).isSymLink(), !target.isEmpty());
+        }
+
+        // Dotfiles kept elsewhere: the link stays, its target takes the list
+        // and keeps its mode, except that not everyone may write it.
+        Store store;
+        const QString dotfiles = store.desktop.dir.filePath(QStringLiteral("dotfiles"));
+        store.desktop.write(QStringLiteral("dotfiles/Marrowfen.ini"), "[Quillmoor]\nSearches=old|\n");
+        QFile::setPermissions(dotfiles + QStringLiteral("/Marrowfen.ini"),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther
+                | QFile::WriteOther);
+        QDir().mkpath(QFileInfo(store.desktop.settingsFile()).path());
+        link("../dotfiles/Marrowfen.ini", store.desktop.settingsFile());
+        QCOMPARE(store.roundTrip({ "old", "new" }), (QStringList { "old", "new" }));
+        QVERIFY(QFileInfo(store.desktop.settingsFile()).isSymLink());
+        QCOMPARE(store.names(dotfiles), QStringList { "Marrowfen.ini" });
+        QCOMPARE(store.names(), QStringList { "Marrowfen.ini" });
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(dotfiles + QStringLiteral("/Marrowfen.ini")).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 0777, 0664u);
+
+        // A link whose target is not there yet creates the target.
+        Store dangling;
+        QDir().mkpath(QFileInfo(dangling.desktop.settingsFile()).path());
+        link("target.ini", dangling.desktop.settingsFile());
+        dangling.save({ "x" });
+        QVERIFY(QFileInfo(dangling.desktop.settingsFile()).isSymLink());
+        QCOMPARE(dangling.value(), QStringLiteral("x|"));
+        QCOMPARE(dangling.desktop.reports, QStringList());
+    }
+
+    void twoCopiesKeepEachOthersSearches()
+    {
+        const struct {
+            QStringList atStart, mine, storedNow, merged;
+        } merges[] = {
+            { { "a" }, { "a", "b" }, { "a", "c" }, { "a", "c", "b" } },
+            { { "a" }, { "a", "a", "b", "a" }, { "x", "a" }, { "x", "a", "a", "b", "a" } }, // repeats count
+            { { "a", "a", "b" }, { "b", "a" }, { "a", "a", "b", "c" }, { "a", "b", "c" } }, // one "a" deleted here
+            { { "a", "b" }, { "b" }, { "b" }, { "b" } }, // deleted in both copies
+            { { "a", "b" }, { "c", "b", "d" }, { "b", "a", "e" }, { "b", "e", "c", "d" } },
+            { {}, { "x" }, { "y" }, { "y", "x" } },
+        };
+        for (const auto& m : merges)
+            QCOMPARE(mergeSearches(m.atStart, m.mine, m.storedNow), m.merged);
+
+        // Two windows on one store, the first closed first.
+        Store store;
+        store.setValue(QStringLiteral("a|b|"));
+        auto first = store.desktop.load();
+        auto second = store.desktop.load();
+        first->form().ListView2->addItem(QStringLiteral("one"));
+        first->form().close();
+        second->form().ListView2->addItem(QStringLiteral("a|two"));
+        second->form().ListView2->removeItem(0);
+        second->form().close();
+        QCOMPARE(itemTexts(*store.desktop.load()->form().ListView2), (QStringList { "b", "one", "a|two" }));
+        QCOMPARE(store.desktop.reports, QStringList());
+    }
+
+    // Another program saving its own section holds the lock QSettings takes;
+    // the save waits for it and keeps that program's change.
+    void aSaveWaitsForTheLock()
+    {
+        Store store;
+        store.setValue(QStringLiteral("old|"));
+        const QString file = store.desktop.settingsFile();
+        QLockFile lock(file + QStringLiteral(".lock"));
+        QVERIFY(lock.lock());
+        std::thread saving(
+            [&] { SaveSetting(file, QStringLiteral("Quillmoor"), QStringLiteral("Searches"), "mine|"); });
+        QTest::qWait(300);
+        QCOMPARE(store.value(), QStringLiteral("old|"));
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Other]\nk=2\n\n[Quillmoor]\nSearches=old|\n");
+        lock.unlock();
+        saving.join();
+        QCOMPARE(store.bytes(), QByteArray("[Other]\nk=2\n\n[Quillmoor]\nSearches=mine|\n"));
+    }
+
     void aHundredThousandEntries()
     {
         Store store;
@@ -111,7 +274,9 @@ private slots:
         store.save({ QString(10000, u'n') });
         setrlimit(RLIMIT_FSIZE, &saved);
         QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
+        QVERIFY(store.desktop.description(0).contains(QStringLiteral("(is it full?)")));
         QCOMPARE(store.value(), QStringLiteral("old|"));
+        QCOMPARE(store.names(), QStringList { "Marrowfen.ini" });
 
         // A settings folder that cannot be made at all.
         Store blocked;
@@ -123,18 +288,32 @@ private slots:
     void aHandEditedFileThatDoesNotParseIsNotALoss()
     {
         Store store;
-        store.desktop.write(QStringLiteral("config/Marrowfen.ini"),
-                            "[Other]\nkept=1\n[Quillmoor]\nSearches=one|two|\n[broken\nx=1\n");
+        store.desktop.write(
+            QStringLiteral("config/Marrowfen.ini"), "[Other]\nkept=1\n[Quillmoor]\nSearches=one|two|\n[broken\nx=1\n");
         auto app = store.desktop.load();
-        QCOMPARE(itemTexts(*app->form().ListView2), (QStringList{"one", "two"}));
+        QCOMPARE(itemTexts(*app->form().ListView2), (QStringList { "one", "two" }));
         app->form().ListView2->addItem(QStringLiteral("three"));
         app->form().close();
-        QCOMPARE(store.desktop.reports, QStringList());
+        // Said once, at start-up, naming the copy; the close adds nothing.
+        const QString aside = store.desktop.settingsFile() + QStringLiteral(".unreadable");
+        QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_Load:142") });
+        QVERIFY(store.desktop.description(0).contains(u'"' + aside + u'"'));
         QCOMPARE(store.value(), QStringLiteral("one|two|three|"));
-        QCOMPARE(QSettings(store.desktop.settingsFile(), QSettings::IniFormat).value("Other/kept").toInt(), 1);
-        QFile aside(store.desktop.settingsFile() + QStringLiteral(".unreadable"));
-        QVERIFY(aside.open(QIODevice::ReadOnly));
-        QVERIFY(aside.readAll().endsWith("[broken\nx=1\n"));
+        const QSettings written(store.desktop.settingsFile(), QSettings::IniFormat);
+        QCOMPARE(written.status(), QSettings::NoError);
+        QCOMPARE(written.value("Other/kept").toInt(), 1);
+        QCOMPARE(written.value("broken/x").toInt(), 1);
+        QFile copy(aside);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QVERIFY(copy.readAll().endsWith("[broken\nx=1\n"));
+
+        // A later, different broken file never replaces the earlier copy.
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[again\n");
+        store.desktop.load()->form().close();
+        QCOMPARE(store.desktop.where().size(), 2);
+        QVERIFY(store.desktop.description(1).contains(aside + QStringLiteral(".2\"")));
+        copy.seek(0);
+        QVERIFY(copy.readAll().endsWith("[broken\nx=1\n"));
     }
 
     void terminationClosesLikeTheUser()

@@ -110,7 +110,13 @@ void Application::Form_Load()
 
     // The saved searches, restored as the last steps.
     QString value;
-    trap.run(142, [&] { value = GetSetting(platform_.settingsFile, kSection, kKey); });
+    QString notice;
+    trap.run(142, [&] {
+        const StoredText stored = GetSetting(platform_.settingsFile, kSection, kKey);
+        value = storedAtStart_ = stored.value;
+        notice = stored.notice;
+    });
+    trap.run(142, [&] { reportNotice(notice); });
     if (trap.test(144, [&] { return value.isEmpty(); }))
         return;
     QList<QStringView> pieces;
@@ -166,7 +172,18 @@ void Application::Form_QueryUnload()
             });
         },
         104, [&] { return ++i < count; });
-    trap.run(106, [&] { SaveSetting(platform_.settingsFile, kSection, kKey, value); });
+    QString notice;
+    trap.run(106, [&] {
+        notice = SaveSetting(platform_.settingsFile, kSection, kKey, [&](const QString& stored) {
+            if (stored == storedAtStart_)
+                return value;
+            // Another copy of the program saved since this one started:
+            // keep its list and apply this copy's changes to it.
+            return storedValue(
+                mergeSearches(storedEntries(storedAtStart_), storedEntries(value), storedEntries(stored)));
+        });
+    });
+    trap.run(106, [&] { reportNotice(notice); });
 }
 
 } // namespace quillmoor

@@ -38,6 +38,8 @@ private:
     SkinFramework SkinFramework1;
     bool loaded_ = false;
     bool closePending_ = false;
+    // The saved searches as the store held them at start-up.
+    QString storedAtStart_;
 };
 
 } // namespace quillmoor

@@ -5,8 +5,9 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
-#include <QSettings>
+#include <QStandardPaths>
 #include <QTime>
 #include <random>
 
@@ -42,7 +43,10 @@ Platform Platform::desktop()
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();
-    p.settingsFile = QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Marrowfen")).fileName();
+    // Where QSettings keeps the user's INI file. Asked without a QSettings
+    // object: that would read the file at once, and a pipe there would hang.
+    p.settingsFile = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                         .absoluteFilePath(QStringLiteral("Marrowfen.ini"));
     return p;
 }
 
