@@ -2,6 +2,7 @@
 #include "Form1.h"
 #include "ListView.h"
 #include "LocationFile.h"
+#include "NameMatcher.h"
 #include "TestSupport.h"
 
 #include <QLineEdit>
@@ -188,6 +189,33 @@ private slots:
         QCOMPARE(list.subItemText(expected - 3), QStringLiteral("Split"));
         QCOMPARE(list.subItemText(expected - 2).size(), 3 << 20);
         QCOMPARE(list.subItemText(expected - 1), QStringLiteral("End, \uFFFD\uFFFD"));
+    }
+
+    void caseIsIgnoredForWholeCodePoints()
+    {
+        // Letters beyond the Basic Multilingual Plane are two UTF-16 units
+        // and fold only as a whole; a lone half stands for itself.
+        const QString capital = QString::fromUcs4(U"\U00010400"), small = QString::fromUcs4(U"\U00010428");
+        const QString highHalf = capital.left(1), lowHalf = small.right(1);
+        const struct {
+            QString filter, a, b, c;
+            bool found;
+        } cases[] = {
+            { capital, small, {}, {}, true },
+            { small, QStringLiteral("x") + capital, {}, {}, true },
+            { QStringLiteral("y") + capital + QStringLiteral(", ") + small, QStringLiteral("Y") + small,
+                QStringLiteral(", "), capital, true }, // across the pieces
+            { capital, QString::fromUcs4(U"\U00010401"), {}, {}, false },
+            { QStringLiteral("k"), QStringLiteral("\u212A"), {}, {}, true }, // Kelvin sign
+            { QStringLiteral("yORK"), QStringLiteral("New York"), {}, {}, true },
+            { QStringLiteral("\u00E9"), QStringLiteral("\u00C9tretat"), {}, {}, true },
+            { highHalf, QStringLiteral("a") + highHalf, {}, {}, true },
+            { highHalf + u'b', QStringLiteral("A") + highHalf + u'B', {}, {}, true },
+            { lowHalf, small, {}, {}, true }, // as QString::contains has it
+            { capital, highHalf, {}, {}, false },
+        };
+        for (const auto& t : cases)
+            QVERIFY2(NameMatcher(t.filter).in(t.a, t.b, t.c) == t.found, qPrintable(t.filter + t.a + t.b + t.c));
     }
 
     void filterAgreesWithAPlainReadingOfTheFile()
