@@ -107,8 +107,55 @@ void ReadAndSplit(benchmark::State& state)
     state.counters["lines"] = lines;
 }
 
+// A list.txt of `mib` MiB, made once: short city lines, or the same number
+// of bytes in one line whose addition runs to the end of the file.
+QString sizedList(int mib, bool oneLine)
+{
+    const QString path = workDir().filePath(QStringLiteral("%1-%2.txt").arg(oneLine ? "long" : "short").arg(mib));
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(path));
+        const qint64 size = qint64(mib) << 20;
+        QByteArray bytes;
+        bytes.reserve(size);
+        for (int i = 0; !oneLine && bytes.size() + 200 < size; ++i)
+            bytes += QStringLiteral("http://city%1.listora.org/,City Number %1,Region %2\r\n")
+                         .arg(i)
+                         .arg(i % 97)
+                         .toLatin1();
+        // The last line makes up the size exactly.
+        bytes += "http://last.listora.org/,Last,";
+        bytes += QByteArray(size - bytes.size() - 2, 'a') + "\r\n";
+        file.write(bytes);
+    }
+    return path;
+}
+
+// Loads the whole file into rows as start-up does; the rows keep its text.
+void loadSized(benchmark::State& state, bool oneLine)
+{
+    const QString path = sizedList(int(state.range(0)), oneLine);
+    qsizetype rows = 0;
+    for (auto _ : state) {
+        ItemBatch batch;
+        LocationFile file(path);
+        if (file.read({}, batch))
+            state.SkipWithError("the list has a fault");
+        rows = batch.size();
+    }
+    state.SetBytesProcessed(state.iterations() * (state.range(0) << 20));
+    state.counters["lines"] = double(rows);
+}
+
+// The same number of bytes should cost about the same, however long the lines.
+void ReadLongLine(benchmark::State& state) { loadSized(state, true); }
+void ReadShortLines(benchmark::State& state) { loadSized(state, false); }
+
 } // namespace
 
+BENCHMARK(ReadLongLine)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadShortLines)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK(FilterKeystroke)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddSearch)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndSplit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 #include "Form1.h"
 #include "ListView.h"
 #include "LocationFile.h"
+#include "NameMatcher.h"
 #include "TestSupport.h"
 
 #include <QLineEdit>
@@ -23,6 +24,41 @@ void type(Form1& form, const QString& text)
 {
     form.Text1->setFocus();
     QTest::keyClicks(form.Text1, text);
+}
+
+// "address|display name" of every location in `content`, read `readBytes` at
+// a time, then "fault at line N" when a line is short.
+QStringList readInPieces(const QByteArray& content, qint64 readBytes)
+{
+    QTemporaryFile file;
+    if (!file.open() || file.write(content) != content.size() || !file.flush())
+        qFatal("cannot write a list");
+    ItemBatch rows;
+    const std::optional<QString> fault = LocationFile(file.fileName(), readBytes).read({}, rows);
+    QStringList out;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        out << rows.text(i).toString() + u'|' + rows.subText(i);
+    if (fault)
+        out << QStringLiteral("fault at ") + fault->section(u' ', 0, 1);
+    return out;
+}
+
+// The same from the whole file decoded at once and split the obvious way.
+QStringList readWhole(const QByteArray& content)
+{
+    const QByteArray bom = "\xEF\xBB\xBF";
+    QStringList lines = QString::fromUtf8(content.startsWith(bom) ? content.mid(bom.size()) : content)
+                            .split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    if (lines.last().isEmpty())
+        lines.removeLast(); // the break of the last line
+    QStringList out;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringList f = lines[i].split(u',');
+        if (f.size() < 3)
+            return out << QStringLiteral("fault at Line %1").arg(i + 1);
+        out << f[0] + u'|' + f[1] + (f[2].isEmpty() ? QString() : QStringLiteral(", ") + f[2]);
+    }
+    return out;
 }
 } // namespace
 
@@ -103,26 +139,83 @@ private slots:
         QCOMPARE(empty.reports, QStringList());
     }
 
+    void readEdgesChangeNoText()
+    {
+        // Wherever a read of the file ends (here after every 1 to 5 or 8
+        // bytes), the text must be that of the whole file decoded at once:
+        // characters, broken ones too, and CR LF may straddle an edge.
+        const QByteArray pieces[] = { "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x90\x90\x80", "\xE1", "\xE2\x82",
+            "\xF0\x90\x90", "\xED\xA0\x80", "\xC0\xAF", "\x80\x80", "\xF4\x90\x80\x80", "\xEF\xBB\xBF", "\r\n", "\r" };
+        for (const qint64 readBytes : { 1, 2, 3, 4, 5, 8 }) {
+            for (const QByteArray& piece : pieces) {
+                for (int pad = 0; pad < 10; ++pad) {
+                    const QByteArray lead(pad, 'p');
+                    for (const QByteArray& content : { lead + ",N," + piece + "\r\nb,B,\r\n", // before a line end
+                             lead + ",N," + piece, // at the end of the file
+                             lead + ",N" + piece + "x,A" + piece + ",\nc,C,", // inside lines
+                             piece + lead + ",N,\r\n" }) { // at the start of the file
+                        QCOMPARE(readInPieces(content, readBytes), readWhole(content));
+                    }
+                }
+            }
+        }
+    }
+
     void lineEndsAcrossReadChunks()
     {
-        // A CR LF split between two reads of the file is still one line end,
-        // and long lines survive being carried from one read to the next.
+        // At the real read size: a Latin-1 "Paraná" whose last byte ends the
+        // first read keeps its line break; a CR LF split between the second
+        // and third read is one line end; a line longer than a read survives
+        // being carried on; a character cut off by the end of the file shows
+        // as U+FFFD.
+        const qsizetype edge = LocationFile::kReadBytes;
         QByteArray content;
         const QByteArray line = "h,Name,Add\r\n";
-        while (content.size() + line.size() < (1 << 20))
+        while (content.size() + line.size() < edge - 64)
             content += line;
-        content += QByteArray((1 << 20) - content.size() - 1, 'x') + ",Split,\r\n";
-        content += "long," + QByteArray(3 << 20, 'n') + ",\r\nend,End,";
-        const qsizetype expected = content.count("\r\n") + 1;
+        content += QByteArray(edge - content.size() - 16, 'x') + ",Curitiba,Paran\xE1\r"; // a lone CR
+        QCOMPARE(content.lastIndexOf('\r'), edge); // the first read ends just before it
+        content += QByteArray(2 * edge - content.size() - 8, 'y') + ",Split,\r\n";
+        QCOMPARE(content.size(), 2 * edge + 1); // the LF starts the third read
+        content += "long," + QByteArray(3 << 20, 'n') + ",\r\nend,End,\xE2\x82";
+        const qsizetype expected = content.count('\r') + 1;
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), content);
         auto app = desktop.load();
         QCOMPARE(desktop.reports, QStringList());
         const ListView& list = *app->form().ListView1;
+        QCOMPARE(list.subItemText(expected - 4), QStringLiteral("Curitiba, Paran\uFFFD"));
         QCOMPARE(list.count(), expected);
         QCOMPARE(list.subItemText(expected - 3), QStringLiteral("Split"));
         QCOMPARE(list.subItemText(expected - 2).size(), 3 << 20);
-        QCOMPARE(list.subItemText(expected - 1), QStringLiteral("End"));
+        QCOMPARE(list.subItemText(expected - 1), QStringLiteral("End, \uFFFD\uFFFD"));
+    }
+
+    void caseIsIgnoredForWholeCodePoints()
+    {
+        // Letters beyond the Basic Multilingual Plane are two UTF-16 units
+        // and fold only as a whole; a lone half stands for itself.
+        const QString capital = QString::fromUcs4(U"\U00010400"), small = QString::fromUcs4(U"\U00010428");
+        const QString highHalf = capital.left(1), lowHalf = small.right(1);
+        const struct {
+            QString filter, a, b, c;
+            bool found;
+        } cases[] = {
+            { capital, small, {}, {}, true },
+            { small, QStringLiteral("x") + capital, {}, {}, true },
+            { QStringLiteral("y") + capital + QStringLiteral(", ") + small, QStringLiteral("Y") + small,
+                QStringLiteral(", "), capital, true }, // across the pieces
+            { capital, QString::fromUcs4(U"\U00010401"), {}, {}, false },
+            { QStringLiteral("k"), QStringLiteral("\u212A"), {}, {}, true }, // Kelvin sign
+            { QStringLiteral("yORK"), QStringLiteral("New York"), {}, {}, true },
+            { QStringLiteral("\u00E9"), QStringLiteral("\u00C9tretat"), {}, {}, true },
+            { highHalf, QStringLiteral("a") + highHalf, {}, {}, true },
+            { highHalf + u'b', QStringLiteral("A") + highHalf + u'B', {}, {}, true },
+            { lowHalf, small, {}, {}, true }, // as QString::contains has it
+            { capital, highHalf, {}, {}, false },
+        };
+        for (const auto& t : cases)
+            QVERIFY2(NameMatcher(t.filter).in(t.a, t.b, t.c) == t.found, qPrintable(t.filter + t.a + t.b + t.c));
     }
 
     void filterAgreesWithAPlainReadingOfTheFile()

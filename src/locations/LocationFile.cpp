@@ -3,11 +3,13 @@
 #include "Failure.h"
 #include "LocationLine.h"
 #include "NameMatcher.h"
+#include "TextDecoder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtAlgorithms>
+#include <cstring>
 #include <limits>
 
 #ifdef __SSE2__
@@ -20,17 +22,14 @@ namespace {
 
     QString tr(const char* text) { return QCoreApplication::translate("LocationFile", text); }
 
-    // Large enough that a filter keystroke makes few system calls, small enough
-    // that a file of hundreds of megabytes is never held twice in memory.
-    constexpr qint64 kChunkBytes = 1 << 20;
-
     // List rows keep 32-bit lengths; no real line comes near this.
     constexpr qsizetype kLongestLine = std::numeric_limits<qint32>::max();
 
 } // namespace
 
-LocationFile::LocationFile(const QString& path)
+LocationFile::LocationFile(const QString& path, qint64 readBytes)
     : file_(path)
+    , readBytes_(qMax<qint64>(readBytes, 1))
 {
     // A folder or a pipe of that name is no list: opening a pipe would wait
     // for a writer with the window frozen.
@@ -46,47 +45,51 @@ QString LocationFile::pathIn(const QString& folder) { return folder + QStringLit
 
 template <class LocationSink> std::optional<QString> LocationFile::forEachLine(ItemBatch& store, LocationSink&& sink)
 {
-    QStringDecoder decoder(QStringDecoder::System);
-    QByteArray bytes(kChunkBytes, Qt::Uninitialized);
-    QString text = store.takeBuffer(); // the unfinished line of the last chunk, then the next chunk
-    bool skipLF = false; // the previous chunk ended in CR: an LF at the start belongs to it
+    TextDecoder decoder;
+    // One read, behind the start of a character the previous read cut off.
+    QByteArray bytes(readBytes_ + TextDecoder::kLongestCut, Qt::Uninitialized);
+    qsizetype carried = 0;
+    // The unfinished line, then the text of the next read behind it. It goes
+    // into the store only once a line in it ends: a line longer than a read
+    // grows in place instead of being copied and scanned again at every read.
+    QString text = store.takeBuffer();
+    qsizetype start = 0; // where the unfinished line begins in `text`
+    qsizetype scanned = 0; // what of `text` has been looked at
+    qsizetype commas[3]; // the first three commas of the unfinished line, from its start
+    int commaCount = 0;
+    bool skipLF = false; // the last line ended in CR: an LF next belongs to it
     qsizetype number = 0;
+    std::optional<QString> fault;
 
     for (;;) {
-        const qint64 got = file_.read(bytes.data(), bytes.size());
+        const qint64 got = file_.read(bytes.data() + carried, readBytes_);
         if (got < 0)
             throw Failure(
                 tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
         const bool atEnd = got == 0;
-        // Decoded straight behind the unfinished line, with no copy between.
-        const QByteArrayView input(bytes.constData(), got);
-        const qsizetype kept = text.size();
-        text.resize(kept + decoder.requiredSpace(input.size()));
-        const QChar* end = decoder.appendToBuffer(text.data() + kept, input);
-        text.truncate(end - text.constData());
+        const qsizetype have = carried + qsizetype(got);
+        const qsizetype used = decoder.decode(QByteArrayView(bytes.constData(), have), atEnd, text);
+        carried = have - used;
+        std::memmove(bytes.data(), bytes.constData() + used, size_t(carried));
 
-        // The store holds the chunk, so rows can point into it.
-        const qint32 chunk = store.hold(std::move(text));
-        const QStringView all(store.chunk(chunk));
-        const char16_t* chars = all.utf16();
-        const qsizetype size = all.size();
-        qsizetype start = 0;
-        if (skipLF && size > 0) {
-            if (chars[0] == u'\n')
-                start = 1;
+        const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
+        const qsizetype size = text.size();
+        if (skipLF && scanned < size) {
+            if (chars[scanned] == u'\n')
+                start = scanned = scanned + 1;
             skipLF = false;
         }
-
-        qsizetype commas[3];
-        int commaCount = 0;
-        std::optional<QString> fault;
+        qint32 chunk = -1; // `text` once the store holds it
         // Hands one complete line to the sink; false when it is short.
-        const auto deliver = [&](QStringView line) {
+        const auto deliver = [&](qsizetype end) {
             ++number;
+            const QStringView line(chars + start, end - start);
             if (commaCount < 2 || line.size() > kLongestLine) {
                 fault = badLine(number, line);
                 return false;
             }
+            if (chunk < 0)
+                chunk = store.hold(std::move(text)); // moves no character: `chars` stays valid
             const qsizetype third = commaCount > 2 ? commas[2] : line.size();
             sink(LocationLine { line.first(commas[0]), line.sliced(commas[0] + 1, commas[1] - commas[0] - 1),
                      line.sliced(commas[1] + 1, third - commas[1] - 1) },
@@ -94,8 +97,6 @@ template <class LocationSink> std::optional<QString> LocationFile::forEachLine(I
             return true;
         };
         const auto hit = [&](qsizetype i) {
-            if (i < start)
-                return true; // the LF of a CR LF already taken
             const char16_t c = chars[i];
             if (c == u',') {
                 if (commaCount < 3)
@@ -103,7 +104,7 @@ template <class LocationSink> std::optional<QString> LocationFile::forEachLine(I
                 ++commaCount;
                 return true;
             }
-            if (!deliver(all.sliced(start, i - start)))
+            if (!deliver(i))
                 return false;
             start = i + 1;
             if (c == u'\r') {
@@ -117,8 +118,9 @@ template <class LocationSink> std::optional<QString> LocationFile::forEachLine(I
         };
 
         // Only commas and line ends matter. SSE2 finds them eight characters
-        // at a time; everything else is never looked at one by one.
-        qsizetype i = start;
+        // at a time; everything else is never looked at one by one. The LF of
+        // a CR LF lies before `start` and is passed over.
+        qsizetype i = scanned;
 #ifdef __SSE2__
         const __m128i comma = _mm_set1_epi16(u','), cr = _mm_set1_epi16(u'\r'), lf = _mm_set1_epi16(u'\n');
         for (; i + 8 <= size; i += 8) {
@@ -127,27 +129,36 @@ template <class LocationSink> std::optional<QString> LocationFile::forEachLine(I
                 _mm_or_si128(_mm_cmpeq_epi16(block, comma), _mm_cmpeq_epi16(block, cr)), _mm_cmpeq_epi16(block, lf));
             // Two mask bits a character; keep one.
             for (unsigned mask = unsigned(_mm_movemask_epi8(found)) & 0x5555u; mask != 0; mask &= mask - 1) {
-                if (!hit(i + qCountTrailingZeroBits(mask) / 2))
+                const qsizetype at = i + qCountTrailingZeroBits(mask) / 2;
+                if (at >= start && !hit(at))
                     return fault;
             }
         }
 #endif
         for (; i < size; ++i) {
             const char16_t c = chars[i];
-            if ((c == u',' || c == u'\r' || c == u'\n') && !hit(i))
+            if ((c == u',' || c == u'\r' || c == u'\n') && i >= start && !hit(i))
                 return fault;
         }
 
         if (atEnd) {
             // A last line without a line break counts like any other.
-            if (start < size && !deliver(all.sliced(start)))
+            if (start < size && !deliver(size))
                 return fault;
-            store.releaseUnused(chunk);
+            if (chunk >= 0)
+                store.releaseUnused(chunk);
             return std::nullopt;
         }
-        text = store.takeBuffer();
-        text.append(all.sliced(start));
-        store.releaseUnused(chunk);
+        if (chunk >= 0) {
+            // Only the unfinished line, at most one read long, moves on.
+            text = store.takeBuffer();
+            text.append(QStringView(chars + start, size - start));
+            store.releaseUnused(chunk);
+            scanned = size - start;
+            start = 0;
+        } else {
+            scanned = size;
+        }
     }
 }
 

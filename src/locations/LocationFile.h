@@ -12,15 +12,19 @@ namespace quillmoor {
 // that cannot be opened leaves whatever the caller shows untouched.
 class LocationFile {
 public:
-    // Throws Failure when the file cannot be opened.
-    explicit LocationFile(const QString& path);
+    // Large enough that a filter keystroke makes few system calls, small enough
+    // that a file of hundreds of megabytes is never held twice in memory.
+    static constexpr qint64 kReadBytes = 1 << 20;
+
+    // Throws Failure when the file cannot be opened. The file is read
+    // `readBytes` at a time.
+    explicit LocationFile(const QString& path, qint64 readBytes = kReadBytes);
 
     // Reads the whole file, adding to `out` every location whose display name
     // contains `filter` (ignoring case; an empty filter takes every line), in
     // file order. Stops at the first line with fewer than three fields and
     // answers what is wrong with it; the locations before it stay in `out`.
-    // CR LF, LF and a lone CR all end a line; bytes are decoded with the
-    // system's 8-bit code.
+    // CR LF, LF and a lone CR all end a line; bytes are decoded as UTF-8.
     std::optional<QString> read(QStringView filter, ItemBatch& out);
 
     // Reads and splits every line and does nothing more: the least any
@@ -36,6 +40,7 @@ private:
     QString badLine(qsizetype number, QStringView line) const;
 
     QFile file_;
+    qint64 readBytes_;
 };
 
 } // namespace quillmoor

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <vector>
 
 namespace quillmoor {
 
@@ -9,23 +10,24 @@ namespace quillmoor {
 // name may be given in pieces (name, ", ", addition), so matching across
 // them needs no joined copy. This runs once per line of list.txt on every
 // keystroke: ASCII letters fold with one comparison, others through
-// Unicode case folding.
+// Unicode case folding of whole code points, so that letters outside the
+// Basic Multilingual Plane (written as two UTF-16 units) fold too.
 class NameMatcher {
 public:
     explicit NameMatcher(QStringView filter);
 
-    bool matchesAll() const { return folded_.isEmpty(); }
+    bool matchesAll() const { return folded_.empty(); }
     bool in(QStringView a, QStringView b = {}, QStringView c = {}) const;
 
-    static char16_t fold(char16_t c)
+    static char32_t fold(char32_t c)
     {
         if (c < 0x80)
-            return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+            return (c >= u'A' && c <= u'Z') ? c + 32 : c;
         return QChar::toCaseFolded(c);
     }
 
 private:
-    QString folded_;
+    std::vector<char32_t> folded_; // the filter's code points, folded
 };
 
 } // namespace quillmoor
