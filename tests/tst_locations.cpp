@@ -1,11 +1,15 @@
 // list.txt at start-up and the filter, through the real window.
 #include "Form1.h"
+#include "GeoPosition.h"
 #include "ListView.h"
 #include "LocationFile.h"
 #include "NameMatcher.h"
+#include "NearbyMenu.h"
 #include "TestSupport.h"
 
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
 #include <sys/stat.h>
@@ -24,6 +28,39 @@ void type(Form1& form, const QString& text)
 {
     form.Text1->setFocus();
     QTest::keyClicks(form.Text1, text);
+}
+
+// Cities around Boston with their positions, and some whose fourth field
+// gives none.
+const QByteArray kNearBoston = "http://newyork.listora.org/,New York,New York,40.71427 -74.00597\r\n"
+                               "http://worcester.listora.org/,Worcester,Massachusetts,42.26259 -71.80229\r\n"
+                               "http://lowell.listora.org/,Lowell,Massachusetts\r\n" // no fourth field
+                               "http://albany.listora.org/,Albany,New York,42.65258 -73.75623\r\n" // 223 km
+                               "http://salem.listora.org/,Salem,Massachusetts,42.51954 -70.89672,more\r\n"
+                               "http://quincy.listora.org/,Quincy,Massachusetts,near Boston\r\n"
+                               "http://boston.listora.org/,Boston,Massachusetts,42.35843 -71.05977\r\n"
+                               "http://hartford.listora.org/,Hartford,Connecticut,41.76371 -72.68509\r\n" // 150 km
+                               "http://portland.listora.org/,Portland & Co,Maine,43.65737 -70.2589\r\n" // 158 km
+                               "http://lawrence.listora.org/,Lawrence,Massachusetts,42.70704 -71.16311\r\n"; // 40 km
+
+// The texts of the location list's context menu, disabled ones in brackets.
+QStringList menuTexts(const Form1& form)
+{
+    QStringList texts;
+    for (const QAction* action : form.mnuNearby->actions()) {
+        if (!action->isSeparator())
+            texts << (action->isEnabled() ? action->text() : u'[' + action->text() + u']');
+    }
+    return texts;
+}
+
+// A right-click on `row` of the location list.
+void rightClick(Form1& form, int row)
+{
+    QWidget* viewport = form.ListView1->viewport();
+    const QPoint at = form.ListView1->visualRect(form.ListView1->model()->index(row, 1)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &event);
 }
 
 // "address|display name" of every location in `content`, read `readBytes` at
@@ -323,6 +360,190 @@ private slots:
         QFile::remove(desktop.dir.filePath(QStringLiteral("list.txt")));
         form.Text1->setText(QStringLiteral("y"));
         QCOMPARE(desktop.reports.size(), 3);
+    }
+
+    void positionsAndDistances()
+    {
+        const struct {
+            const char* field;
+            bool valid;
+            double latitude, longitude;
+        } fields[] = {
+            { "42.35843 -71.05977", true, 42.35843, -71.05977 }, { "-33.86785 151.20732", true, -33.86785, 151.20732 },
+            { "+90 -180", true, 90, -180 }, { "0 .5", true, 0, 0.5 }, { "7. 8", true, 7, 8 },
+            { "90.0001 0", false, 0, 0 }, // out of range
+            { "0 180.5", false, 0, 0 }, { "-91 10", false, 0, 0 }, { "", false, 0, 0 }, // absent
+            { "42.35843", false, 0, 0 }, { "42.35843  -71.05977", false, 0, 0 }, // two blanks
+            { " 42.35843 -71.05977", false, 0, 0 }, { "42.35843 -71.05977 ", false, 0, 0 }, { "42,5 10", false, 0, 0 },
+            { "1e1 10", false, 0, 0 }, { "nan 10", false, 0, 0 }, { "10 inf", false, 0, 0 }, { "- 10", false, 0, 0 },
+            { ". 10", false, 0, 0 }, { "1.2.3 10", false, 0, 0 }, { "near Boston", false, 0, 0 },
+            { "\u0664\u0662 10", false, 0, 0 }, // Arabic-Indic digits
+        };
+        for (const auto& f : fields) {
+            const std::optional<GeoPosition> p = parsePosition(QString::fromUtf8(f.field));
+            QVERIFY2(p.has_value() == f.valid, f.field);
+            if (p) {
+                QCOMPARE(p->latitude, f.latitude);
+                QCOMPARE(p->longitude, f.longitude);
+            }
+        }
+
+        const struct {
+            GeoPosition a, b;
+            double km;
+        } pairs[] = {
+            { { 42.35843, -71.05977 }, { 40.71427, -74.00597 }, 306 }, // Boston, New York
+            { { 51.50853, -0.12574 }, { 48.85341, 2.3488 }, 344 }, // London, Paris
+            { { -33.86785, 151.20732 }, { -37.814, 144.96332 }, 713 }, // Sydney, Melbourne
+            { { 0, 179.5 }, { 0, -179.5 }, 111 }, // across the date line
+            { { 90, 0 }, { 90, 120 }, 0 }, // the pole is one point
+            { { 0, 0 }, { 0, 180 }, 20015 }, // the far side of the Earth
+            { { 48.85341, 2.3488 }, { 48.85341, 2.3488 }, 0 },
+        };
+        for (const auto& p : pairs) {
+            QVERIFY2(qAbs(distanceKm(p.a, p.b) - p.km) < 1, qPrintable(QString::number(distanceKm(p.a, p.b))));
+            QCOMPARE(distanceKm(p.a, p.b), distanceKm(p.b, p.a));
+        }
+    }
+
+    void citiesNearACityAreSelected()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kNearBoston);
+        auto app = desktop.load();
+        Form1& form = app->form();
+        form.show();
+        form.mnuNearby->setLocale(QLocale(QLocale::German, QLocale::Germany));
+
+        type(form, QStringLiteral("ton, mass"));
+        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Boston, Massachusetts" });
+        rightClick(form, 0);
+        QVERIFY(form.mnuNearby->isVisible());
+        QCOMPARE(menuTexts(form),
+            (QStringList { "Select Cities Within 50 km of Boston, Massachusetts",
+                "Select Cities Within 100 km of Boston, Massachusetts",
+                "Select Cities Within 200 km of Boston, Massachusetts",
+                "Select Cities Within 400 km of Boston, Massachusetts" }));
+        form.mnuNearby->actions().at(2)->trigger();
+
+        // The filter is emptied, the whole list is back, and the cities
+        // within reach are selected in list order, Boston itself included;
+        // those without a position never are.
+        QCOMPARE(form.Text1->text(), QString());
+        QCOMPARE(form.ListView1->count(), 10);
+        QCOMPARE(form.ListView1->selectedRows(), (QList<qsizetype> { 1, 4, 6, 7, 8, 9 }));
+        QCOMPARE(form.ListView1->currentIndex().row(), 1);
+        QCOMPARE(form.focusWidget(), form.ListView1);
+        form.txtSearch->setText(QStringLiteral("bike"));
+        form.PushButton7->click();
+        QCOMPARE(itemTexts(*form.ListView2),
+            (QStringList { "bike site:worcester.listora.org", "bike site:salem.listora.org",
+                "bike site:boston.listora.org", "bike site:hartford.listora.org", "bike site:portland.listora.org",
+                "bike site:lawrence.listora.org" }));
+
+        // Where the locale measures in miles, so does the menu; 30 miles
+        // are 48 km: Lawrence (40 km) is within, Worcester (62 km) is not.
+        form.mnuNearby->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+        rightClick(form, 6);
+        QCOMPARE(menuTexts(form).first(), QStringLiteral("Select Cities Within 30 mi of Boston, Massachusetts"));
+        QCOMPARE(menuTexts(form).last(), QStringLiteral("Select Cities Within 250 mi of Boston, Massachusetts"));
+        form.mnuNearby->actions().first()->trigger();
+        QCOMPARE(form.ListView1->selectedRows(), (QList<qsizetype> { 4, 6, 9 }));
+
+        // An ampersand in a name is shown, not taken as an access key.
+        rightClick(form, 8);
+        QCOMPARE(menuTexts(form).at(1), QStringLiteral("Select Cities Within 60 mi of Portland && Co, Maine"));
+        form.mnuNearby->close();
+        QCOMPARE(desktop.reports, QStringList());
+    }
+
+    void aCityWithoutPositionOffersNothing()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kNearBoston);
+        auto app = desktop.load();
+        Form1& form = app->form();
+        form.show();
+        form.mnuNearby->setLocale(QLocale(QLocale::French, QLocale::France));
+
+        // The menu key, and Shift+F10, open the menu of the current city.
+        form.ListView1->selectRow(5);
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(form.ListView1, &key);
+        QVERIFY(form.mnuNearby->isVisible());
+        const QStringList texts = menuTexts(form);
+        QCOMPARE(texts.size(), 5);
+        QCOMPARE(texts.first(), QStringLiteral("[list.txt gives no position for Quincy, Massachusetts]"));
+        QCOMPARE(texts.at(1), QStringLiteral("[Select Cities Within 50 km of Quincy, Massachusetts]"));
+        form.mnuNearby->close();
+
+        form.ListView1->selectRow(3);
+        QTest::keyClick(form.ListView1, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(menuTexts(form).size(), 4);
+        QCOMPARE(menuTexts(form).first(), QStringLiteral("Select Cities Within 50 km of Albany, New York"));
+        form.mnuNearby->close();
+
+        // A file changed since the list was shown is said so, and no menu
+        // comes up for a city the file may no longer hold.
+        desktop.write(QStringLiteral("list.txt"), "http://other.listora.org/,Other,,1 2\r\n" + kNearBoston);
+        rightClick(form, 0);
+        QVERIFY(!form.mnuNearby->isVisible());
+        QCOMPARE(desktop.where(), QStringList { QStringLiteral("ListView1_ContextMenu:100") });
+        QVERIFY(desktop.description(0).startsWith(QLatin1String("The location file has changed")));
+
+        // Reading the file again for the selection reports a short line, and
+        // selects the cities near the one chosen among the lines before it.
+        desktop.write(QStringLiteral("list.txt"), kNearBoston);
+        type(form, QStringLiteral("o"));
+        rightClick(form, 4); // Boston
+        QCOMPARE(menuTexts(form).last(), QStringLiteral("Select Cities Within 400 km of Boston, Massachusetts"));
+        desktop.write(
+            QStringLiteral("list.txt"), kNearBoston.left(kNearBoston.indexOf("http://hartford")) + "broken\r\n");
+        form.mnuNearby->actions().at(3)->trigger(); // 400 km
+        QCOMPARE(desktop.where().last(), QStringLiteral("mnuNearby_Click:102"));
+        QCOMPARE(form.ListView1->count(), 7);
+        QCOMPARE(form.ListView1->selectedRows(), (QList<qsizetype> { 0, 1, 3, 4, 6 }));
+        // The filter does not repeat that report at the next keystroke.
+        type(form, QStringLiteral("s"));
+        QCOMPARE(desktop.reports.size(), 2);
+    }
+
+    void shippedListPlacesEveryCity()
+    {
+        QFile list(QStringLiteral(QUILLMOOR_SOURCE_DIR "/data/list.txt"));
+        QVERIFY(list.open(QIODevice::ReadOnly));
+        const QByteArray bytes = list.readAll();
+        QVERIFY(bytes.endsWith("\r\n"));
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+        QHash<QString, GeoPosition> where;
+        const QList<QByteArray> lines = bytes.chopped(2).split('\n');
+        for (const QByteArray& line : lines) {
+            const QStringList fields = QString::fromUtf8(line.chopped(1)).split(u',');
+            QCOMPARE(fields.size(), 4);
+            const std::optional<GeoPosition> p = parsePosition(fields[3]);
+            QVERIFY2(p, qPrintable(fields.join(u',')));
+            where.insert(fields[1] + QStringLiteral(", ") + fields[2], *p);
+        }
+        QCOMPARE(where.size(), lines.size()); // no city twice
+        const struct {
+            const char* city;
+            GeoPosition at;
+        } known[] = {
+            { "Boston, Massachusetts", { 42.36, -71.06 } },
+            { "New York, New York", { 40.71, -74.01 } },
+            { "Portland, Oregon", { 45.52, -122.68 } },
+            { "Portland, Maine", { 43.66, -70.26 } },
+            { "Newcastle, United Kingdom", { 54.98, -1.61 } },
+            { "Newcastle, Australia", { -32.93, 151.78 } },
+            { "Sydney, Nova Scotia", { 46.14, -60.18 } },
+            { "Perth, Australia", { -31.95, 115.86 } },
+            { "Cologne, Germany", { 50.94, 6.96 } },
+            { "Hong Kong, China", { 22.28, 114.17 } },
+            { "Tokyo, Japan", { 35.69, 139.69 } },
+            { "Sao Paulo, Brazil", { -23.55, -46.63 } },
+        };
+        for (const auto& k : known)
+            QVERIFY2(distanceKm(where.value(QString::fromUtf8(k.city), { 0, 0 }), k.at) < 15, k.city);
     }
 
     void aStartUpFaultIsNotRepeatedByTheFilter()

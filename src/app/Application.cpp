@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "ListView.h"
+#include "NearbyMenu.h"
 #include "SearchButtons.h"
 #include "SearchStore.h"
 #include "Startup.h"
@@ -46,6 +47,9 @@ void Application::connectHandlers()
         connect(button, &QPushButton::clicked, this, [this, handler = handler] { handler(form_, platform_); });
 
     connect(form_.Text1, &QLineEdit::textChanged, this, [this] { locations_.Text1_Change(); });
+    connect(form_.ListView1, &ListView::contextMenuRequested, this,
+        [this](qsizetype row, const QPoint& at) { locations_.ListView1_ContextMenu(row, at); });
+    connect(form_.mnuNearby, &NearbyMenu::distanceChosen, this, [this](double km) { locations_.mnuNearby_Click(km); });
     // Keys users expect: Enter adds the search, Delete removes the selected
     // one, a double-click opens it.
     connect(form_.txtSearch, &QLineEdit::returnPressed, this, [this] { PushButton7_Click(form_, platform_); });

@@ -92,7 +92,7 @@ template <class LocationSink> std::optional<QString> LocationFile::forEachLine(I
                 chunk = store.hold(std::move(text)); // moves no character: `chars` stays valid
             const qsizetype third = commaCount > 2 ? commas[2] : line.size();
             sink(LocationLine { line.first(commas[0]), line.sliced(commas[0] + 1, commas[1] - commas[0] - 1),
-                     line.sliced(commas[1] + 1, third - commas[1] - 1) },
+                     line.sliced(commas[1] + 1, third - commas[1] - 1), line.sliced(qMin(third + 1, line.size())) },
                 chunk);
             return true;
         };
@@ -184,6 +184,17 @@ std::optional<QString> LocationFile::read(QStringView filter, ItemBatch& out)
         if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : separator, location.addition))
             out.add(ItemBatch::Row { out.spanIn(chunk, location.address), out.spanIn(chunk, location.name),
                 out.spanIn(chunk, location.addition) });
+    });
+}
+
+std::optional<QString> LocationFile::forEachLocation(
+    QStringView filter, const std::function<void(const LocationLine&)>& visit)
+{
+    const NameMatcher matcher(filter);
+    ItemBatch buffers;
+    return forEachLine(buffers, [&](const LocationLine& location, qint32) {
+        if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : u", ", location.addition))
+            visit(location);
     });
 }
 

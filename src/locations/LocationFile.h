@@ -4,9 +4,12 @@
 
 #include <QFile>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace quillmoor {
+
+struct LocationLine;
 
 // list.txt, opened for reading. Opening is a step of its own so that a file
 // that cannot be opened leaves whatever the caller shows untouched.
@@ -26,6 +29,12 @@ public:
     // answers what is wrong with it; the locations before it stay in `out`.
     // CR LF, LF and a lone CR all end a line; bytes are decoded as UTF-8.
     std::optional<QString> read(QStringView filter, ItemBatch& out);
+
+    // Reads the whole file as read() does, handing every location that
+    // matches `filter` to `visit` instead of keeping it; its views are valid
+    // only during the call. For what the list does not show, such as the
+    // fields after the addition.
+    std::optional<QString> forEachLocation(QStringView filter, const std::function<void(const LocationLine&)>& visit);
 
     // Reads and splits every line and does nothing more: the least any
     // reader of this file has to pay, which the benchmark compares against.

@@ -12,6 +12,7 @@ struct LocationLine {
     QStringView address; // the sub-site address, the list item's text
     QStringView name; // start of the display name
     QStringView addition; // appended after ", " when not empty
+    QStringView rest; // the fields after the addition, commas included; empty when there are none
 };
 
 } // namespace quillmoor

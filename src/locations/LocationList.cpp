@@ -5,9 +5,14 @@
 #include "Form1.h"
 #include "ListView.h"
 #include "LocationFile.h"
+#include "LocationLine.h"
+#include "NearbyMenu.h"
 #include "Platform.h"
+#include "Trap.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <optional>
 
 namespace quillmoor {
@@ -16,6 +21,15 @@ namespace {
     // Past this many characters the old rows' memory is given back rather than
     // kept for the next keystroke.
     constexpr qsizetype kSpareLimit = 32 << 20;
+
+    QString tr(const char* text) { return QCoreApplication::translate("LocationList", text); }
+
+    // The fourth field of a line: what follows the addition, up to the next comma.
+    std::optional<GeoPosition> positionIn(const LocationLine& location)
+    {
+        const qsizetype comma = location.rest.indexOf(u',');
+        return parsePosition(comma < 0 ? location.rest : location.rest.first(comma));
+    }
 } // namespace
 
 LocationList::LocationList(Form1& form, Platform& platform)
@@ -49,11 +63,7 @@ void LocationList::Text1_Change()
         return;
     }
     try {
-        spare_.reset();
-        const std::optional<QString> fault = file->read(form_.Text1->text(), spare_);
-        form_.ListView1->swapItems(spare_);
-        if (spare_.capacity() > kSpareLimit)
-            spare_.clear();
+        const std::optional<QString> fault = refill(*file, form_.Text1->text());
         if (fault)
             tell(102, *fault);
         else
@@ -65,12 +75,106 @@ void LocationList::Text1_Change()
     }
 }
 
+std::optional<QString> LocationList::refill(LocationFile& file, QStringView filter)
+{
+    spare_.reset();
+    const std::optional<QString> fault = file.read(filter, spare_);
+    form_.ListView1->swapItems(spare_);
+    if (spare_.capacity() > kSpareLimit)
+        spare_.clear();
+    return fault;
+}
+
 void LocationList::tell(int line, const QString& description)
 {
     if (description == lastFault_)
         return;
     lastFault_ = description;
     ShowErrorReport(platform_, QStringLiteral("Text1_Change"), line, description);
+}
+
+} // namespace quillmoor
+
+namespace quillmoor {
+
+std::optional<GeoPosition> LocationList::positionOf(qsizetype row) const
+{
+    const QString address = form_.ListView1->itemText(row);
+    LocationFile file(LocationFile::pathIn(platform_.applicationFolder));
+    qsizetype at = 0;
+    bool same = false;
+    std::optional<GeoPosition> found;
+    file.forEachLocation(form_.Text1->text(), [&](const LocationLine& location) {
+        if (at++ != row)
+            return;
+        same = location.address == address;
+        found = positionIn(location);
+    });
+    // The list shows list.txt as it was at the last change of the filter.
+    if (!same)
+        throw Failure(
+            tr("The location file has changed since the list was shown; change the filter to read it again."));
+    return found;
+}
+
+void LocationList::ListView1_ContextMenu(qsizetype row, const QPoint& globalPos)
+{
+    Trap trap(platform_, QStringLiteral("ListView1_ContextMenu"));
+    QString city;
+    menuFrom_.reset();
+    if (!trap.run(100, [&] {
+            city = form_.ListView1->subItemText(row);
+            menuFrom_ = positionOf(row);
+        }))
+        return;
+    trap.run(102, [&] {
+        form_.mnuNearby->offer(city, menuFrom_ ? QString() : tr("list.txt gives no position for %1").arg(city));
+    });
+    trap.run(104, [&] { form_.mnuNearby->popup(globalPos); });
+}
+
+void LocationList::mnuNearby_Click(double km)
+{
+    Trap trap(platform_, QStringLiteral("mnuNearby_Click"));
+    if (!menuFrom_)
+        return;
+    const GeoPosition from = *menuFrom_;
+    const QString path = LocationFile::pathIn(platform_.applicationFolder);
+    QList<qsizetype> rows;
+    // The whole list, so that every city within reach can be selected.
+    trap.run(100, [&] {
+        const QSignalBlocker quiet(form_.Text1);
+        form_.Text1->clear();
+    });
+    trap.run(102, [&] {
+        LocationFile file(path);
+        const std::optional<QString> fault = refill(file, {});
+        // Typing on in the filter box while the fault persists stays quiet.
+        lastFault_ = fault.value_or(QString());
+        if (fault)
+            throw Failure(*fault);
+    });
+    trap.run(104, [&] { rows = rowsNear(path, from, km); });
+    trap.run(106, [&] {
+        // Only rows the list shows: a line that lacks its fields ends both.
+        while (!rows.isEmpty() && rows.last() >= form_.ListView1->count())
+            rows.removeLast();
+        form_.ListView1->selectRows(rows);
+    });
+    trap.run(108, [&] { form_.ListView1->setFocus(); });
+}
+
+QList<qsizetype> LocationList::rowsNear(const QString& path, const GeoPosition& from, double km)
+{
+    QList<qsizetype> rows;
+    qsizetype row = 0;
+    LocationFile(path).forEachLocation({}, [&](const LocationLine& location) {
+        const std::optional<GeoPosition> at = positionIn(location);
+        if (at && distanceKm(from, *at) <= km)
+            rows.append(row);
+        ++row;
+    });
+    return rows;
 }
 
 } // namespace quillmoor

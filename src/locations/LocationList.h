@@ -1,12 +1,17 @@
 #pragma once
 
+#include "GeoPosition.h"
 #include "ItemBatch.h"
 
+#include <QList>
+#include <QPoint>
 #include <QString>
+#include <optional>
 
 namespace quillmoor {
 
 class Form1;
+class LocationFile;
 struct Platform;
 
 // Fills ListView1 from list.txt at start-up and rebuilds it on every change of
@@ -25,8 +30,27 @@ public:
     // persists stays quiet.
     void Text1_Change();
 
+    // The context menu of row `row` of ListView1, at `globalPos`: the
+    // cities within a distance of that one. Its entries are disabled when
+    // list.txt gives the city no position.
+    void ListView1_ContextMenu(qsizetype row, const QPoint& globalPos);
+    // A distance of the menu chosen: the whole list comes back and exactly
+    // the cities within `km` of the menu's city are selected.
+    void mnuNearby_Click(double km);
+
+    // The rows of the whole of list.txt (every line, in file order) whose
+    // position lies within `km` of `from`. Throws Failure when the file
+    // cannot be opened; a short line ends the search there.
+    static QList<qsizetype> rowsNear(const QString& path, const GeoPosition& from, double km);
+
 private:
     void tell(int line, const QString& description);
+    // Shows the lines of `file` that match `filter`; answers the fault that
+    // ended the reading early, if any.
+    std::optional<QString> refill(LocationFile& file, QStringView filter);
+    // The position list.txt gives for `row` of ListView1 as the filter in
+    // Text1 shows it.
+    std::optional<GeoPosition> positionOf(qsizetype row) const;
 
     Form1& form_;
     Platform& platform_;
@@ -34,6 +58,8 @@ private:
     // The rows the list showed before the last keystroke. Refilling memory
     // that is already mapped is far cheaper than fresh memory.
     ItemBatch spare_;
+    // The city whose menu is open, and where it lies.
+    std::optional<GeoPosition> menuFrom_;
 };
 
 } // namespace quillmoor

@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "ListView.h"
+#include "NearbyMenu.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -70,6 +71,7 @@ Form1::Form1(QWidget* parent)
     PushButton4 = place(pushButton(QStringLiteral("Delete Selected Search From List"), this), 120, 8760, 3840, 405);
     PushButton3 = place(pushButton(QStringLiteral("Clear All"), this), 4080, 8760, 3840, 405);
     PushButton5 = place(pushButton(QStringLiteral("Load Example/Sample Searches"), this), 120, 9270, 7800, 405);
+    mnuNearby = new NearbyMenu(this);
 
     // The caption is a little wider than the space it was designed with in
     // bold Arial; let it run into the gap before the filter box rather than

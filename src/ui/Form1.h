@@ -13,6 +13,7 @@ class QPushButton;
 namespace quillmoor {
 
 class ListView;
+class NearbyMenu;
 
 // The main window. Controls keep their designer names; their places, sizes
 // and fonts are laid out in twips as the window was designed.
@@ -34,6 +35,8 @@ public:
     QPushButton* PushButton4;
     QPushButton* PushButton3;
     QPushButton* PushButton5;
+    // The location list's context menu.
+    NearbyMenu* mnuNearby;
 
     // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
     // pointer image (a pointing hand when none was loaded).

@@ -2,7 +2,9 @@
 
 #include "ItemModel.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <algorithm>
 #include <stdexcept>
@@ -120,6 +122,53 @@ void ListView::selectRow(qsizetype row)
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+void ListView::selectRows(const QList<qsizetype>& rows)
+{
+    // One range per run of neighbouring rows: a selection of thousands of
+    // single rows is slow to build and to paint.
+    QItemSelection selection;
+    const int lastColumn = qMax(0, model_->columnCount() - 1);
+    for (qsizetype i = 0; i < rows.size();) {
+        qsizetype end = i + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1)
+            ++end;
+        checkRow(rows[i], count());
+        checkRow(rows[end - 1], count());
+        selection.append(
+            QItemSelectionRange(model_->index(int(rows[i]), 0), model_->index(int(rows[end - 1]), lastColumn)));
+        i = end;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (rows.isEmpty())
+        return;
+    const QModelIndex first = model_->index(int(rows.first()), 0);
+    selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    scrollTo(first, QAbstractItemView::PositionAtTop);
+}
+
+void ListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        requestMenuForCurrentRow();
+        return;
+    }
+    const QModelIndex index = indexAt(event->pos());
+    if (index.isValid())
+        emit contextMenuRequested(index.row(), event->globalPos());
+}
+
+void ListView::requestMenuForCurrentRow()
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return;
+    scrollTo(current);
+    // Below the left end of the row's text, where the eye already is.
+    const int column = qMin(1, model_->columnCount() - 1);
+    const QRect row = visualRect(model_->index(current.row(), column)).intersected(viewport()->rect());
+    emit contextMenuRequested(current.row(), viewport()->mapToGlobal(QPoint(row.left() + 8, row.bottom())));
+}
+
 void ListView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
@@ -131,6 +180,11 @@ void ListView::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         emit deletePressed();
+        return;
+    }
+    // Shift+F10 is the other key that opens a context menu.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        requestMenuForCurrentRow();
         return;
     }
     QTableView::keyPressEvent(event);

@@ -37,16 +37,26 @@ public:
     // Every selected row, top to bottom.
     QList<qsizetype> selectedRows() const;
     void selectRow(qsizetype row);
+    // Selects exactly `rows` (ascending), makes the first the current row and
+    // scrolls it to the top; with no rows nothing is selected.
+    void selectRows(const QList<qsizetype>& rows);
 
 signals:
     void itemDoubleClicked();
     void deletePressed();
+    // The menu of row `row` is asked for at `globalPos`: by the right mouse
+    // button over the row, or for the current row by the menu key or
+    // Shift+F10.
+    void contextMenuRequested(qsizetype row, const QPoint& globalPos);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void requestMenuForCurrentRow();
+
     ItemModel* model_;
 };
 

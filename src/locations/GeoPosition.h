@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QStringView>
+#include <optional>
+
+namespace quillmoor {
+
+// Where a city lies, in decimal degrees: north and east are positive.
+struct GeoPosition {
+    double latitude = 0;
+    double longitude = 0;
+};
+
+// The position a line of list.txt may carry as its fourth field: latitude
+// and longitude as decimal numbers ("42.35843 -71.05977") separated by one
+// blank. Anything else, numbers out of range included, is no position.
+std::optional<GeoPosition> parsePosition(QStringView field);
+
+// The great-circle distance between two positions in kilometres, on a
+// sphere of the Earth's mean radius (off by at most half a percent).
+double distanceKm(const GeoPosition& a, const GeoPosition& b);
+
+} // namespace quillmoor

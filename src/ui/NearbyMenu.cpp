@@ -1,0 +1,40 @@
+#include "NearbyMenu.h"
+
+#include <QLocale>
+
+namespace quillmoor {
+
+NearbyMenu::NearbyMenu(QWidget* parent)
+    : QMenu(parent)
+{
+    setObjectName(QStringLiteral("mnuNearby"));
+}
+
+void NearbyMenu::offer(const QString& city, const QString& why)
+{
+    clear();
+    // An ampersand in a menu text marks the access key; a city's name
+    // shows as it is written.
+    QString shownCity = city;
+    shownCity.replace(u'&', QStringLiteral("&&"));
+    if (!why.isEmpty()) {
+        QString shownWhy = why;
+        addAction(shownWhy.replace(u'&', QStringLiteral("&&")))->setEnabled(false);
+        addSeparator();
+    }
+    const bool miles = locale().measurementSystem() != QLocale::MetricSystem;
+    const auto add = [&](int distance, const QString& unit, double km) {
+        QAction* action = addAction(tr("Select Cities Within %1 %2 of %3").arg(distance).arg(unit, shownCity));
+        action->setEnabled(why.isEmpty());
+        connect(action, &QAction::triggered, this, [this, km] { emit distanceChosen(km); });
+    };
+    if (miles) {
+        for (const int distance : kMiles)
+            add(distance, tr("mi"), distance * kKmPerMile);
+    } else {
+        for (const int distance : kKilometres)
+            add(distance, tr("km"), distance);
+    }
+}
+
+} // namespace quillmoor

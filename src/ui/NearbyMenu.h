@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMenu>
+
+namespace quillmoor {
+
+// The location list's context menu: select every city within a distance of
+// one city. The distances are offered in kilometres, or in miles where the
+// locale measures in miles; the choice always arrives in kilometres.
+class NearbyMenu : public QMenu {
+    Q_OBJECT
+public:
+    explicit NearbyMenu(QWidget* parent = nullptr);
+
+    // Refills the menu for `city`. When `why` is not empty the entries are
+    // there but disabled, and the menu shows `why` above them.
+    void offer(const QString& city, const QString& why = {});
+
+    static constexpr int kKilometres[] = { 50, 100, 200, 400 };
+    static constexpr int kMiles[] = { 30, 60, 120, 250 };
+    static constexpr double kKmPerMile = 1.609344;
+
+signals:
+    void distanceChosen(double km);
+};
+
+} // namespace quillmoor
