@@ -4,8 +4,10 @@
 #include "Application.h"
 #include "ListView.h"
 #include "LocationFile.h"
+#include "NearbyMenu.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +15,7 @@
 #include <benchmark/benchmark.h>
 #include <map>
 #include <memory>
+#include <random>
 
 using namespace quillmoor;
 
@@ -24,20 +27,27 @@ QTemporaryDir& workDir()
     return dir;
 }
 
-// A folder holding a list.txt of `lines` cities, made once per size.
-QString folderWith(int lines)
+// A folder holding a list.txt of `lines` cities, made once per size. With
+// `positions` every city carries one, scattered over a square of ten by ten
+// degrees (about 1,100 by 850 km) in the north-east of the United States.
+QString folderWith(int lines, bool positions = false)
 {
-    const QString folder = workDir().filePath(QString::number(lines));
+    const QString folder = workDir().filePath(QString::number(lines) + (positions ? "p" : ""));
     if (!QFile::exists(folder + QStringLiteral("/list.txt"))) {
         QDir().mkpath(folder);
         QFile file(folder + QStringLiteral("/list.txt"));
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write list.txt");
-        for (int i = 0; i < lines; ++i)
-            file.write(QStringLiteral("http://city%1.listora.org/,City Number %1,Region %2\r\n")
-                           .arg(i)
-                           .arg(i % 97)
-                           .toLatin1());
+        std::mt19937 random(lines);
+        std::uniform_real_distribution<double> degrees(0, 10);
+        for (int i = 0; i < lines; ++i) {
+            QString line = QStringLiteral("http://city%1.listora.org/,City Number %1,Region %2").arg(i).arg(i % 97);
+            if (positions)
+                line += QStringLiteral(",%1 %2")
+                            .arg(35 + degrees(random), 0, 'f', 5)
+                            .arg(-80 + degrees(random), 0, 'f', 5);
+            file.write((line + QStringLiteral("\r\n")).toLatin1());
+        }
     }
     return folder;
 }
@@ -94,6 +104,38 @@ void AddSearch(benchmark::State& state)
     if (app.form().ListView2->count() != cities)
         state.SkipWithError("not one search per city");
     state.counters["cities"] = cities;
+}
+
+// "Select Cities Within 200 km" chosen in the location list's menu, through
+// the real handler and list: the filter is emptied, the whole list shown
+// again and about an eighth of it selected, scattered over the list, laid
+// out and painted.
+void SelectNearby(benchmark::State& state)
+{
+    const int lines = int(state.range(0));
+    Application app(quietPlatform(folderWith(lines, true)));
+    app.Form_Load();
+    Form1& form = app.form();
+    form.show();
+    QCoreApplication::processEvents();
+    QWidget* viewport = form.ListView1->viewport();
+    for (auto _ : state) {
+        state.PauseTiming();
+        // The menu of a city the filter narrowed the list to.
+        form.Text1->setText(QStringLiteral("city number 5000"));
+        form.ListView1->selectRow(0);
+        const QPoint at = form.ListView1->visualRect(form.ListView1->model()->index(0, 1)).center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &click);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        form.mnuNearby->actions().at(2)->trigger();
+        QCoreApplication::processEvents();
+    }
+    const qsizetype selected = form.ListView1->selectedRows().size();
+    if (form.ListView1->count() != lines || selected < lines / 20)
+        state.SkipWithError("the list or the selection is wrong");
+    state.counters["selected"] = double(selected);
 }
 
 void ReadAndSplit(benchmark::State& state)
@@ -158,6 +200,7 @@ BENCHMARK(ReadLongLine)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadShortLines)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK(FilterKeystroke)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddSearch)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SelectNearby)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndSplit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

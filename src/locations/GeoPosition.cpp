@@ -1,6 +1,7 @@
 #include "GeoPosition.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace quillmoor {
@@ -12,14 +13,20 @@ namespace {
 
     // A plain decimal number: an optional sign, digits, and a fraction after
     // a point. No blanks, exponents, "nan" or "inf", which a general number
-    // reader would take.
+    // reader would take, and never the locale's decimal comma. Every line of
+    // a long list is read, so this avoids the general readers' cost too.
     std::optional<double> decimal(QStringView text)
     {
+        char latin1[32];
+        if (text.size() >= qsizetype(sizeof latin1))
+            return std::nullopt;
         qsizetype i = 0;
-        if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        const bool negative = !text.isEmpty() && text[0] == u'-';
+        if (!text.isEmpty() && (text[0] == u'-' || text[0] == u'+'))
             ++i;
-        qsizetype digits = 0;
+        int digits = 0;
         bool point = false;
+        char* out = latin1;
         for (; i < text.size(); ++i) {
             const char16_t c = text[i].unicode();
             if (c >= u'0' && c <= u'9')
@@ -28,12 +35,12 @@ namespace {
                 point = true;
             else
                 return std::nullopt;
+            *out++ = char(c);
         }
-        if (digits == 0)
+        double value = 0;
+        if (digits == 0 || std::from_chars(latin1, out, value).ptr != out)
             return std::nullopt;
-        bool ok = false;
-        const double value = text.toDouble(&ok);
-        return ok ? std::optional<double>(value) : std::nullopt;
+        return negative ? -value : value;
     }
 
 } // namespace
