@@ -4,7 +4,7 @@
 #
 #   run_e2e.sh [--probe CURSOR_PROBE] QUILLMOOR_EXECUTABLE [SCENARIO...]
 #
-# Scenarios: window searches example broken sigterm pointer queue (the default is
+# Scenarios: window searches example broken sigterm pointer queue nearby (the default is
 # all of them), and "screenshot", which runs only when named and writes a
 # picture of the window with a few saved searches to $E2E_SCREENSHOT.
 #
@@ -38,7 +38,7 @@ done
 program=$(readlink -m -- "$1")
 if [ -n "$probe" ]; then probe=$(readlink -m -- "$probe"); fi
 shift
-all_scenarios=(window searches example broken sigterm pointer queue)
+all_scenarios=(window searches example broken sigterm pointer queue nearby)
 if [ $# -gt 0 ]; then scenarios=("$@"); else scenarios=("${all_scenarios[@]}"); fi
 
 here=$(cd "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
@@ -510,6 +510,43 @@ scenario_searches() {
         "$(url_for '%22%3B%20touch%20pwned-a%3B%20%22%20%24%28touch%20pwned-b%29%20%60touch%20pwned-c%60%20%26%20touch%20pwned-d%20100%25%20~%20site%3Achicago.listora.org')"
     check_eq "no command from the search text ran" "" \
         "$(find "$work" "$HOME" -name 'pwned-*' 2>/dev/null)"
+}
+
+scenario_nearby() {
+    # The shipped list with its positions, in a locale that measures in
+    # kilometres.
+    cp -- "$here/../../data/list.txt" "$app/list.txt" || abort "no shipped list.txt"
+    export LC_ALL=C.UTF-8
+    start_main_window
+    x type --delay 15 -- "boston, mass"
+    x mousemove --window "$win" 200 84 click 3
+    sleep 0.5
+    # The third entry: "Select Cities Within 200 km of Boston, Massachusetts".
+    x key Down Down Down Return
+    type_search bike
+    x key Return
+    click "${OPEN_ALL[@]}"
+    local host expected=()
+    for host in hartford newhaven newlondon portlandme boston hyannis lowell pittsfield springfieldma worcester \
+        concord manchesternh nashua portsmouth newport providence brattleboro; do
+        expected+=("$(url_for "bike%20site%3A$host.listora.org")")
+    done
+    check_opened "the cities within 200 km of Boston, one search each in list order" "${expected[@]}"
+
+    # The menu key opens the menu of the current city.
+    click "${CLEAR_ALL[@]}"
+    pick_location worcester
+    x key Menu
+    sleep 0.5
+    x key Down Down Return
+    type_search bike
+    x key Return
+    click "${OPEN_ALL[@]}"
+    expected=()
+    for host in hartford boston lowell springfieldma worcester manchesternh nashua newport providence brattleboro; do
+        expected+=("$(url_for "bike%20site%3A$host.listora.org")")
+    done
+    check_opened "the menu key, then the cities within 100 km of Worcester" "${expected[@]}"
 }
 
 scenario_example() {
