@@ -497,12 +497,23 @@ private slots:
         desktop.write(
             QStringLiteral("list.txt"), kNearBoston.left(kNearBoston.indexOf("http://hartford")) + "broken\r\n");
         form.mnuNearby->actions().at(3)->trigger(); // 400 km
-        QCOMPARE(desktop.where().last(), QStringLiteral("mnuNearby_Click:102"));
+        QCOMPARE(desktop.where().last(), QStringLiteral("mnuNearby_Click:104"));
         QCOMPARE(form.ListView1->count(), 7);
         QCOMPARE(form.ListView1->selectedRows(), (QList<qsizetype> { 0, 1, 3, 4, 6 }));
         // The filter does not repeat that report at the next keystroke.
         type(form, QStringLiteral("s"));
         QCOMPARE(desktop.reports.size(), 2);
+
+        // A file gone by the time an entry is chosen: one report, and the
+        // filter and the list stay as they were.
+        desktop.write(QStringLiteral("list.txt"), kNearBoston);
+        form.Text1->setText(QStringLiteral("boston"));
+        rightClick(form, 0);
+        QFile::remove(desktop.dir.filePath(QStringLiteral("list.txt")));
+        form.mnuNearby->actions().at(0)->trigger();
+        QCOMPARE(desktop.where().mid(2), QStringList { QStringLiteral("mnuNearby_Click:100") });
+        QCOMPARE(form.Text1->text(), QStringLiteral("boston"));
+        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Boston, Massachusetts" });
     }
 
     void shippedListPlacesEveryCity()

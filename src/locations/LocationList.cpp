@@ -93,10 +93,6 @@ void LocationList::tell(int line, const QString& description)
     ShowErrorReport(platform_, QStringLiteral("Text1_Change"), line, description);
 }
 
-} // namespace quillmoor
-
-namespace quillmoor {
-
 std::optional<GeoPosition> LocationList::positionOf(qsizetype row) const
 {
     const QString address = form_.ListView1->itemText(row);
@@ -140,28 +136,32 @@ void LocationList::mnuNearby_Click(double km)
         return;
     const GeoPosition from = *menuFrom_;
     const QString path = LocationFile::pathIn(platform_.applicationFolder);
+    std::optional<LocationFile> file;
     QList<qsizetype> rows;
+    // Opened first: a file that cannot be read leaves the list and the
+    // filter as they were.
+    if (!trap.run(100, [&] { file.emplace(path); }))
+        return;
     // The whole list, so that every city within reach can be selected.
-    trap.run(100, [&] {
+    trap.run(102, [&] {
         const QSignalBlocker quiet(form_.Text1);
         form_.Text1->clear();
     });
-    trap.run(102, [&] {
-        LocationFile file(path);
-        const std::optional<QString> fault = refill(file, {});
+    trap.run(104, [&] {
+        const std::optional<QString> fault = refill(*file, {});
         // Typing on in the filter box while the fault persists stays quiet.
         lastFault_ = fault.value_or(QString());
         if (fault)
             throw Failure(*fault);
     });
-    trap.run(104, [&] { rows = rowsNear(path, from, km); });
-    trap.run(106, [&] {
+    trap.run(106, [&] { rows = rowsNear(path, from, km); });
+    trap.run(108, [&] {
         // Only rows the list shows: a line that lacks its fields ends both.
         while (!rows.isEmpty() && rows.last() >= form_.ListView1->count())
             rows.removeLast();
         form_.ListView1->selectRows(rows);
     });
-    trap.run(108, [&] { form_.ListView1->setFocus(); });
+    trap.run(110, [&] { form_.ListView1->setFocus(); });
 }
 
 QList<qsizetype> LocationList::rowsNear(const QString& path, const GeoPosition& from, double km)
