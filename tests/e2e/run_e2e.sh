@@ -512,6 +512,19 @@ scenario_searches() {
         "$(find "$work" "$HOME" -name 'pwned-*' 2>/dev/null)"
 }
 
+# Expects an error report, and closes it with Return.
+close_report() { # what
+    if wait_window 'Application Error'; then
+        pass "$1"
+        x windowfocus --sync "$found"
+        x key Return
+        wait_no_window 'Application Error' || fail "a report stayed open after Return"
+        x windowfocus --sync "$win"
+    else
+        fail "$1: no report"
+    fi
+}
+
 scenario_example() {
     start_main_window
     click "${LOAD_EXAMPLE[@]}"
@@ -523,6 +536,9 @@ scenario_example() {
 
     click_search_row 2
     click "${DELETE_SELECTED[@]}"
+    # Nothing else became selected: a second press removes nothing.
+    click "${DELETE_SELECTED[@]}"
+    close_report "a second Delete Selected reports that no search is selected"
     click "${OPEN_ALL[@]}"
     check_opened "Open All after deleting one of them with the button" "$lawnmower"
 
@@ -537,6 +553,8 @@ scenario_example() {
         "$(url_for bike%20site%3Achicago.listora.org)"
     click_search_row 1
     x key Delete
+    x key Delete
+    close_report "a second Delete key reports that no search is selected"
     click "${OPEN_ALL[@]}"
     check_opened "Open All after deleting the first entry with the Delete key" \
         "$(url_for bike%20site%3Achicago.listora.org)"
