@@ -4,6 +4,7 @@
 #include "SearchQuery.h"
 #include "TestSupport.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -105,6 +106,23 @@ private slots:
         w.form->PushButton7->click();
         QCOMPARE(w.form->ListView2->count(), 4);
         QCOMPARE(QApplication::focusWidget(), w.form->Text1);
+    }
+
+    void textBoxesHaveNoLengthLimit()
+    {
+        Window w;
+        const QString text = QString(40000, u'x') + u'y';
+        QGuiApplication::clipboard()->setText(text);
+        for (QLineEdit* box : { w.form->Text1, w.form->txtSearch }) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(box->text(), text);
+        }
+        QCOMPARE(w.form->ListView1->count(), 0); // the whole text is the filter
+        w.form->Text1->clear();
+        w.form->ListView1->selectRow(0);
+        w.click(w.form->PushButton7);
+        QCOMPARE(itemTexts(*w.form->ListView2), QStringList { text + QStringLiteral(" site:boston.listora.org") });
     }
 
     void addSearchWithoutACity()

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <limits>
 
 namespace quillmoor {
 
@@ -96,6 +97,11 @@ Form1::Form1(QWidget* parent)
         for (const auto& [widget, name] : names)
             widget->setObjectName(QString::fromLatin1(name));
     }
+
+    // A line edit stops at 32,767 characters unless told otherwise; neither
+    // box has a limit of its own.
+    for (QLineEdit* box : { Text1, txtSearch })
+        box->setMaxLength(std::numeric_limits<int>::max());
 
     ListView2->setToolTip(QStringLiteral("Double-click item to open in InterNet Explorer"));
 
