@@ -1,5 +1,6 @@
 // list.txt at start-up and the filter, through the real window.
 #include "Form1.h"
+#include "ItemModel.h"
 #include "ListView.h"
 #include "LocationFile.h"
 #include "TestSupport.h"
@@ -106,6 +107,26 @@ private slots:
         empty.write(QStringLiteral("list.txt"), QByteArray());
         QCOMPARE(empty.load()->form().ListView1->count(), 0);
         QCOMPARE(empty.reports, QStringList());
+    }
+
+    void longNamesAreShownCutButKeptWhole()
+    {
+        test::FakeDesktop desktop;
+        const QByteArray address = "http://" + QByteArray(3 << 20, 'a') + ".org/";
+        desktop.write(QStringLiteral("list.txt"), kCities + address + ",Big," + QByteArray(3 << 20, 'n') + "\r\n");
+        auto app = desktop.load();
+        Form1& form = app->form();
+        form.grab();
+        type(form, QStringLiteral("bi"));
+        form.grab();
+        QCOMPARE(form.ListView1->count(), 1);
+        const QAbstractItemModel& model = *form.ListView1->model();
+        const QString name = QStringLiteral("Big, ") + QString(3 << 20, u'n');
+        QCOMPARE(model.data(model.index(0, 0)).toString(), QString::fromLatin1(address).left(ItemModel::kShownLength));
+        QCOMPARE(model.data(model.index(0, 1)).toString(), name.left(ItemModel::kShownLength));
+        QCOMPARE(form.ListView1->itemText(0), QString::fromLatin1(address));
+        QCOMPARE(form.ListView1->subItemText(0), name);
+        QCOMPARE(desktop.reports, QStringList());
     }
 
     void lineEndsAcrossReadChunks()

@@ -1,5 +1,6 @@
 // Composing, opening and editing saved searches through the window's buttons.
 #include "Form1.h"
+#include "ItemModel.h"
 #include "ListView.h"
 #include "SearchQuery.h"
 #include "TestSupport.h"
@@ -123,6 +124,28 @@ private slots:
         w.form->ListView1->selectRow(0);
         w.click(w.form->PushButton7);
         QCOMPARE(itemTexts(*w.form->ListView2), QStringList { text + QStringLiteral(" site:boston.listora.org") });
+    }
+
+    void longEntriesAreShownCutButKeptWhole()
+    {
+        // Rows far longer than a screen show their start only; a surrogate
+        // pair across the cut is left out whole. Opening and saving use the
+        // whole text.
+        Window w;
+        const qsizetype shown = ItemModel::kShownLength;
+        const QString pair = QStringLiteral("\U0001F600");
+        const QString across = QString(shown - 1, u'a') + pair + QString(1 << 20, u'b');
+        const QString inside = QString(shown - 2, u'a') + pair + QString(1 << 20, u'c');
+        w.form->ListView2->addItem(across);
+        w.form->ListView2->addItem(inside);
+        w.form->grab();
+        const QAbstractItemModel& model = *w.form->ListView2->model();
+        QCOMPARE(model.data(model.index(0, 0)).toString(), across.left(shown - 1));
+        QCOMPARE(model.data(model.index(1, 0)).toString(), inside.left(shown));
+        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList { across, inside }));
+        w.form->close();
+        QCOMPARE(QSettings(w.desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString(),
+            across + u'|' + inside + u'|');
     }
 
     void addSearchWithoutACity()

@@ -49,14 +49,16 @@ QString ItemBatch::takeBuffer()
     return buffer;
 }
 
-QString ItemBatch::subText(qsizetype row) const
+QString ItemBatch::subText(qsizetype row, qsizetype most) const
 {
     const Row& r = rows_[size_t(row)];
     if (r.more.len == 0)
-        return view(r.sub).toString();
+        return view(r.sub).left(most).toString();
     QString text;
-    text.reserve(r.sub.len + joiner_.size() + r.more.len);
-    return text.append(view(r.sub)).append(joiner_).append(view(r.more));
+    text.reserve(qMin(r.sub.len + joiner_.size() + r.more.len, most));
+    for (QStringView part : { view(r.sub), QStringView(joiner_), view(r.more) })
+        text.append(part.left(most - text.size()));
+    return text;
 }
 
 void ItemBatch::setSubText(qsizetype row, QStringView sub)

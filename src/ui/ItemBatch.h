@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <limits>
 #include <vector>
 
 namespace quillmoor {
@@ -47,7 +48,8 @@ public:
 
     qsizetype size() const { return qsizetype(rows_.size()); }
     QStringView text(qsizetype row) const { return view(rows_[size_t(row)].text); }
-    QString subText(qsizetype row) const;
+    // The sub-item, or its first `most` characters when it is longer.
+    QString subText(qsizetype row, qsizetype most = std::numeric_limits<qsizetype>::max()) const;
 
     void setSubText(qsizetype row, QStringView sub);
     void remove(qsizetype row) { rows_.erase(rows_.begin() + row); }
