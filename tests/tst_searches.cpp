@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <random>
 
 using namespace quillmoor;
 using test::itemTexts;
@@ -236,6 +237,40 @@ private slots:
         QCOMPARE(w.desktop.reports.size(), 2);
         // None of the buttons touched the search box or the location list.
         QCOMPARE(w.form->ListView1->count(), 2);
+    }
+
+    void memoryFollowsTheEntries()
+    {
+        // Entries of many lengths added and deleted at random: the list keeps
+        // exactly those left, and memory in proportion to them. The first
+        // come in two batches, as restored entries do.
+        Window w;
+        QStringList expected;
+        std::mt19937 random(7);
+        for (const QString& from : { QStringLiteral("first"), QStringLiteral("second") }) {
+            ItemBatch batch;
+            for (int k = 0; k < 20; ++k) {
+                expected << from + QString(k * 10, u'b');
+                batch.add(expected.last());
+            }
+            w.form->ListView2->addItems(std::move(batch));
+        }
+        for (int i = 0; i < 10000; ++i) {
+            if (expected.size() < 2 || (expected.size() < 40 && random() % 2)) {
+                const QString entry = QString::number(i) + QString(int(random() % 300), u'x');
+                w.form->ListView2->addItem(entry);
+                expected << entry;
+            } else {
+                const int row = int(random() % expected.size());
+                w.form->ListView2->selectRow(row);
+                w.form->PushButton4->click();
+                expected.removeAt(row);
+            }
+        }
+        QCOMPARE(itemTexts(*w.form->ListView2), expected);
+        const qsizetype held = static_cast<const ItemModel*>(w.form->ListView2->model())->items().capacity();
+        QVERIFY2(held <= 4 * expected.join(QString()).size(), qPrintable(QString::number(held)));
+        QCOMPARE(w.desktop.reports, QStringList());
     }
 
     void exampleCityIsShipped()
