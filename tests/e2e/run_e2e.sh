@@ -739,7 +739,9 @@ hand_checks() { # expected-hand-description-or-empty
         [Open All]="${OPEN_ALL[*]}" [Delete Selected]="${DELETE_SELECTED[*]}"
         [Clear All]="${CLEAR_ALL[*]}" [Load Example]="${LOAD_EXAMPLE[*]}")
     local -A plain=([window background]="4 300" [frame Create New Listora Search]="14 200"
-        [frame Search For This Text]="30 290" [location list]="300 200" [saved-search list]="300 450")
+        [frame Search For This Text]="30 290" [location list]="300 200" [saved-search list]="300 450"
+        [header of the location list]="200 68" [scroll bar of the location list]="504 150"
+        [header of the saved-search list]="200 366" [scroll bar of the saved-search list]="520 450")
 
     x mousemove --window "$win" 4 300
     sleep "$SETTLE"
@@ -798,6 +800,14 @@ scenario_pointer() {
             abort "no cursor probe given, and it could not be built: $(head -n 3 "$work/probe-build.log")"
     fi
     [ -x "$probe" ] || abort "the cursor probe $probe is not an executable file"
+    # Both lists long enough for a scroll bar.
+    local lines=() searches='' i
+    for ((i = 1; i <= 30; i++)); do
+        lines+=("http://city$i.listora.org/,City $i,")
+        searches+="bike site:city$i.listora.org|"
+    done
+    write_list "$app/list.txt" "${lines[@]}"
+    printf '[Quillmoor]\nSearches=%s\n' "$searches" >"$settings"
     echo "  -- without HAND-M.CUR"
     start_main_window
     hand_checks ""
