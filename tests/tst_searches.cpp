@@ -1,13 +1,16 @@
 // Composing, opening and editing saved searches through the window's buttons.
 #include "Form1.h"
+#include "ItemModel.h"
 #include "ListView.h"
 #include "SearchQuery.h"
 #include "TestSupport.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
+#include <random>
 
 using namespace quillmoor;
 using test::itemTexts;
@@ -164,6 +167,36 @@ private slots:
         QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton7_Click:102") });
     }
 
+    void textBoxesHaveNoLengthLimit()
+    {
+        Window w;
+        const QString text = QString(40000, u'x');
+        QGuiApplication::clipboard()->setText(text);
+        for (QLineEdit* box : { w.form->Text1, w.form->txtSearch }) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(box->text(), text);
+        }
+    }
+
+    void longEntriesAreShownCutButKeptWhole()
+    {
+        // Only the start of a long entry is shown, and a surrogate pair is
+        // never cut in half; it is saved whole.
+        Window w;
+        const qsizetype shown = ItemModel::kShownLength;
+        const QString across = QString(shown - 1, u'a') + QStringLiteral("\U0001F600") + QString(1 << 20, u'b');
+        const QString inside = across.mid(1);
+        w.form->ListView2->addItem(across);
+        w.form->ListView2->addItem(inside);
+        const QAbstractItemModel& model = *w.form->ListView2->model();
+        QCOMPARE(model.index(0, 0).data().toString(), across.left(shown - 1));
+        QCOMPARE(model.index(1, 0).data().toString(), inside.left(shown));
+        w.form->close();
+        QCOMPARE(QSettings(w.desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString(),
+            across + u'|' + inside + u'|');
+    }
+
     void addSearchWithoutACity()
     {
         Window w;
@@ -218,18 +251,26 @@ private slots:
 
     void editingTheList()
     {
-        Window w({ "A", "B", "C" });
+        Window w({ "A", "B", "C", "D" });
         w.form->ListView2->selectRow(1);
         w.click(w.form->PushButton4);
-        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList { "A", "C" }));
-        // Nothing selected on a non-empty list: a report, nothing removed.
-        w.form->ListView2->clearSelection();
+        QCOMPARE(itemTexts(*w.form->ListView2), (QStringList { "A", "C", "D" }));
+        // Nothing else became selected: a second press removes nothing.
         w.click(w.form->PushButton4);
         QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton4_Click:102") });
-        QCOMPARE(w.form->ListView2->count(), 2);
-        // The Delete key acts as the delete button.
+        QCOMPARE(w.form->ListView2->count(), 3);
+        // The Delete key acts as the delete button, at the end of the list
+        // too; the place stays for the keyboard, where Space selects again.
         w.form->ListView2->setFocus();
-        w.form->ListView2->selectRow(0);
+        w.form->ListView2->selectRow(2);
+        QTest::keyClick(w.form->ListView2, Qt::Key_Delete);
+        QTest::keyClick(w.form->ListView2, Qt::Key_Delete);
+        QCOMPARE(w.desktop.where(),
+            (QStringList { QStringLiteral("PushButton4_Click:102"), QStringLiteral("PushButton4_Click:102") }));
+        QCOMPARE(w.form->ListView2->selectedRow(), -1);
+        QTest::keyClick(w.form->ListView2, Qt::Key_Space);
+        QCOMPARE(w.form->ListView2->selectedRow(), 1);
+        QTest::keyClick(w.form->ListView2, Qt::Key_Up);
         QTest::keyClick(w.form->ListView2, Qt::Key_Delete);
         QCOMPARE(itemTexts(*w.form->ListView2), QStringList { "C" });
 
@@ -243,9 +284,38 @@ private slots:
         // On an empty list clearing and deleting do nothing and say nothing.
         w.click(w.form->PushButton3);
         w.click(w.form->PushButton4);
-        QCOMPARE(w.desktop.reports.size(), 1);
+        QCOMPARE(w.desktop.reports.size(), 2);
         // None of the buttons touched the search box or the location list.
         QCOMPARE(w.form->ListView1->count(), 2);
+    }
+
+    void memoryFollowsTheEntries()
+    {
+        // Entries added (some in a batch, as restored ones are) and deleted
+        // at random: exactly those left stay, with memory in proportion to
+        // them.
+        Window w({ "first" });
+        QStringList expected { "first" };
+        ItemBatch restored;
+        for (int k = 1; k <= 20; ++k) {
+            expected << QString(k * 10, u'r');
+            restored.add(expected.last());
+        }
+        w.form->ListView2->addItems(std::move(restored));
+        std::mt19937 random(7);
+        for (int i = 0; i < 10000; ++i) {
+            if (expected.size() < 2 || (expected.size() < 40 && random() % 2)) {
+                expected << QString::number(i) + QString(int(random() % 300), u'x');
+                w.form->ListView2->addItem(expected.last());
+            } else {
+                w.form->ListView2->selectRow(int(random() % expected.size()));
+                expected.removeAt(w.form->ListView2->selectedRow());
+                w.form->PushButton4->click();
+            }
+        }
+        QCOMPARE(itemTexts(*w.form->ListView2), expected);
+        const qsizetype held = static_cast<const ItemModel*>(w.form->ListView2->model())->items().capacity();
+        QVERIFY2(held <= 4 * expected.join(QString()).size(), qPrintable(QString::number(held)));
     }
 
     void exampleCityIsShipped()

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtEndian>
 #include <QtTest>
@@ -221,9 +222,12 @@ private slots:
     void pointerFollowsTheControls()
     {
         test::FakeDesktop desktop;
-        desktop.write(QStringLiteral("list.txt"), kList);
+        desktop.write(QStringLiteral("list.txt"), kList.repeated(30));
         auto app = desktop.load();
         Form1& form = app->form();
+        for (int i = 0; i < 30; ++i)
+            form.ListView2->addItem(QStringLiteral("a site:b"));
+        form.ListView1->setColumnWidthTwips(1, 9000); // wider than the list
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const auto moveOver = [&](QWidget* widget, QPoint at = QPoint(5, 5)) {
@@ -249,6 +253,23 @@ private slots:
         QCOMPARE(moveOver(form.PushButton4), 99);
         QCOMPARE(moveOver(form.Frame2, QPoint(3, 200)), 0);
         QCOMPARE(moveOver(form.PushButton6), 99);
+
+        // Every part of a list is the list: header, scroll bars, the corner
+        // between them and the frame around it.
+        const std::pair<QWidget*, QPoint> parts[] = {
+            { form.ListView1->horizontalHeader()->viewport(), QPoint(100, 8) },
+            { form.ListView1->verticalScrollBar(), QPoint(5, 30) },
+            { form.ListView1->horizontalScrollBar(), QPoint(30, 5) },
+            { form.ListView1, form.ListView1->rect().bottomRight() - QPoint(3, 3) },
+            { form.ListView2->horizontalHeader()->viewport(), QPoint(100, 8) },
+            { form.ListView2->verticalScrollBar(), QPoint(5, 30) },
+            { form.ListView2, QPoint(0, 60) },
+        };
+        for (const auto& [part, at] : parts) {
+            QTRY_VERIFY(part->isVisible());
+            QCOMPARE(moveOver(form.PushButton6), 99);
+            QCOMPARE(moveOver(part, at), 0);
+        }
     }
 
     void closingWritesOnceAndIsNeverRefused()

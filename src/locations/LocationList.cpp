@@ -40,14 +40,18 @@ LocationList::LocationList(Form1& form, Platform& platform)
 
 void LocationList::LoadLocations()
 {
-    LocationFile file(LocationFile::pathIn(platform_.applicationFolder));
-    ItemBatch items;
-    const std::optional<QString> fault = file.read({}, items);
-    form_.ListView1->addItems(std::move(items));
-    if (fault) {
-        // The same fault would otherwise come back at the first keystroke.
-        lastFault_ = *fault;
-        throw Failure(*fault);
+    // Whatever goes wrong here is remembered: the same fault would otherwise
+    // come back at the first keystroke in the filter box.
+    try {
+        LocationFile file(LocationFile::pathIn(platform_.applicationFolder));
+        ItemBatch items;
+        const std::optional<QString> fault = file.read({}, items);
+        form_.ListView1->addItems(std::move(items));
+        if (fault)
+            throw Failure(*fault);
+    } catch (const std::exception& e) {
+        lastFault_ = QString::fromStdString(e.what());
+        throw;
     }
 }
 

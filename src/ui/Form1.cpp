@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <limits>
 
 namespace quillmoor {
 
@@ -102,6 +103,11 @@ Form1::Form1(QWidget* parent)
     // Cities are picked the way desktop lists pick: Ctrl-click, Shift-click,
     // Shift+arrows and Ctrl+A; the saved searches are opened one at a time.
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A line edit stops at 32,767 characters unless told otherwise; neither
+    // box has a limit of its own.
+    for (QLineEdit* box : { Text1, txtSearch })
+        box->setMaxLength(std::numeric_limits<int>::max());
+
     ListView2->setToolTip(QStringLiteral("Double-click item to open in InterNet Explorer"));
 
     Frame2->setFocusPolicy(Qt::NoFocus);
@@ -120,8 +126,16 @@ Form1::Form1(QWidget* parent)
     watchPointer(this, kDefaultPointer);
     watchPointer(Frame2, kDefaultPointer);
     watchPointer(Frame1, kDefaultPointer);
-    watchPointer(ListView1->viewport(), kDefaultPointer);
-    watchPointer(ListView2->viewport(), kDefaultPointer);
+    for (ListView* list : { ListView1, ListView2 }) {
+        watchPointer(list, kDefaultPointer);
+        // A list is made of parts (rows, header, scroll bars, the corner
+        // between them), and a part that tracked no movement would swallow
+        // it; each one counts as the list.
+        for (QWidget* part : list->findChildren<QWidget*>()) {
+            part->setMouseTracking(true);
+            part->installEventFilter(this);
+        }
+    }
     for (QPushButton* button : { PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5 })
         watchPointer(button, kCustomPointer);
 }
@@ -140,10 +154,14 @@ void Form1::watchPointer(QWidget* widget, int value)
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
-        for (int i = 0; i < pointerSetterCount_; ++i) {
-            if (pointerSetters_[i].first == watched) {
-                setMousePointer(pointerSetters_[i].second);
-                break;
+        // A part of a list stands for the list: the nearest watched control
+        // among it and its parents decides.
+        for (QObject* control = watched; control; control = control->parent()) {
+            for (int i = 0; i < pointerSetterCount_; ++i) {
+                if (pointerSetters_[i].first == control) {
+                    setMousePointer(pointerSetters_[i].second);
+                    return QWidget::eventFilter(watched, event);
+                }
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <limits>
 #include <vector>
 
 namespace quillmoor {
@@ -47,10 +48,11 @@ public:
 
     qsizetype size() const { return qsizetype(rows_.size()); }
     QStringView text(qsizetype row) const { return view(rows_[size_t(row)].text); }
-    QString subText(qsizetype row) const;
+    // The sub-item, or its first `most` characters when it is longer.
+    QString subText(qsizetype row, qsizetype most = std::numeric_limits<qsizetype>::max()) const;
 
     void setSubText(qsizetype row, QStringView sub);
-    void remove(qsizetype row) { rows_.erase(rows_.begin() + row); }
+    void remove(qsizetype row);
     // Appends the rows of `other`, whose chunks this batch then shares.
     void append(const ItemBatch& other);
     // Empties the batch but keeps its chunks for the next fill.
@@ -63,8 +65,14 @@ public:
 private:
     QStringView view(const Span& s) const { return QStringView(chunks_[size_t(s.chunk)]).sliced(s.pos, s.len); }
     Span copy(QStringView text);
+    // Counts the characters of `row` as no longer used.
+    void forget(const Row& row);
+    // Copies chunk `number` down to the characters rows still use.
+    void compact(qint32 number);
 
     std::vector<QString> chunks_;
+    // For each chunk, how many of its characters rows no longer use.
+    std::vector<qsizetype> dead_;
     std::vector<QString> spare_;
     std::vector<Row> rows_;
     QString joiner_;

@@ -14,15 +14,30 @@ int ItemModel::rowCount(const QModelIndex& parent) const
 
 int ItemModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(captions_.size()); }
 
+namespace {
+    // Cut to kShownLength, never between the two halves of a surrogate pair.
+    QString shown(QString text)
+    {
+        if (text.size() > ItemModel::kShownLength) {
+            qsizetype end = ItemModel::kShownLength;
+            if (text.at(end - 1).isHighSurrogate())
+                --end;
+            text.truncate(end);
+        }
+        return text;
+    }
+} // namespace
+
 QVariant ItemModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
+    // One character more than is shown tells shown() whether a pair is cut.
     switch (index.column()) {
     case 0:
-        return items_.text(index.row()).toString();
+        return shown(items_.text(index.row()).left(kShownLength + 1).toString());
     case 1:
-        return items_.subText(index.row());
+        return shown(items_.subText(index.row(), kShownLength + 1));
     default:
         return {};
     }

@@ -14,6 +14,11 @@ class ItemModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
+    // The most characters of a text that a row shows: several screens wide
+    // in any font. The rest stays in the item, but laying out and painting
+    // megabytes for one row would stall the window for many seconds.
+    static constexpr qsizetype kShownLength = 4096;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

@@ -79,7 +79,13 @@ void ListView::clearItems() { model_->clear(); }
 void ListView::removeItem(qsizetype row)
 {
     checkRow(row, count());
+    const bool wasCurrent = currentIndex().row() == row;
     model_->remove(row);
+    // Qt makes a neighbour of a removed current row current and, with single
+    // selection, selected too: a second Delete would silently take it as
+    // well. It stays current, as the keyboard's place, but unselected.
+    if (wasCurrent)
+        selectionModel()->select(currentIndex(), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
 }
 
 qsizetype ListView::count() const { return model_->items().size(); }

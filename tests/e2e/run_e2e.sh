@@ -549,6 +549,19 @@ scenario_nearby() {
     check_opened "the menu key, then the cities within 100 km of Worcester" "${expected[@]}"
 }
 
+# Expects an error report, and closes it with Return.
+close_report() { # what
+    if wait_window 'Application Error'; then
+        pass "$1"
+        x windowfocus --sync "$found"
+        x key Return
+        wait_no_window 'Application Error' || fail "a report stayed open after Return"
+        x windowfocus --sync "$win"
+    else
+        fail "$1: no report"
+    fi
+}
+
 scenario_example() {
     start_main_window
     click "${LOAD_EXAMPLE[@]}"
@@ -560,6 +573,9 @@ scenario_example() {
 
     click_search_row 2
     click "${DELETE_SELECTED[@]}"
+    # Nothing else became selected: a second press removes nothing.
+    click "${DELETE_SELECTED[@]}"
+    close_report "a second Delete Selected reports that no search is selected"
     click "${OPEN_ALL[@]}"
     check_opened "Open All after deleting one of them with the button" "$lawnmower"
 
@@ -574,6 +590,8 @@ scenario_example() {
         "$(url_for bike%20site%3Achicago.listora.org)"
     click_search_row 1
     x key Delete
+    x key Delete
+    close_report "a second Delete key reports that no search is selected"
     click "${OPEN_ALL[@]}"
     check_opened "Open All after deleting the first entry with the Delete key" \
         "$(url_for bike%20site%3Achicago.listora.org)"
@@ -625,12 +643,7 @@ scenario_broken() {
     pick_location den
     type_search kayak
     click "${ADD_SEARCH[@]}"
-    if wait_window 'Application Error'; then
-        x windowfocus --sync "$found"
-        x key Return
-        wait_no_window 'Application Error' || fail "a report stayed open after Return"
-        x windowfocus --sync "$win"
-    fi
+    close_report "adding with no location to select is refused with a report"
     click "${OPEN_ALL[@]}"
     check_opened "the lines before the blank line are listed, the one after is not" \
         "$(url_for bike%20site%3Aboston.listora.org)" \
@@ -835,7 +848,9 @@ hand_checks() { # expected-hand-description-or-empty
         [Open All]="${OPEN_ALL[*]}" [Delete Selected]="${DELETE_SELECTED[*]}"
         [Clear All]="${CLEAR_ALL[*]}" [Load Example]="${LOAD_EXAMPLE[*]}")
     local -A plain=([window background]="4 300" [frame Create New Listora Search]="14 200"
-        [frame Search For This Text]="30 290" [location list]="300 200" [saved-search list]="300 450")
+        [frame Search For This Text]="30 290" [location list]="300 200" [saved-search list]="300 450"
+        [header of the location list]="200 68" [scroll bar of the location list]="504 150"
+        [header of the saved-search list]="200 366" [scroll bar of the saved-search list]="520 450")
 
     x mousemove --window "$win" 4 300
     sleep "$SETTLE"
@@ -894,6 +909,14 @@ scenario_pointer() {
             abort "no cursor probe given, and it could not be built: $(head -n 3 "$work/probe-build.log")"
     fi
     [ -x "$probe" ] || abort "the cursor probe $probe is not an executable file"
+    # Both lists long enough for a scroll bar.
+    local lines=() searches='' i
+    for ((i = 1; i <= 30; i++)); do
+        lines+=("http://city$i.listora.org/,City $i,")
+        searches+="bike site:city$i.listora.org|"
+    done
+    write_list "$app/list.txt" "${lines[@]}"
+    printf '[Quillmoor]\nSearches=%s\n' "$searches" >"$settings"
     echo "  -- without HAND-M.CUR"
     start_main_window
     hand_checks ""
