@@ -33,7 +33,11 @@ check "bin/quillmoor leads to it" test "$(readlink -f "$prefix/bin/quillmoor")" 
 for size in 32 48 128 256; do
     check "icon ${size}x${size}" test -s "$prefix/share/icons/hicolor/${size}x${size}/apps/quillmoor.png"
 done
-check "desktop entry valid" desktop-file-validate "$prefix/share/applications/quillmoor.desktop"
+# desktop-file-validate fails only on errors; its hints count too.
+check "desktop entry valid" test -z "$(desktop-file-validate "$prefix/share/applications/quillmoor.desktop" 2>&1)"
+check "AppStream metainfo" test -s "$prefix/share/metainfo/example.marrowfen.quillmoor.metainfo.xml"
+check "manual page" test -s "$prefix/share/man/man1/quillmoor.1.gz"
+check "copyright and changelog" test -s "$prefix/share/doc/quillmoor/copyright" -a -s "$prefix/share/doc/quillmoor/changelog.gz"
 
 # Start the installed program from somewhere else, through the link.
 exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
