@@ -40,7 +40,9 @@ check "manual page" test -s "$prefix/share/man/man1/quillmoor.1.gz"
 check "copyright and changelog" test -s "$prefix/share/doc/quillmoor/copyright" -a -s "$prefix/share/doc/quillmoor/changelog.gz"
 
 # Start the installed program from somewhere else, through the link.
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+# -noreset: otherwise the server resets whenever its last client leaves, as
+# each xdotool poll below does, and a program connecting just then fails.
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null)
 xvfb_pid=$!
 read -r -t 20 display <&3 || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$display QT_QPA_PLATFORM=xcb HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
