@@ -197,6 +197,45 @@ private slots:
             across + u'|' + inside + u'|');
     }
 
+    void theKeyboardAloneAddsASearch()
+    {
+        Window window;
+        ListView* cities = window.form->ListView1;
+        const auto press = [](int key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+            return QApplication::focusWidget();
+        };
+        QCOMPARE(QApplication::focusWidget(), window.form->Text1);
+        QTest::keyClicks(window.form->Text1, QStringLiteral("chi"));
+        QCOMPARE(cities->count(), 1);
+        QCOMPARE(press(Qt::Key_Down), cities);
+        QCOMPARE(cities->selectedRows(), QList<qsizetype>({ 0 }));
+        QCOMPARE(press(Qt::Key_Return), window.form->txtSearch);
+        QTest::keyClicks(window.form->txtSearch, QStringLiteral("bike"));
+        press(Qt::Key_Return);
+        QCOMPARE(itemTexts(*window.form->ListView2), QStringList({ QStringLiteral("bike site:chicago.listora.org") }));
+        QCOMPARE(window.desktop.reports, QStringList());
+
+        // A city already picked stays picked; arrows then move through the
+        // list, and the keypad's Enter leads on as Return does.
+        window.form->Text1->clear();
+        window.clickCity(1);
+        window.form->Text1->setFocus();
+        QCOMPARE(press(Qt::Key_Down), cities);
+        QCOMPARE(cities->selectedRows(), QList<qsizetype>({ 1 }));
+        press(Qt::Key_Up);
+        QCOMPARE(cities->selectedRows(), QList<qsizetype>({ 0 }));
+        QCOMPARE(press(Qt::Key_Enter, Qt::KeypadModifier), window.form->txtSearch);
+        // Down with a modifier is left to the filter box, and an empty list
+        // still takes the focus without a city to pick.
+        window.form->Text1->setFocus();
+        QCOMPARE(press(Qt::Key_Down, Qt::ShiftModifier), window.form->Text1);
+        QTest::keyClicks(window.form->Text1, QStringLiteral("zzz"));
+        QCOMPARE(cities->count(), 0);
+        QCOMPARE(press(Qt::Key_Down), cities);
+        QCOMPARE(cities->selectedRows(), QList<qsizetype>());
+    }
+
     void addSearchWithoutACity()
     {
         Window w;

@@ -5,6 +5,7 @@
 #include "Startup.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QBuffer>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -217,6 +218,33 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
         }
+    }
+
+    void screenReadersHearTheVisibleNames()
+    {
+        Form1 form;
+        const auto text = [](QWidget* widget, QAccessible::Text which) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            return accessible ? accessible->text(which) : QStringLiteral("no interface");
+        };
+        const std::pair<QWidget*, const char*> names[] = {
+            { form.Text1, "Filter Locations" },
+            { form.ListView1, "Locations" },
+            { form.txtSearch, "Search For This Text" },
+            { form.ListView2, "Searches" },
+        };
+        for (const auto& [widget, name] : names)
+            QCOMPARE(text(widget, QAccessible::Name), QLatin1String(name));
+        QCOMPARE(text(form.ListView2, QAccessible::Description), form.ListView2->toolTip());
+        // The filter box is labelled by the label the user sees, which still
+        // shows its colon.
+        QCOMPARE(form.Label1->buddy(), form.Text1);
+        QCOMPARE(form.Label1->text(), QStringLiteral("Filter Locations:"));
+        QList<QObject*> labels;
+        for (const auto& [label, relation] :
+            QAccessible::queryAccessibleInterface(form.Text1)->relations(QAccessible::Label))
+            labels << label->object();
+        QVERIFY(labels.contains(form.Label1));
     }
 
     void pointerFollowsTheControls()

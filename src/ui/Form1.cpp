@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,6 +44,49 @@ namespace {
         button->setAutoDefault(false);
         return button;
     }
+
+    // Leads the keyboard from the filter box into the city list (Down) and
+    // from there to the search box (Return or Enter), where Return adds the
+    // search: type a filter, Down, Return, the search, Return.
+    class KeyboardPath : public QObject {
+    public:
+        KeyboardPath(QLineEdit* filter, ListView* cities, QLineEdit* search, QObject* parent)
+            : QObject(parent)
+            , filter_(filter)
+            , cities_(cities)
+            , search_(search)
+        {
+            filter_->installEventFilter(this);
+            cities_->installEventFilter(this);
+        }
+
+    protected:
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() != QEvent::KeyPress)
+                return false;
+            const auto* key = static_cast<QKeyEvent*>(event);
+            // The keypad's Enter arrives with the keypad modifier.
+            if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+                return false;
+            if (watched == filter_ && key->key() == Qt::Key_Down) {
+                if (cities_->count() > 0 && cities_->selectedRows().isEmpty())
+                    cities_->selectRow(0);
+                cities_->setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+            if (watched == cities_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+                search_->setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+            return false;
+        }
+
+    private:
+        QLineEdit* filter_;
+        ListView* cities_;
+        QLineEdit* search_;
+    };
 
 } // namespace
 
@@ -110,6 +154,16 @@ Form1::Form1(QWidget* parent)
 
     ListView2->setToolTip(QStringLiteral("Double-click item to open in InterNet Explorer"));
 
+    // What screen readers call the fields: the filter box takes its visible
+    // label (the colon is not read out), the search box its frame's caption,
+    // the lists what they hold.
+    Label1->setBuddy(Text1);
+    Text1->setAccessibleName(Label1->text().chopped(Label1->text().endsWith(u':') ? 1 : 0));
+    ListView1->setAccessibleName(QStringLiteral("Locations"));
+    txtSearch->setAccessibleName(Frame1->title());
+    ListView2->setAccessibleName(QStringLiteral("Searches"));
+    ListView2->setAccessibleDescription(ListView2->toolTip());
+
     Frame2->setFocusPolicy(Qt::NoFocus);
     Frame1->setFocusPolicy(Qt::NoFocus);
     Label1->setFocusPolicy(Qt::NoFocus);
@@ -118,6 +172,7 @@ Form1::Form1(QWidget* parent)
     for (size_t i = 0; i + 1 < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     Text1->setFocus();
+    new KeyboardPath(Text1, ListView1, txtSearch, this);
 
     // Pointer feedback: a hand over the push buttons, the ordinary pointer
     // over the window, the frames and the lists. The label and the text

@@ -33,10 +33,16 @@ check "bin/quillmoor leads to it" test "$(readlink -f "$prefix/bin/quillmoor")" 
 for size in 32 48 128 256; do
     check "icon ${size}x${size}" test -s "$prefix/share/icons/hicolor/${size}x${size}/apps/quillmoor.png"
 done
-check "desktop entry valid" desktop-file-validate "$prefix/share/applications/quillmoor.desktop"
+# desktop-file-validate fails only on errors; its hints count too.
+check "desktop entry valid" test -z "$(desktop-file-validate "$prefix/share/applications/quillmoor.desktop" 2>&1)"
+check "AppStream metainfo" test -s "$prefix/share/metainfo/example.marrowfen.quillmoor.metainfo.xml"
+check "manual page" test -s "$prefix/share/man/man1/quillmoor.1.gz"
+check "copyright and changelog" test -s "$prefix/share/doc/quillmoor/copyright" -a -s "$prefix/share/doc/quillmoor/changelog.gz"
 
 # Start the installed program from somewhere else, through the link.
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+# -noreset: otherwise the server resets whenever its last client leaves, as
+# each xdotool poll below does, and a program connecting just then fails.
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null)
 xvfb_pid=$!
 read -r -t 20 display <&3 || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$display QT_QPA_PLATFORM=xcb HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
