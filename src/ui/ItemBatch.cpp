@@ -95,6 +95,18 @@ void ItemBatch::reset()
     own_ = -1;
 }
 
+void ItemBatch::rollBack(const Mark& to)
+{
+    rows_.resize(qMin(rows_.size(), to.rows));
+    while (chunks_.size() > to.chunks) {
+        if (chunks_.back().isDetached() && chunks_.back().capacity() > 0)
+            spare_.push_back(std::move(chunks_.back()));
+        chunks_.pop_back();
+    }
+    if (own_ >= qint32(chunks_.size()))
+        own_ = -1;
+}
+
 qsizetype ItemBatch::capacity() const
 {
     qsizetype total = 0;

@@ -55,6 +55,13 @@ public:
     void append(const ItemBatch& other);
     // Empties the batch but keeps its chunks for the next fill.
     void reset();
+    // How far the batch is filled, and back to that point: a reader that has
+    // to start again takes back the rows and chunks it added.
+    struct Mark {
+        size_t rows = 0, chunks = 0;
+    };
+    Mark mark() const { return { rows_.size(), chunks_.size() }; }
+    void rollBack(const Mark& to);
     // Empties the batch and gives all its memory back.
     void clear() { *this = ItemBatch(); }
     // Characters held, in use or kept for the next fill.
