@@ -6,6 +6,8 @@
 #include "TestSupport.h"
 
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStringEncoder>
 #include <QRegularExpression>
 #include <QtTest>
 #include <sys/stat.h>
@@ -153,6 +155,41 @@ private slots:
         empty.write(QStringLiteral("list.txt"), QByteArray());
         QCOMPARE(empty.load()->form().ListView1->count(), 0);
         QCOMPARE(empty.reports, QStringList());
+    }
+
+    void everyEncodingShowsTheSameCities_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QString text = QStringLiteral("http://montreal.listora.org/,Montr\u00E9al,Qu\u00E9bec\r\n"
+                                            "http://zurich.listora.org/,Z\u00FCrich,\u20AC Region\r\n"
+                                            "http://paris.listora.org/,Paris,\r\n");
+        const auto encoded = [&](QStringEncoder encoder) -> QByteArray { return encoder.encode(text); };
+        QTest::newRow("UTF-8") << text.toUtf8();
+        QTest::newRow("UTF-8 with mark") << encoded(QStringEncoder(QStringEncoder::Utf8, QStringEncoder::Flag::WriteBom));
+        QTest::newRow("Windows-1252") << encoded(QStringEncoder("windows-1252"));
+        QTest::newRow("UTF-16LE") << encoded(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom));
+        QTest::newRow("UTF-16BE") << encoded(QStringEncoder(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom));
+    }
+    void everyEncodingShowsTheSameCities()
+    {
+        QFETCH(QByteArray, content);
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), content);
+        auto app = desktop.load();
+        Form1& form = app->form();
+        QCOMPARE(subItemTexts(*form.ListView1),
+            (QStringList { "Montr\u00E9al, Qu\u00E9bec", "Z\u00FCrich, \u20AC Region", "Paris" }));
+        type(form, QStringLiteral("QU\u00C9"));
+        QCOMPARE(itemTexts(*form.ListView1), QStringList { "http://montreal.listora.org/" });
+        // The search built on the city opens the address it names.
+        form.ListView1->selectRow(0);
+        form.txtSearch->setText(QStringLiteral("v\u00E9lo"));
+        form.PushButton7->click();
+        form.PushButton6->click();
+        QCOMPARE(desktop.opened.size(), 1);
+        QCOMPARE(desktop.opened[0].toEncoded(),
+            QByteArray("https://www.google.com/search?q=v%C3%A9lo%20site%3Amontreal.listora.org"));
+        QCOMPARE(desktop.reports, QStringList());
     }
 
     void readEdgesChangeNoText()
