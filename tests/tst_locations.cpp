@@ -7,8 +7,8 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringEncoder>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -133,6 +133,35 @@ private slots:
         QCOMPARE(app->form().ListView2->model()->columnCount(), 1);
     }
 
+    void faultyLinesAreQuotedWhole_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("quoted");
+        const QByteArray controls("a,A,\r\nN\0L\x1B[2J\x7F\t,B\r\n", 20);
+        QTest::newRow("control characters") << controls << "has only two fields (\"N\\x00L\\x1b[2J\\x7f\\x09,B\")";
+        QTest::newRow("long line") << QByteArray(100, 'x') + ",y"
+                                   << "(\"" + QString(80, u'x') + "\u2026\")";
+        QTest::newRow("80 exactly") << QByteArray(78, 'x') + ",y"
+                                    << "(\"" + QString(78, u'x') + ",y\")";
+        // A character of two UTF-16 units is never cut in half.
+        QTest::newRow("pair at the cut") << QByteArray(79, 'x') + "\xF0\x90\x90\xB7,y"
+                                         << "(\"" + QString(79, u'x') + "\u2026\")";
+        // The case of a UTF-16 file saved by a Windows editor.
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFE\xDC\0\x62\0", 6) << "has no comma (\"\u00DCb\")";
+    }
+    void faultyLinesAreQuotedWhole()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, quoted);
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), content);
+        desktop.load();
+        QCOMPARE(desktop.reports.size(), 1);
+        const QString description = desktop.description(0);
+        QVERIFY2(description.contains(quoted + u';'), qPrintable(description));
+        QVERIFY2(description.endsWith(QLatin1String("separated by commas.")), qPrintable(description));
+    }
+
     void missingOrEmptyFile()
     {
         test::FakeDesktop desktop;
@@ -165,7 +194,8 @@ private slots:
                                             "http://paris.listora.org/,Paris,\r\n");
         const auto encoded = [&](QStringEncoder encoder) -> QByteArray { return encoder.encode(text); };
         QTest::newRow("UTF-8") << text.toUtf8();
-        QTest::newRow("UTF-8 with mark") << encoded(QStringEncoder(QStringEncoder::Utf8, QStringEncoder::Flag::WriteBom));
+        QTest::newRow("UTF-8 with mark") << encoded(
+            QStringEncoder(QStringEncoder::Utf8, QStringEncoder::Flag::WriteBom));
         QTest::newRow("Windows-1252") << encoded(QStringEncoder("windows-1252"));
         QTest::newRow("UTF-16LE") << encoded(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom));
         QTest::newRow("UTF-16BE") << encoded(QStringEncoder(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom));
@@ -222,7 +252,8 @@ private slots:
                              lead + ",N" + piece + "x,A" + piece + ",\nc,C,", // inside lines
                              piece + lead + ",N,\r\n", // at the start of the file
                              "a,A,\r\nshort,\r\n" + lead + piece }) { // after a short line
-                        if (readInPieces(content, readBytes) != readWhole(content)) qDebug() << content << readBytes;
+                        if (readInPieces(content, readBytes) != readWhole(content))
+                            qDebug() << content << readBytes;
                     }
                 }
                 for (const QString& unit : units) {

@@ -1,5 +1,6 @@
 #include "LocationFile.h"
 
+#include "ErrorReport.h"
 #include "Failure.h"
 #include "LocationLine.h"
 #include "NameMatcher.h"
@@ -215,7 +216,7 @@ std::optional<QString> LocationFile::readLines(TextDecoder& decoder, ItemBatch& 
 
 QString LocationFile::badLine(qsizetype number, QStringView line) const
 {
-    const QString shown = line.left(80).toString();
+    const QString shown = quotedExcerpt(line);
     const QString what = line.isEmpty() ? tr("is empty")
         : line.size() > kLongestLine    ? tr("is too long")
         : !line.contains(u',')          ? tr("has no comma (\"%1\")").arg(shown)
@@ -246,8 +247,7 @@ qsizetype LocationFile::readAndSplit()
     ItemBatch buffers;
     qsizetype fields = 0;
     forEachLine(
-        buffers, [&](const LocationLine& location, qint32) { fields += location.address.size(); },
-        [&] { fields = 0; });
+        buffers, [&](const LocationLine& location, qint32) { fields += location.address.size(); }, [&] { fields = 0; });
     return fields;
 }
 
