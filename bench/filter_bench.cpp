@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <map>
@@ -24,20 +25,33 @@ QTemporaryDir& workDir()
     return dir;
 }
 
-// A folder holding a list.txt of `lines` cities, made once per size.
-QString folderWith(int lines)
+// The code pages a list.txt may come in.
+enum Encoding { Utf8 = 0, Windows1252 = 1, Utf16 = 2 };
+
+// A folder holding a list.txt of `lines` cities in `encoding`, made once per
+// size and code page. The Windows-1252 list has an accented name on its
+// first line, as real ones have; the others are plain ASCII text.
+QString folderWith(int lines, int encoding = Utf8)
 {
-    const QString folder = workDir().filePath(QString::number(lines));
+    const QString folder = workDir().filePath(QStringLiteral("%1-%2").arg(lines).arg(encoding));
     if (!QFile::exists(folder + QStringLiteral("/list.txt"))) {
         QDir().mkpath(folder);
         QFile file(folder + QStringLiteral("/list.txt"));
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write list.txt");
+        QString text;
         for (int i = 0; i < lines; ++i)
-            file.write(QStringLiteral("http://city%1.listora.org/,City Number %1,Region %2\r\n")
-                           .arg(i)
-                           .arg(i % 97)
-                           .toLatin1());
+            text += QStringLiteral("http://city%1.listora.org/,City Number %1,%3 %2\r\n")
+                        .arg(i)
+                        .arg(i % 97)
+                        .arg(i == 0 && encoding == Windows1252 ? QStringLiteral("R\u00E9gion")
+                                                               : QStringLiteral("Region"));
+        if (encoding == Windows1252)
+            file.write(QStringEncoder("windows-1252").encode(text));
+        else if (encoding == Utf16)
+            file.write(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom).encode(text));
+        else
+            file.write(text.toUtf8());
     }
     return folder;
 }
@@ -56,7 +70,7 @@ Platform quietPlatform(const QString& folder)
 void FilterKeystroke(benchmark::State& state)
 {
     const int lines = int(state.range(0));
-    Application app(quietPlatform(folderWith(lines)));
+    Application app(quietPlatform(folderWith(lines, int(state.range(1)))));
     app.Form_Load();
     app.form().show();
     QCoreApplication::processEvents();
@@ -99,7 +113,7 @@ void AddSearch(benchmark::State& state)
 void ReadAndSplit(benchmark::State& state)
 {
     const int lines = int(state.range(0));
-    const QString path = LocationFile::pathIn(folderWith(lines));
+    const QString path = LocationFile::pathIn(folderWith(lines, int(state.range(1))));
     for (auto _ : state) {
         LocationFile file(path);
         benchmark::DoNotOptimize(file.readAndSplit());
@@ -156,9 +170,22 @@ void ReadShortLines(benchmark::State& state) { loadSized(state, false); }
 
 BENCHMARK(ReadLongLine)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadShortLines)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
-BENCHMARK(FilterKeystroke)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+// The second argument is the code page: 0 UTF-8, 1 Windows-1252, 2 UTF-16.
+BENCHMARK(FilterKeystroke)
+    ->Args({ 1000, Utf8 })
+    ->Args({ 10000, Utf8 })
+    ->Args({ 100000, Utf8 })
+    ->Args({ 100000, Windows1252 })
+    ->Args({ 100000, Utf16 })
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(AddSearch)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadAndSplit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadAndSplit)
+    ->Args({ 1000, Utf8 })
+    ->Args({ 10000, Utf8 })
+    ->Args({ 100000, Utf8 })
+    ->Args({ 100000, Windows1252 })
+    ->Args({ 100000, Utf16 })
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -15,8 +15,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -432,8 +432,8 @@ namespace {
     }
 
     // The file with the key's value replaced, when it reads back as `value`.
-    std::optional<QByteArray> replacedValue(const QByteArray& old, const KeyRead& read, const QString& section,
-        const QString& key, const QString& value)
+    std::optional<QByteArray> replacedValue(
+        const QByteArray& old, const KeyRead& read, const QString& section, const QString& key, const QString& value)
     {
         const QByteArray line = key.toUtf8() + '=' + encodeIniValue(value);
         QByteArray bytes = withKey(old, read.scan, section, line);

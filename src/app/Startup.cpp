@@ -118,9 +118,7 @@ PointerImage readPointerImage(const QByteArray& bytes)
 
 void loadMouseIcon(Form1& form, const QString& path)
 {
-    const auto notAPointer = [&] {
-        return Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path));
-    };
+    const auto notAPointer = [&] { return Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path)); };
     // Opening a pipe of that name would wait for a writer forever.
     const QFileInfo info(path);
     if (!info.isFile() || info.size() > kLargestPointerFile)

@@ -236,8 +236,7 @@ std::optional<QString> LocationFile::read(QStringView filter, ItemBatch& out)
         out,
         [&](const LocationLine& location, qint32 chunk) {
             if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : separator, location.addition))
-                out.add(ItemBatch::Row { out.spanIn(chunk, location.address), out.spanIn(chunk, location.name),
-                    out.spanIn(chunk, location.addition) });
+                out.add(chunk, location.address, qint32(location.name.size()), qint32(location.addition.size()));
         },
         [] {});
 }

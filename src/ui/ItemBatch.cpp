@@ -2,23 +2,17 @@
 
 namespace quillmoor {
 
-ItemBatch::Span ItemBatch::copy(QStringView text)
+ItemBatch::Row ItemBatch::copy(QStringView text, QStringView sub)
 {
     if (own_ < 0)
         own_ = hold(QString());
     QString& own = chunks_[size_t(own_)];
-    const Span span { own.size(), own_, qint32(text.size()) };
-    own.append(text);
-    return span;
+    const Row row { own.size(), own_, qint32(text.size()), qint32(sub.size()), 0 };
+    own.append(text).append(u'\0').append(sub);
+    return row;
 }
 
-void ItemBatch::add(QStringView text, QStringView sub)
-{
-    Row row;
-    row.text = copy(text);
-    row.sub = copy(sub);
-    rows_.push_back(row);
-}
+void ItemBatch::add(QStringView text, QStringView sub) { rows_.push_back(copy(text, sub)); }
 
 qint32 ItemBatch::hold(QString&& chunk)
 {
@@ -30,11 +24,8 @@ void ItemBatch::releaseUnused(qint32 number)
 {
     if (number != qint32(chunks_.size()) - 1 || number == own_)
         return;
-    if (!rows_.empty()) {
-        const Row& last = rows_.back();
-        if (last.text.chunk == number || last.sub.chunk == number || last.more.chunk == number)
-            return;
-    }
+    if (!rows_.empty() && rows_.back().chunk == number)
+        return;
     spare_.push_back(std::move(chunks_.back()));
     chunks_.pop_back();
 }
@@ -52,19 +43,20 @@ QString ItemBatch::takeBuffer()
 QString ItemBatch::subText(qsizetype row) const
 {
     const Row& r = rows_[size_t(row)];
-    if (r.more.len == 0)
-        return view(r.sub).toString();
+    const QStringView chunk(chunks_[size_t(r.chunk)]);
+    const QStringView sub = chunk.sliced(r.pos + r.textLen + 1, r.subLen);
+    if (r.moreLen == 0)
+        return sub.toString();
     QString text;
-    text.reserve(r.sub.len + joiner_.size() + r.more.len);
-    return text.append(view(r.sub)).append(joiner_).append(view(r.more));
+    text.reserve(r.subLen + joiner_.size() + r.moreLen);
+    return text.append(sub).append(joiner_).append(chunk.sliced(r.pos + r.textLen + 1 + r.subLen + 1, r.moreLen));
 }
 
 void ItemBatch::setSubText(qsizetype row, QStringView sub)
 {
-    const Span span = copy(sub);
-    Row& r = rows_[size_t(row)];
-    r.sub = span;
-    r.more = Span();
+    // The text moves along, so that the two stay side by side.
+    const QString text = this->text(row).toString();
+    rows_[size_t(row)] = copy(text, sub);
 }
 
 void ItemBatch::append(const ItemBatch& other)
@@ -75,8 +67,7 @@ void ItemBatch::append(const ItemBatch& other)
         joiner_ = other.joiner_;
     rows_.reserve(rows_.size() + other.rows_.size());
     for (Row r : other.rows_) {
-        for (Span* s : { &r.text, &r.sub, &r.more })
-            s->chunk += shift;
+        r.chunk += shift;
         rows_.push_back(r);
     }
     // Copies made from now on go to a chunk of this batch's own.

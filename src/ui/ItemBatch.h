@@ -14,17 +14,17 @@ namespace quillmoor {
 // memory that is already mapped is far cheaper than fresh memory.
 class ItemBatch {
 public:
-    struct Span {
-        qsizetype pos = 0;
-        qint32 chunk = 0;
-        qint32 len = 0;
-    };
-    // The sub-item is `sub`, followed by the joiner and `more` when `more`
-    // is not empty.
+    // A row's texts lie one after another in one chunk, one character
+    // apart (a line "text,sub,more" of list.txt is such a row as it
+    // stands), so a row is where it starts and three lengths: a list of a
+    // hundred thousand rows costs half the memory of three full spans each.
     struct Row {
-        Span text, sub, more;
+        qsizetype pos = 0; // of the text in its chunk
+        qint32 chunk = 0;
+        qint32 textLen = 0;
+        qint32 subLen = 0; // the sub-item starts one character after the text
+        qint32 moreLen = 0; // shown after the joiner; starts one after the sub-item
     };
-
     // Adds a row, copying its texts.
     void add(QStringView text, QStringView sub = {});
 
@@ -33,20 +33,31 @@ public:
     const QString& chunk(qint32 number) const { return chunks_[size_t(number)]; }
     // Gives the last held chunk back when no row points into it.
     void releaseUnused(qint32 number);
-    // Where `part`, a view into held chunk `number`, lies in it.
-    Span spanIn(qint32 number, QStringView part) const
+    // Adds a row whose text, sub-item and more lie in held chunk `number`:
+    // `text`, then `subLen` characters one after its end, then `moreLen`
+    // characters one after those.
+    void add(qint32 number, QStringView text, qint32 subLen, qint32 moreLen)
     {
-        const QString& c = chunks_[size_t(number)];
-        return Span { qsizetype(part.data() - c.constData()), number, qint32(part.size()) };
+        // Field by field into the vector: a whole row built aside and copied
+        // in costs a stalled load on every line of a large list.
+        Row& row = rows_.emplace_back();
+        row.pos = text.data() - chunks_[size_t(number)].constData();
+        row.chunk = number;
+        row.textLen = qint32(text.size());
+        row.subLen = subLen;
+        row.moreLen = moreLen;
     }
-    void add(const Row& row) { rows_.push_back(row); }
     void setJoiner(const QString& joiner) { joiner_ = joiner; }
 
     // An empty string for the next chunk, with room from an earlier fill.
     QString takeBuffer();
 
     qsizetype size() const { return qsizetype(rows_.size()); }
-    QStringView text(qsizetype row) const { return view(rows_[size_t(row)].text); }
+    QStringView text(qsizetype row) const
+    {
+        const Row& r = rows_[size_t(row)];
+        return QStringView(chunks_[size_t(r.chunk)]).sliced(r.pos, r.textLen);
+    }
     QString subText(qsizetype row) const;
 
     void setSubText(qsizetype row, QStringView sub);
@@ -68,8 +79,8 @@ public:
     qsizetype capacity() const;
 
 private:
-    QStringView view(const Span& s) const { return QStringView(chunks_[size_t(s.chunk)]).sliced(s.pos, s.len); }
-    Span copy(QStringView text);
+    // Copies the texts of a row into the batch's own chunk.
+    Row copy(QStringView text, QStringView sub);
 
     std::vector<QString> chunks_;
     std::vector<QString> spare_;
