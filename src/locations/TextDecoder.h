@@ -47,6 +47,7 @@ private:
     void use(Encoding encoding);
 
     QStringDecoder decoder_;
+    QStringDecoder latin1_ { QStringDecoder::Latin1, QStringDecoder::Flag::Stateless };
     Encoding encoding_ = Encoding::Utf8;
     bool atStart_ = true; // a byte-order mark may come first, and only there
     bool tentative_ = false; // UTF-8 without a mark, as long as it is valid
