@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <map>
@@ -27,12 +28,18 @@ QTemporaryDir& workDir()
     return dir;
 }
 
-// A folder holding a list.txt of `lines` cities, made once per size. With
+// The code pages a list.txt may come in.
+enum Encoding { Utf8 = 0, Windows1252 = 1, Utf16 = 2 };
+
+// A folder holding a list.txt of `lines` cities in `encoding`, made once per
+// size and code page. The Windows-1252 list has an accented name on its
+// first line, as real ones have; the others are plain ASCII text. With
 // `positions` every city carries one, scattered over a square of ten by ten
 // degrees (about 1,100 by 850 km) in the north-east of the United States.
-QString folderWith(int lines, bool positions = false)
+QString folderWith(int lines, int encoding = Utf8, bool positions = false)
 {
-    const QString folder = workDir().filePath(QString::number(lines) + (positions ? "p" : ""));
+    const QString folder
+        = workDir().filePath(QStringLiteral("%1-%2%3").arg(lines).arg(encoding).arg(positions ? "p" : ""));
     if (!QFile::exists(folder + QStringLiteral("/list.txt"))) {
         QDir().mkpath(folder);
         QFile file(folder + QStringLiteral("/list.txt"));
@@ -40,14 +47,25 @@ QString folderWith(int lines, bool positions = false)
             qFatal("cannot write list.txt");
         std::mt19937 random(lines);
         std::uniform_real_distribution<double> degrees(0, 10);
+        QString text;
         for (int i = 0; i < lines; ++i) {
-            QString line = QStringLiteral("http://city%1.listora.org/,City Number %1,Region %2").arg(i).arg(i % 97);
+            text += QStringLiteral("http://city%1.listora.org/,City Number %1,%3 %2")
+                        .arg(i)
+                        .arg(i % 97)
+                        .arg(i == 0 && encoding == Windows1252 ? QStringLiteral("R\u00E9gion")
+                                                               : QStringLiteral("Region"));
             if (positions)
-                line += QStringLiteral(",%1 %2")
+                text += QStringLiteral(",%1 %2")
                             .arg(35 + degrees(random), 0, 'f', 5)
                             .arg(-80 + degrees(random), 0, 'f', 5);
-            file.write((line + QStringLiteral("\r\n")).toLatin1());
+            text += QStringLiteral("\r\n");
         }
+        if (encoding == Windows1252)
+            file.write(QStringEncoder("windows-1252").encode(text));
+        else if (encoding == Utf16)
+            file.write(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom).encode(text));
+        else
+            file.write(text.toUtf8());
     }
     return folder;
 }
@@ -66,7 +84,7 @@ Platform quietPlatform(const QString& folder)
 void FilterKeystroke(benchmark::State& state)
 {
     const int lines = int(state.range(0));
-    Application app(quietPlatform(folderWith(lines)));
+    Application app(quietPlatform(folderWith(lines, int(state.range(1)))));
     app.Form_Load();
     app.form().show();
     QCoreApplication::processEvents();
@@ -113,7 +131,7 @@ void AddSearch(benchmark::State& state)
 void SelectNearby(benchmark::State& state)
 {
     const int lines = int(state.range(0));
-    Application app(quietPlatform(folderWith(lines, true)));
+    Application app(quietPlatform(folderWith(lines, Utf8, true)));
     app.Form_Load();
     Form1& form = app.form();
     form.show();
@@ -141,7 +159,7 @@ void SelectNearby(benchmark::State& state)
 void ReadAndSplit(benchmark::State& state)
 {
     const int lines = int(state.range(0));
-    const QString path = LocationFile::pathIn(folderWith(lines));
+    const QString path = LocationFile::pathIn(folderWith(lines, int(state.range(1))));
     for (auto _ : state) {
         LocationFile file(path);
         benchmark::DoNotOptimize(file.readAndSplit());
@@ -198,10 +216,23 @@ void ReadShortLines(benchmark::State& state) { loadSized(state, false); }
 
 BENCHMARK(ReadLongLine)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadShortLines)->Arg(16)->Arg(64)->Unit(benchmark::kMillisecond);
-BENCHMARK(FilterKeystroke)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+// The second argument is the code page: 0 UTF-8, 1 Windows-1252, 2 UTF-16.
+BENCHMARK(FilterKeystroke)
+    ->Args({ 1000, Utf8 })
+    ->Args({ 10000, Utf8 })
+    ->Args({ 100000, Utf8 })
+    ->Args({ 100000, Windows1252 })
+    ->Args({ 100000, Utf16 })
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(AddSearch)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SelectNearby)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadAndSplit)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadAndSplit)
+    ->Args({ 1000, Utf8 })
+    ->Args({ 10000, Utf8 })
+    ->Args({ 100000, Utf8 })
+    ->Args({ 100000, Windows1252 })
+    ->Args({ 100000, Utf16 })
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

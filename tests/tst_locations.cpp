@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -81,12 +82,28 @@ QStringList readInPieces(const QByteArray& content, qint64 readBytes)
     return out;
 }
 
+// The whole file decoded at once: a byte-order mark decides; else UTF-8
+// when all of it is valid, else Windows-1252.
+QString decodeWhole(const QByteArray& content)
+{
+    const auto withMark = [&](QStringDecoder::Encoding encoding, qsizetype mark) -> QString {
+        return QStringDecoder(encoding, QStringDecoder::Flag::ConvertInitialBom).decode(content.mid(mark));
+    };
+    if (content.startsWith("\xEF\xBB\xBF"))
+        return withMark(QStringDecoder::Utf8, 3);
+    if (content.startsWith("\xFF\xFE"))
+        return withMark(QStringDecoder::Utf16LE, 2);
+    if (content.startsWith("\xFE\xFF"))
+        return withMark(QStringDecoder::Utf16BE, 2);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(content);
+    return utf8.hasError() ? QStringDecoder("windows-1252").decode(content) : text;
+}
+
 // The same from the whole file decoded at once and split the obvious way.
 QStringList readWhole(const QByteArray& content)
 {
-    const QByteArray bom = "\xEF\xBB\xBF";
-    QStringList lines = QString::fromUtf8(content.startsWith(bom) ? content.mid(bom.size()) : content)
-                            .split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    QStringList lines = decodeWhole(content).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
     if (lines.last().isEmpty())
         lines.removeLast(); // the break of the last line
     QStringList out;
@@ -153,6 +170,35 @@ private slots:
         QCOMPARE(app->form().ListView2->model()->columnCount(), 1);
     }
 
+    void faultyLinesAreQuotedWhole_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("quoted");
+        const QByteArray controls("a,A,\r\nN\0L\x1B[2J\x7F\t,B\r\n", 20);
+        QTest::newRow("control characters") << controls << "has only two fields (\"N\\x00L\\x1b[2J\\x7f\\x09,B\")";
+        QTest::newRow("long line") << QByteArray(100, 'x') + ",y"
+                                   << "(\"" + QString(80, u'x') + "\u2026\")";
+        QTest::newRow("80 exactly") << QByteArray(78, 'x') + ",y"
+                                    << "(\"" + QString(78, u'x') + ",y\")";
+        // A character of two UTF-16 units is never cut in half.
+        QTest::newRow("pair at the cut") << QByteArray(79, 'x') + "\xF0\x90\x90\xB7,y"
+                                         << "(\"" + QString(79, u'x') + "\u2026\")";
+        // The case of a UTF-16 file saved by a Windows editor.
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFE\xDC\0\x62\0", 6) << "has no comma (\"\u00DCb\")";
+    }
+    void faultyLinesAreQuotedWhole()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, quoted);
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), content);
+        desktop.load();
+        QCOMPARE(desktop.reports.size(), 1);
+        const QString description = desktop.description(0);
+        QVERIFY2(description.contains(quoted + u';'), qPrintable(description));
+        QVERIFY2(description.endsWith(QLatin1String("separated by commas.")), qPrintable(description));
+    }
+
     void missingOrEmptyFile()
     {
         // Missing, or a folder or a pipe of that name (reported, never waited
@@ -182,22 +228,82 @@ private slots:
         QCOMPARE(empty.reports, QStringList());
     }
 
+    void everyEncodingShowsTheSameCities_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        const QString text = QStringLiteral("http://montreal.listora.org/,Montr\u00E9al,Qu\u00E9bec\r\n"
+                                            "http://zurich.listora.org/,Z\u00FCrich,\u20AC Region\r\n"
+                                            "http://paris.listora.org/,Paris,\r\n");
+        const auto encoded = [&](QStringEncoder encoder) -> QByteArray { return encoder.encode(text); };
+        QTest::newRow("UTF-8") << text.toUtf8();
+        QTest::newRow("UTF-8 with mark") << encoded(
+            QStringEncoder(QStringEncoder::Utf8, QStringEncoder::Flag::WriteBom));
+        QTest::newRow("Windows-1252") << encoded(QStringEncoder("windows-1252"));
+        QTest::newRow("UTF-16LE") << encoded(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom));
+        QTest::newRow("UTF-16BE") << encoded(QStringEncoder(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom));
+    }
+    void everyEncodingShowsTheSameCities()
+    {
+        QFETCH(QByteArray, content);
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), content);
+        auto app = desktop.load();
+        Form1& form = app->form();
+        QCOMPARE(subItemTexts(*form.ListView1),
+            (QStringList { "Montr\u00E9al, Qu\u00E9bec", "Z\u00FCrich, \u20AC Region", "Paris" }));
+        type(form, QStringLiteral("QU\u00C9"));
+        QCOMPARE(itemTexts(*form.ListView1), QStringList { "http://montreal.listora.org/" });
+        // The search built on the city opens the address it names.
+        form.ListView1->selectRow(0);
+        form.txtSearch->setText(QStringLiteral("v\u00E9lo"));
+        form.PushButton7->click();
+        form.PushButton6->click();
+        QCOMPARE(desktop.opened.size(), 1);
+        QCOMPARE(desktop.opened[0].toEncoded(),
+            QByteArray("https://www.google.com/search?q=v%C3%A9lo%20site%3Amontreal.listora.org"));
+        QCOMPARE(desktop.reports, QStringList());
+    }
+
     void readEdgesChangeNoText()
     {
         // Wherever a read of the file ends (here after every 1 to 5 or 8
         // bytes), the text must be that of the whole file decoded at once:
-        // characters, broken ones too, and CR LF may straddle an edge.
+        // characters, broken ones too, and CR LF may straddle an edge. A
+        // byte that is no UTF-8 turns the whole file to Windows-1252, also
+        // one that comes after a short line, or after many rows were read.
         const QByteArray pieces[] = { "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x90\x90\x80", "\xE1", "\xE2\x82",
-            "\xF0\x90\x90", "\xED\xA0\x80", "\xC0\xAF", "\x80\x80", "\xF4\x90\x80\x80", "\xEF\xBB\xBF", "\r\n", "\r" };
+            "\xF0\x90\x90", "\xED\xA0\x80", "\xC0\xAF", "\x80\x80", "\xF4\x90\x80\x80", "\xEF\xBB\xBF", "\r\n", "\r",
+            "\xE9", "\x80\x81\x8D\x9F", "\xFF\xFE", "\xFE\xFF", "\xFF", "\xEF\xBB" };
+        // UTF-16 code units, as Latin-1 of the lines below stands for them.
+        const QString units[] = { QStringLiteral("\u00E9"), QStringLiteral("\u20AC"), QString::fromUcs4(U"\U00010437"),
+            QString(QChar(0xD800)), QString(QChar(0xDC37)), QStringLiteral("\uFEFF"), QStringLiteral("\r\n") };
+        const auto utf16 = [](const QString& text, bool little) {
+            QByteArray bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+            for (const QChar c : text) {
+                const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+                bytes += little ? QByteArray { low, high } : QByteArray { high, low };
+            }
+            return bytes;
+        };
         for (const qint64 readBytes : { 1, 2, 3, 4, 5, 8 }) {
-            for (const QByteArray& piece : pieces) {
-                for (int pad = 0; pad < 10; ++pad) {
-                    const QByteArray lead(pad, 'p');
+            for (int pad = 0; pad < 10; ++pad) {
+                const QByteArray lead(pad, 'p');
+                for (const QByteArray& piece : pieces) {
                     for (const QByteArray& content : { lead + ",N," + piece + "\r\nb,B,\r\n", // before a line end
                              lead + ",N," + piece, // at the end of the file
                              lead + ",N" + piece + "x,A" + piece + ",\nc,C,", // inside lines
-                             piece + lead + ",N,\r\n" }) { // at the start of the file
-                        QCOMPARE(readInPieces(content, readBytes), readWhole(content));
+                             piece + lead + ",N,\r\n", // at the start of the file
+                             "a,A,\r\nshort,\r\n" + lead + piece }) { // after a short line
+                        if (readInPieces(content, readBytes) != readWhole(content))
+                            qDebug() << content << readBytes;
+                    }
+                }
+                for (const QString& unit : units) {
+                    for (const bool little : { true, false }) {
+                        const QString text = lead + QStringLiteral(",N") + unit + QStringLiteral(",A") + unit
+                            + QStringLiteral("\r\nb,B,") + unit;
+                        for (const QByteArray& content : { utf16(text, little), utf16(text, little) + 'x' }) // odd end
+                            QCOMPARE(readInPieces(content, readBytes), readWhole(content));
                     }
                 }
             }
@@ -206,11 +312,12 @@ private slots:
 
     void lineEndsAcrossReadChunks()
     {
-        // At the real read size: a Latin-1 "Paraná" whose last byte ends the
-        // first read keeps its line break; a CR LF split between the second
+        // At the real read size: a Windows-1252 "Paraná" whose last byte ends
+        // the first read keeps its line break, and the rows read before it
+        // are read again in that code page; a CR LF split between the second
         // and third read is one line end; a line longer than a read survives
-        // being carried on; a character cut off by the end of the file shows
-        // as U+FFFD.
+        // being carried on; bytes at the end that would start a UTF-8
+        // character are Windows-1252 too.
         const qsizetype edge = LocationFile::kReadBytes;
         QByteArray content;
         const QByteArray line = "h,Name,Add\r\n";
@@ -227,14 +334,14 @@ private slots:
         auto app = desktop.load();
         QCOMPARE(desktop.reports, QStringList());
         const ListView& list = *app->form().ListView1;
-        QCOMPARE(list.subItemText(expected - 4), QStringLiteral("Curitiba, Paran\uFFFD"));
+        QCOMPARE(list.subItemText(expected - 4), QStringLiteral("Curitiba, Paran\u00E1"));
         QCOMPARE(list.count(), expected);
         QCOMPARE(list.subItemText(expected - 3), QStringLiteral("Split"));
         QCOMPARE(list.subItemText(expected - 2).size(), 3 << 20);
         // Only its start is shown.
         const QModelIndex shown = list.model()->index(int(expected - 2), 1);
         QCOMPARE(shown.data().toString(), QString(ItemModel::kShownLength, u'n'));
-        QCOMPARE(list.subItemText(expected - 1), QStringLiteral("End, \uFFFD\uFFFD"));
+        QCOMPARE(list.subItemText(expected - 1), QStringLiteral("End, \u00E2\u201A"));
     }
 
     void caseIsIgnoredForWholeCodePoints()

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -430,6 +431,18 @@ namespace {
         return result;
     }
 
+    // The file with the key's value replaced, when it reads back as `value`.
+    std::optional<QByteArray> replacedValue(
+        const QByteArray& old, const KeyRead& read, const QString& section, const QString& key, const QString& value)
+    {
+        const QByteArray line = key.toUtf8() + '=' + encodeIniValue(value);
+        QByteArray bytes = withKey(old, read.scan, section, line);
+        const KeyRead check = readKey(bytes, section, key);
+        if (!check.whole() || check.value != value)
+            return std::nullopt;
+        return bytes;
+    }
+
     QString asideNotice(const QString& file, const KeyRead& read, const QString& kept)
     {
         return (read.isText ? tr("The settings file \"%1\" is not all in INI format: %2, and what could be read of it "
@@ -497,12 +510,11 @@ QString SaveSetting(const QString& file, const QString& section, const QString& 
             if (made)
                 notice = asideNotice(file, read, keptAs(copy));
         }
-        const QString value = withoutLoneSurrogates(compose(read.value));
-        const QByteArray line = key.toUtf8() + '=' + encodeIniValue(value);
-        const QByteArray bytes = withKey(old.bytes, read.scan, section, line);
-        const KeyRead check = readKey(bytes, section, key);
-        if (!check.whole() || check.value != value)
+        const std::optional<QByteArray> replaced
+            = replacedValue(old.bytes, read, section, key, withoutLoneSurrogates(compose(read.value)));
+        if (!replaced)
             throw Why { tr("the list would not read back as it is") };
+        const QByteArray& bytes = *replaced;
 
         // The new file is written beside the target and replaces it in one
         // rename, so a full disk or a crash leaves the old file whole.
@@ -539,6 +551,20 @@ QString SaveSetting(const QString& file, const QString& section, const QString& 
 QString SaveSetting(const QString& file, const QString& section, const QString& key, const QString& value)
 {
     return SaveSetting(file, section, key, [&](const QString&) { return value; });
+}
+
+QString iniValue(const QByteArray& data, const QString& section, const QString& key, bool* whole)
+{
+    const KeyRead read = readKey(data, section, key);
+    if (whole)
+        *whole = read.whole();
+    return read.value;
+}
+
+std::optional<QByteArray> withIniValue(
+    const QByteArray& data, const QString& section, const QString& key, const QString& value)
+{
+    return replacedValue(data, readKey(data, section, key), section, key, value);
 }
 
 bool needsEscaping(const QString& entry) { return entry.contains(u'|'); }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace quillmoor {
 
@@ -31,6 +32,15 @@ StoredText GetSetting(const QString& file, const QString& section, const QString
 QString SaveSetting(const QString& file, const QString& section, const QString& key,
     const std::function<QString(const QString& stored)>& compose);
 QString SaveSetting(const QString& file, const QString& section, const QString& key, const QString& value);
+
+// The text of an INI file as both of the above read and write it, without
+// the file: the value under section and key (`whole` is false when the
+// text is not all INI or the value is no text), and the text with that
+// value replaced and every other line kept, or nothing when the value
+// would not read back as it is.
+QString iniValue(const QByteArray& data, const QString& section, const QString& key, bool* whole = nullptr);
+std::optional<QByteArray> withIniValue(
+    const QByteArray& data, const QString& section, const QString& key, const QString& value);
 
 // The saved searches are stored as each entry followed by "|". An entry that
 // holds a "|" itself would come back split, so a list with such an entry is

@@ -6,6 +6,7 @@
 #include "SkinFramework.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
@@ -89,24 +90,49 @@ void SetApplicationTitle()
     QCoreApplication::setApplicationName(shortenTitle(kProductName));
 }
 
+PointerImage readPointerImage(const QByteArray& bytes)
+{
+    // A cursor file starts with the words 0 and 2; an icon (1) has no hot spot.
+    if (bytes.size() < 14 || qFromLittleEndian<quint16>(bytes.constData()) != 0
+        || qFromLittleEndian<quint16>(bytes.constData() + 2) != 2)
+        throw Failure(QString());
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "cur");
+    // A pointer image is at most 256 by 256 pixels; a header that claims
+    // more must not make the reader ask for the memory it names.
+    reader.setAllocationLimit(kLargestPointerImageMiB);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > 256 || size.height() > 256))
+        throw Failure(QString());
+    PointerImage pointer;
+    pointer.image = reader.read();
+    if (pointer.image.isNull() || pointer.image.width() > 256 || pointer.image.height() > 256)
+        throw Failure(QString());
+    const int hotX = qFromLittleEndian<quint16>(bytes.constData() + 10);
+    const int hotY = qFromLittleEndian<quint16>(bytes.constData() + 12);
+    pointer.hotSpot = QPoint(qMin(hotX, pointer.image.width() - 1), qMin(hotY, pointer.image.height() - 1));
+    return pointer;
+}
+
 void loadMouseIcon(Form1& form, const QString& path)
 {
+    const auto notAPointer = [&] { return Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path)); };
     // Opening a pipe of that name would wait for a writer forever.
-    if (!QFileInfo(path).isFile())
-        throw Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path));
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kLargestPointerFile)
+        throw notAPointer();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(tr("The pointer file \"%1\" could not be read: %2.").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    QImageReader reader(path, "cur");
-    const QImage image = reader.read();
-    // A cursor file starts with the words 0 and 2; an icon (1) has no hot spot.
-    if (image.isNull() || bytes.size() < 14 || qFromLittleEndian<quint16>(bytes.constData() + 2) != 2)
-        throw Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path));
-    const int hotX = qFromLittleEndian<quint16>(bytes.constData() + 10);
-    const int hotY = qFromLittleEndian<quint16>(bytes.constData() + 12);
-    form.setMouseIcon(
-        QCursor(QPixmap::fromImage(image), qMin(hotX, image.width() - 1), qMin(hotY, image.height() - 1)));
+    PointerImage pointer;
+    try {
+        pointer = readPointerImage(file.read(kLargestPointerFile + 1));
+    } catch (const Failure&) {
+        throw notAPointer();
+    }
+    form.setMouseIcon(QCursor(QPixmap::fromImage(pointer.image), pointer.hotSpot.x(), pointer.hotSpot.y()));
 }
 
 QIcon applicationIcon()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
+#include <QPoint>
 #include <QString>
 #include <QUrl>
 
@@ -31,6 +33,21 @@ void ShowHomePageAtRandom(Platform& platform);
 // 40 characters when longer.
 QString shortenTitle(const QString& name);
 void SetApplicationTitle();
+
+// A pointer image and the point of it that points.
+struct PointerImage {
+    QImage image;
+    QPoint hotSpot;
+};
+// A cursor file holds a few images of at most 256 by 256 pixels; a larger
+// file is no pointer image, and is not read into memory.
+constexpr qint64 kLargestPointerFile = 4 << 20;
+constexpr int kLargestPointerImageMiB = 4;
+
+// The image of a cursor file's bytes. Throws Failure when they are not a
+// cursor (an icon has no hot spot), and never asks for more memory than an
+// image of at most 256 by 256 pixels needs.
+PointerImage readPointerImage(const QByteArray& bytes);
 
 // Makes the pointer file the window's custom pointer image. Throws Failure
 // when it is not a pointer image, leaving the window as it was.

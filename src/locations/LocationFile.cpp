@@ -1,5 +1,6 @@
 #include "LocationFile.h"
 
+#include "ErrorReport.h"
 #include "Failure.h"
 #include "LocationLine.h"
 #include "NameMatcher.h"
@@ -43,9 +44,52 @@ LocationFile::LocationFile(const QString& path, qint64 readBytes)
 
 QString LocationFile::pathIn(const QString& folder) { return folder + QStringLiteral("/list.txt"); }
 
-template <class LocationSink> std::optional<QString> LocationFile::forEachLine(ItemBatch& store, LocationSink&& sink)
+template <class LocationSink, class Forget>
+std::optional<QString> LocationFile::forEachLine(ItemBatch& store, LocationSink&& sink, Forget&& forget)
 {
     TextDecoder decoder;
+    const ItemBatch::Mark before = store.mark();
+    for (;;) {
+        bool again = false;
+        std::optional<QString> fault = readLines(decoder, store, sink, again);
+        if (!again)
+            return fault;
+        // Taken for UTF-8 until a byte showed otherwise: every row so far
+        // is read again in the file's real code page.
+        store.rollBack(before);
+        forget();
+        if (!file_.seek(0))
+            throw Failure(
+                tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
+    }
+}
+
+bool LocationFile::restIsUtf8(TextDecoder& decoder, QByteArray& bytes, qsizetype carried)
+{
+    QString text;
+    while (decoder.mayStartAgain()) {
+        const qint64 got = readInto(bytes.data() + carried);
+        text.resize(0);
+        const qsizetype used = decoder.decode(QByteArrayView(bytes.constData(), carried + got), got == 0, text);
+        if (used == TextDecoder::kStartAgain)
+            return false;
+        carried = carried + got - used;
+        std::memmove(bytes.data(), bytes.constData() + used, size_t(carried));
+    }
+    return true;
+}
+
+qint64 LocationFile::readInto(char* to)
+{
+    const qint64 got = file_.read(to, readBytes_);
+    if (got < 0)
+        throw Failure(tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
+    return got;
+}
+
+template <class LocationSink>
+std::optional<QString> LocationFile::readLines(TextDecoder& decoder, ItemBatch& store, LocationSink& sink, bool& again)
+{
     // One read, behind the start of a character the previous read cut off.
     QByteArray bytes(readBytes_ + TextDecoder::kLongestCut, Qt::Uninitialized);
     qsizetype carried = 0;
@@ -60,15 +104,23 @@ template <class LocationSink> std::optional<QString> LocationFile::forEachLine(I
     bool skipLF = false; // the last line ended in CR: an LF next belongs to it
     qsizetype number = 0;
     std::optional<QString> fault;
+    // A short line ends the reading, but the code page is that of the whole
+    // file: what follows may still show that it is no UTF-8.
+    const auto faultFound = [&] {
+        if (decoder.mayStartAgain() && !restIsUtf8(decoder, bytes, carried))
+            again = true;
+        return fault;
+    };
 
     for (;;) {
-        const qint64 got = file_.read(bytes.data() + carried, readBytes_);
-        if (got < 0)
-            throw Failure(
-                tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
+        const qint64 got = readInto(bytes.data() + carried);
         const bool atEnd = got == 0;
         const qsizetype have = carried + qsizetype(got);
         const qsizetype used = decoder.decode(QByteArrayView(bytes.constData(), have), atEnd, text);
+        if (used == TextDecoder::kStartAgain) {
+            again = true;
+            return std::nullopt;
+        }
         carried = have - used;
         std::memmove(bytes.data(), bytes.constData() + used, size_t(carried));
 
@@ -131,20 +183,20 @@ template <class LocationSink> std::optional<QString> LocationFile::forEachLine(I
             for (unsigned mask = unsigned(_mm_movemask_epi8(found)) & 0x5555u; mask != 0; mask &= mask - 1) {
                 const qsizetype at = i + qCountTrailingZeroBits(mask) / 2;
                 if (at >= start && !hit(at))
-                    return fault;
+                    return faultFound();
             }
         }
 #endif
         for (; i < size; ++i) {
             const char16_t c = chars[i];
             if ((c == u',' || c == u'\r' || c == u'\n') && i >= start && !hit(i))
-                return fault;
+                return faultFound();
         }
 
         if (atEnd) {
             // A last line without a line break counts like any other.
             if (start < size && !deliver(size))
-                return fault;
+                return faultFound();
             if (chunk >= 0)
                 store.releaseUnused(chunk);
             return std::nullopt;
@@ -164,7 +216,7 @@ template <class LocationSink> std::optional<QString> LocationFile::forEachLine(I
 
 QString LocationFile::badLine(qsizetype number, QStringView line) const
 {
-    const QString shown = line.left(80).toString();
+    const QString shown = quotedExcerpt(line);
     const QString what = line.isEmpty() ? tr("is empty")
         : line.size() > kLongestLine    ? tr("is too long")
         : !line.contains(u',')          ? tr("has no comma (\"%1\")").arg(shown)
@@ -180,29 +232,35 @@ std::optional<QString> LocationFile::read(QStringView filter, ItemBatch& out)
     const NameMatcher matcher(filter);
     const QStringView separator = u", ";
     out.setJoiner(separator.toString());
-    return forEachLine(out, [&](const LocationLine& location, qint32 chunk) {
-        if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : separator, location.addition))
-            out.add(ItemBatch::Row { out.spanIn(chunk, location.address), out.spanIn(chunk, location.name),
-                out.spanIn(chunk, location.addition) });
-    });
+    return forEachLine(
+        out,
+        [&](const LocationLine& location, qint32 chunk) {
+            if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : separator, location.addition))
+                out.add(chunk, location.address, qint32(location.name.size()), qint32(location.addition.size()));
+        },
+        [] {});
 }
 
 std::optional<QString> LocationFile::forEachLocation(
-    QStringView filter, const std::function<void(const LocationLine&)>& visit)
+    QStringView filter, const std::function<void(const LocationLine&)>& visit, const std::function<void()>& restart)
 {
     const NameMatcher matcher(filter);
     ItemBatch buffers;
-    return forEachLine(buffers, [&](const LocationLine& location, qint32) {
-        if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : u", ", location.addition))
-            visit(location);
-    });
+    return forEachLine(
+        buffers,
+        [&](const LocationLine& location, qint32) {
+            if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : u", ", location.addition))
+                visit(location);
+        },
+        restart);
 }
 
 qsizetype LocationFile::readAndSplit()
 {
     ItemBatch buffers;
     qsizetype fields = 0;
-    forEachLine(buffers, [&](const LocationLine& location, qint32) { fields += location.address.size(); });
+    forEachLine(
+        buffers, [&](const LocationLine& location, qint32) { fields += location.address.size(); }, [&] { fields = 0; });
     return fields;
 }
 

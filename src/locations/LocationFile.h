@@ -10,6 +10,7 @@
 namespace quillmoor {
 
 struct LocationLine;
+class TextDecoder;
 
 // list.txt, opened for reading. Opening is a step of its own so that a file
 // that cannot be opened leaves whatever the caller shows untouched.
@@ -27,14 +28,18 @@ public:
     // contains `filter` (ignoring case; an empty filter takes every line), in
     // file order. Stops at the first line with fewer than three fields and
     // answers what is wrong with it; the locations before it stay in `out`.
-    // CR LF, LF and a lone CR all end a line; bytes are decoded as UTF-8.
+    // CR LF, LF and a lone CR all end a line; the file's encoding is that
+    // which TextDecoder finds for all of it.
     std::optional<QString> read(QStringView filter, ItemBatch& out);
 
     // Reads the whole file as read() does, handing every location that
     // matches `filter` to `visit` instead of keeping it; its views are valid
     // only during the call. For what the list does not show, such as the
-    // fields after the addition.
-    std::optional<QString> forEachLocation(QStringView filter, const std::function<void(const LocationLine&)>& visit);
+    // fields after the addition. When the file turns out to be in another
+    // code page and is read again, `restart` is called first: whatever was
+    // visited so far is to be dropped.
+    std::optional<QString> forEachLocation(QStringView filter, const std::function<void(const LocationLine&)>& visit,
+        const std::function<void()>& restart);
 
     // Reads and splits every line and does nothing more: the least any
     // reader of this file has to pay, which the benchmark compares against.
@@ -44,8 +49,17 @@ public:
 
 private:
     // Calls sink(line, chunk) for every line, the line's fields pointing
-    // into chunk `chunk` of `store`.
-    template <class LocationSink> std::optional<QString> forEachLine(ItemBatch& store, LocationSink&& sink);
+    // into chunk `chunk` of `store`. When the file has to be read again in
+    // another code page, the store is taken back to where it was and
+    // forget() tells the sink to drop what it was given.
+    template <class LocationSink, class Forget>
+    std::optional<QString> forEachLine(ItemBatch& store, LocationSink&& sink, Forget&& forget);
+    // One pass over the file; sets `again` when the code page it took was wrong.
+    template <class LocationSink>
+    std::optional<QString> readLines(TextDecoder& decoder, ItemBatch& store, LocationSink& sink, bool& again);
+    // Reads the rest of the file only to learn whether it is UTF-8 still.
+    bool restIsUtf8(TextDecoder& decoder, QByteArray& bytes, qsizetype carried);
+    qint64 readInto(char* to);
     QString badLine(qsizetype number, QStringView line) const;
 
     QFile file_;

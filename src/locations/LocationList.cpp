@@ -104,12 +104,15 @@ std::optional<GeoPosition> LocationList::positionOf(qsizetype row) const
     qsizetype at = 0;
     bool same = false;
     std::optional<GeoPosition> found;
-    file.forEachLocation(form_.Text1->text(), [&](const LocationLine& location) {
-        if (at++ != row)
-            return;
-        same = location.address == address;
-        found = positionIn(location);
-    });
+    file.forEachLocation(
+        form_.Text1->text(),
+        [&](const LocationLine& location) {
+            if (at++ != row)
+                return;
+            same = location.address == address;
+            found = positionIn(location);
+        },
+        [&] { at = 0; });
     // The list shows list.txt as it was at the last change of the filter.
     if (!same)
         throw Failure(
@@ -172,12 +175,18 @@ QList<qsizetype> LocationList::rowsNear(const QString& path, const GeoPosition& 
 {
     QList<qsizetype> rows;
     qsizetype row = 0;
-    LocationFile(path).forEachLocation({}, [&](const LocationLine& location) {
-        const std::optional<GeoPosition> at = positionIn(location);
-        if (at && distanceKm(from, *at) <= km)
-            rows.append(row);
-        ++row;
-    });
+    LocationFile(path).forEachLocation(
+        {},
+        [&](const LocationLine& location) {
+            const std::optional<GeoPosition> at = positionIn(location);
+            if (at && distanceKm(from, *at) <= km)
+                rows.append(row);
+            ++row;
+        },
+        [&] {
+            rows.clear();
+            row = 0;
+        });
     return rows;
 }
 

@@ -27,6 +27,8 @@ public:
     }
 
 private:
+    bool inOne(QStringView text) const;
+
     std::vector<char32_t> folded_; // the filter's code points, folded
 };
 

@@ -2,23 +2,17 @@
 
 namespace quillmoor {
 
-ItemBatch::Span ItemBatch::copy(QStringView text)
+ItemBatch::Row ItemBatch::copy(QStringView text, QStringView sub)
 {
     if (own_ < 0)
         own_ = hold(QString());
     QString& own = chunks_[size_t(own_)];
-    const Span span { own.size(), own_, qint32(text.size()) };
-    own.append(text);
-    return span;
+    const Row row { own.size(), own_, qint32(text.size()), qint32(sub.size()), 0 };
+    own.append(text).append(u'\0').append(sub);
+    return row;
 }
 
-void ItemBatch::add(QStringView text, QStringView sub)
-{
-    Row row;
-    row.text = copy(text);
-    row.sub = copy(sub);
-    rows_.push_back(row);
-}
+void ItemBatch::add(QStringView text, QStringView sub) { rows_.push_back(copy(text, sub)); }
 
 qint32 ItemBatch::hold(QString&& chunk)
 {
@@ -31,11 +25,8 @@ void ItemBatch::releaseUnused(qint32 number)
 {
     if (number != qint32(chunks_.size()) - 1 || number == own_)
         return;
-    if (!rows_.empty()) {
-        const Row& last = rows_.back();
-        if (last.text.chunk == number || last.sub.chunk == number || last.more.chunk == number)
-            return;
-    }
+    if (!rows_.empty() && rows_.back().chunk == number)
+        return;
     spare_.push_back(std::move(chunks_.back()));
     chunks_.pop_back();
     dead_.pop_back();
@@ -54,23 +45,24 @@ QString ItemBatch::takeBuffer()
 QString ItemBatch::subText(qsizetype row, qsizetype most) const
 {
     const Row& r = rows_[size_t(row)];
-    if (r.more.len == 0)
-        return view(r.sub).left(most).toString();
+    const QStringView chunk(chunks_[size_t(r.chunk)]);
+    const QStringView sub = chunk.sliced(r.pos + r.textLen + 1, r.subLen);
+    if (r.moreLen == 0)
+        return sub.left(most).toString();
+    const QStringView more = chunk.sliced(r.pos + r.textLen + 1 + r.subLen + 1, r.moreLen);
     QString text;
-    text.reserve(qMin(r.sub.len + joiner_.size() + r.more.len, most));
-    for (QStringView part : { view(r.sub), QStringView(joiner_), view(r.more) })
+    text.reserve(qMin(r.subLen + joiner_.size() + r.moreLen, most));
+    for (QStringView part : { sub, QStringView(joiner_), more })
         text.append(part.left(most - text.size()));
     return text;
 }
 
 void ItemBatch::setSubText(qsizetype row, QStringView sub)
 {
-    const Span span = copy(sub);
-    Row& r = rows_[size_t(row)];
-    Row old;
-    std::swap(old.sub, r.sub);
-    std::swap(old.more, r.more);
-    r.sub = span;
+    // The text moves along, so that the two stay side by side.
+    const QString text = this->text(row).toString();
+    const Row old = rows_[size_t(row)];
+    rows_[size_t(row)] = copy(text, sub);
     forget(old);
 }
 
@@ -83,20 +75,14 @@ void ItemBatch::remove(qsizetype row)
 
 void ItemBatch::forget(const Row& row)
 {
-    const Span* const spans[] = { &row.text, &row.sub, &row.more };
-    for (const Span* s : spans) {
-        if (s->len > 0)
-            dead_[size_t(s->chunk)] += s->len;
-    }
     // Memory follows the rows: a chunk that is more than half unused is
     // copied down to what is still used. More characters were given up
     // since the last copy than this one keeps, so the copying costs little
     // on average.
-    for (const Span* s : spans) {
-        const size_t c = size_t(s->chunk);
-        if (s->len > 0 && 2 * dead_[c] > chunks_[c].size())
-            compact(s->chunk);
-    }
+    const size_t c = size_t(row.chunk);
+    dead_[c] += extent(row);
+    if (2 * dead_[c] > chunks_[c].size())
+        compact(row.chunk);
 }
 
 void ItemBatch::compact(qint32 number)
@@ -105,13 +91,11 @@ void ItemBatch::compact(qint32 number)
     QString kept;
     kept.reserve(qMax<qsizetype>(0, old.size() - dead_[size_t(number)]));
     for (Row& r : rows_) {
-        for (Span* s : { &r.text, &r.sub, &r.more }) {
-            if (s->chunk == number && s->len > 0) {
-                const qsizetype at = kept.size();
-                kept.append(QStringView(old).sliced(s->pos, s->len));
-                s->pos = at;
-            }
-        }
+        if (r.chunk != number)
+            continue;
+        const qsizetype at = kept.size();
+        kept.append(QStringView(old).sliced(r.pos, extent(r)));
+        r.pos = at;
     }
     chunks_[size_t(number)] = std::move(kept);
     dead_[size_t(number)] = 0;
@@ -126,8 +110,7 @@ void ItemBatch::append(const ItemBatch& other)
         joiner_ = other.joiner_;
     rows_.reserve(rows_.size() + other.rows_.size());
     for (Row r : other.rows_) {
-        for (Span* s : { &r.text, &r.sub, &r.more })
-            s->chunk += shift;
+        r.chunk += shift;
         rows_.push_back(r);
     }
     // Copies made from now on go to a chunk of this batch's own.
@@ -145,6 +128,19 @@ void ItemBatch::reset()
     chunks_.clear();
     dead_.clear();
     own_ = -1;
+}
+
+void ItemBatch::rollBack(const Mark& to)
+{
+    rows_.resize(qMin(rows_.size(), to.rows));
+    while (chunks_.size() > to.chunks) {
+        if (chunks_.back().isDetached() && chunks_.back().capacity() > 0)
+            spare_.push_back(std::move(chunks_.back()));
+        chunks_.pop_back();
+    }
+    dead_.resize(chunks_.size());
+    if (own_ >= qint32(chunks_.size()))
+        own_ = -1;
 }
 
 qsizetype ItemBatch::capacity() const

@@ -15,17 +15,17 @@ namespace quillmoor {
 // memory that is already mapped is far cheaper than fresh memory.
 class ItemBatch {
 public:
-    struct Span {
-        qsizetype pos = 0;
-        qint32 chunk = 0;
-        qint32 len = 0;
-    };
-    // The sub-item is `sub`, followed by the joiner and `more` when `more`
-    // is not empty.
+    // A row's texts lie one after another in one chunk, one character
+    // apart (a line "text,sub,more" of list.txt is such a row as it
+    // stands), so a row is where it starts and three lengths: a list of a
+    // hundred thousand rows costs half the memory of three full spans each.
     struct Row {
-        Span text, sub, more;
+        qsizetype pos = 0; // of the text in its chunk
+        qint32 chunk = 0;
+        qint32 textLen = 0;
+        qint32 subLen = 0; // the sub-item starts one character after the text
+        qint32 moreLen = 0; // shown after the joiner; starts one after the sub-item
     };
-
     // Adds a row, copying its texts.
     void add(QStringView text, QStringView sub = {});
 
@@ -34,20 +34,31 @@ public:
     const QString& chunk(qint32 number) const { return chunks_[size_t(number)]; }
     // Gives the last held chunk back when no row points into it.
     void releaseUnused(qint32 number);
-    // Where `part`, a view into held chunk `number`, lies in it.
-    Span spanIn(qint32 number, QStringView part) const
+    // Adds a row whose text, sub-item and more lie in held chunk `number`:
+    // `text`, then `subLen` characters one after its end, then `moreLen`
+    // characters one after those.
+    void add(qint32 number, QStringView text, qint32 subLen, qint32 moreLen)
     {
-        const QString& c = chunks_[size_t(number)];
-        return Span { qsizetype(part.data() - c.constData()), number, qint32(part.size()) };
+        // Field by field into the vector: a whole row built aside and copied
+        // in costs a stalled load on every line of a large list.
+        Row& row = rows_.emplace_back();
+        row.pos = text.data() - chunks_[size_t(number)].constData();
+        row.chunk = number;
+        row.textLen = qint32(text.size());
+        row.subLen = subLen;
+        row.moreLen = moreLen;
     }
-    void add(const Row& row) { rows_.push_back(row); }
     void setJoiner(const QString& joiner) { joiner_ = joiner; }
 
     // An empty string for the next chunk, with room from an earlier fill.
     QString takeBuffer();
 
     qsizetype size() const { return qsizetype(rows_.size()); }
-    QStringView text(qsizetype row) const { return view(rows_[size_t(row)].text); }
+    QStringView text(qsizetype row) const
+    {
+        const Row& r = rows_[size_t(row)];
+        return QStringView(chunks_[size_t(r.chunk)]).sliced(r.pos, r.textLen);
+    }
     // The sub-item, or its first `most` characters when it is longer.
     QString subText(qsizetype row, qsizetype most = std::numeric_limits<qsizetype>::max()) const;
 
@@ -57,24 +68,35 @@ public:
     void append(const ItemBatch& other);
     // Empties the batch but keeps its chunks for the next fill.
     void reset();
+    // How far the batch is filled, and back to that point: a reader that has
+    // to start again takes back the rows and chunks it added.
+    struct Mark {
+        size_t rows = 0, chunks = 0;
+    };
+    Mark mark() const { return { rows_.size(), chunks_.size() }; }
+    void rollBack(const Mark& to);
     // Empties the batch and gives all its memory back.
     void clear() { *this = ItemBatch(); }
     // Characters held, in use or kept for the next fill.
     qsizetype capacity() const;
 
 private:
-    QStringView view(const Span& s) const { return QStringView(chunks_[size_t(s.chunk)]).sliced(s.pos, s.len); }
-    Span copy(QStringView text);
+    // Copies the texts of a row into the batch's own chunk.
+    Row copy(QStringView text, QStringView sub);
+    // The characters a row takes up in its chunk.
+    static qsizetype extent(const Row& r)
+    {
+        return qsizetype(r.textLen) + 1 + r.subLen + (r.moreLen > 0 ? 1 + r.moreLen : 0);
+    }
     // Counts the characters of `row` as no longer used.
     void forget(const Row& row);
     // Copies chunk `number` down to the characters rows still use.
     void compact(qint32 number);
 
     std::vector<QString> chunks_;
-    // For each chunk, how many of its characters rows no longer use.
-    std::vector<qsizetype> dead_;
     std::vector<QString> spare_;
     std::vector<Row> rows_;
+    std::vector<qsizetype> dead_; // per chunk: characters no row uses any more
     QString joiner_;
     qint32 own_ = -1; // the chunk that copied texts are appended to
 };

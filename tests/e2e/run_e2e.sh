@@ -4,7 +4,7 @@
 #
 #   run_e2e.sh [--probe CURSOR_PROBE] QUILLMOOR_EXECUTABLE [SCENARIO...]
 #
-# Scenarios: window searches example broken sigterm pointer queue nearby (the default is
+# Scenarios: window searches example broken sigterm pointer queue nearby cp1252 utf16 (the default is
 # all of them), and "screenshot", which runs only when named and writes a
 # picture of the window with a few saved searches to $E2E_SCREENSHOT.
 #
@@ -38,7 +38,7 @@ done
 program=$(readlink -m -- "$1")
 if [ -n "$probe" ]; then probe=$(readlink -m -- "$probe"); fi
 shift
-all_scenarios=(window searches example broken sigterm pointer queue nearby)
+all_scenarios=(window searches example broken sigterm pointer queue nearby cp1252 utf16)
 if [ $# -gt 0 ]; then scenarios=("$@"); else scenarios=("${all_scenarios[@]}"); fi
 
 here=$(cd "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
@@ -948,6 +948,43 @@ write_cursor_file() { # path hot-x hot-y bgra-escapes
 }
 
 # ---- documentation picture
+
+# A list.txt as a Windows editor saves it, in its Western code page or as
+# "Unicode": the names read right, the filter finds them by the text either
+# side of their accents, and a search built on one opens its city.
+encoded_list() { # iconv-encoding [mark]
+    {
+        [ -n "${2:-}" ] && printf '%b' "$2"
+        printf '%s\r\n' 'http://zurich.listora.org/,Zürich,€ Region' \
+            'http://montreal.listora.org/,Montréal,Québec' 'http://paris.listora.org/,Paris,' |
+            iconv -f UTF-8 -t "$1"
+    } >"$app/list.txt" || abort "could not write a $1 list.txt"
+}
+
+check_encoded_list() {
+    start_main_window
+    x type --delay 15 -- 'al, qu'
+    click_location_row 1
+    type_search bike
+    x key Return
+    if [ -n "${E2E_SCREENSHOT:-}" ]; then
+        click "${FILTER[@]}"
+        x key ctrl+a BackSpace
+        save_screenshot "$E2E_SCREENSHOT"
+    fi
+    click "${OPEN_ALL[@]}"
+    check_opened "a search on the city of a $scenario list.txt" "$(url_for bike%20site%3Amontreal.listora.org)"
+}
+
+scenario_cp1252() {
+    encoded_list WINDOWS-1252
+    check_encoded_list
+}
+
+scenario_utf16() {
+    encoded_list UTF-16LE '\xff\xfe'
+    check_encoded_list
+}
 
 save_screenshot() { # path
     local out=$1

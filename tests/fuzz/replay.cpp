@@ -1,0 +1,31 @@
+// Feeds every file of the given folders to the fuzz target once, as the
+// fuzzer would, without fuzzing: what was once found stays mended.
+#include <QDirIterator>
+#include <QFile>
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
+
+int main(int argc, char** argv)
+{
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
+    int files = 0;
+    for (int i = 1; i < argc; ++i) {
+        QDirIterator it(QString::fromLocal8Bit(argv[i]), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
+                return 1;
+            }
+            const QByteArray bytes = file.readAll();
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+            ++files;
+        }
+    }
+    std::printf("%d inputs replayed\n", files);
+    return files > 0 ? 0 : 1;
+}
