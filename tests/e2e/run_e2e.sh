@@ -750,7 +750,7 @@ scenario_queue() {
     local taken=$work/taken.log
     cat >"$work/bin/xdg-open" <<EOF
 #!/bin/sh
-sleep 0.\$(( \${#1} % 4 + 3 ))
+sleep 0.\$(( \${#1} % 4 + 5 ))
 printf '%s\\n' "\$1" >>'$taken'
 EOF
     start_main_window
@@ -769,7 +769,7 @@ EOF
     click "${ADD_SEARCH[@]}"
     if wait_window 'Application Error'; then
         local so_far
-        so_far=$(wc -l <"$taken" 2>/dev/null || echo 0)
+        so_far=$(cat -- "$taken" 2>/dev/null | wc -l)
         if ((so_far < 5)); then
             pass "the window answered while pages were still being handed over ($so_far of 5 taken)"
         else
@@ -782,7 +782,7 @@ EOF
         fail "no report for Add Search with no city left to pick"
     fi
     local end=$((SECONDS + OPEN_TIMEOUT))
-    while ((SECONDS <= end)) && [ "$(wc -l <"$taken" 2>/dev/null || echo 0)" -lt 5 ]; do sleep 0.1; done
+    while ((SECONDS <= end)) && [ "$(cat -- "$taken" 2>/dev/null | wc -l)" -lt 5 ]; do sleep 0.1; done
     check_eq "Ctrl+A on the Texas cities, Add Search, Open All: every page in list order" \
         "$(printf '%s\n' "$(url_for bike%20site%3Ahouston.listora.org)" "$(url_for bike%20site%3Aaustin.listora.org)" \
             "$(url_for bike%20site%3Adallas.listora.org)" "$(url_for bike%20site%3Aelpaso.listora.org)" \
