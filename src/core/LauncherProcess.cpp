@@ -54,6 +54,10 @@ namespace {
             posix_spawn_file_actions_adddup2(&files, errorFd, 2);
         else
             posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+#if defined(__GLIBC_PREREQ) && __GLIBC_PREREQ(2, 34)
+        // Nothing else the program was given goes on to the browser.
+        posix_spawn_file_actions_addclosefrom_np(&files, 3);
+#endif
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         sigset_t none;
