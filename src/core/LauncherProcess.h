@@ -12,9 +12,9 @@ namespace quillmoor {
 // nowhere and its error output to an unnamed file, so nothing it writes
 // reaches the terminal. `ended` comes once, when the process has ended.
 //
-// Destroying it never kills the process (a launcher may have become the
-// browser): it closes the two descriptors it holds and answers the process
-// id through `letGo()`, so the owner can reap the process once it ends.
+// Neither letting it go nor destroying it kills the process (a launcher may
+// have become the browser): both close the two descriptors it holds, and
+// `letGo()` answers the process id, so the owner can reap it once it ends.
 class LauncherProcess : public QObject {
     Q_OBJECT
 public:
