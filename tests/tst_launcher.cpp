@@ -203,7 +203,8 @@ private slots:
             when << clock.elapsed();
             return true;
         });
-        const QStringList what { QStringLiteral("p1"), QStringLiteral("p2"), QStringLiteral("p3"), QStringLiteral("p4") };
+        const QStringList what { QStringLiteral("p1"), QStringLiteral("p2"), QStringLiteral("p3"),
+            QStringLiteral("p4") };
         s.open(what);
         QTRY_COMPARE_WITH_TIMEOUT(fallen.size(), 4, 5000);
         QCOMPARE(fallen, QUrl::fromStringList(addresses(what)));

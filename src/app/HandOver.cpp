@@ -39,7 +39,7 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
     if (!list.open(stdin, QIODevice::ReadOnly))
         return 1;
     // Nobody is left to read a report: the window is gone.
-    LauncherQueue queue([](const QString&, int, const QString&) { });
+    LauncherQueue queue([](const QString&, int, const QString&) {});
     queue.setFallback(openInNamedBrowser);
     queue.waitFor(previous, left);
     while (!list.atEnd()) {

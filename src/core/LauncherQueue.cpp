@@ -146,8 +146,9 @@ void LauncherQueue::hold(LauncherProcess* process, const Entry& entry, int ms)
     holding_ = grace;
     if (process) {
         process->setParent(grace);
-        connect(process, &LauncherProcess::ended, this,
-            [this, process, entry](bool cleanly, const QString& message) { conclude(process, entry, cleanly, message); });
+        connect(process, &LauncherProcess::ended, this, [this, process, entry](bool cleanly, const QString& message) {
+            conclude(process, entry, cleanly, message);
+        });
     }
     connect(grace, &QTimer::timeout, this, [this, process, entry] { conclude(process, entry, true, QString()); });
     grace->start(ms);
@@ -189,12 +190,11 @@ void LauncherQueue::finishIfDone(const std::shared_ptr<Action>& action)
     // Quoted the way faults in a file are: an address or a launcher's
     // output can be any length and hold anything.
     const QString address = quotedExcerpt(action->firstFailed);
-    QString description = action->total == 1
-        ? tr("The web browser did not take 1 of 1 address: %1.").arg(address)
-        : tr("The web browser did not take %1 of %2 addresses; the first was %3.")
-              .arg(action->failed)
-              .arg(action->total)
-              .arg(address);
+    QString description = action->total == 1 ? tr("The web browser did not take 1 of 1 address: %1.").arg(address)
+                                             : tr("The web browser did not take %1 of %2 addresses; the first was %3.")
+                                                   .arg(action->failed)
+                                                   .arg(action->total)
+                                                   .arg(address);
     if (!action->firstMessage.isEmpty())
         description += u' ' + tr("The launcher said: %1").arg(quotedExcerpt(action->firstMessage));
     action->failed = 0; // reported once
@@ -241,8 +241,8 @@ void LauncherQueue::handOver()
     const bool written = list.open() && list.write(lines) == lines.size() && list.flush();
     QProcess handing;
     handing.setProgram(QCoreApplication::applicationFilePath());
-    handing.setArguments({ QString::fromLatin1(kHandOverOption), QString::number(process ? process->pid() : 0),
-        QString::number(left) });
+    handing.setArguments(
+        { QString::fromLatin1(kHandOverOption), QString::number(process ? process->pid() : 0), QString::number(left) });
     handing.setStandardInputFile(list.fileName());
     handing.setStandardOutputFile(QProcess::nullDevice());
     handing.setStandardErrorFile(QProcess::nullDevice());
