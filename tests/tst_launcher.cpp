@@ -1,13 +1,18 @@
 // The queue that hands addresses to the browser launcher, with a stand-in
 // launcher script on PATH that records what it is given.
+#include "HandOver.h"
 #include "LauncherQueue.h"
+#include "TestSupport.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace quillmoor;
 
@@ -28,9 +33,10 @@ struct Stand {
         QFile script(dir.filePath(QStringLiteral("xdg-open")));
         script.open(QIODevice::WriteOnly);
         script.write("#!/bin/sh\n"
-                     "case \"$1\" in *hang*) sleep 30 ;; esac\n"
+                     "case \"$1\" in *hang*) sleep 30 ;; *never*) exec sleep 2 ;; esac\n"
                      "sleep 0.0$(( ${#1} % 4 * 2 ))\n"
                      "case \"$1\" in *fail*) echo \"no method available for $1\" >&2; echo more >&2; exit 3 ;; esac\n"
+                     "case \"$1\" in *odd*) printf 'odd\\033[31m %s\\n' \"$1\" >&2; exit 4 ;; esac\n"
                      "printf '%s\\n' \"$1\" >>\"$(dirname \"$0\")/log\"\n");
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -124,25 +130,136 @@ private slots:
             s.reports.last().startsWith(QStringLiteral("Form_Load:108 The web browser did not take 1 of 1 address")));
     }
 
-    void addressesWaitingAtCloseAreAllHandedOver()
+    void reportsQuoteTheAddressAndTheLauncherInExcerpts()
     {
         Stand s;
-        s.queue.setGraceMs(60000);
-        QStringList what { QStringLiteral("hang"), QStringLiteral("x1"), QStringLiteral("x22"), QStringLiteral("fail"),
-            QStringLiteral("x4444") };
+        const QString odd = QStringLiteral("odd") + QString(300, u'x');
+        s.open({ odd });
+        QTRY_COMPARE(s.reports.size(), 1);
+        const QString address = Stand::address(odd);
+        QCOMPARE(s.reports.first(),
+            QStringLiteral("PushButton6_Click:102 The web browser did not take 1 of 1 address: ") + address.left(80)
+                + QStringLiteral("\u2026. The launcher said: odd\\x1b[31m ") + address.left(71)
+                + QStringLiteral("\u2026"));
+    }
+
+    void launchersThatNeverEndHoldNothingOnceTheirTimeIsUp()
+    {
+        Stand s;
+        s.queue.setGraceMs(20);
+        rlimit before {};
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &before) == 0);
+        rlimit low = before;
+        low.rlim_cur = 32;
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+        const qsizetype held = openDescriptors();
+        QStringList never;
+        for (int i = 0; i < 60; ++i)
+            never << QStringLiteral("never%1").arg(i);
+        s.open(never);
+        s.open({ QStringLiteral("after") }, "PushButton2_Click", 100);
+        QTRY_COMPARE_WITH_TIMEOUT(s.log(), addresses({ QStringLiteral("after") }), 10000);
+        ::setrlimit(RLIMIT_NOFILE, &before);
+        QVERIFY2(openDescriptors() <= held + 2, qPrintable(QString::number(openDescriptors() - held)));
+        QCOMPARE(s.reports, QStringList());
+        // Once they end, none is left behind as a zombie.
+        QTRY_COMPARE_WITH_TIMEOUT(zombies(), 0, 8000);
+    }
+
+    void escapeStopsWhatHasNotBeenHandedOver()
+    {
+        Stand s;
+        s.queue.setGraceMs(300);
+        test::FakeDesktop desktop;
+        Platform platform = desktop.platform();
+        platform.launchesWaiting = [&] { return s.queue.waiting(); };
+        platform.stopLaunches = [&] { s.queue.stop(); };
+        Application app(platform);
+        app.form().show();
+        app.form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&app.form()));
+        s.open({ QStringLiteral("hang"), QStringLiteral("a"), QStringLiteral("fail"), QStringLiteral("b") });
+        QTRY_VERIFY(s.queue.busy());
+        QTest::keyClick(&app.form(), Qt::Key_Escape);
+        QVERIFY(!s.queue.waiting());
+        QVERIFY(!s.queue.busy());
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QTest::qWait(600);
+        QCOMPARE(s.log(), QStringList());
+        QCOMPARE(s.reports, QStringList()); // stopped is not failed
+    }
+
+    void theFallbackGoesAtTheLaunchersPace()
+    {
+        Stand s;
+        s.queue.setGraceMs(300);
+        s.queue.setLauncher(QStringLiteral("quillmoor-no-such-launcher"));
+        QList<QUrl> fallen;
+        QList<qint64> when;
+        QElapsedTimer clock;
+        clock.start();
+        s.queue.setFallback([&](const QUrl& url) {
+            fallen << url;
+            when << clock.elapsed();
+            return true;
+        });
+        const QStringList what { QStringLiteral("p1"), QStringLiteral("p2"), QStringLiteral("p3"),
+            QStringLiteral("p4") };
+        s.open(what);
+        QTRY_COMPARE_WITH_TIMEOUT(fallen.size(), 4, 5000);
+        QCOMPARE(fallen, QUrl::fromStringList(addresses(what)));
+        for (int i = 1; i < when.size(); ++i)
+            QVERIFY2(when[i] - when[i - 1] >= 300, qPrintable(QString::number(when[i] - when[i - 1])));
+        QTRY_VERIFY(!s.queue.busy());
+    }
+
+    void whatWaitsAtCloseIsHandedOverInOrderAfterTheRunningLauncher()
+    {
+        Stand s;
+        s.queue.setGraceMs(1200);
+        const QStringList what { QStringLiteral("hang"), QStringLiteral("x1"), QStringLiteral("x22"),
+            QStringLiteral("fail"), QStringLiteral("x333"), QStringLiteral("x4") };
+        QElapsedTimer clock;
+        clock.start();
         s.open(what);
         QTRY_VERIFY(s.queue.busy());
         QTest::qWait(100); // the first launcher runs on; the rest wait
-        QVERIFY(s.log().isEmpty());
-        s.queue.flush();
-        QTRY_COMPARE(s.log().size(), 3);
-        const QStringList log = s.log();
-        QCOMPARE(QSet<QString>(log.begin(), log.end()),
-            QSet<QString>({ Stand::address(what[1]), Stand::address(what[2]), Stand::address(what[4]) }));
-        QTest::qWait(300);
+        s.queue.handOver();
+        QVERIFY(!s.queue.busy());
+        // Done by a process of its own, which waits out the running
+        // launcher's time before the next, then one at a time.
+        QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 4, 10000);
+        QVERIFY2(clock.elapsed() >= 1200, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(s.log(), addresses({ what[1], what[2], what[4], what[5] }));
         QCOMPARE(s.reports, QStringList()); // the program is ending: nothing to report to
+    }
+
+private:
+    static qsizetype openDescriptors() { return QDir(QStringLiteral("/proc/self/fd")).count() - 2; }
+
+    static int zombies()
+    {
+        int count = 0;
+        const QByteArray self = QByteArray::number(qint64(::getpid()));
+        for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QList<QByteArray> fields = stat.readAll().split(')').value(1).split(' ');
+            count += fields.value(1) == "Z" && fields.value(2) == self;
+        }
+        return count;
     }
 };
 
-QTEST_MAIN(LauncherTest)
+// The test program stands in for the program when the queue hands over at
+// close: it starts itself in the hand-over mode.
+int main(int argc, char* argv[])
+{
+    if (const auto status = runHandOverMode(argc, argv))
+        return *status;
+    QApplication application(argc, argv);
+    LauncherTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_launcher.moc"

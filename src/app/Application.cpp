@@ -10,25 +10,37 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <cstdio>
 
 namespace quillmoor {
 
 namespace {
     const QString kSection = QStringLiteral("Quillmoor");
     const QString kKey = QStringLiteral("Searches");
+
+    // The box shows every CR LF and lone CR as a line break; a terminal
+    // would write the next line over the last.
+    void writeReport(QString text)
+    {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        std::fputs(qUtf8Printable(text + u'\n'), stderr);
+        std::fflush(stderr);
+    }
 } // namespace
 
 Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
 {
-    // Once a close is asked for during start-up, the rest of start-up runs
-    // without waiting on reports, so one signal is enough to end the program.
+    // Once a signal or the session's end asks for the close, nobody may be
+    // there to press OK: reports go to standard error in full, and the
+    // program ends.
     platform_.showMessage = [this, show = std::move(platform_.showMessage)](const QString& title, const QString& text) {
-        if (!closePending_)
+        if (!closeAsked_)
             show(title, text);
         else
-            qWarning("%s", qUtf8Printable(text));
+            writeReport(text);
     };
     connectHandlers();
 }
@@ -62,9 +74,17 @@ void Application::connectHandlers()
         // the browser are handed over, and the application never outlives
         // its window.
         platform_.unloaded = true;
-        if (platform_.flushLaunches)
-            platform_.flushLaunches();
-        QCoreApplication::quit();
+        if (platform_.handOverLaunches)
+            platform_.handOverLaunches();
+        QCoreApplication::exit(exitStatus());
+    });
+    // Escape stops the pages not yet handed over. Menus and dialogs are
+    // windows of their own and keep their Escape.
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), &form_);
+    stop->setContext(Qt::WindowShortcut);
+    connect(stop, &QShortcut::activated, this, [this] {
+        if (platform_.launchesWaiting && platform_.launchesWaiting())
+            platform_.stopLaunches();
     });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
 }
@@ -83,6 +103,7 @@ void Application::start()
 
 void Application::requestClose()
 {
+    closeAsked_ = true;
     // A report waiting for its OK would hold the close up indefinitely.
     if (QWidget* modal = QApplication::activeModalWidget())
         modal->close();
@@ -178,7 +199,7 @@ void Application::Form_QueryUnload()
         },
         104, [&] { return ++i < count; });
     QString notice;
-    trap.run(106, [&] {
+    saveFailed_ = !trap.run(106, [&] {
         notice = SaveSetting(platform_.settingsFile, kSection, kKey, [&](const QString& stored) {
             if (stored == storedAtStart_)
                 return value;

@@ -24,7 +24,11 @@ public:
     void start();
     // Closes the window as the user would; before start-up has finished the
     // close waits for it, so the saved list is never written half restored.
+    // Asked by a signal or the session's end: reports from then on go to
+    // standard error instead of a box.
     void requestClose();
+    // 1 once saving the list at the close failed, else 0.
+    int exitStatus() const { return saveFailed_ ? 1 : 0; }
 
     void Form_Load();
     void Form_QueryUnload();
@@ -38,6 +42,8 @@ private:
     SkinFramework SkinFramework1;
     bool loaded_ = false;
     bool closePending_ = false;
+    bool closeAsked_ = false;
+    bool saveFailed_ = false;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
 };

@@ -1,36 +1,21 @@
 #include "LauncherQueue.h"
 
+#include "ErrorReport.h"
+#include "LauncherProcess.h"
+
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryFile>
-#include <QTimer>
-#include <unistd.h>
-#include <vector>
 
 namespace quillmoor {
 
 namespace {
 
     QString argument(const QUrl& url) { return QString::fromLatin1(url.toEncoded()); }
-
-    // Launchers still running when the queue goes. Destroying a QProcess
-    // kills its process, and a launcher that has become the browser must
-    // outlive the program; kept here, they stay reachable and alive.
-    std::vector<QProcess*>& leftRunning()
-    {
-        static auto* processes = new std::vector<QProcess*>;
-        return *processes;
-    }
-
-    QString firstLine(QTemporaryFile* file)
-    {
-        if (!file || !file->seek(0))
-            return QString();
-        return QString::fromLocal8Bit(file->readLine(2000)).trimmed();
-    }
 
 } // namespace
 
@@ -49,17 +34,21 @@ LauncherQueue::LauncherQueue(Report report, QObject* parent)
     : QObject(parent)
     , report_(std::move(report))
 {
+    // Launchers past their grace time are let go; the ones that end are
+    // reaped now and then, so no finished process lingers for long.
+    reaper_.setInterval(2000);
+    connect(&reaper_, &QTimer::timeout, this, [this] {
+        LauncherProcess::reap(unreaped_);
+        if (unreaped_.isEmpty())
+            reaper_.stop();
+    });
 }
 
 LauncherQueue::~LauncherQueue()
 {
-    for (QProcess* process : findChildren<QProcess*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (process->state() == QProcess::NotRunning)
-            continue;
-        process->disconnect(this);
-        process->setParent(nullptr);
-        leftRunning().push_back(process);
-    }
+    // Whatever still runs goes on: a launcher may have become the browser.
+    delete holding_;
+    LauncherProcess::reap(unreaped_);
     if (shownBusy_ && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         QGuiApplication::restoreOverrideCursor();
 }
@@ -68,13 +57,6 @@ QString LauncherQueue::located() const { return QStandardPaths::findExecutable(l
 
 void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
 {
-    if (ended_) {
-        // Asked for while the program ends: no one is left to wait.
-        const QString program = located();
-        if (program.isEmpty() ? !(fallback_ && fallback_(url)) : !QProcess::startDetached(program, { argument(url) }))
-            qWarning("Quillmoor: no browser took %s", url.toEncoded().constData());
-        return;
-    }
     if (!gathering_ || gathering_->procedure != procedure || gathering_->line != line) {
         gathering_ = std::make_shared<Action>();
         gathering_->procedure = procedure;
@@ -94,11 +76,22 @@ void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
     ++gathering_->total;
     ++gathering_->unsettled;
     waiting_.push_back(Entry { url, gathering_ });
-    if (!pumpPosted_) {
-        pumpPosted_ = true;
-        QMetaObject::invokeMethod(this, &LauncherQueue::pump, Qt::QueuedConnection);
+    stopped_ = false;
+    if (ended_) {
+        // Asked for while the program ends: it goes the way the rest went.
+        handOver();
+        return;
     }
+    schedulePump();
     updateBusy();
+}
+
+void LauncherQueue::schedulePump()
+{
+    if (pumpPosted_)
+        return;
+    pumpPosted_ = true;
+    QMetaObject::invokeMethod(this, &LauncherQueue::pump, Qt::QueuedConnection);
 }
 
 void LauncherQueue::pump()
@@ -114,70 +107,69 @@ void LauncherQueue::pump()
 
 void LauncherQueue::start(Entry entry)
 {
+    LauncherProcess::reap(unreaped_);
     const QString program = located();
     if (program.isEmpty()) {
         // Qt's own desktop services know other ways to a browser.
         const bool taken = fallback_ && fallback_(entry.url);
         settle(entry.action, entry.url, taken,
             taken ? QString() : tr("%1 was not found, and no other way to a browser worked").arg(launcher_));
+        if (taken)
+            hold(nullptr, Entry {}, graceMs_);
         return;
     }
-
-    auto* process = new QProcess(this);
-    process->setProgram(program);
-    process->setArguments({ argument(entry.url) });
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->setStandardOutputFile(QProcess::nullDevice());
-    // Error output goes to a file, not a pipe: a launcher that has become the
-    // browser may write for hours, and a pipe nobody reads would stall it.
-    auto* errors = new QTemporaryFile(process);
-    if (errors->open())
-        process->setStandardErrorFile(errors->fileName());
-    else
-        process->setStandardErrorFile(QProcess::nullDevice());
-
-    const auto done = std::make_shared<bool>(false);
-    const auto conclude = [this, process, errors, entry, done](bool taken, const QString& message) {
-        release(process);
-        if (*done)
-            return;
-        *done = true;
-        settle(entry.action, entry.url, taken, message.isEmpty() ? firstLine(errors) : message);
-    };
-    connect(process, &QProcess::finished, this, [process, conclude](int code, QProcess::ExitStatus status) {
-        const bool taken = status == QProcess::NormalExit && code == 0;
-        conclude(taken, status == QProcess::CrashExit ? process->errorString() : QString());
-        process->deleteLater();
-    });
-    connect(process, &QProcess::errorOccurred, this, [process, conclude](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        conclude(false, process->errorString());
-        process->deleteLater();
-    });
-    // One that runs on is taken as having handed the address over.
-    auto* grace = new QTimer(process);
-    grace->setSingleShot(true);
-    connect(grace, &QTimer::timeout, this, [conclude] { conclude(true, QString()); });
-    grace->start(graceMs_);
-
-    holding_ = process;
-    process->start();
-    // The launcher holds its own handle now; the name can go at once, so
-    // nothing is left behind however long it runs.
-    if (errors->isOpen())
-        ::unlink(QFile::encodeName(errors->fileName()).constData());
+    auto* process = new LauncherProcess(program, argument(entry.url), this);
+    if (!process->startError().isEmpty()) {
+        settle(entry.action, entry.url, false, process->startError());
+        delete process;
+        return;
+    }
+    hold(process, entry, graceMs_);
 }
 
-void LauncherQueue::release(QProcess* process)
+void LauncherQueue::waitFor(qint64 pid, int ms)
 {
-    if (holding_ != process)
+    if (holding_ || ms <= 0)
         return;
-    holding_ = nullptr;
-    if (!pumpPosted_) {
-        pumpPosted_ = true;
-        QMetaObject::invokeMethod(this, &LauncherQueue::pump, Qt::QueuedConnection);
+    hold(pid > 0 ? new LauncherProcess(pid, this) : nullptr, Entry {}, ms);
+    updateBusy();
+}
+
+// The queue waits for `process` to end, or for `ms`; a launcher that runs on
+// past that counts as having handed the address over.
+void LauncherQueue::hold(LauncherProcess* process, const Entry& entry, int ms)
+{
+    auto* grace = new QTimer(this);
+    grace->setSingleShot(true);
+    // Never early: a coarse timer may fire 5 % before its time.
+    grace->setTimerType(Qt::PreciseTimer);
+    holding_ = grace;
+    if (process) {
+        process->setParent(grace);
+        connect(process, &LauncherProcess::ended, this, [this, process, entry](bool cleanly, const QString& message) {
+            conclude(process, entry, cleanly, message);
+        });
     }
+    connect(grace, &QTimer::timeout, this, [this, process, entry] { conclude(process, entry, true, QString()); });
+    grace->start(ms);
+}
+
+void LauncherQueue::conclude(LauncherProcess* process, const Entry& entry, bool taken, const QString& message)
+{
+    QTimer* hold = holding_;
+    hold->stop();
+    holding_ = nullptr;
+    if (process) {
+        // Nothing of a launcher past its time is kept but its id, to reap it.
+        if (const qint64 pid = process->letGo()) {
+            unreaped_ << pid;
+            reaper_.start();
+        }
+    }
+    hold->deleteLater();
+    if (entry.action)
+        settle(entry.action, entry.url, taken, message);
+    schedulePump();
     updateBusy();
 }
 
@@ -195,14 +187,16 @@ void LauncherQueue::finishIfDone(const std::shared_ptr<Action>& action)
 {
     if (!action->sealed || action->unsettled > 0 || action->failed == 0 || ended_)
         return;
-    QString description = action->total == 1
-        ? tr("The web browser did not take 1 of 1 address: %1.").arg(action->firstFailed)
-        : tr("The web browser did not take %1 of %2 addresses; the first was %3.")
-              .arg(action->failed)
-              .arg(action->total)
-              .arg(action->firstFailed);
+    // Quoted the way faults in a file are: an address or a launcher's
+    // output can be any length and hold anything.
+    const QString address = quotedExcerpt(action->firstFailed);
+    QString description = action->total == 1 ? tr("The web browser did not take 1 of 1 address: %1.").arg(address)
+                                             : tr("The web browser did not take %1 of %2 addresses; the first was %3.")
+                                                   .arg(action->failed)
+                                                   .arg(action->total)
+                                                   .arg(address);
     if (!action->firstMessage.isEmpty())
-        description += u' ' + tr("The launcher said: %1").arg(action->firstMessage);
+        description += u' ' + tr("The launcher said: %1").arg(quotedExcerpt(action->firstMessage));
     action->failed = 0; // reported once
     try {
         report_(action->procedure, action->line, description);
@@ -212,15 +206,50 @@ void LauncherQueue::finishIfDone(const std::shared_ptr<Action>& action)
     }
 }
 
-void LauncherQueue::flush()
+void LauncherQueue::stop()
+{
+    std::deque<Entry> dropped;
+    dropped.swap(waiting_);
+    for (const Entry& entry : dropped) {
+        // Never asked of the browser: neither taken nor failed.
+        --entry.action->total;
+        --entry.action->unsettled;
+        finishIfDone(entry.action);
+    }
+    stopped_ = true;
+    updateBusy();
+}
+
+void LauncherQueue::handOver()
 {
     ended_ = true;
+    stopped_ = true;
     gathering_.reset();
-    std::deque<Entry> waiting;
-    waiting.swap(waiting_);
-    for (const Entry& entry : waiting)
-        open(entry.url, entry.action->procedure, entry.action->line);
+    QByteArray lines;
+    for (const Entry& entry : waiting_)
+        lines += entry.url.toEncoded() + '\n';
+    const qsizetype count = qsizetype(waiting_.size());
+    waiting_.clear();
     updateBusy();
+    if (count == 0)
+        return;
+    // The launcher running now is waited for first, for what is left of
+    // its time; the list goes in a file, never through a shell.
+    auto* process = holding_ ? holding_->findChild<LauncherProcess*>() : nullptr;
+    const int left = holding_ ? qMax(holding_->remainingTime(), 0) : 0;
+    QTemporaryFile list(QDir::tempPath() + QStringLiteral("/quillmoor-pages-XXXXXX"));
+    const bool written = list.open() && list.write(lines) == lines.size() && list.flush();
+    QProcess handing;
+    handing.setProgram(QCoreApplication::applicationFilePath());
+    handing.setArguments(
+        { QString::fromLatin1(kHandOverOption), QString::number(process ? process->pid() : 0), QString::number(left) });
+    handing.setStandardInputFile(list.fileName());
+    handing.setStandardOutputFile(QProcess::nullDevice());
+    handing.setStandardErrorFile(QProcess::nullDevice());
+    handing.setWorkingDirectory(QDir::rootPath());
+    // Once started it has the list open, and the name can go.
+    if (!written || !handing.startDetached())
+        qWarning("Quillmoor: %lld pages waiting for the browser could not be handed over", qlonglong(count));
 }
 
 void LauncherQueue::updateBusy()

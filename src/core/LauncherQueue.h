@@ -1,16 +1,17 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <deque>
 #include <functional>
 #include <memory>
 
-class QProcess;
-class QTemporaryFile;
-
 namespace quillmoor {
+
+class LauncherProcess;
 
 // The one way from the program to the browser. Addresses are handed to the
 // launcher (xdg-open, looked up on PATH at each launch) one at a time, in
@@ -26,7 +27,15 @@ class LauncherQueue : public QObject {
 public:
     using Report = std::function<void(const QString& procedure, int line, const QString& description)>;
     // Used when the launcher is not on PATH; answers whether anything started.
+    // It cannot tell when the browser has taken the page, so the next page
+    // waits the whole grace time.
     using Fallback = std::function<bool(const QUrl& url)>;
+
+    // The hidden option that starts the program as the process that hands
+    // over what waited when the window closed: the pid and remaining grace
+    // time of the launcher still running follow it, and the addresses come
+    // on standard input, one a line.
+    static constexpr const char* kHandOverOption = "--hand-over";
 
     explicit LauncherQueue(Report report, QObject* parent = nullptr);
     ~LauncherQueue() override;
@@ -39,13 +48,24 @@ public:
     // by one handler before the event loop next runs belong to one action.
     void open(const QUrl& url, const QString& procedure, int line);
 
-    // The program is ending: every waiting address is handed to its own
-    // launcher now, in order, without waiting for any of them, and nothing
-    // more is reported.
-    void flush();
+    // The first address waits for process `pid`, a launcher started by
+    // another program, to end, or for `ms` at most.
+    void waitFor(qint64 pid, int ms);
 
-    // Addresses are waiting, or the queue waits for a launcher.
-    bool busy() const { return !waiting_.empty() || holding_ != nullptr; }
+    // Drops the addresses not yet handed over; the launcher running now
+    // goes on and is still reported if it fails.
+    void stop();
+
+    // The program is ending: what still waits goes to a process of the
+    // program's own, which hands it over by the same rule after the window
+    // has gone. Nothing more is reported.
+    void handOver();
+
+    // Addresses wait to be handed over.
+    bool waiting() const { return !waiting_.empty(); }
+    // Addresses wait, or the queue waits for a launcher it was not told to
+    // stop for.
+    bool busy() const { return waiting() || (holding_ != nullptr && !stopped_); }
 
 signals:
     void busyChanged(bool busy);
@@ -56,12 +76,13 @@ private:
         QUrl url;
         std::shared_ptr<Action> action;
     };
-    struct Launch;
 
+    void schedulePump();
     void pump();
     void start(Entry entry);
+    void hold(LauncherProcess* process, const Entry& entry, int ms);
+    void conclude(LauncherProcess* process, const Entry& entry, bool taken, const QString& message);
     void settle(const std::shared_ptr<Action>& action, const QUrl& url, bool taken, const QString& message);
-    void release(QProcess* process);
     void finishIfDone(const std::shared_ptr<Action>& action);
     void updateBusy();
     QString located() const;
@@ -72,9 +93,12 @@ private:
     int graceMs_ = 2000;
     std::deque<Entry> waiting_;
     std::shared_ptr<Action> gathering_; // the action still taking addresses
-    QProcess* holding_ = nullptr; // the launcher the queue waits for
+    QTimer* holding_ = nullptr; // the grace time of what the queue waits for
+    QList<qint64> unreaped_; // launchers let go that have not ended yet
+    QTimer reaper_;
     bool pumpPosted_ = false;
     bool shownBusy_ = false;
+    bool stopped_ = false;
     bool ended_ = false;
 };
 

@@ -39,7 +39,9 @@ Platform Platform::desktop()
         });
     queue->setFallback([](const QUrl& url) { return QDesktopServices::openUrl(url); });
     p.openUrl = [queue](const QUrl& url, const QString& procedure, int line) { queue->open(url, procedure, line); };
-    p.flushLaunches = [queue] { queue->flush(); };
+    p.launchesWaiting = [queue] { return queue->waiting(); };
+    p.stopLaunches = [queue] { queue->stop(); };
+    p.handOverLaunches = [queue] { queue->handOver(); };
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();

@@ -15,8 +15,13 @@ struct Platform {
     // Queues an address for the browser, for the action of `procedure` at
     // `line`; what fails is reported later, once per action.
     std::function<void(const QUrl& url, const QString& procedure, int line)> openUrl;
-    // The program is ending: hands every queued address over at once.
-    std::function<void()> flushLaunches;
+    // Addresses wait to be handed to the browser.
+    std::function<bool()> launchesWaiting;
+    // Drops the addresses still waiting; the one being handed over goes on.
+    std::function<void()> stopLaunches;
+    // The program is ending: what still waits is handed over in order by a
+    // process of the program's own that outlives the window.
+    std::function<void()> handOverLaunches;
     // The home-page lottery: a whole number from 1 to 100.
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.

@@ -1,0 +1,84 @@
+# Closing while pages wait: the window goes and the program ends at once,
+# and what waited still reaches the launcher in order, one at a time; a
+# signal's close that cannot save says so on standard error and ends.
+# shellcheck shell=bash disable=SC2154 # the environment comes from common.sh and run_e2e.sh
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Sends SIGTERM and waits for the program to end; sets exit_status and
+# took_ms, the time from the signal to the end.
+term_and_time() {
+    local start end=$((SECONDS + EXIT_TIMEOUT))
+    start=$(now_ms)
+    kill -TERM "$app_pid"
+    exit_status="still running after ${EXIT_TIMEOUT}s"
+    while ((SECONDS <= end)); do
+        if ! is_running "$app_pid"; then
+            took_ms=$(($(now_ms) - start))
+            wait "$app_pid"
+            exit_status=$?
+            return
+        fi
+        sleep 0.02
+    done
+    took_ms=never
+}
+
+scenario_close() {
+    # A launcher that notes when it starts and ends, and writes to both of
+    # its outputs, which must reach no terminal.
+    local times=$work/times.log i expected=() searches=
+    : >"$times"
+    cat >"$work/bin/xdg-open" <<EOF
+#!/bin/sh
+printf 'start %s %s\n' "\$(date +%s%N)" "\$1" >>'$times'
+echo "launcher noise on stdout"
+echo "launcher noise on stderr" >&2
+sleep 0.1
+printf 'end %s %s\n' "\$(date +%s%N)" "\$1" >>'$times'
+EOF
+    for ((i = 1; i <= 60; i++)); do
+        searches+=$(printf 'page%02d|' "$i")
+        expected+=("$(url_for "$(printf 'page%02d' "$i")")")
+    done
+    printf '[Quillmoor]\nSearches=%s\n' "$searches" >"$settings"
+    start_main_window
+    click_on 'Open All'
+    local end=$((SECONDS + OPEN_TIMEOUT))
+    while ((SECONDS <= end)) && [ "$(grep -c '^end ' "$times")" -lt 5 ]; do sleep 0.02; done
+    term_and_time
+    check_eq "exit status of a close during Open All" 0 "$exit_status"
+    if [ "$took_ms" != never ] && ((took_ms < 1000)); then
+        pass "the program ended ${took_ms} ms after the signal, with $(grep -c '^end ' "$times") pages taken"
+    else
+        fail "the program took ${took_ms} ms to end after the signal"
+    fi
+    end=$((SECONDS + 30))
+    while ((SECONDS <= end)) && [ "$(grep -c '^end ' "$times")" -lt 60 ]; do sleep 0.1; done
+    check_eq "all 60 pages reach the launcher in list order across the close" \
+        "$(printf '%s\n' "${expected[@]}")" "$(awk '$1 == "start" { print $3 }' "$times")"
+    # Appends land in the order they happen: each start must be followed by
+    # the end of the same page before the next start.
+    check_eq "no two launchers ran at once" "" \
+        "$(awk '$1 == "start" { if (running != "") print "overlap: " $3 " while " running; running = $3 }
+                $1 == "end" { running = "" }' "$times")"
+    check_eq "nothing the launchers wrote reached the program's output" "" "$(grep noise "$log")"
+    echo "  note: pages after the close: $(awk '$1 == "start" { n++; if (n == 6) a = $2 } END { printf "%.1f s for %d", ($2 - a) / 1e9, n - 5 }' "$times")"
+
+    # A save that fails during a signal's close (the settings path is a
+    # folder now): the report goes to standard error, nobody waits for OK,
+    # and the status says it failed.
+    rm -f -- "$settings"
+    start_main_window
+    mkdir -- "$settings"
+    term_and_time
+    check_eq "the settings folder is left as it was" "" "$(ls -A -- "$settings")"
+    if [ "$took_ms" != never ] && ((took_ms < 1000)) && [ "$exit_status" != 0 ]; then
+        pass "a signal's close with a failing save ended in ${took_ms} ms with status $exit_status"
+    else
+        fail "a signal's close with a failing save: status $exit_status after ${took_ms} ms"
+    fi
+    check_eq "the report of the failed save is on standard error, in full" \
+        "in Quillfind2021/08/31.Form1.Form_QueryUnload at line 106|Please email screenshot of this message to support@marrowfen.example" \
+        "$(grep -E '^in Quillfind|^Please email' "$log" | paste -sd '|')"
+}
