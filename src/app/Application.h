@@ -2,6 +2,7 @@
 
 #include "Form1.h"
 #include "LocationList.h"
+#include "OpenChoices.h"
 #include "Platform.h"
 #include "SkinFramework.h"
 
@@ -31,6 +32,7 @@ public:
 
 private:
     void connectHandlers();
+    void restoreOpenChoices();
 
     Platform platform_;
     Form1 form_;
@@ -40,6 +42,8 @@ private:
     bool closePending_ = false;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
+    // Where searches open, and which of those choices the user made.
+    OpenChoices openChoices_;
 };
 
 } // namespace quillmoor
