@@ -76,7 +76,10 @@ namespace {
     };
     static_assert(std::size(kAges) == std::size(kPageAges));
 
-    QString tr(const char* text) { return QCoreApplication::translate("SearchEngine", text); }
+    // Free functions have no class to lend their texts a translation context.
+    class SearchEngineTexts {
+        Q_DECLARE_TR_FUNCTIONS(SearchEngine)
+    };
 
     const AgeRow& ageRow(PageAge age) { return kAges[int(age)]; }
 
@@ -97,8 +100,8 @@ namespace {
 } // namespace
 
 QString pageAgeKey(PageAge age) { return QString::fromLatin1(ageRow(age).key); }
-QString pageAgeName(PageAge age) { return tr(ageRow(age).name); }
-QString pageAgePhrase(PageAge age) { return tr(ageRow(age).phrase); }
+QString pageAgeName(PageAge age) { return SearchEngineTexts::tr(ageRow(age).name); }
+QString pageAgePhrase(PageAge age) { return SearchEngineTexts::tr(ageRow(age).phrase); }
 
 std::optional<PageAge> pageAgeFromKey(const QString& key)
 {
@@ -137,7 +140,7 @@ QString SearchEngine::key() const { return isCustom() ? address_ : QString::from
 QString SearchEngine::name() const
 {
     if (isCustom())
-        return tr("Custom (%1)").arg(customAddress(address_).host());
+        return SearchEngineTexts::tr("Custom (%1)").arg(customAddress(address_).host());
     return QString::fromLatin1(kEngines[row_].name);
 }
 

@@ -10,7 +10,10 @@
 namespace quillmoor {
 
 namespace {
-    QString tr(const char* text) { return QCoreApplication::translate("WhereToOpen", text); }
+    // Free functions have no class to lend their texts a translation context.
+    class WhereToOpenTexts {
+        Q_DECLARE_TR_FUNCTIONS(WhereToOpen)
+    };
 } // namespace
 
 QUrl WhereToOpen::url(const QString& query) const
@@ -62,9 +65,9 @@ void showWhereToOpen(Form1& form)
 
 QString whereToOpenText(const WhereToOpen& where, bool openAll)
 {
-    QString text = tr("Opens in %1, pages from %2").arg(where.engine.name(), pageAgePhrase(where.usedAge()));
+    QString text = WhereToOpenTexts::tr("Opens in %1, pages from %2").arg(where.engine.name(), pageAgePhrase(where.usedAge()));
     if (openAll && where.combinesCities())
-        text += tr("; cities searched for the same text share pages");
+        text += WhereToOpenTexts::tr("; cities searched for the same text share pages");
     return text;
 }
 
