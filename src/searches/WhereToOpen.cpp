@@ -65,7 +65,8 @@ void showWhereToOpen(Form1& form)
 
 QString whereToOpenText(const WhereToOpen& where, bool openAll)
 {
-    QString text = WhereToOpenTexts::tr("Opens in %1, pages from %2").arg(where.engine.name(), pageAgePhrase(where.usedAge()));
+    QString text
+        = WhereToOpenTexts::tr("Opens in %1, pages from %2").arg(where.engine.name(), pageAgePhrase(where.usedAge()));
     if (openAll && where.combinesCities())
         text += WhereToOpenTexts::tr("; cities searched for the same text share pages");
     return text;
