@@ -342,6 +342,10 @@ private slots:
             << "Day" << true << (cities("a", 2) + QStringList { "b site:c2.org", "a site:c3.org", "plain" })
             << QStringList { g + page("a", 2) + "&tbs=qdr:d", g + "b site:c2.org&tbs=qdr:d",
                    g + "a site:c3.org&tbs=qdr:d", g + "plain&tbs=qdr:d" };
+        // A host with a blank is no site: term to combine.
+        QTest::newRow("Google, host with a blank") << "Google"
+                                                   << "Any" << true << QStringList { "a site:c0.org", "a site:c1 .org" }
+                                                   << QStringList { g + "a site:c0.org", g + "a site:c1 .org" };
         // Brave takes 400 characters: after a word of 200, 13 cities fill 397.
         const QString wide(200, u'x');
         QTest::newRow("Brave, 400 characters") << "Brave"
@@ -375,6 +379,19 @@ private slots:
         // A year on Bing is a range of days since 1970.
         QCOMPARE(SearchEngine::fromKey("Bing")->url("q", PageAge::Year, QDate(2026, 12, 7)).toEncoded(),
             "https://www.bing.com/search?q=q&filters=ex1%3A%22ez5_20429_20794%22");
+    }
+
+    void ownEnginesAreWebAddressesOnly()
+    {
+        // Handed to the desktop, anything but a web address could start a
+        // program or open a local file.
+        for (const char* refused : { "Yahoo", "google", "https://x.example/?q=", "file:///bin/sh?%s",
+                 "javascript:alert(%s)", "ftp://x.example/%s", "https:///%s" })
+            QVERIFY2(!SearchEngine::fromKey(QString::fromLatin1(refused)), refused);
+        const auto own = SearchEngine::fromKey(QStringLiteral("http://x.example/s?a=%s&b=%s"));
+        QVERIFY(own && own->isCustom());
+        QCOMPARE(own->name(), QStringLiteral("Custom (x.example)"));
+        QCOMPARE(own->url(QStringLiteral("a&b"), PageAge::Week, {}).toEncoded(), "http://x.example/s?a=a%26b&b=a%26b");
     }
 
     void openSelectedOpensOneEntry()

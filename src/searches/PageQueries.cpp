@@ -1,6 +1,6 @@
 #include "PageQueries.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 
 namespace quillmoor {
 
@@ -8,10 +8,16 @@ namespace {
 
     const QString kSite = QStringLiteral(" site:");
 
+    // Words are what blanks separate, as engines count them.
     qsizetype wordCount(const QString& text)
     {
-        static const QRegularExpression blanks(QStringLiteral("\\s+"));
-        return text.split(blanks, Qt::SkipEmptyParts).size();
+        qsizetype words = 0;
+        bool inWord = false;
+        for (const QChar c : text) {
+            words += !c.isSpace() && !inWord;
+            inWord = !c.isSpace();
+        }
+        return words;
     }
 
     // How many of `hosts` from `first` on fit one query after `text`.
@@ -47,8 +53,7 @@ std::optional<SiteSearch> splitEntry(const QString& entry)
     if (at < 0)
         return std::nullopt;
     SiteSearch split { entry.left(at), entry.mid(at + kSite.size()) };
-    static const QRegularExpression blank(QStringLiteral("\\s"));
-    if (split.host.isEmpty() || split.host.contains(blank))
+    if (split.host.isEmpty() || std::any_of(split.host.begin(), split.host.end(), [](QChar c) { return c.isSpace(); }))
         return std::nullopt;
     return split;
 }
