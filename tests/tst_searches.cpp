@@ -2,8 +2,10 @@
 #include "Form1.h"
 #include "ItemModel.h"
 #include "ListView.h"
+#include "SearchEngine.h"
 #include "SearchQuery.h"
 #include "TestSupport.h"
+#include "WhereToOpen.h"
 
 #include <QClipboard>
 #include <QLineEdit>
@@ -267,6 +269,129 @@ private slots:
         Window empty;
         empty.click(empty.form->PushButton6);
         QVERIFY(empty.desktop.opened.isEmpty() && empty.desktop.reports.isEmpty());
+    }
+
+    void whereOpenAllOpens_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("age");
+        QTest::addColumn<bool>("combine");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("pages");
+        // `count` cities c0.org, c1.org, ... searched for `text`, from `first` on.
+        const auto cities = [](const QString& text, int count, int first = 0) {
+            QStringList entries;
+            for (int i = first; i < first + count; ++i)
+                entries << text + QStringLiteral(" site:c%1.org").arg(i);
+            return entries;
+        };
+        const auto page = [](const QString& text, int count, int first = 0) {
+            QStringList sites;
+            for (int i = first; i < first + count; ++i)
+                sites << QStringLiteral("site:c%1.org").arg(i);
+            return text + QStringLiteral(" (") + sites.join(QStringLiteral(" OR ")) + u')';
+        };
+        const QString g = QStringLiteral("https://www.google.com/search?q=");
+        const QStringList two = { "a&b site:x.org", "c site:y.org" };
+        QTest::newRow("Google, any time")
+            << "Google"
+            << "Any" << false << two << QStringList { g + "a&b site:x.org", g + "c site:y.org" };
+        QTest::newRow("Google, week") << "Google"
+                                      << "Week" << false << two.mid(1) << QStringList { g + "c site:y.org&tbs=qdr:w" };
+        QTest::newRow("Bing, day") << "Bing"
+                                   << "Day" << false << two.mid(1)
+                                   << QStringList { "https://www.bing.com/search?q=c site:y.org&filters=ex1:\"ez1\"" };
+        QTest::newRow("DuckDuckGo, month, never combined")
+            << "DuckDuckGo"
+            << "Month" << true << cities("x", 2)
+            << QStringList { "https://duckduckgo.com/?q=x site:c0.org&df=m",
+                   "https://duckduckgo.com/?q=x site:c1.org&df=m" };
+        QTest::newRow("Brave, year") << "Brave"
+                                     << "Year" << false << two.mid(1)
+                                     << QStringList { "https://search.brave.com/search?q=c site:y.org&tf=py" };
+        QTest::newRow("Startpage, week") << "Startpage"
+                                         << "Week" << false << two.mid(1)
+                                         << QStringList {
+                                                "https://www.startpage.com/sp/search?query=c site:y.org&with_date=w"
+                                            };
+        QTest::newRow("own address, no age, never combined")
+            << "https://find.example/?t=1&q=%s"
+            << "Day" << true << cities("x y", 2)
+            << QStringList { "https://find.example/?t=1&q=x y site:c0.org",
+                   "https://find.example/?t=1&q=x y site:c1.org" };
+        // One word and 16 cities make 32 words; the 17th city starts a page.
+        QTest::newRow("Google, 32 words")
+            << "Google"
+            << "Any" << true << cities("bike", 20) << QStringList { g + page("bike", 16), g + page("bike", 4, 16) };
+        // 25 words leave room for four cities a page.
+        const QString long25 = QStringList(25, QStringLiteral("w")).join(u' ');
+        QTest::newRow("Google, many words")
+            << "Google"
+            << "Any" << true << cities(long25, 10)
+            << QStringList { g + page(long25, 4), g + page(long25, 4, 4), g + page(long25, 2, 8) };
+        // 30 words leave no room for two cities: every entry opens alone.
+        const QString long30 = QStringList(30, QStringLiteral("w")).join(u' ');
+        QTest::newRow("Google, too long to combine")
+            << "Google"
+            << "Any" << true << cities(long30, 2)
+            << QStringList { g + cities(long30, 1)[0], g + cities(long30, 1, 1)[0] };
+        // Only neighbours with the same text share a page; a lone one and
+        // an entry without a site open as they are.
+        QTest::newRow("Google, neighbours only")
+            << "Google"
+            << "Day" << true << (cities("a", 2) + QStringList { "b site:c2.org", "a site:c3.org", "plain" })
+            << QStringList { g + page("a", 2) + "&tbs=qdr:d", g + "b site:c2.org&tbs=qdr:d",
+                   g + "a site:c3.org&tbs=qdr:d", g + "plain&tbs=qdr:d" };
+        // A host with a blank is no site: term to combine.
+        QTest::newRow("Google, host with a blank") << "Google"
+                                                   << "Any" << true << QStringList { "a site:c0.org", "a site:c1 .org" }
+                                                   << QStringList { g + "a site:c0.org", g + "a site:c1 .org" };
+        // Brave takes 400 characters: after a word of 200, 13 cities fill 397.
+        const QString wide(200, u'x');
+        QTest::newRow("Brave, 400 characters") << "Brave"
+                                               << "Any" << true << cities(wide, 20)
+                                               << QStringList { "https://search.brave.com/search?q=" + page(wide, 13),
+                                                      "https://search.brave.com/search?q=" + page(wide, 7, 13) };
+    }
+
+    void whereOpenAllOpens()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, age);
+        QFETCH(bool, combine);
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, pages);
+        Window w(entries);
+        offerWhereToOpen(*w.form, { *SearchEngine::fromKey(engine), *pageAgeFromKey(age), combine });
+        w.click(w.form->PushButton6);
+        QStringList opened;
+        for (const QUrl& url : w.desktop.opened)
+            opened << QUrl::fromPercentEncoding(url.toEncoded());
+        QCOMPARE(opened, pages);
+        QCOMPARE(itemTexts(*w.form->ListView2), entries);
+        // Open Selected opens one entry, as it is, with the same age.
+        w.form->ListView2->selectRow(0);
+        w.click(w.form->PushButton2);
+        QCOMPARE(w.desktop.opened.last(),
+            SearchEngine::fromKey(engine)->url(entries[0], *pageAgeFromKey(age), QDate::currentDate()));
+        QCOMPARE(w.desktop.reports, QStringList());
+
+        // A year on Bing is a range of days since 1970.
+        QCOMPARE(SearchEngine::fromKey("Bing")->url("q", PageAge::Year, QDate(2026, 12, 7)).toEncoded(),
+            "https://www.bing.com/search?q=q&filters=ex1%3A%22ez5_20429_20794%22");
+    }
+
+    void ownEnginesAreWebAddressesOnly()
+    {
+        // Handed to the desktop, anything but a web address could start a
+        // program or open a local file.
+        for (const char* refused : { "Yahoo", "google", "https://x.example/?q=", "file:///bin/sh?%s",
+                 "javascript:alert(%s)", "ftp://x.example/%s", "https:///%s" })
+            QVERIFY2(!SearchEngine::fromKey(QString::fromLatin1(refused)), refused);
+        const auto own = SearchEngine::fromKey(QStringLiteral("http://x.example/s?a=%s&b=%s"));
+        QVERIFY(own && own->isCustom());
+        QCOMPARE(own->name(), QStringLiteral("Custom (x.example)"));
+        QCOMPARE(own->url(QStringLiteral("a&b"), PageAge::Week, {}).toEncoded(), "http://x.example/s?a=a%26b&b=a%26b");
     }
 
     void openSelectedOpensOneEntry()

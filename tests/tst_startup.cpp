@@ -1,12 +1,14 @@
 // Start-up, the window as designed, and closing.
 #include "Form1.h"
 #include "ListView.h"
+#include "SearchMenu.h"
 #include "SignalCloser.h"
 #include "Startup.h"
 #include "TestSupport.h"
 
 #include <QAccessible>
 #include <QBuffer>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImageWriter>
@@ -314,6 +316,70 @@ private slots:
         QCOMPARE(unloads.count(), 1);
         QCOMPARE(QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Searches").toString(),
             QStringLiteral("a site:b|"));
+    }
+
+    void whereSearchesOpenIsChosenByKeysAndKept()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        // Values this program does not take count as the defaults; an
+        // address that is not on the web is refused.
+        const QByteArray unknown = "PagesFrom=Fortnight\r\nCombineCities=yes\r\n";
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\r\nEngine=file:///bin/sh?%s\r\n" + unknown);
+        const auto keys = [](std::initializer_list<Qt::Key> keys) {
+            for (const Qt::Key key : keys)
+                QTest::keyClick(QApplication::activePopupWidget(), key);
+        };
+        {
+            auto app = desktop.load();
+            Form1& form = app->form();
+            SearchMenu& menu = *form.mnuSearches;
+            form.show();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            QCOMPARE(menu.engine(), QStringLiteral("Google"));
+            QCOMPARE(form.PushButton6->toolTip(), QStringLiteral("Opens in Google, pages from any time"));
+            // Shift+F10 on the empty list; Search Engine is the third entry.
+            form.ListView2->setFocus();
+            QTest::keyClick(form.ListView2, Qt::Key_F10, Qt::ShiftModifier);
+            QVERIFY(menu.isVisible());
+            keys({ Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return });
+            QVERIFY(!menu.isVisible());
+            QCOMPARE(menu.engine(), QStringLiteral("Bing"));
+            QCOMPARE(form.PushButton2->toolTip(), QStringLiteral("Opens in Bing, pages from any time"));
+            // Every entry has an access key; Undo and Stop Opening wait for
+            // whoever offers them.
+            for (const QAction* action : menu.actions())
+                QVERIFY(action->isSeparator() || action->text().contains(u'&'));
+            QVERIFY(!menu.action(SearchMenu::Entry::Undo)->isEnabled());
+            QVERIFY(form.close());
+        }
+        QFile file(desktop.settingsFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray stored = file.readAll();
+        QVERIFY2(stored.contains("\nEngine=Bing\r\n" + unknown), stored.toPercentEncoding().constData());
+        {
+            auto app = desktop.load();
+            Form1& form = app->form();
+            QCOMPARE(form.mnuSearches->engine(), QStringLiteral("Bing"));
+            // The menu's Open Selected opens the selected entry there.
+            form.ListView2->addItem(QStringLiteral("a site:x.org"));
+            form.ListView2->selectRow(0);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            // The menu key, as the window system passes it on.
+            QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+            QApplication::sendEvent(form.ListView2, &menuKey);
+            keys({ Qt::Key_Down, Qt::Key_Return });
+            QCOMPARE(desktop.opened, QList<QUrl> { QUrl("https://www.bing.com/search?q=a%20site%3Ax.org") });
+        }
+        // An address of one's own: no ages, no combining.
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\r\nEngine=https://find.example/?q=%s\r\n");
+        auto app = desktop.load();
+        const SearchMenu& menu = *app->form().mnuSearches;
+        QCOMPARE(menu.engineMenu()->actions().last()->text(), QStringLiteral("Custom (find.example)"));
+        QVERIFY(menu.engineMenu()->actions().last()->isChecked());
+        QVERIFY(!menu.ageMenu()->actions().at(1)->isEnabled());
+        QVERIFY(!menu.action(SearchMenu::Entry::CombineCities)->isEnabled());
     }
 
     void aCloseDuringStartUpWaitsForIt()

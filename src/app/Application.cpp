@@ -3,9 +3,11 @@
 #include "ListView.h"
 #include "NearbyMenu.h"
 #include "SearchButtons.h"
+#include "SearchMenu.h"
 #include "SearchStore.h"
 #include "Startup.h"
 #include "Trap.h"
+#include "WhereToOpen.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -67,6 +69,26 @@ void Application::connectHandlers()
     connect(form_.txtSearch, &QLineEdit::returnPressed, this, [this] { PushButton7_Click(form_, platform_); });
     connect(form_.ListView2, &ListView::deletePressed, this, [this] { PushButton4_Click(form_, platform_); });
     connect(form_.ListView2, &ListView::itemDoubleClicked, this, [this] { PushButton2_Click(form_, platform_); });
+
+    // The saved-search list's menu: open, and choose where pages open.
+    SearchMenu* const menu = form_.mnuSearches;
+    offerWhereToOpen(form_, WhereToOpen());
+    connect(form_.ListView2, &ListView::contextMenuRequested, menu,
+        [menu](qsizetype, const QPoint& at) { menu->popup(at); });
+    connect(menu, &SearchMenu::openSelected, this, [this] { PushButton2_Click(form_, platform_); });
+    connect(menu, &SearchMenu::openAll, this, [this] { PushButton6_Click(form_, platform_); });
+    connect(menu, &SearchMenu::engineChosen, this, [this] {
+        openChoices_.engineChosen();
+        showWhereToOpen(form_);
+    });
+    connect(menu, &SearchMenu::ageChosen, this, [this] {
+        openChoices_.ageChosen();
+        showWhereToOpen(form_);
+    });
+    connect(menu, &SearchMenu::combineCitiesChosen, this, [this] {
+        openChoices_.combineCitiesChosen();
+        showWhereToOpen(form_);
+    });
 
     connect(&form_, &Form1::queryUnload, this, [this] {
         Form_QueryUnload();
@@ -142,8 +164,10 @@ void Application::Form_Load()
         notice = stored.notice;
     });
     trap.run(142, [&] { reportNotice(notice); });
-    if (trap.test(144, [&] { return value.isEmpty(); }))
+    if (trap.test(144, [&] { return value.isEmpty(); })) {
+        restoreOpenChoices();
         return;
+    }
     QList<QStringView> pieces;
     bool escaped = false;
     trap.run(146, [&] {
@@ -172,6 +196,14 @@ void Application::Form_Load()
     // one insertion, not one per entry (a hundred thousand entries take about
     // a third of the time).
     trap.run(152, [&] { form_.ListView2->addItems(std::move(restored)); });
+    restoreOpenChoices();
+}
+
+void Application::restoreOpenChoices()
+{
+    // Where searches open, read after the searches from the same file.
+    Trap trap(platform_, QStringLiteral("Form_Load"));
+    trap.run(156, [&] { openChoices_.restore(form_, platform_.settingsFile); });
 }
 
 void Application::Form_QueryUnload()
@@ -210,6 +242,9 @@ void Application::Form_QueryUnload()
         });
     });
     trap.run(106, [&] { reportNotice(notice); });
+    // Where searches open, as far as the user chose it.
+    trap.run(108, [&] { notice = openChoices_.save(form_, platform_.settingsFile); });
+    trap.run(108, [&] { reportNotice(notice); });
 }
 
 } // namespace quillmoor

@@ -2,6 +2,7 @@
 
 #include "Form1.h"
 #include "LocationList.h"
+#include "OpenChoices.h"
 #include "Platform.h"
 #include "SkinFramework.h"
 
@@ -35,6 +36,7 @@ public:
 
 private:
     void connectHandlers();
+    void restoreOpenChoices();
 
     Platform platform_;
     Form1 form_;
@@ -46,6 +48,8 @@ private:
     bool saveFailed_ = false;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
+    // Where searches open, and which of those choices the user made.
+    OpenChoices openChoices_;
 };
 
 } // namespace quillmoor

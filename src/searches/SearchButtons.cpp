@@ -3,9 +3,11 @@
 #include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
+#include "PageQueries.h"
 #include "Platform.h"
 #include "SearchQuery.h"
 #include "Trap.h"
+#include "WhereToOpen.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -19,6 +21,15 @@ namespace {
         Q_DECLARE_TR_FUNCTIONS(SearchButtons)
     };
 
+    QStringList itemTexts(const ListView& list)
+    {
+        QStringList texts;
+        texts.reserve(list.count());
+        for (qsizetype row = 0; row < list.count(); ++row)
+            texts << list.itemText(row);
+        return texts;
+    }
+
     qsizetype selectedRow(const ListView& list, const char* whenNone)
     {
         const qsizetype row = list.selectedRow();
@@ -27,9 +38,9 @@ namespace {
         return row;
     }
 
-    void open(Platform& platform, const QString& query, const QString& procedure, int line)
+    void open(Platform& platform, const WhereToOpen& where, const QString& query, const QString& procedure, int line)
     {
-        platform.openUrl(searchEngineUrl(query), procedure, line);
+        platform.openUrl(where.url(query), procedure, line);
     }
 
 } // namespace
@@ -59,26 +70,31 @@ void PushButton2_Click(Form1& form, Platform& platform)
     Trap trap(platform, QStringLiteral("PushButton2_Click"));
     trap.run(100, [&] {
         const qsizetype row = selectedRow(*form.ListView2, "No saved search is selected.");
-        open(platform, form.ListView2->itemText(row), QStringLiteral("PushButton2_Click"), 100);
+        open(platform, whereToOpen(*form.mnuSearches), form.ListView2->itemText(row),
+            QStringLiteral("PushButton2_Click"), 100);
     });
 }
 
 void PushButton6_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton6_Click"));
+    const WhereToOpen where = whereToOpen(*form.mnuSearches);
+    QStringList pages;
     qsizetype count = 0;
     qsizetype i = 0;
     trap.loop(
         100,
         [&] {
-            count = form.ListView2->count();
+            // The pages are worked out before any opens; the saved list
+            // itself stays as it is.
+            pages = itemTexts(*form.ListView2);
+            if (where.combinesCities())
+                pages = pageQueries(pages, where.engine.wordLimit(), where.engine.charLimit());
+            count = pages.size();
             i = 0;
             return i < count;
         },
-        [&] {
-            trap.run(
-                102, [&] { open(platform, form.ListView2->itemText(i), QStringLiteral("PushButton6_Click"), 102); });
-        },
+        [&] { trap.run(102, [&] { open(platform, where, pages.at(i), QStringLiteral("PushButton6_Click"), 102); }); },
         104, [&] { return ++i < count; });
 }
 

@@ -1,11 +1,8 @@
 #include "SearchQuery.h"
 
-namespace quillmoor {
+#include "SearchEngine.h"
 
-namespace {
-    // The one place that names the search engine.
-    constexpr char kEngineSearchAddress[] = "https://www.google.com/search?q=";
-} // namespace
+namespace quillmoor {
 
 QString siteHost(const QString& address)
 {
@@ -20,12 +17,7 @@ QString searchQuery(const QString& text, const QString& address)
     return text + QStringLiteral(" site:") + siteHost(address);
 }
 
-QUrl searchEngineUrl(const QString& query)
-{
-    // toPercentEncoding leaves only the unreserved characters of RFC 3986 as
-    // they are; a blank becomes %20.
-    return QUrl::fromEncoded(QByteArray(kEngineSearchAddress) + QUrl::toPercentEncoding(query), QUrl::StrictMode);
-}
+QUrl searchEngineUrl(const QString& query) { return SearchEngine().url(query, PageAge::Any, QDate()); }
 
 QString exampleSearch()
 {

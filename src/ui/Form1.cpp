@@ -2,6 +2,7 @@
 
 #include "ListView.h"
 #include "NearbyMenu.h"
+#include "SearchMenu.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -117,6 +118,7 @@ Form1::Form1(QWidget* parent)
     PushButton3 = place(pushButton(QStringLiteral("Clear All"), this), 4080, 8760, 3840, 405);
     PushButton5 = place(pushButton(QStringLiteral("Load Example/Sample Searches"), this), 120, 9270, 7800, 405);
     mnuNearby = new NearbyMenu(this);
+    mnuSearches = new SearchMenu(this);
 
     // The caption is a little wider than the space it was designed with in
     // bold Arial; let it run into the gap before the filter box rather than
@@ -147,6 +149,8 @@ Form1::Form1(QWidget* parent)
     // Cities are picked the way desktop lists pick: Ctrl-click, Shift-click,
     // Shift+arrows and Ctrl+A; the saved searches are opened one at a time.
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Where searches open can be chosen before there is any to open.
+    ListView2->setMenuWithoutRow(true);
     // A line edit stops at 32,767 characters unless told otherwise; neither
     // box has a limit of its own.
     for (QLineEdit* box : { Text1, txtSearch })

@@ -14,6 +14,7 @@ namespace quillmoor {
 
 class ListView;
 class NearbyMenu;
+class SearchMenu;
 
 // The main window. Controls keep their designer names; their places, sizes
 // and fonts are laid out in twips as the window was designed.
@@ -37,6 +38,8 @@ public:
     QPushButton* PushButton5;
     // The location list's context menu.
     NearbyMenu* mnuNearby;
+    // The saved-search list's context menu.
+    SearchMenu* mnuSearches;
 
     // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
     // pointer image (a pointing hand when none was loaded).

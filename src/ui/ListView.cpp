@@ -159,15 +159,18 @@ void ListView::contextMenuEvent(QContextMenuEvent* event)
         return;
     }
     const QModelIndex index = indexAt(event->pos());
-    if (index.isValid())
-        emit contextMenuRequested(index.row(), event->globalPos());
+    if (index.isValid() || menuWithoutRow_)
+        emit contextMenuRequested(index.isValid() ? index.row() : -1, event->globalPos());
 }
 
 void ListView::requestMenuForCurrentRow()
 {
     const QModelIndex current = currentIndex();
-    if (!current.isValid())
+    if (!current.isValid()) {
+        if (menuWithoutRow_)
+            emit contextMenuRequested(-1, viewport()->mapToGlobal(QPoint(8, 8)));
         return;
+    }
     scrollTo(current);
     // Below the left end of the row's text, where the eye already is.
     const int column = qMin(1, model_->columnCount() - 1);

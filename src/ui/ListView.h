@@ -40,13 +40,16 @@ public:
     // Selects exactly `rows` (ascending), makes the first the current row and
     // scrolls it to the top; with no rows nothing is selected.
     void selectRows(const QList<qsizetype>& rows);
+    // Whether the menu is also asked for away from any row (with row -1).
+    void setMenuWithoutRow(bool on) { menuWithoutRow_ = on; }
 
 signals:
     void itemDoubleClicked();
     void deletePressed();
     // The menu of row `row` is asked for at `globalPos`: by the right mouse
     // button over the row, or for the current row by the menu key or
-    // Shift+F10.
+    // Shift+F10; with row -1 where no row is under the pointer or current
+    // and the list is set to offer its menu there.
     void contextMenuRequested(qsizetype row, const QPoint& globalPos);
 
 protected:
@@ -58,6 +61,7 @@ private:
     void requestMenuForCurrentRow();
 
     ItemModel* model_;
+    bool menuWithoutRow_ = false;
 };
 
 } // namespace quillmoor

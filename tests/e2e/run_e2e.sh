@@ -41,7 +41,7 @@ done
 program=$(readlink -m -- "$1")
 if [ -n "$probe" ]; then probe=$(readlink -m -- "$probe"); fi
 shift
-all_scenarios=(window searches example broken sigterm pointer queue close nearby cp1252 utf16)
+all_scenarios=(window searches example broken sigterm pointer queue close nearby cp1252 utf16 engines)
 if [ $# -gt 0 ]; then scenarios=("$@"); else scenarios=("${all_scenarios[@]}"); fi
 
 here=$(cd "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)

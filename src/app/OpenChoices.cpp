@@ -1,0 +1,63 @@
+#include "OpenChoices.h"
+
+#include "Form1.h"
+#include "SearchMenu.h"
+#include "SearchStore.h"
+#include "WhereToOpen.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace quillmoor {
+
+namespace {
+    const QString kSection = QStringLiteral("Quillmoor");
+    const QString kEngine = QStringLiteral("Engine");
+    const QString kPagesFrom = QStringLiteral("PagesFrom");
+    const QString kCombineCities = QStringLiteral("CombineCities");
+} // namespace
+
+void OpenChoices::restore(Form1& form, const QString& settingsFile)
+{
+    // Read without a second report or a second copy kept aside: the saved
+    // searches were read from the same file just before, and a file that
+    // cannot be read has been reported then. Anything but an ordinary file
+    // is left alone, never waited on.
+    QByteArray bytes;
+    if (QFileInfo(settingsFile).isFile()) {
+        QFile file(settingsFile);
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+    }
+    const auto stored = [&](const QString& key) {
+        bool whole = true;
+        const QString value = iniValue(bytes, kSection, key, &whole);
+        return whole ? value : QString();
+    };
+    WhereToOpen where;
+    where.engine = SearchEngine::fromKey(stored(kEngine)).value_or(SearchEngine());
+    where.age = pageAgeFromKey(stored(kPagesFrom)).value_or(PageAge::Any);
+    where.combineCities = stored(kCombineCities) == u"true";
+    offerWhereToOpen(form, where);
+}
+
+QString OpenChoices::save(const Form1& form, const QString& settingsFile) const
+{
+    const SearchMenu& menu = *form.mnuSearches;
+    const std::pair<bool, std::pair<QString, QString>> keys[] = {
+        { engine_, { kEngine, menu.engine() } },
+        { age_, { kPagesFrom, menu.age() } },
+        { combine_, { kCombineCities, menu.combinesCities() ? QStringLiteral("true") : QStringLiteral("false") } },
+    };
+    QString notice;
+    for (const auto& [chosen, keyValue] : keys) {
+        if (!chosen)
+            continue;
+        const QString kept = SaveSetting(settingsFile, kSection, keyValue.first, keyValue.second);
+        if (notice.isEmpty())
+            notice = kept;
+    }
+    return notice;
+}
+
+} // namespace quillmoor
