@@ -147,6 +147,9 @@ Form1::Form1(QWidget* parent)
     // Cities are picked the way desktop lists pick: Ctrl-click, Shift-click,
     // Shift+arrows and Ctrl+A; the saved searches are opened one at a time.
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The city's name is what the keyboard stands on, is read out and is
+    // searched by typing; the narrow address column is passed over.
+    ListView1->setKeyColumn(1);
     // A line edit stops at 32,767 characters unless told otherwise; neither
     // box has a limit of its own.
     for (QLineEdit* box : { Text1, txtSearch })
@@ -250,11 +253,17 @@ void Form1::applyPointer()
 
 void Form1::centre()
 {
-    if (QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    // Along a side where the window is larger than the screen, a centred
+    // window would put its title bar (or its left edge) off the screen out
+    // of reach; it starts at the screen's edge instead.
+    const QRect available = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const auto start = [](int from, int space, int size) { return size <= space ? from + (space - size) / 2 : from; };
+    move(start(available.left(), available.width(), frame.width()),
+        start(available.top(), available.height(), frame.height()));
 }
 
 void Form1::closeEvent(QCloseEvent* event)
