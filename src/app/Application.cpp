@@ -21,6 +21,7 @@ namespace {
 Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
+    , savedListUndo_(*form_.ListView2)
 {
     // Once a close is asked for during start-up, the rest of start-up runs
     // without waiting on reports, so one signal is enough to end the program.
@@ -43,18 +44,23 @@ void Application::connectHandlers()
         { form_.PushButton4, PushButton4_Click },
         { form_.PushButton5, PushButton5_Click },
     };
+    // What a button does to the saved list can be undone, step by step.
+    const auto undoable = [this](QPushButton* button, void (*handler)(Form1&, Platform&)) {
+        return [this, button, handler] { savedListUndo_.record(button->text(), [&] { handler(form_, platform_); }); };
+    };
     for (const auto& [button, handler] : buttons)
-        connect(button, &QPushButton::clicked, this, [this, handler = handler] { handler(form_, platform_); });
+        connect(button, &QPushButton::clicked, this, undoable(button, handler));
 
     connect(form_.Text1, &QLineEdit::textChanged, this, [this] { locations_.Text1_Change(); });
     connect(form_.ListView1, &ListView::contextMenuRequested, this,
         [this](qsizetype row, const QPoint& at) { locations_.ListView1_ContextMenu(row, at); });
     connect(form_.mnuNearby, &NearbyMenu::distanceChosen, this, [this](double km) { locations_.mnuNearby_Click(km); });
     // Keys users expect: Enter adds the search, Delete removes the selected
-    // one, a double-click opens it.
-    connect(form_.txtSearch, &QLineEdit::returnPressed, this, [this] { PushButton7_Click(form_, platform_); });
-    connect(form_.ListView2, &ListView::deletePressed, this, [this] { PushButton4_Click(form_, platform_); });
-    connect(form_.ListView2, &ListView::itemDoubleClicked, this, [this] { PushButton2_Click(form_, platform_); });
+    // one, a double-click or Return opens it.
+    connect(form_.txtSearch, &QLineEdit::returnPressed, this, undoable(form_.PushButton7, PushButton7_Click));
+    connect(form_.ListView2, &ListView::deletePressed, this, undoable(form_.PushButton4, PushButton4_Click));
+    for (auto opened : { &ListView::itemDoubleClicked, &ListView::returnPressed })
+        connect(form_.ListView2, opened, this, [this] { PushButton2_Click(form_, platform_); });
 
     connect(&form_, &Form1::queryUnload, this, [this] {
         Form_QueryUnload();

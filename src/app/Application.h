@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "LocationList.h"
 #include "Platform.h"
+#include "SavedListUndo.h"
 #include "SkinFramework.h"
 
 #include <QObject>
@@ -18,6 +19,9 @@ public:
 
     Form1& form() { return form_; }
     Platform& platform() { return platform_; }
+    // Undo and redo of the saved list's edits: undo() takes back the last
+    // one, canUndoChanged() tells when there is one to take back.
+    QUndoStack& undoStack() { return savedListUndo_.stack(); }
 
     // Runs the start-up steps and shows the window centred, unless a close
     // was asked for meanwhile.
@@ -36,6 +40,7 @@ private:
     Form1 form_;
     LocationList locations_;
     SkinFramework SkinFramework1;
+    SavedListUndo savedListUndo_;
     bool loaded_ = false;
     bool closePending_ = false;
     // The saved searches as the store held them at start-up.
