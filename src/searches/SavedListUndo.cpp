@@ -41,7 +41,7 @@ namespace {
             // shown and selected, as before it was deleted.
             if (back.size() == 1 && gone.isEmpty()) {
                 list_.selectRow(change_.first);
-                list_.scrollTo(list_.model()->index(int(change_.first), 0));
+                list_.showRow(change_.first);
             }
         }
 
@@ -79,7 +79,7 @@ SavedListUndo::SavedListUndo(ListView& list, QObject* parent)
     QAction* undo = stack_.createUndoAction(&list);
     undo->setShortcut(QKeySequence::Undo);
     QAction* redo = stack_.createRedoAction(&list);
-    redo->setShortcuts({ QKeySequence(QKeySequence::Redo), QKeySequence(Qt::CTRL | Qt::Key_Y) });
+    redo->setShortcuts(QKeySequence::Redo);
     for (QAction* action : { undo, redo }) {
         action->setShortcutContext(Qt::WidgetShortcut);
         list.addAction(action);
@@ -113,7 +113,7 @@ void SavedListUndo::record(const QString& name, const std::function<void()>& act
         return;
     const Change& last = changes.back();
     if (!last.after.isEmpty() && last.before.isEmpty())
-        list_.scrollTo(list_.model()->index(int(last.first + last.after.size() - 1), 0));
+        list_.showRow(last.first + last.after.size() - 1);
     auto* step = new QUndoCommand(name);
     for (Change& change : changes)
         new RowsStep(list_, replaying_, std::move(change), step);

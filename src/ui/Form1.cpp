@@ -253,17 +253,18 @@ void Form1::applyPointer()
 
 void Form1::centre()
 {
-    QScreen* screen = this->screen();
-    if (!screen)
-        return;
+    if (QScreen* screen = this->screen())
+        move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+}
+
+QPoint windowPlace(const QSize& frame, const QRect& available)
+{
     // Along a side where the window is larger than the screen, a centred
-    // window would put its title bar (or its left edge) off the screen out
+    // window would put its title bar (or its left edge) off the screen, out
     // of reach; it starts at the screen's edge instead.
-    const QRect available = screen->availableGeometry();
-    const QRect frame = frameGeometry();
     const auto start = [](int from, int space, int size) { return size <= space ? from + (space - size) / 2 : from; };
-    move(start(available.left(), available.width(), frame.width()),
-        start(available.top(), available.height(), frame.height()));
+    return { start(available.left(), available.width(), frame.width()),
+        start(available.top(), available.height(), frame.height()) };
 }
 
 void Form1::closeEvent(QCloseEvent* event)

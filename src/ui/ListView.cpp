@@ -149,6 +149,15 @@ void ListView::selectRow(qsizetype row)
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+void ListView::showRow(qsizetype row)
+{
+    checkRow(row, count());
+    // The scroll range follows new rows only at the next layout, and would
+    // stop the scrolling short of them.
+    updateGeometries();
+    scrollTo(keyIndex(int(row)));
+}
+
 void ListView::selectRows(const QList<qsizetype>& rows)
 {
     // One range per run of neighbouring rows: a selection of thousands of

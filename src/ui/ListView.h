@@ -41,6 +41,8 @@ public:
     // Every selected row, top to bottom.
     QList<qsizetype> selectedRows() const;
     void selectRow(qsizetype row);
+    // Scrolls row `row` into view, also right after rows were added.
+    void showRow(qsizetype row);
     // Selects exactly `rows` (ascending), makes the first the current row and
     // scrolls it to the top; with no rows nothing is selected.
     void selectRows(const QList<qsizetype>& rows);
