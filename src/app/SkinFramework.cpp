@@ -11,8 +11,6 @@ namespace quillmoor {
 
 namespace {
 
-    QString tr(const char* text) { return QCoreApplication::translate("SkinFramework", text); }
-
     // Qt reports a style sheet it cannot parse only as a warning; this catches
     // that warning while one sheet is installed.
     bool g_sheetRejected = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class QWidget;
@@ -8,6 +9,8 @@ namespace quillmoor {
 
 // Draws the window in a skin: a Qt style sheet read from a skin file.
 class SkinFramework {
+    Q_DECLARE_TR_FUNCTIONS(SkinFramework)
+
 public:
     enum Option {
         // A skin that Qt cannot parse is a failure instead of being ignored.

@@ -25,7 +25,10 @@ namespace quillmoor {
 
 namespace {
 
-    QString tr(const char* text) { return QCoreApplication::translate("Startup", text); }
+    // Free functions have no class to lend their texts a translation context.
+    class Startup {
+        Q_DECLARE_TR_FUNCTIONS(Startup)
+    };
 
     void paintBackground(QWidget* widget, const QColor& colour)
     {
@@ -118,14 +121,15 @@ PointerImage readPointerImage(const QByteArray& bytes)
 
 void loadMouseIcon(Form1& form, const QString& path)
 {
-    const auto notAPointer = [&] { return Failure(tr("The pointer file \"%1\" is not a pointer image.").arg(path)); };
+    const auto notAPointer
+        = [&] { return Failure(Startup::tr("The pointer file \"%1\" is not a pointer image.").arg(path)); };
     // Opening a pipe of that name would wait for a writer forever.
     const QFileInfo info(path);
     if (!info.isFile() || info.size() > kLargestPointerFile)
         throw notAPointer();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(tr("The pointer file \"%1\" could not be read: %2.").arg(path, file.errorString()));
+        throw Failure(Startup::tr("The pointer file \"%1\" could not be read: %2.").arg(path, file.errorString()));
     PointerImage pointer;
     try {
         pointer = readPointerImage(file.read(kLargestPointerFile + 1));

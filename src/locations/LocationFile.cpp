@@ -6,7 +6,6 @@
 #include "NameMatcher.h"
 #include "TextDecoder.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtAlgorithms>
@@ -20,8 +19,6 @@
 namespace quillmoor {
 
 namespace {
-
-    QString tr(const char* text) { return QCoreApplication::translate("LocationFile", text); }
 
     // List rows keep 32-bit lengths; no real line comes near this.
     constexpr qsizetype kLongestLine = std::numeric_limits<qint32>::max();

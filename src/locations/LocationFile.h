@@ -2,6 +2,7 @@
 
 #include "ItemBatch.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 #include <functional>
@@ -15,6 +16,8 @@ class TextDecoder;
 // list.txt, opened for reading. Opening is a step of its own so that a file
 // that cannot be opened leaves whatever the caller shows untouched.
 class LocationFile {
+    Q_DECLARE_TR_FUNCTIONS(LocationFile)
+
 public:
     // Large enough that a filter keystroke makes few system calls, small enough
     // that a file of hundreds of megabytes is never held twice in memory.

@@ -10,7 +10,6 @@
 #include "Platform.h"
 #include "Trap.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <optional>
@@ -21,8 +20,6 @@ namespace {
     // Past this many characters the old rows' memory is given back rather than
     // kept for the next keystroke.
     constexpr qsizetype kSpareLimit = 32 << 20;
-
-    QString tr(const char* text) { return QCoreApplication::translate("LocationList", text); }
 
     // The fourth field of a line: what follows the addition, up to the next comma.
     std::optional<GeoPosition> positionIn(const LocationLine& location)

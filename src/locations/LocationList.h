@@ -3,6 +3,7 @@
 #include "GeoPosition.h"
 #include "ItemBatch.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QPoint>
 #include <QString>
@@ -18,6 +19,8 @@ struct Platform;
 // the filter box. The file is the only record of the locations: nothing is
 // cached between keystrokes, so an edit of list.txt shows at the next one.
 class LocationList {
+    Q_DECLARE_TR_FUNCTIONS(LocationList)
+
 public:
     LocationList(Form1& form, Platform& platform);
 

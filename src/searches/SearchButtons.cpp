@@ -14,13 +14,16 @@ namespace quillmoor {
 
 namespace {
 
-    QString tr(const char* text) { return QCoreApplication::translate("SearchButtons", text); }
+    // Free functions have no class to lend their texts a translation context.
+    class SearchButtons {
+        Q_DECLARE_TR_FUNCTIONS(SearchButtons)
+    };
 
     qsizetype selectedRow(const ListView& list, const char* whenNone)
     {
         const qsizetype row = list.selectedRow();
         if (row < 0)
-            throw Failure(tr(whenNone));
+            throw Failure(SearchButtons::tr(whenNone));
         return row;
     }
 
@@ -41,7 +44,7 @@ void PushButton7_Click(Form1& form, Platform& platform)
         // One search per selected city, top to bottom, added as one batch.
         const QList<qsizetype> rows = form.ListView1->selectedRows();
         if (rows.isEmpty())
-            throw Failure(tr("No location is selected. Pick a city in the list of locations first."));
+            throw Failure(SearchButtons::tr("No location is selected. Pick a city in the list of locations first."));
         ItemBatch queries;
         for (const qsizetype row : rows)
             queries.add(searchQuery(text, form.ListView1->itemText(row)));
