@@ -7,10 +7,10 @@
 
 #include <QAccessible>
 #include <QClipboard>
-#include <QUndoStack>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QUndoStack>
 #include <QtTest>
 #include <random>
 
@@ -199,9 +199,9 @@ private slots:
         QTest::keyClicks(cities, QStringLiteral("ho"));
         QCOMPARE(cities->selectedRows(), QList<qsizetype>({ 4 }));
         // Ctrl moves the keyboard's place without selecting, as in any list.
-        const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
-            { Qt::Key_End, {} }, { Qt::Key_Home, {} }, { Qt::Key_End, Qt::ControlModifier },
-            { Qt::Key_Left, {} }, { Qt::Key_Home, Qt::ControlModifier }, { Qt::Key_Right, {} } };
+        const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[]
+            = { { Qt::Key_End, {} }, { Qt::Key_Home, {} }, { Qt::Key_End, Qt::ControlModifier }, { Qt::Key_Left, {} },
+                  { Qt::Key_Home, Qt::ControlModifier }, { Qt::Key_Right, {} } };
         const int expected[] = { 4, 0, 4, 4, 0, 0 };
         for (size_t i = 0; i < std::size(keys); ++i) {
             press(keys[i].first, keys[i].second);

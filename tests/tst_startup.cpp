@@ -250,7 +250,8 @@ private slots:
             const QByteArray out = program.readAllStandardOutput();
             const QByteArray err = program.readAllStandardError();
             QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-            QVERIFY2(program.exitCode() == c.status, qPrintable(c.arguments.join(u' ') + u' ' + QString::fromLocal8Bit(err)));
+            QVERIFY2(program.exitCode() == c.status,
+                qPrintable(c.arguments.join(u' ') + u' ' + QString::fromLocal8Bit(err)));
             QVERIFY2(out.startsWith(c.out) && (*c.out || out.isEmpty()), out.constData());
             QVERIFY2(err.startsWith(c.err) && (*c.err || err.isEmpty()), err.constData());
         }

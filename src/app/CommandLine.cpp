@@ -75,8 +75,8 @@ std::optional<int> handleCommandLine(int argc, char* argv[])
         "about one start in a hundred also opens the Marrowfen home page."));
     // Not Qt's own help option, which also offers a --help-all that lists
     // Qt's options, and those are read only once a window can open.
-    const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?") },
-        QStringLiteral("Displays this help."));
+    const QCommandLineOption help(
+        { QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?") }, QStringLiteral("Displays this help."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
     addToolkitOptions(parser);
