@@ -7,10 +7,12 @@
 #include "TestSupport.h"
 #include "WhereToOpen.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QUndoStack>
 #include <QtTest>
 #include <random>
 
@@ -167,6 +169,49 @@ private slots:
         w.form->Text1->setText(QStringLiteral("tex"));
         QCOMPARE(w.takeSearches("e"), QStringList());
         QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton7_Click:102") });
+    }
+
+    void cityListKeyboardStandsOnTheName()
+    {
+        Window w({},
+            "http://austin.listora.org/,Austin,Texas\n"
+            "http://boston.listora.org/,Boston,Massachusetts\n"
+            "http://dallas.listora.org/,Dallas,Texas\n"
+            "http://denver.listora.org/,Denver,Colorado\n"
+            "http://houston.listora.org/,Houston,Texas\n");
+        ListView* cities = w.form->ListView1;
+        // What a screen reader hears: the focused cell of the list.
+        const auto heard = [cities] {
+            QAccessibleInterface* focused = QAccessible::queryAccessibleInterface(cities)->focusChild();
+            return focused ? focused->text(QAccessible::Name) : QStringLiteral("nothing");
+        };
+        const auto press = [cities](int key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(cities, Qt::Key(key), modifiers);
+            return cities->selectedRows();
+        };
+        cities->setFocus(Qt::TabFocusReason);
+        QCOMPARE(cities->currentIndex().column(), 1);
+        QCOMPARE(heard(), cities->subItemText(0));
+        QVERIFY(heard().startsWith(QLatin1String("Austin")));
+        QTest::keyClicks(cities, QStringLiteral("dal"));
+        QCOMPARE(cities->selectedRows(), QList<qsizetype>({ 2 }));
+        QVERIFY(heard().startsWith(QLatin1String("Dallas")));
+        // Every address starts "http": the names are what is searched.
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(cities, QStringLiteral("ho"));
+        QCOMPARE(cities->selectedRows(), QList<qsizetype>({ 4 }));
+        // Ctrl moves the keyboard's place without selecting, as in any list.
+        const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[]
+            = { { Qt::Key_End, {} }, { Qt::Key_Home, {} }, { Qt::Key_End, Qt::ControlModifier }, { Qt::Key_Left, {} },
+                  { Qt::Key_Home, Qt::ControlModifier }, { Qt::Key_Right, {} } };
+        const int expected[] = { 4, 0, 4, 4, 0, 0 };
+        for (size_t i = 0; i < std::size(keys); ++i) {
+            press(keys[i].first, keys[i].second);
+            QCOMPARE(cities->currentIndex(), cities->model()->index(expected[i], 1));
+        }
+        QCOMPARE(cities->selectedRows(), QList<qsizetype>({ 0 }));
+        QCOMPARE(press(Qt::Key_End, Qt::ShiftModifier), QList<qsizetype>({ 0, 1, 2, 3, 4 }));
+        QVERIFY(heard().startsWith(QLatin1String("Houston")));
     }
 
     void textBoxesHaveNoLengthLimit()
@@ -411,6 +456,88 @@ private slots:
         QCOMPARE(w.opened().last(), engine("a%20site%3Ax.org"));
         QCOMPARE(w.desktop.openedBy, QStringList(2, QStringLiteral("PushButton2_Click:100")));
         QCOMPARE(w.desktop.reports.size(), 1);
+        // So do Return and the keypad's Enter on the keyboard's place, even
+        // when a delete left it unselected.
+        w.form->ListView2->setFocus();
+        QTest::keyClick(w.form->ListView2, Qt::Key_Down);
+        QTest::keyClick(w.form->ListView2, Qt::Key_Return);
+        QCOMPARE(w.opened().last(), engine("b%20site%3Ay.org"));
+        w.form->ListView2->addItem(QStringLiteral("c site:z.org"));
+        QTest::keyClick(w.form->ListView2, Qt::Key_Delete);
+        QCOMPARE(w.form->ListView2->selectedRow(), -1);
+        QTest::keyClick(w.form->ListView2, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(w.opened().last(), engine("c%20site%3Az.org"));
+        QCOMPARE(w.desktop.openedBy.size(), 4);
+        QCOMPARE(w.desktop.reports.size(), 1);
+    }
+
+    void undoTakesBackEditsStepByStep()
+    {
+        Window w({ "A", "B", "C" });
+        ListView* saved = w.form->ListView2;
+        QUndoStack& undo = w.app->undoStack();
+        QSignalSpy canUndo(&undo, &QUndoStack::canUndoChanged);
+        QVERIFY(!undo.canUndo());
+        w.form->ListView1->selectRows({ 0, 1 });
+        w.form->txtSearch->setText(QStringLiteral("x"));
+        QTest::keyClick(w.form->txtSearch, Qt::Key_Return);
+        saved->selectRow(1);
+        w.click(w.form->PushButton4);
+        w.click(w.form->PushButton5);
+        w.click(w.form->PushButton2); // opens, changes nothing
+        w.click(w.form->PushButton3);
+        QCOMPARE(saved->count(), 0);
+        QCOMPARE(canUndo.first(), QVariantList { true });
+        QCOMPARE(undo.undoText(), QStringLiteral("Clear All"));
+
+        const QString boston = QStringLiteral("x site:boston.listora.org");
+        const QString chicago = QStringLiteral("x site:chicago.listora.org");
+        const QString example = exampleSearch();
+        const QStringList steps[] = {
+            { "A", "C", boston, chicago, example }, // Clear All undone, in order
+            { "A", "C", boston, chicago }, // Load Example
+            { "A", "B", "C", boston, chicago }, // Delete
+            { "A", "B", "C" }, // Add Search, both cities at once
+        };
+        saved->setFocus();
+        for (const QStringList& expected : steps) {
+            QTest::keyClick(saved, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(itemTexts(*saved), expected);
+        }
+        // The search a Delete took is selected again.
+        QCOMPARE(saved->selectedRow(), 1);
+        QVERIFY(!undo.canUndo());
+        QCOMPARE(canUndo.last(), QVariantList { false });
+        QTest::keyClick(saved, Qt::Key_Z, Qt::ControlModifier); // nothing left: nothing happens
+        QCOMPARE(itemTexts(*saved), steps[3]);
+        // Done again step by step, then undone through the one entry point.
+        QTest::keyClick(saved, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(saved, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(itemTexts(*saved), steps[1]);
+        undo.undo();
+        QCOMPARE(itemTexts(*saved), steps[2]);
+        // The buttons reported as ever: only Open Selected, with nothing selected.
+        QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton2_Click:100") });
+        // A change made another way leaves nothing to undo that could land
+        // on the wrong rows.
+        w.click(w.form->PushButton5);
+        saved->addItem(QStringLiteral("D"));
+        QVERIFY(!undo.canUndo());
+    }
+
+    void addedSearchesAreScrolledIntoView()
+    {
+        Window w(QStringList(60, QStringLiteral("old")));
+        ListView* saved = w.form->ListView2;
+        const auto shown = [saved](int row) {
+            return saved->viewport()->rect().contains(saved->visualRect(saved->model()->index(row, 0)));
+        };
+        QVERIFY(!shown(59));
+        w.add(0, QStringLiteral("new"));
+        QVERIFY(shown(60));
+        saved->scrollToTop();
+        w.click(w.form->PushButton5);
+        QVERIFY(shown(61));
     }
 
     void editingTheList()

@@ -14,6 +14,7 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -220,6 +221,54 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
         }
+    }
+
+    void commandLineNeedsNoDisplay()
+    {
+        // The program as started from a terminal with no display at all.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+            environment.remove(QLatin1String(name));
+        const struct {
+            QStringList arguments;
+            int status;
+            const char* out;
+            const char* err;
+        } cases[] = {
+            { { "--help" }, 0, "Usage: quillmoor [options]\n", "" },
+            { { "-h" }, 0, "Usage: quillmoor [options]\n", "" },
+            { { "--version" }, 0, "quillmoor " QUILLMOOR_VERSION "\n", "" },
+            { { "--help", "--bogus" }, 2, "", "quillmoor: Unknown option 'bogus'.\n" },
+            { { "extra" }, 2, "", "quillmoor: unexpected argument 'extra'\n" },
+            { {}, 1, "", "quillmoor: no display (DISPLAY is not set)\n" },
+            { { "-platform", "xcb" }, 1, "", "quillmoor: no display (DISPLAY is not set)\n" },
+            { { "-platform", "wayland" }, 1, "", "quillmoor: no display (WAYLAND_DISPLAY is not set)\n" },
+        };
+        for (const auto& c : cases) {
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(QUILLMOOR_PROGRAM), c.arguments);
+            QVERIFY(program.waitForFinished(10000));
+            const QByteArray out = program.readAllStandardOutput();
+            const QByteArray err = program.readAllStandardError();
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QVERIFY2(program.exitCode() == c.status,
+                qPrintable(c.arguments.join(u' ') + u' ' + QString::fromLocal8Bit(err)));
+            QVERIFY2(out.startsWith(c.out) && (*c.out || out.isEmpty()), out.constData());
+            QVERIFY2(err.startsWith(c.err) && (*c.err || err.isEmpty()), err.constData());
+        }
+    }
+
+    void aWindowLargerThanTheScreenKeepsItsTitleBarOnIt()
+    {
+        const QRect available(0, 30, 1280, 994); // below a top panel
+        QCOMPARE(windowPlace({ 536, 652 }, available), QPoint(372, 201));
+        QCOMPARE(windowPlace({ 1072, 1304 }, available), QPoint(104, 30));
+        QCOMPARE(windowPlace({ 1400, 900 }, available), QPoint(0, 77));
+        QCOMPARE(windowPlace({ 1280, 994 }, available), QPoint(0, 30));
+        Form1 form;
+        form.centre();
+        QCOMPARE(form.pos(), windowPlace(form.size(), form.screen()->availableGeometry()));
     }
 
     void screenReadersHearTheVisibleNames()

@@ -34,6 +34,7 @@ namespace {
 Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
+    , savedListUndo_(*form_.ListView2)
 {
     // Once a signal or the session's end asks for the close, nobody may be
     // there to press OK: reports go to standard error in full, and the
@@ -57,24 +58,34 @@ void Application::connectHandlers()
         { form_.PushButton4, PushButton4_Click },
         { form_.PushButton5, PushButton5_Click },
     };
+    // What a button does to the saved list can be undone, step by step.
+    const auto undoable = [this](QPushButton* button, void (*handler)(Form1&, Platform&)) {
+        return [this, button, handler] { savedListUndo_.record(button->text(), [&] { handler(form_, platform_); }); };
+    };
     for (const auto& [button, handler] : buttons)
-        connect(button, &QPushButton::clicked, this, [this, handler = handler] { handler(form_, platform_); });
+        connect(button, &QPushButton::clicked, this, undoable(button, handler));
 
     connect(form_.Text1, &QLineEdit::textChanged, this, [this] { locations_.Text1_Change(); });
     connect(form_.ListView1, &ListView::contextMenuRequested, this,
         [this](qsizetype row, const QPoint& at) { locations_.ListView1_ContextMenu(row, at); });
     connect(form_.mnuNearby, &NearbyMenu::distanceChosen, this, [this](double km) { locations_.mnuNearby_Click(km); });
     // Keys users expect: Enter adds the search, Delete removes the selected
-    // one, a double-click opens it.
-    connect(form_.txtSearch, &QLineEdit::returnPressed, this, [this] { PushButton7_Click(form_, platform_); });
-    connect(form_.ListView2, &ListView::deletePressed, this, [this] { PushButton4_Click(form_, platform_); });
-    connect(form_.ListView2, &ListView::itemDoubleClicked, this, [this] { PushButton2_Click(form_, platform_); });
+    // one, a double-click or Return opens it.
+    connect(form_.txtSearch, &QLineEdit::returnPressed, this, undoable(form_.PushButton7, PushButton7_Click));
+    connect(form_.ListView2, &ListView::deletePressed, this, undoable(form_.PushButton4, PushButton4_Click));
+    for (auto opened : { &ListView::itemDoubleClicked, &ListView::returnPressed })
+        connect(form_.ListView2, opened, this, [this] { PushButton2_Click(form_, platform_); });
 
     // The saved-search list's menu: open, and choose where pages open.
     SearchMenu* const menu = form_.mnuSearches;
     offerWhereToOpen(form_, WhereToOpen());
-    connect(form_.ListView2, &ListView::contextMenuRequested, menu,
-        [menu](qsizetype, const QPoint& at) { menu->popup(at); });
+    connect(form_.ListView2, &ListView::contextMenuRequested, menu, [this, menu](qsizetype, const QPoint& at) {
+        menu->setUndoEnabled(savedListUndo_.stack().canUndo());
+        menu->setStopOpeningEnabled(pagesWaiting());
+        menu->popup(at);
+    });
+    connect(menu, &SearchMenu::undo, &savedListUndo_.stack(), &QUndoStack::undo);
+    connect(menu, &SearchMenu::stopOpening, this, [this] { stopOpening(); });
     connect(menu, &SearchMenu::openSelected, this, [this] { PushButton2_Click(form_, platform_); });
     connect(menu, &SearchMenu::openAll, this, [this] { PushButton6_Click(form_, platform_); });
     connect(menu, &SearchMenu::engineChosen, this, [this] {
@@ -104,11 +115,16 @@ void Application::connectHandlers()
     // windows of their own and keep their Escape.
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), &form_);
     stop->setContext(Qt::WindowShortcut);
-    connect(stop, &QShortcut::activated, this, [this] {
-        if (platform_.launchesWaiting && platform_.launchesWaiting())
-            platform_.stopLaunches();
-    });
+    connect(stop, &QShortcut::activated, this, [this] { stopOpening(); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
+}
+
+bool Application::pagesWaiting() const { return platform_.launchesWaiting && platform_.launchesWaiting(); }
+
+void Application::stopOpening()
+{
+    if (pagesWaiting() && platform_.stopLaunches)
+        platform_.stopLaunches();
 }
 
 void Application::start()

@@ -4,6 +4,7 @@
 #include "LocationList.h"
 #include "OpenChoices.h"
 #include "Platform.h"
+#include "SavedListUndo.h"
 #include "SkinFramework.h"
 
 #include <QObject>
@@ -19,6 +20,9 @@ public:
 
     Form1& form() { return form_; }
     Platform& platform() { return platform_; }
+    // Undo and redo of the saved list's edits: undo() takes back the last
+    // one, canUndoChanged() tells when there is one to take back.
+    QUndoStack& undoStack() { return savedListUndo_.stack(); }
 
     // Runs the start-up steps and shows the window centred, unless a close
     // was asked for meanwhile.
@@ -36,12 +40,17 @@ public:
 
 private:
     void connectHandlers();
+    // Pages are waiting for the browser; stopping drops those not yet
+    // handed over (Escape, or Stop Opening in the saved list's menu).
+    bool pagesWaiting() const;
+    void stopOpening();
     void restoreOpenChoices();
 
     Platform platform_;
     Form1 form_;
     LocationList locations_;
     SkinFramework SkinFramework1;
+    SavedListUndo savedListUndo_;
     bool loaded_ = false;
     bool closePending_ = false;
     bool closeAsked_ = false;

@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "CommandLine.h"
 #include "HandOver.h"
 #include "SignalCloser.h"
 
@@ -6,7 +7,11 @@
 
 int main(int argc, char* argv[])
 {
+    // The hand-over process the window starts at its close comes first: it
+    // needs no display and takes an option no user types.
     if (const auto status = quillmoor::runHandOverMode(argc, argv))
+        return *status;
+    if (const auto status = quillmoor::handleCommandLine(argc, argv))
         return *status;
     QApplication app(argc, argv);
     quillmoor::Application quillmoor(quillmoor::Platform::desktop());

@@ -151,6 +151,9 @@ Form1::Form1(QWidget* parent)
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Where searches open can be chosen before there is any to open.
     ListView2->setMenuWithoutRow(true);
+    // The city's name is what the keyboard stands on, is read out and is
+    // searched by typing; the narrow address column is passed over.
+    ListView1->setKeyColumn(1);
     // A line edit stops at 32,767 characters unless told otherwise; neither
     // box has a limit of its own.
     for (QLineEdit* box : { Text1, txtSearch })
@@ -254,11 +257,18 @@ void Form1::applyPointer()
 
 void Form1::centre()
 {
-    if (QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    if (QScreen* screen = this->screen())
+        move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+}
+
+QPoint windowPlace(const QSize& frame, const QRect& available)
+{
+    // Along a side where the window is larger than the screen, a centred
+    // window would put its title bar (or its left edge) off the screen, out
+    // of reach; it starts at the screen's edge instead.
+    const auto start = [](int from, int space, int size) { return size <= space ? from + (space - size) / 2 : from; };
+    return { start(available.left(), available.width(), frame.width()),
+        start(available.top(), available.height(), frame.height()) };
 }
 
 void Form1::closeEvent(QCloseEvent* event)

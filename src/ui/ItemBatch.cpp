@@ -73,6 +73,16 @@ void ItemBatch::remove(qsizetype row)
     forget(gone);
 }
 
+void ItemBatch::insert(qsizetype at, const QList<QString>& texts)
+{
+    // Copied first and moved in once: one shift of the rows after `at`.
+    std::vector<Row> added;
+    added.reserve(size_t(texts.size()));
+    for (const QString& text : texts)
+        added.push_back(copy(text, {}));
+    rows_.insert(rows_.begin() + at, added.begin(), added.end());
+}
+
 void ItemBatch::forget(const Row& row)
 {
     // Memory follows the rows: a chunk that is more than half unused is

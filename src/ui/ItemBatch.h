@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 #include <limits>
@@ -64,6 +65,8 @@ public:
 
     void setSubText(qsizetype row, QStringView sub);
     void remove(qsizetype row);
+    // Puts rows of `texts` (no sub-items) before row `at`, in their order.
+    void insert(qsizetype at, const QList<QString>& texts);
     // Appends the rows of `other`, whose chunks this batch then shares.
     void append(const ItemBatch& other);
     // Empties the batch but keeps its chunks for the next fill.

@@ -119,6 +119,26 @@ void ItemModel::remove(qsizetype row)
     endRemoveRows();
 }
 
+void ItemModel::insert(qsizetype at, const QStringList& texts)
+{
+    if (texts.isEmpty())
+        return;
+    beginInsertRows({}, int(at), int(at + texts.size() - 1));
+    items_.insert(at, texts);
+    endInsertRows();
+}
+
+void ItemModel::remove(qsizetype first, qsizetype count)
+{
+    if (count <= 0)
+        return;
+    beginRemoveRows({}, int(first), int(first + count - 1));
+    // From the last, so the rows still to go keep their places.
+    for (qsizetype row = first + count - 1; row >= first; --row)
+        items_.remove(row);
+    endRemoveRows();
+}
+
 void ItemModel::clear()
 {
     beginResetModel();

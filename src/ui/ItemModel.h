@@ -36,6 +36,8 @@ public:
     void swapAll(ItemBatch& batch);
     void setSubText(qsizetype row, const QString& sub);
     void remove(qsizetype row);
+    void insert(qsizetype at, const QStringList& texts);
+    void remove(qsizetype first, qsizetype count);
     void clear();
     const ItemBatch& items() const { return items_; }
 

@@ -57,6 +57,11 @@ ListView::ListView(QWidget* parent)
 
 void ListView::addColumn(const QString& caption) { model_->addColumn(caption); }
 
+QModelIndex ListView::keyIndex(int row) const
+{
+    return model_->index(row, qBound(0, keyColumn_, qMax(0, model_->columnCount() - 1)));
+}
+
 void ListView::setColumnWidthTwips(int column, int twips)
 {
     horizontalHeader()->resizeSection(column, qRound(twips / 15.0));
@@ -86,6 +91,22 @@ void ListView::removeItem(qsizetype row)
     // well. It stays current, as the keyboard's place, but unselected.
     if (wasCurrent)
         selectionModel()->select(currentIndex(), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+}
+
+void ListView::insertItems(qsizetype at, const QStringList& texts)
+{
+    if (at != count())
+        checkRow(at, count());
+    model_->insert(at, texts);
+}
+
+void ListView::removeItems(qsizetype first, qsizetype count)
+{
+    if (count <= 0)
+        return;
+    checkRow(first, this->count());
+    checkRow(first + count - 1, this->count());
+    model_->remove(first, count);
 }
 
 qsizetype ListView::count() const { return model_->items().size(); }
@@ -124,8 +145,17 @@ QList<qsizetype> ListView::selectedRows() const
 
 void ListView::selectRow(qsizetype row)
 {
-    const QModelIndex index = model_->index(int(row), 0);
+    const QModelIndex index = keyIndex(int(row));
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void ListView::showRow(qsizetype row)
+{
+    checkRow(row, count());
+    // The scroll range follows new rows only at the next layout, and would
+    // stop the scrolling short of them.
+    updateGeometries();
+    scrollTo(keyIndex(int(row)));
 }
 
 void ListView::selectRows(const QList<qsizetype>& rows)
@@ -147,7 +177,7 @@ void ListView::selectRows(const QList<qsizetype>& rows)
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (rows.isEmpty())
         return;
-    const QModelIndex first = model_->index(int(rows.first()), 0);
+    const QModelIndex first = keyIndex(int(rows.first()));
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     scrollTo(first, QAbstractItemView::PositionAtTop);
 }
@@ -185,8 +215,47 @@ void ListView::changeEvent(QEvent* event)
     QTableView::changeEvent(event);
 }
 
+QModelIndex ListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // A list, not a table: Home and End go to the first and last row, Left
+    // and Right have no other cell to go to.
+    switch (action) {
+    case MoveHome:
+        return keyIndex(0);
+    case MoveEnd:
+        return keyIndex(model_->rowCount() - 1);
+    case MoveLeft:
+    case MoveRight:
+        return currentIndex().isValid() ? currentIndex() : keyIndex(0);
+    default: {
+        const QModelIndex to = QTableView::moveCursor(action, modifiers);
+        return to.isValid() ? keyIndex(to.row()) : to;
+    }
+    }
+}
+
+void ListView::keyboardSearch(const QString& search)
+{
+    // The search runs down the current cell's column, which without a
+    // current row would be the first column whatever it holds.
+    const QModelIndex current = currentIndex();
+    const QModelIndex start = keyIndex(current.isValid() ? current.row() : 0);
+    if (start.isValid() && start != current)
+        selectionModel()->setCurrentIndex(start, QItemSelectionModel::NoUpdate);
+    QTableView::keyboardSearch(search);
+}
+
 void ListView::keyPressEvent(QKeyEvent* event)
 {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid()) {
+            selectRow(current.row());
+            emit returnPressed();
+        }
+        return;
+    }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
         emit deletePressed();
         return;

@@ -28,6 +28,10 @@ public:
     void swapItems(ItemBatch& batch);
     void clearItems();
     void removeItem(qsizetype row);
+    // Puts `texts` back as rows from `at` on, and takes `count` rows from
+    // `first` on away: the steps of undoing an edit.
+    void insertItems(qsizetype at, const QStringList& texts);
+    void removeItems(qsizetype first, qsizetype count);
 
     qsizetype count() const;
     QString itemText(qsizetype row) const;
@@ -37,14 +41,23 @@ public:
     // Every selected row, top to bottom.
     QList<qsizetype> selectedRows() const;
     void selectRow(qsizetype row);
+    // Scrolls row `row` into view, also right after rows were added.
+    void showRow(qsizetype row);
     // Selects exactly `rows` (ascending), makes the first the current row and
     // scrolls it to the top; with no rows nothing is selected.
     void selectRows(const QList<qsizetype>& rows);
     // Whether the menu is also asked for away from any row (with row -1).
     void setMenuWithoutRow(bool on) { menuWithoutRow_ = on; }
 
+    // The column that holds the keyboard's place in every row: the one a
+    // reader hears and that typing a name searches. Any other column is
+    // passed over by the keyboard.
+    void setKeyColumn(int column) { keyColumn_ = column; }
+
 signals:
     void itemDoubleClicked();
+    // Return or the keypad's Enter on the current row, which it selects.
+    void returnPressed();
     void deletePressed();
     // The menu of row `row` is asked for at `globalPos`: by the right mouse
     // button over the row, or for the current row by the menu key or
@@ -56,12 +69,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+public:
+    void keyboardSearch(const QString& search) override;
 
 private:
     void requestMenuForCurrentRow();
+    // The cell of `row` that holds the keyboard's place.
+    QModelIndex keyIndex(int row) const;
 
     ItemModel* model_;
     bool menuWithoutRow_ = false;
+    int keyColumn_ = 0;
 };
 
 } // namespace quillmoor

@@ -1,0 +1,115 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <cstdio>
+
+namespace quillmoor {
+
+namespace {
+
+    const char* const kProgram = "quillmoor";
+
+    void print(std::FILE* to, const QString& text)
+    {
+        std::fputs(text.toLocal8Bit().constData(), to);
+        std::fflush(to);
+    }
+
+    // Options the window system's side of Qt reads for itself (the session
+    // manager restarts a program with -session); accepted and not shown.
+    void addToolkitOptions(QCommandLineParser& parser)
+    {
+        for (const char* name : { "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                 "qwindowicon", "qwindowtitle", "session", "style", "stylesheet", "display", "geometry", "title" }) {
+            QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(option);
+        }
+        for (const char* name : { "reverse", "widgetcount", "nograb", "dograb", "sync" }) {
+            QCommandLineOption option(QString::fromLatin1(name));
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+            parser.addOption(option);
+        }
+    }
+
+    // Why no window can open, or nothing when one can. Qt itself would end
+    // the program with an abort and several lines about its plugins.
+    QString missingDisplay(const QCommandLineParser& parser)
+    {
+        const auto set = [](const char* name) { return !qEnvironmentVariableIsEmpty(name); };
+        const bool x11 = set("DISPLAY") || parser.isSet(QStringLiteral("display"));
+        const bool wayland = set("WAYLAND_DISPLAY");
+        QString platforms = parser.value(QStringLiteral("platform"));
+        if (platforms.isEmpty())
+            platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
+        if (platforms.isEmpty())
+            return x11 || wayland ? QString() : QStringLiteral("DISPLAY is not set");
+        // A list of platforms is tried in order: one that can start is enough.
+        QString missing;
+        for (const QString& entry : platforms.split(u';', Qt::SkipEmptyParts)) {
+            const QString name = entry.section(u':', 0, 0);
+            if (name == u"xcb" && !x11)
+                missing = QStringLiteral("DISPLAY is not set");
+            else if (name.startsWith(u"wayland") && !wayland)
+                missing = QStringLiteral("WAYLAND_DISPLAY is not set");
+            else
+                return QString();
+        }
+        return missing;
+    }
+
+} // namespace
+
+std::optional<int> handleCommandLine(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "Builds web searches limited to the classified-ad sites of the cities you pick, keeps them in a list\n"
+        "and opens them in the browser. Searches open in the web search engine (Google by default);\n"
+        "about one start in a hundred also opens the Marrowfen home page."));
+    // Not Qt's own help option, which also offers a --help-all that lists
+    // Qt's options, and those are read only once a window can open.
+    const QCommandLineOption help(
+        { QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?") }, QStringLiteral("Displays this help."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
+    addToolkitOptions(parser);
+
+    const QString program = QString::fromLatin1(kProgram);
+    const QString tryHelp = QStringLiteral("Try '%1 --help' for more information.\n").arg(program);
+    if (!parser.parse(arguments)) {
+        print(stderr, program + QStringLiteral(": ") + parser.errorText() + u'\n' + tryHelp);
+        return 2;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        print(stderr,
+            QStringLiteral("%1: unexpected argument '%2'\n").arg(program, parser.positionalArguments().first())
+                + tryHelp);
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        // Without an application object Qt names the program by a placeholder.
+        QString text = parser.helpText();
+        text.replace(QStringLiteral("<executable_name>"), program);
+        print(stdout, text);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        print(stdout, program + u' ' + QStringLiteral(QUILLMOOR_VERSION) + u'\n');
+        return 0;
+    }
+    const QString missing = missingDisplay(parser);
+    if (!missing.isEmpty()) {
+        print(stderr, QStringLiteral("%1: no display (%2)\n").arg(program, missing));
+        return 1;
+    }
+    return std::nullopt;
+}
+
+} // namespace quillmoor
