@@ -3,6 +3,7 @@
 #include "ItemModel.h"
 #include "ListView.h"
 #include "SearchEngine.h"
+#include "SearchMenu.h"
 #include "SearchQuery.h"
 #include "TestSupport.h"
 #include "WhereToOpen.h"
@@ -516,6 +517,14 @@ private slots:
         QCOMPARE(itemTexts(*saved), steps[1]);
         undo.undo();
         QCOMPARE(itemTexts(*saved), steps[2]);
+        // The saved list's menu offers the same undo while there is one.
+        SearchMenu& menu = *w.form->mnuSearches;
+        emit saved->contextMenuRequested(-1, saved->mapToGlobal(QPoint()));
+        QVERIFY(menu.action(SearchMenu::Entry::Undo)->isEnabled());
+        QVERIFY(!menu.action(SearchMenu::Entry::StopOpening)->isEnabled());
+        menu.action(SearchMenu::Entry::Undo)->trigger();
+        menu.close();
+        QCOMPARE(itemTexts(*saved), steps[3]);
         // The buttons reported as ever: only Open Selected, with nothing selected.
         QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton2_Click:100") });
         // A change made another way leaves nothing to undo that could land
