@@ -54,9 +54,9 @@ private:
     // forget() tells the sink to drop what it was given.
     template <class LocationSink, class Forget>
     std::optional<QString> forEachLine(ItemBatch& store, LocationSink&& sink, Forget&& forget);
-    // One pass over the file; sets `again` when the code page it took was wrong.
-    template <class LocationSink>
-    std::optional<QString> readLines(TextDecoder& decoder, ItemBatch& store, LocationSink& sink, bool& again);
+    // One pass over the file, from its first byte to its end or its first
+    // short line.
+    template <class LocationSink> class Pass;
     // Reads the rest of the file only to learn whether it is UTF-8 still.
     bool restIsUtf8(TextDecoder& decoder, QByteArray& bytes, qsizetype carried);
     qint64 readInto(char* to);
