@@ -27,8 +27,6 @@ public:
     }
 
 private:
-    bool inOne(QStringView text) const;
-
     std::vector<char32_t> folded_; // the filter's code points, folded
 };
 
