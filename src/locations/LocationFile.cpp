@@ -49,6 +49,7 @@ template <class LocationSink, class Forget>
 std::optional<QString> LocationFile::forEachLine(ItemBatch& store, LocationSink&& sink, Forget&& forget)
 {
     TextDecoder decoder;
+    decoder.lookAtStart(firstBytes());
     const ItemBatch::Mark before = store.mark();
     for (;;) {
         bool again = false;
@@ -61,9 +62,24 @@ std::optional<QString> LocationFile::forEachLine(ItemBatch& store, LocationSink&
         store.rollBack(before);
         forget();
         if (!file_.seek(0))
-            throw Failure(
-                tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
+            throw readFailure();
     }
+}
+
+QByteArray LocationFile::firstBytes()
+{
+    // A first line is rarely longer.
+    QByteArray bytes(4096, Qt::Uninitialized);
+    const qint64 got = file_.read(bytes.data(), bytes.size());
+    if (got < 0 || !file_.seek(0))
+        throw readFailure();
+    bytes.truncate(got);
+    return bytes;
+}
+
+Failure LocationFile::readFailure() const
+{
+    return Failure(tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
 }
 
 bool LocationFile::restIsUtf8(TextDecoder& decoder, QByteArray& bytes, qsizetype carried)
@@ -85,7 +101,7 @@ qint64 LocationFile::readInto(char* to)
 {
     const qint64 got = file_.read(to, readBytes_);
     if (got < 0)
-        throw Failure(tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
+        throw readFailure();
     return got;
 }
 
@@ -93,8 +109,7 @@ qint64 LocationFile::readInto(char* to)
 // that the read leaves unfinished moves on to the front of the next read's
 // text; every complete line goes to the sink, its fields pointing into the
 // text, which the store then keeps.
-template <class LocationSink>
-class LocationFile::Pass {
+template <class LocationSink> class LocationFile::Pass {
 public:
     Pass(LocationFile& file, TextDecoder& decoder, ItemBatch& store, LocationSink& sink)
         : file_(file)
@@ -137,6 +152,7 @@ private:
     Q_ALWAYS_INLINE bool scan();
     Q_ALWAYS_INLINE bool atSeparator(qsizetype i);
     Q_ALWAYS_INLINE bool deliver(qsizetype end);
+    QStringView withoutMark(QStringView line);
     void carryUnfinished();
     std::optional<QString> stopAtFault(bool& again);
 
@@ -158,6 +174,7 @@ private:
     qsizetype scanned_ = 0; // what of the text has been looked at
     qsizetype commas_[3]; // the first three commas of the unfinished line, from its start
     int commaCount_ = 0;
+    bool nulInAddress_ = false;
     bool skipLF_ = false; // the last line ended in CR: an LF next belongs to it
     qsizetype number_ = 0; // of the unfinished line
     std::optional<QString> fault_;
@@ -165,8 +182,7 @@ private:
 
 // Appends the next read's text; false when the bytes so far were wrongly
 // taken for UTF-8.
-template <class LocationSink>
-bool LocationFile::Pass<LocationSink>::decodeNext(bool& atEnd)
+template <class LocationSink> bool LocationFile::Pass<LocationSink>::decodeNext(bool& atEnd)
 {
     const qint64 got = file_.readInto(bytes_.data() + carried_);
     atEnd = got == 0;
@@ -188,11 +204,10 @@ bool LocationFile::Pass<LocationSink>::decodeNext(bool& atEnd)
     return true;
 }
 
-// Only commas and line ends matter. SSE2 finds them eight characters at a
-// time; everything else is never looked at one by one. The LF of a CR LF
-// lies before `start_` and is passed over. False at a short line.
-template <class LocationSink>
-bool LocationFile::Pass<LocationSink>::scan()
+// Only commas, line ends and NULs matter. SSE2 finds them eight characters
+// at a time; everything else is never looked at one by one. The LF of a CR LF
+// lies before `start_` and is passed over. False at a faulty line.
+template <class LocationSink> bool LocationFile::Pass<LocationSink>::scan()
 {
     // Neither changes during the scan; as locals they stay in registers
     // while the sink is called.
@@ -200,11 +215,14 @@ bool LocationFile::Pass<LocationSink>::scan()
     const qsizetype size = size_;
     qsizetype i = scanned_;
 #ifdef __SSE2__
-    const __m128i comma = _mm_set1_epi16(u','), cr = _mm_set1_epi16(u'\r'), lf = _mm_set1_epi16(u'\n');
+    // NUL, LF and CR are all at most U+000D: one saturating subtraction
+    // finds them, with the rarer control characters between, which
+    // atSeparator() passes over.
+    const __m128i comma = _mm_set1_epi16(u','), cr = _mm_set1_epi16(u'\r'), zero = _mm_setzero_si128();
     for (; i + 8 <= size; i += 8) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + i));
-        const __m128i found = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi16(block, comma), _mm_cmpeq_epi16(block, cr)), _mm_cmpeq_epi16(block, lf));
+        const __m128i found
+            = _mm_or_si128(_mm_cmpeq_epi16(block, comma), _mm_cmpeq_epi16(_mm_subs_epu16(block, cr), zero));
         // Two mask bits a character; keep one.
         for (unsigned mask = unsigned(_mm_movemask_epi8(found)) & 0x5555u; mask != 0; mask &= mask - 1) {
             const qsizetype at = i + qCountTrailingZeroBits(mask) / 2;
@@ -215,21 +233,26 @@ bool LocationFile::Pass<LocationSink>::scan()
 #endif
     for (; i < size; ++i) {
         const char16_t c = chars[i];
-        if ((c == u',' || c == u'\r' || c == u'\n') && i >= start_ && !atSeparator(i))
+        if ((c == u',' || c <= u'\r') && i >= start_ && !atSeparator(i))
             return false;
     }
     return true;
 }
 
-// A comma is counted; a line end hands the line over. False at a short line.
-template <class LocationSink>
-bool LocationFile::Pass<LocationSink>::atSeparator(qsizetype i)
+// A comma is counted, a NUL in the address noted; a line end hands the
+// line over. False at a faulty line.
+template <class LocationSink> bool LocationFile::Pass<LocationSink>::atSeparator(qsizetype i)
 {
     const char16_t c = chars_[i];
     if (c == u',') {
         if (commaCount_ < 3)
             commas_[commaCount_] = i - start_;
         ++commaCount_;
+        return true;
+    }
+    if (c != u'\r' && c != u'\n') {
+        // Past the address a NUL is a character like any other.
+        nulInAddress_ = nulInAddress_ || (c == 0 && commaCount_ == 0);
         return true;
     }
     if (!deliver(i))
@@ -242,16 +265,20 @@ bool LocationFile::Pass<LocationSink>::atSeparator(qsizetype i)
             start_ = i + 2;
     }
     commaCount_ = 0;
+    nulInAddress_ = false;
     return true;
 }
 
 // Hands the line that ends at `end` to the sink; false when it is short.
-template <class LocationSink>
-bool LocationFile::Pass<LocationSink>::deliver(qsizetype end)
+template <class LocationSink> bool LocationFile::Pass<LocationSink>::deliver(qsizetype end)
 {
     ++number_;
-    const QStringView line(chars_ + start_, end - start_);
-    if (commaCount_ < 2 || line.size() > kLongestLine) {
+    QStringView line(chars_ + start_, end - start_);
+    // Only these may begin a mark. An empty line starts at its line end, or
+    // is at the end of the text and not handed over.
+    if (chars_[start_] == u'\uFEFF' || chars_[start_] == u'\u00EF')
+        line = withoutMark(line);
+    if (commaCount_ < 2 || nulInAddress_ || line.size() > kLongestLine) {
         fault_ = file_.badLine(number_, line);
         return false;
     }
@@ -264,10 +291,31 @@ bool LocationFile::Pass<LocationSink>::deliver(qsizetype end)
     return true;
 }
 
+// Two files joined into one keep the second one's byte-order mark, which
+// must never become part of an address: the UTF-8 mark, FF FE or FE FF in a
+// UTF-16 file, or the UTF-8 mark read as Windows-1252; an empty file saved
+// with a mark adds one more. Answers `line` without them, its commas counted
+// from the new start.
+template <class LocationSink> QStringView LocationFile::Pass<LocationSink>::withoutMark(QStringView line)
+{
+    const bool windows1252 = decoder_.encoding() == TextDecoder::Encoding::Windows1252;
+    qsizetype mark = 0;
+    for (;;) {
+        if (line.sliced(mark).startsWith(u'\uFEFF'))
+            mark += 1;
+        else if (windows1252 && line.sliced(mark).startsWith(u"\u00EF\u00BB\u00BF"))
+            mark += 3;
+        else
+            break;
+    }
+    for (int c = 0; c < qMin(commaCount_, 3); ++c)
+        commas_[c] -= mark;
+    return line.sliced(mark);
+}
+
 // Keeps only the unfinished line, at most one read long, for the next read
 // to be appended to.
-template <class LocationSink>
-void LocationFile::Pass<LocationSink>::carryUnfinished()
+template <class LocationSink> void LocationFile::Pass<LocationSink>::carryUnfinished()
 {
     if (chunk_ < 0) {
         scanned_ = size_;
@@ -282,8 +330,7 @@ void LocationFile::Pass<LocationSink>::carryUnfinished()
 
 // A short line ends the reading, but the code page is that of the whole
 // file: what follows may still show that it is no UTF-8.
-template <class LocationSink>
-std::optional<QString> LocationFile::Pass<LocationSink>::stopAtFault(bool& again)
+template <class LocationSink> std::optional<QString> LocationFile::Pass<LocationSink>::stopAtFault(bool& again)
 {
     if (decoder_.mayStartAgain() && !file_.restIsUtf8(decoder_, bytes_, carried_))
         again = true;
@@ -293,9 +340,16 @@ std::optional<QString> LocationFile::Pass<LocationSink>::stopAtFault(bool& again
 QString LocationFile::badLine(qsizetype number, QStringView line) const
 {
     const QString shown = quotedExcerpt(line);
+    const qsizetype commas = line.count(u',');
+    if (commas >= 2 && line.size() <= kLongestLine) {
+        return tr("Line %1 of the location file \"%2\" has a NUL character in its address (\"%3\"); a file in "
+                  "UTF-16 needs its byte-order mark.")
+            .arg(number)
+            .arg(file_.fileName(), shown);
+    }
     const QString what = line.isEmpty() ? tr("is empty")
         : line.size() > kLongestLine    ? tr("is too long")
-        : !line.contains(u',')          ? tr("has no comma (\"%1\")").arg(shown)
+        : commas == 0                   ? tr("has no comma (\"%1\")").arg(shown)
                                         : tr("has only two fields (\"%1\")").arg(shown);
     return tr("Line %1 of the location file \"%2\" %3; every line needs an address, a name and an addition, "
               "separated by commas.")

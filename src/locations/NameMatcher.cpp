@@ -8,8 +8,7 @@ namespace {
     // there are `size`; `i` moves past it. A surrogate without its partner
     // stands for itself, as in QString. `units` is anything that gives a
     // UTF-16 unit by index: a pointer, or the pieces of a display name.
-    template <class Units>
-    char32_t foldedAt(const Units& units, qsizetype& i, qsizetype size)
+    template <class Units> char32_t foldedAt(const Units& units, qsizetype& i, qsizetype size)
     {
         const char16_t u = units[i++];
         if (QChar::isHighSurrogate(u) && i < size && QChar::isLowSurrogate(units[i]))
@@ -76,8 +75,8 @@ bool NameMatcher::in(QStringView a, QStringView b, QStringView c) const
         return true;
     if (b.isEmpty() && c.isEmpty())
         return false;
-    return contains(Pieces { a, b, c }, qMax<qsizetype>(0, a.size() - 2 * n + 1), a.size() + b.size() + c.size(),
-        folded_);
+    return contains(
+        Pieces { a, b, c }, qMax<qsizetype>(0, a.size() - 2 * n + 1), a.size() + b.size() + c.size(), folded_);
 }
 
 } // namespace quillmoor
