@@ -678,6 +678,23 @@ private slots:
         QCOMPARE(desktop.where().mid(2), QStringList { QStringLiteral("mnuNearby_Click:100") });
         QCOMPARE(form.Text1->text(), QStringLiteral("boston"));
         QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Boston, Massachusetts" });
+
+        // So does a file that no longer holds the city as it was when the
+        // menu opened: a line added before it, or Boston moved to Albany,
+        // whose cities within 50 km would leave Boston out.
+        const QByteArray boston = "42.35843 -71.05977";
+        for (const QByteArray& changed : { "http://other.listora.org/,Other,,1 2\r\n" + kNearBoston,
+                 QByteArray(kNearBoston).replace(boston, "42.65258 -73.75623") }) {
+            desktop.write(QStringLiteral("list.txt"), kNearBoston);
+            rightClick(form, 0);
+            desktop.write(QStringLiteral("list.txt"), changed);
+            form.mnuNearby->actions().at(0)->trigger();
+            QCOMPARE(desktop.where().last(), QStringLiteral("mnuNearby_Click:100"));
+            QVERIFY(desktop.description(int(desktop.reports.size()) - 1).startsWith("The location file has changed"));
+            QCOMPARE(form.Text1->text(), QStringLiteral("boston"));
+            QCOMPARE(form.ListView1->selectedRows(), QList<qsizetype>());
+        }
+        QCOMPARE(desktop.reports.size(), 5);
     }
 
     void shippedListPlacesEveryCity()

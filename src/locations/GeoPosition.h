@@ -9,6 +9,11 @@ namespace quillmoor {
 struct GeoPosition {
     double latitude = 0;
     double longitude = 0;
+
+    bool operator==(const GeoPosition& other) const
+    {
+        return latitude == other.latitude && longitude == other.longitude;
+    }
 };
 
 // The position a line of list.txt may carry as its fourth field: latitude

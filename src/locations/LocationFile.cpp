@@ -360,12 +360,11 @@ QString LocationFile::badLine(qsizetype number, QStringView line) const
 std::optional<QString> LocationFile::read(QStringView filter, ItemBatch& out)
 {
     const NameMatcher matcher(filter);
-    const QStringView separator = u", ";
-    out.setJoiner(separator.toString());
+    out.setJoiner(QStringLiteral(", "));
     return forEachLine(
         out,
         [&](const LocationLine& location, qint32 chunk) {
-            if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : separator, location.addition))
+            if (matcher.inDisplayName(location))
                 out.add(chunk, location.address, qint32(location.name.size()), qint32(location.addition.size()));
         },
         [] {});
@@ -379,7 +378,7 @@ std::optional<QString> LocationFile::forEachLocation(
     return forEachLine(
         buffers,
         [&](const LocationLine& location, qint32) {
-            if (matcher.in(location.name, location.addition.isEmpty() ? QStringView() : u", ", location.addition))
+            if (matcher.inDisplayName(location))
                 visit(location);
         },
         restart);
