@@ -105,7 +105,7 @@ qint64 LocationFile::readInto(char* to)
     return got;
 }
 
-// The text of one read is scanned for commas and line ends only. A line
+// The text of one read is scanned for commas, line ends and NULs only. A line
 // that the read leaves unfinished moves on to the front of the next read's
 // text; every complete line goes to the sink, its fields pointing into the
 // text, which the store then keeps.
@@ -121,7 +121,7 @@ public:
     {
     }
 
-    // Answers the fault of the first short line, if any; sets `again` when
+    // Answers the fault of the first faulty line, if any; sets `again` when
     // the code page taken for the file was wrong.
     std::optional<QString> run(bool& again)
     {
@@ -174,7 +174,7 @@ private:
     qsizetype scanned_ = 0; // what of the text has been looked at
     qsizetype commas_[3]; // the first three commas of the unfinished line, from its start
     int commaCount_ = 0;
-    bool nulInAddress_ = false;
+    bool nulInAddress_ = false; // of the unfinished line
     bool skipLF_ = false; // the last line ended in CR: an LF next belongs to it
     qsizetype number_ = 0; // of the unfinished line
     std::optional<QString> fault_;
