@@ -82,9 +82,10 @@ QStringList readInPieces(const QByteArray& content, qint64 readBytes)
     return out;
 }
 
-// The whole file decoded at once: a byte-order mark decides; else UTF-8
-// when all of it is valid, else Windows-1252.
-QString decodeWhole(const QByteArray& content)
+// The whole file decoded at once: a byte-order mark decides; else UTF-16
+// when the first line read as UTF-16 is all Latin-1 (a NUL at every other
+// byte), else UTF-8 when all of it is valid, else Windows-1252.
+QString decodeWhole(const QByteArray& content, bool* windows1252 = nullptr)
 {
     const auto withMark = [&](QStringDecoder::Encoding encoding, qsizetype mark) -> QString {
         return QStringDecoder(encoding, QStringDecoder::Flag::ConvertInitialBom).decode(content.mid(mark));
@@ -95,21 +96,40 @@ QString decodeWhole(const QByteArray& content)
         return withMark(QStringDecoder::Utf16LE, 2);
     if (content.startsWith("\xFE\xFF"))
         return withMark(QStringDecoder::Utf16BE, 2);
+    for (const auto encoding : { QStringDecoder::Utf16LE, QStringDecoder::Utf16BE }) {
+        const QString first = QString(QStringDecoder(encoding).decode(content.left(content.size() & ~1)))
+                                  .section(u'\n', 0, 0)
+                                  .section(u'\r', 0, 0);
+        if (std::all_of(first.begin(), first.end(), [](QChar c) { return c.unicode() < 0x100; })
+            && first.count(QChar()) < first.size())
+            return withMark(encoding, 0);
+    }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(content);
+    if (windows1252)
+        *windows1252 = utf8.hasError();
     return utf8.hasError() ? QStringDecoder("windows-1252").decode(content) : text;
 }
 
 // The same from the whole file decoded at once and split the obvious way.
 QStringList readWhole(const QByteArray& content)
 {
-    QStringList lines = decodeWhole(content).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    bool windows1252 = false;
+    // Not by a regular expression, which gives up on text with a lone surrogate.
+    QStringList lines = decodeWhole(content, &windows1252)
+                            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                            .replace(u'\r', u'\n')
+                            .split(u'\n');
     if (lines.last().isEmpty())
         lines.removeLast(); // the break of the last line
     QStringList out;
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        // Byte-order marks of files joined into one go.
+        const QString mark = windows1252 ? QStringLiteral("\u00EF\u00BB\u00BF") : QStringLiteral("\uFEFF");
+        while (lines[i].startsWith(mark))
+            lines[i].remove(0, mark.size());
         const QStringList f = lines[i].split(u',');
-        if (f.size() < 3)
+        if (f.size() < 3 || f[0].contains(QChar()))
             return out << QStringLiteral("fault at Line %1").arg(i + 1);
         out << f[0] + u'|' + f[1] + (f[2].isEmpty() ? QString() : QStringLiteral(", ") + f[2]);
     }
@@ -152,6 +172,7 @@ private slots:
         QTest::newRow("no comma") << QByteArray("a,A,\r\nb,B,\r\nnothing\r\n") << 2 << "Line 3";
         QTest::newRow("blank line") << QByteArray("a,A,\r\n\r\nc,C,\r\n") << 1 << "Line 2";
         QTest::newRow("blank last line") << QByteArray("a,A,\r\nb,B,\r\n\r\n") << 2 << "Line 3";
+        QTest::newRow("NUL in the address") << QByteArray("a,A,\r\nb\0,B,\r\n", 12) << 1 << "Line 2";
     }
     void faultsStopLoadingAfterTheEarlierLines()
     {
@@ -241,6 +262,22 @@ private slots:
         QTest::newRow("Windows-1252") << encoded(QStringEncoder("windows-1252"));
         QTest::newRow("UTF-16LE") << encoded(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom));
         QTest::newRow("UTF-16BE") << encoded(QStringEncoder(QStringEncoder::Utf16BE, QStringEncoder::Flag::WriteBom));
+        QTest::newRow("UTF-16LE without mark") << encoded(QStringEncoder(QStringEncoder::Utf16LE));
+        QTest::newRow("UTF-16BE without mark") << encoded(QStringEncoder(QStringEncoder::Utf16BE));
+        // Files joined into one keep the marks of all but the first.
+        const qsizetype second = text.indexOf(QStringLiteral("http://zurich"));
+        const auto joined = [&](QStringEncoder::Encoding encoding) -> QByteArray {
+            const auto withMark = [&](const QString& part) -> QByteArray {
+                return QStringEncoder(encoding, QStringEncoder::Flag::WriteBom).encode(part);
+            };
+            return withMark(text.left(second)) + withMark(text.mid(second));
+        };
+        QTest::newRow("UTF-8 joined") << joined(QStringEncoder::Utf8);
+        QTest::newRow("UTF-16LE joined") << joined(QStringEncoder::Utf16LE);
+        QTest::newRow("UTF-16BE joined") << joined(QStringEncoder::Utf16BE);
+        QTest::newRow("Windows-1252 and UTF-8 joined")
+            << QStringEncoder("windows-1252").encode(text.left(text.indexOf(QStringLiteral("http://paris"))))
+                + "\xEF\xBB\xBFhttp://paris.listora.org/,Paris,\r\n";
     }
     void everyEncodingShowsTheSameCities()
     {
@@ -251,6 +288,9 @@ private slots:
         Form1& form = app->form();
         QCOMPARE(subItemTexts(*form.ListView1),
             (QStringList { "Montr\u00E9al, Qu\u00E9bec", "Z\u00FCrich, \u20AC Region", "Paris" }));
+        QCOMPARE(itemTexts(*form.ListView1),
+            (QStringList {
+                "http://montreal.listora.org/", "http://zurich.listora.org/", "http://paris.listora.org/" }));
         type(form, QStringLiteral("QU\u00C9"));
         QCOMPARE(itemTexts(*form.ListView1), QStringList { "http://montreal.listora.org/" });
         // The search built on the city opens the address it names.
@@ -271,9 +311,13 @@ private slots:
         // characters, broken ones too, and CR LF may straddle an edge. A
         // byte that is no UTF-8 turns the whole file to Windows-1252, also
         // one that comes after a short line, or after many rows were read.
-        const QByteArray pieces[] = { "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x90\x90\x80", "\xE1", "\xE2\x82",
-            "\xF0\x90\x90", "\xED\xA0\x80", "\xC0\xAF", "\x80\x80", "\xF4\x90\x80\x80", "\xEF\xBB\xBF", "\r\n", "\r",
-            "\xE9", "\x80\x81\x8D\x9F", "\xFF\xFE", "\xFE\xFF", "\xFF", "\xEF\xBB" };
+        // A byte-order mark that starts a line goes; a NUL in an address is
+        // a fault, and so is UTF-16 without a mark that is not told by its
+        // first line.
+        const QByteArray pieces[] = { QByteArray(1, '\0'), "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x90\x90\x80", "\xE1",
+            "\xE2\x82", "\xF0\x90\x90", "\xED\xA0\x80", "\xC0\xAF", "\x80\x80", "\xF4\x90\x80\x80", "\xEF\xBB\xBF",
+            "\xEF\xBB\xBF\xEF\xBB\xBF", "\r\n", "\r", "\xE9", "\x80\x81\x8D\x9F", "\xFF\xFE", "\xFE\xFF", "\xFF",
+            "\xEF\xBB" };
         // UTF-16 code units, as Latin-1 of the lines below stands for them.
         const QString units[] = { QStringLiteral("\u00E9"), QStringLiteral("\u20AC"), QString::fromUcs4(U"\U00010437"),
             QString(QChar(0xD800)), QString(QChar(0xDC37)), QStringLiteral("\uFEFF"), QStringLiteral("\r\n") };
@@ -281,7 +325,8 @@ private slots:
             QByteArray bytes = little ? "\xFF\xFE" : "\xFE\xFF";
             for (const QChar c : text) {
                 const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
-                bytes += little ? QByteArray { low, high } : QByteArray { high, low };
+                const char unit[] = { little ? low : high, little ? high : low };
+                bytes.append(unit, 2);
             }
             return bytes;
         };
@@ -293,16 +338,17 @@ private slots:
                              lead + ",N," + piece, // at the end of the file
                              lead + ",N" + piece + "x,A" + piece + ",\nc,C,", // inside lines
                              piece + lead + ",N,\r\n", // at the start of the file
-                             "a,A,\r\nshort,\r\n" + lead + piece }) { // after a short line
-                        if (readInPieces(content, readBytes) != readWhole(content))
-                            qDebug() << content << readBytes;
-                    }
+                             "a,A,\r\n" + piece + lead + ",N,\r\n", // at the start of a line
+                             "\xE9,A,\r\n" + piece + lead + ",N,\r\n", // the same in Windows-1252
+                             "a,A,\r\nshort,\r\n" + lead + piece }) // after a short line
+                        QCOMPARE(readInPieces(content, readBytes), readWhole(content));
                 }
                 for (const QString& unit : units) {
                     for (const bool little : { true, false }) {
                         const QString text = lead + QStringLiteral(",N") + unit + QStringLiteral(",A") + unit
-                            + QStringLiteral("\r\nb,B,") + unit;
-                        for (const QByteArray& content : { utf16(text, little), utf16(text, little) + 'x' }) // odd end
+                            + QStringLiteral("\r\n") + unit + QStringLiteral("b,B,") + unit;
+                        const QByteArray marked = utf16(text, little);
+                        for (const QByteArray& content : { marked, marked + 'x', marked.mid(2) }) // odd end, no mark
                             QCOMPARE(readInPieces(content, readBytes), readWhole(content));
                     }
                 }
@@ -488,8 +534,10 @@ private slots:
             { "42.35843 -71.05977", true, 42.35843, -71.05977 }, { "-33.86785 151.20732", true, -33.86785, 151.20732 },
             { "+90 -180", true, 90, -180 }, { "0 .5", true, 0, 0.5 }, { "90.0001 0", false, 0, 0 }, // out of range
             { "0 180.5", false, 0, 0 }, { "", false, 0, 0 }, // absent
-            { "42.35843", false, 0, 0 }, { "42.35843  -71.05977", false, 0, 0 }, // two blanks
-            { " 42.35843 -71.05977", false, 0, 0 }, { "42.35843 -71.05977 ", false, 0, 0 }, { "42,5 10", false, 0, 0 },
+            { "42.35843", false, 0, 0 }, { "42.35843  -71.05977", true, 42.35843, -71.05977 }, // two blanks
+            { " 42.35843 -71.05977", true, 42.35843, -71.05977 }, { "1 2 ", true, 1, 2 }, { "\t1\t2\r", true, 1, 2 },
+            { "\u00A01\u00A0 \u20032\u00A0", true, 1, 2 }, // no-break, em space
+            { "1 2 3", false, 0, 0 }, { "1 - 2", false, 0, 0 }, { " ", false, 0, 0 }, { "42,5 10", false, 0, 0 },
             { "1e1 10", false, 0, 0 }, { "nan 10", false, 0, 0 }, { "- 10", false, 0, 0 },
             { "near Boston", false, 0, 0 }, { "\u0664\u0662 10", false, 0, 0 }, // Arabic-Indic digits
         };
@@ -630,6 +678,23 @@ private slots:
         QCOMPARE(desktop.where().mid(2), QStringList { QStringLiteral("mnuNearby_Click:100") });
         QCOMPARE(form.Text1->text(), QStringLiteral("boston"));
         QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Boston, Massachusetts" });
+
+        // So does a file that no longer holds the city as it was when the
+        // menu opened: a line added before it, or Boston moved to Albany,
+        // whose cities within 50 km would leave Boston out.
+        const QByteArray boston = "42.35843 -71.05977";
+        for (const QByteArray& changed : { "http://other.listora.org/,Other,,1 2\r\n" + kNearBoston,
+                 QByteArray(kNearBoston).replace(boston, "42.65258 -73.75623") }) {
+            desktop.write(QStringLiteral("list.txt"), kNearBoston);
+            rightClick(form, 0);
+            desktop.write(QStringLiteral("list.txt"), changed);
+            form.mnuNearby->actions().at(0)->trigger();
+            QCOMPARE(desktop.where().last(), QStringLiteral("mnuNearby_Click:100"));
+            QVERIFY(desktop.description(int(desktop.reports.size()) - 1).startsWith("The location file has changed"));
+            QCOMPARE(form.Text1->text(), QStringLiteral("boston"));
+            QCOMPARE(form.ListView1->selectedRows(), QList<qsizetype>());
+        }
+        QCOMPARE(desktop.reports.size(), 5);
     }
 
     void shippedListPlacesEveryCity()

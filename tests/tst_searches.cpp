@@ -86,11 +86,22 @@ class SearchesTest : public QObject {
 private slots:
     void hostAndQuery()
     {
-        QCOMPARE(siteHost(QStringLiteral("http://boston.listora.org/")), QStringLiteral("boston.listora.org"));
-        QCOMPARE(siteHost(QStringLiteral("http://boston.listora.org/a/b/")), QStringLiteral("boston.listora.orgab"));
-        QCOMPARE(siteHost(QStringLiteral("https://x.org/")), QStringLiteral("https:x.org"));
-        QCOMPARE(siteHost(QStringLiteral("HTTP://x.org/")), QStringLiteral("HTTP:x.org"));
-        QCOMPARE(siteHost(QStringLiteral("x.org")), QStringLiteral("x.org"));
+        const char* hosts[][2] = {
+            { "http://boston.listora.org/", "boston.listora.org" },
+            { "https://a.listora.org/", "a.listora.org" },
+            { "HTTP://Caps.listora.org/", "Caps.listora.org" }, // the host keeps its case
+            { "hTtPs://x.org", "x.org" },
+            { "http://a.listora.org/fr/", "a.listora.org/fr" }, // a path keeps its slashes
+            { "http://boston.listora.org/a/b//", "boston.listora.org/a/b/" }, // one final slash goes
+            { "x.org", "x.org" }, // no scheme: as it is
+            { "x.org/", "x.org/" },
+            { "ftp://x.org/", "ftp://x.org/" },
+            { "see http://x.org/", "see http://x.org/" }, // a scheme only at the start
+            { "http:/x.org", "http:/x.org" },
+            { "https://", "" },
+        };
+        for (const auto& [address, host] : hosts)
+            QCOMPARE(siteHost(QString::fromLatin1(address)), QString::fromLatin1(host));
         QCOMPARE(searchQuery(QStringLiteral(" a&b # "), QStringLiteral("http://x.org/")),
             QStringLiteral(" a&b #  site:x.org"));
     }

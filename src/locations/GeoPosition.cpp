@@ -47,11 +47,19 @@ namespace {
 
 std::optional<GeoPosition> parsePosition(QStringView field)
 {
-    const qsizetype blank = field.indexOf(u' ');
-    if (blank < 0)
+    // Editors and spreadsheets leave tabs, doubled blanks and no-break
+    // spaces (0xA0 in Windows-1252) around and between the numbers.
+    field = field.trimmed();
+    qsizetype end = 0;
+    while (end < field.size() && !field[end].isSpace())
+        ++end;
+    if (end == field.size())
         return std::nullopt;
-    const std::optional<double> latitude = decimal(field.first(blank));
-    const std::optional<double> longitude = decimal(field.sliced(blank + 1));
+    qsizetype next = end;
+    while (field[next].isSpace()) // trimmed: the field ends in no space
+        ++next;
+    const std::optional<double> latitude = decimal(field.first(end));
+    const std::optional<double> longitude = decimal(field.sliced(next));
     if (!latitude || !longitude || std::abs(*latitude) > 90 || std::abs(*longitude) > 180)
         return std::nullopt;
     return GeoPosition { *latitude, *longitude };

@@ -10,6 +10,7 @@
 
 namespace quillmoor {
 
+class Failure;
 struct LocationLine;
 class TextDecoder;
 
@@ -29,10 +30,11 @@ public:
 
     // Reads the whole file, adding to `out` every location whose display name
     // contains `filter` (ignoring case; an empty filter takes every line), in
-    // file order. Stops at the first line with fewer than three fields and
-    // answers what is wrong with it; the locations before it stay in `out`.
-    // CR LF, LF and a lone CR all end a line; the file's encoding is that
-    // which TextDecoder finds for all of it.
+    // file order. Stops at the first line with fewer than three fields, or
+    // with a NUL in its address, and answers what is wrong with it; the
+    // locations before it stay in `out`. CR LF, LF and a lone CR all end a
+    // line; a byte-order mark at the start of a line is dropped; the file's
+    // encoding is that which TextDecoder finds for all of it.
     std::optional<QString> read(QStringView filter, ItemBatch& out);
 
     // Reads the whole file as read() does, handing every location that
@@ -57,12 +59,16 @@ private:
     // forget() tells the sink to drop what it was given.
     template <class LocationSink, class Forget>
     std::optional<QString> forEachLine(ItemBatch& store, LocationSink&& sink, Forget&& forget);
-    // One pass over the file; sets `again` when the code page it took was wrong.
-    template <class LocationSink>
-    std::optional<QString> readLines(TextDecoder& decoder, ItemBatch& store, LocationSink& sink, bool& again);
+    // One pass over the file, from its first byte to its end or its first
+    // short line.
+    template <class LocationSink> class Pass;
     // Reads the rest of the file only to learn whether it is UTF-8 still.
     bool restIsUtf8(TextDecoder& decoder, QByteArray& bytes, qsizetype carried);
     qint64 readInto(char* to);
+    // The first bytes, which may tell the code page; the file is then read
+    // from its start.
+    QByteArray firstBytes();
+    Failure readFailure() const;
     QString badLine(qsizetype number, QStringView line) const;
 
     QFile file_;

@@ -6,6 +6,7 @@
 #include "ListView.h"
 #include "LocationFile.h"
 #include "LocationLine.h"
+#include "NameMatcher.h"
 #include "NearbyMenu.h"
 #include "Platform.h"
 #include "Trap.h"
@@ -20,6 +21,12 @@ namespace {
     // Past this many characters the old rows' memory is given back rather than
     // kept for the next keystroke.
     constexpr qsizetype kSpareLimit = 32 << 20;
+
+    QString changedFile()
+    {
+        return LocationList::tr(
+            "The location file has changed since the list was shown; change the filter to read it again.");
+    }
 
     // The fourth field of a line: what follows the addition, up to the next comma.
     std::optional<GeoPosition> positionIn(const LocationLine& location)
@@ -94,26 +101,33 @@ void LocationList::tell(int line, const QString& description)
     ShowErrorReport(platform_, QStringLiteral("Text1_Change"), line, description);
 }
 
-std::optional<GeoPosition> LocationList::positionOf(qsizetype row) const
+std::optional<LocationList::City> LocationList::cityAt(qsizetype row) const
 {
     const QString address = form_.ListView1->itemText(row);
-    LocationFile file(LocationFile::pathIn(platform_.applicationFolder));
-    qsizetype at = 0;
+    const NameMatcher matcher(form_.Text1->text());
+    qsizetype line = 0;
+    qsizetype shown = 0;
     bool same = false;
-    std::optional<GeoPosition> found;
-    file.forEachLocation(
-        form_.Text1->text(),
-        [&](const LocationLine& location) {
-            if (at++ != row)
-                return;
-            same = location.address == address;
-            found = positionIn(location);
-        },
-        [&] { at = 0; });
+    std::optional<City> found;
+    LocationFile(LocationFile::pathIn(platform_.applicationFolder))
+        .forEachLocation(
+            {},
+            [&](const LocationLine& location) {
+                const qsizetype at = line++;
+                if (!matcher.inDisplayName(location) || shown++ != row)
+                    return;
+                same = location.address == address;
+                if (const std::optional<GeoPosition> position = positionIn(location))
+                    found = City { at, address, *position };
+            },
+            [&] {
+                line = shown = 0;
+                same = false;
+                found.reset();
+            });
     // The list shows list.txt as it was at the last change of the filter.
     if (!same)
-        throw Failure(
-            tr("The location file has changed since the list was shown; change the filter to read it again."));
+        throw Failure(changedFile());
     return found;
 }
 
@@ -121,14 +135,14 @@ void LocationList::ListView1_ContextMenu(qsizetype row, const QPoint& globalPos)
 {
     Trap trap(platform_, QStringLiteral("ListView1_ContextMenu"));
     QString city;
-    menuFrom_.reset();
+    menuCity_.reset();
     if (!trap.run(100, [&] {
             city = form_.ListView1->subItemText(row);
-            menuFrom_ = positionOf(row);
+            menuCity_ = cityAt(row);
         }))
         return;
     trap.run(102, [&] {
-        form_.mnuNearby->offer(city, menuFrom_ ? QString() : tr("list.txt gives no position for %1").arg(city));
+        form_.mnuNearby->offer(city, menuCity_ ? QString() : tr("list.txt gives no position for %1").arg(city));
     });
     trap.run(104, [&] { form_.mnuNearby->popup(globalPos); });
 }
@@ -136,15 +150,19 @@ void LocationList::ListView1_ContextMenu(qsizetype row, const QPoint& globalPos)
 void LocationList::mnuNearby_Click(double km)
 {
     Trap trap(platform_, QStringLiteral("mnuNearby_Click"));
-    if (!menuFrom_)
+    if (!menuCity_)
         return;
-    const GeoPosition from = *menuFrom_;
+    const City city = *menuCity_;
     const QString path = LocationFile::pathIn(platform_.applicationFolder);
     std::optional<LocationFile> file;
     QList<qsizetype> rows;
-    // Opened first: a file that cannot be read leaves the list and the
-    // filter as they were.
-    if (!trap.run(100, [&] { file.emplace(path); }))
+    // Opened and searched first: a file that cannot be read, or that has
+    // changed since the menu opened, leaves the list and the filter as they
+    // were.
+    if (!trap.run(100, [&] {
+            file.emplace(path);
+            rows = rowsNear(path, city, km);
+        }))
         return;
     // The whole list, so that every city within reach can be selected.
     trap.run(102, [&] {
@@ -158,32 +176,39 @@ void LocationList::mnuNearby_Click(double km)
         if (fault)
             throw Failure(*fault);
     });
-    trap.run(106, [&] { rows = rowsNear(path, from, km); });
-    trap.run(108, [&] {
+    trap.run(106, [&] {
         // Only rows the list shows: a line that lacks its fields ends both.
         while (!rows.isEmpty() && rows.last() >= form_.ListView1->count())
             rows.removeLast();
         form_.ListView1->selectRows(rows);
     });
-    trap.run(110, [&] { form_.ListView1->setFocus(); });
+    trap.run(108, [&] { form_.ListView1->setFocus(); });
 }
 
-QList<qsizetype> LocationList::rowsNear(const QString& path, const GeoPosition& from, double km)
+QList<qsizetype> LocationList::rowsNear(const QString& path, const City& city, double km)
 {
     QList<qsizetype> rows;
     qsizetype row = 0;
+    bool same = false;
     LocationFile(path).forEachLocation(
         {},
         [&](const LocationLine& location) {
             const std::optional<GeoPosition> at = positionIn(location);
-            if (at && distanceKm(from, *at) <= km)
+            if (row == city.line)
+                same = location.address == city.address && at == city.at;
+            if (at && distanceKm(city.at, *at) <= km)
                 rows.append(row);
             ++row;
         },
         [&] {
             rows.clear();
             row = 0;
+            same = false;
         });
+    // Else the city itself might be left out, or the cities near where it
+    // no longer is selected.
+    if (!same)
+        throw Failure(changedFile());
     return rows;
 }
 

@@ -38,22 +38,33 @@ public:
     // list.txt gives the city no position.
     void ListView1_ContextMenu(qsizetype row, const QPoint& globalPos);
     // A distance of the menu chosen: the whole list comes back and exactly
-    // the cities within `km` of the menu's city are selected.
+    // the cities within `km` of the menu's city are selected. When list.txt
+    // no longer holds that city as it did when the menu opened, that is
+    // reported and nothing changes.
     void mnuNearby_Click(double km);
 
-    // The rows of the whole of list.txt (every line, in file order) whose
-    // position lies within `km` of `from`. Throws Failure when the file
-    // cannot be opened; a short line ends the search there.
-    static QList<qsizetype> rowsNear(const QString& path, const GeoPosition& from, double km);
-
 private:
+    // A city of list.txt with a position.
+    struct City {
+        qsizetype line = 0; // among all lines of the file, from 0
+        QString address;
+        GeoPosition at;
+    };
+
+    // The rows of the whole of list.txt (every line, in file order) whose
+    // position lies within `km` of `city`. Throws Failure when the file
+    // cannot be opened, or holds `city` no more on its line; a short line
+    // ends the search there.
+    static QList<qsizetype> rowsNear(const QString& path, const City& city, double km);
+
     void tell(int line, const QString& description);
     // Shows the lines of `file` that match `filter`; answers the fault that
     // ended the reading early, if any.
     std::optional<QString> refill(LocationFile& file, QStringView filter);
-    // The position list.txt gives for `row` of ListView1 as the filter in
-    // Text1 shows it.
-    std::optional<GeoPosition> positionOf(qsizetype row) const;
+    // The city of `row` of ListView1 as the filter in Text1 shows it; none
+    // when list.txt gives it no position. Throws Failure when the file has
+    // changed since the list was shown.
+    std::optional<City> cityAt(qsizetype row) const;
 
     Form1& form_;
     Platform& platform_;
@@ -61,8 +72,8 @@ private:
     // The rows the list showed before the last keystroke. Refilling memory
     // that is already mapped is far cheaper than fresh memory.
     ItemBatch spare_;
-    // The city whose menu is open, and where it lies.
-    std::optional<GeoPosition> menuFrom_;
+    // The city whose menu is open.
+    std::optional<City> menuCity_;
 };
 
 } // namespace quillmoor

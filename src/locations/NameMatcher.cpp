@@ -2,60 +2,65 @@
 
 namespace quillmoor {
 
-NameMatcher::NameMatcher(QStringView filter)
-{
-    folded_.reserve(size_t(filter.size()));
-    for (qsizetype i = 0; i < filter.size(); ++i) {
-        const QChar u = filter[i];
-        // A surrogate without its partner stands for itself, as in QString.
-        if (u.isHighSurrogate() && i + 1 < filter.size() && filter[i + 1].isLowSurrogate())
-            folded_.push_back(fold(QChar::surrogateToUcs4(u, filter[++i])));
-        else
-            folded_.push_back(fold(u.unicode()));
-    }
-}
-
 namespace {
+
+    // The folded code point that starts at unit `i` of `units`, of which
+    // there are `size`; `i` moves past it. A surrogate without its partner
+    // stands for itself, as in QString. `units` is anything that gives a
+    // UTF-16 unit by index: a pointer, or the pieces of a display name.
+    template <class Units> char32_t foldedAt(const Units& units, qsizetype& i, qsizetype size)
+    {
+        const char16_t u = units[i++];
+        if (QChar::isHighSurrogate(u) && i < size && QChar::isLowSurrogate(units[i]))
+            return NameMatcher::fold(QChar::surrogateToUcs4(u, units[i++]));
+        return NameMatcher::fold(u);
+    }
 
     // Whether unit `u` may begin a code point that folds to `first`: a
     // character beyond ASCII may fold to an ASCII letter (the Kelvin sign
     // to "k"), so only an ASCII unit can be ruled out this cheaply.
-    bool mayStart(char16_t u, char32_t first)
+    bool mayStart(char16_t u, char32_t first) { return u >= 0x80 || NameMatcher::fold(u) == first; }
+
+    // Whether the folded `needle` begins at a unit from `from` on.
+    template <class Units>
+    bool contains(const Units& units, qsizetype from, qsizetype size, const std::vector<char32_t>& needle)
     {
-        return u >= 0x80 || char32_t((u >= u'A' && u <= u'Z') ? u + 32 : u) == first;
+        const qsizetype n = qsizetype(needle.size());
+        for (qsizetype start = from; start + n <= size; ++start) {
+            if (!mayStart(units[start], needle[0]))
+                continue;
+            qsizetype i = start;
+            qsizetype j = 0;
+            while (j < n && i < size && foldedAt(units, i, size) == needle[size_t(j)])
+                ++j;
+            if (j == n)
+                return true;
+        }
+        return false;
     }
+
+    // Three views read as one text, without joining them.
+    struct Pieces {
+        QStringView a, b, c;
+        char16_t operator[](qsizetype i) const
+        {
+            if (i < a.size())
+                return a[i].unicode();
+            i -= a.size();
+            if (i < b.size())
+                return b[i].unicode();
+            return c[i - b.size()].unicode();
+        }
+    };
 
 } // namespace
 
-bool NameMatcher::inOne(QStringView text) const
+NameMatcher::NameMatcher(QStringView filter)
 {
-    const qsizetype n = qsizetype(folded_.size());
-    const char16_t* s = reinterpret_cast<const char16_t*>(text.data());
-    const qsizetype size = text.size();
-    const char32_t* needle = folded_.data();
-    for (qsizetype start = 0; start + n <= size; ++start) {
-        if (!mayStart(s[start], needle[0]))
-            continue;
-        qsizetype i = start;
-        qsizetype j = 0;
-        while (j < n && i < size) {
-            const char16_t u = s[i++];
-            char32_t c;
-            if (u < 0x80) {
-                c = (u >= u'A' && u <= u'Z') ? char32_t(u + 32) : char32_t(u);
-            } else if (QChar::isHighSurrogate(u) && i < size && QChar::isLowSurrogate(s[i])) {
-                c = fold(QChar::surrogateToUcs4(u, s[i++]));
-            } else {
-                c = fold(u);
-            }
-            if (c != needle[j])
-                break;
-            ++j;
-        }
-        if (j == n)
-            return true;
-    }
-    return false;
+    folded_.reserve(size_t(filter.size()));
+    const char16_t* units = filter.utf16();
+    for (qsizetype i = 0; i < filter.size();)
+        folded_.push_back(foldedAt(units, i, filter.size()));
 }
 
 bool NameMatcher::in(QStringView a, QStringView b, QStringView c) const
@@ -66,51 +71,12 @@ bool NameMatcher::in(QStringView a, QStringView b, QStringView c) const
     // Most matches lie in the name alone, which needs none of the joining
     // below; then only the starts from which a match may reach past the
     // name are left (a code point takes at most two units).
-    if (inOne(a))
+    if (contains(a.utf16(), 0, a.size(), folded_))
         return true;
     if (b.isEmpty() && c.isEmpty())
         return false;
-    // Every code point takes at least one UTF-16 unit.
-    const qsizetype total = a.size() + b.size() + c.size();
-    if (n > total)
-        return false;
-    const auto at = [&](qsizetype i) -> char16_t {
-        if (i < a.size())
-            return a[i].unicode();
-        i -= a.size();
-        if (i < b.size())
-            return b[i].unicode();
-        return c[i - b.size()].unicode();
-    };
-    // The folded code point at unit `i`, and in `i` the unit after it.
-    const auto next = [&](qsizetype& i) -> char32_t {
-        const char16_t u = at(i++);
-        if (u < 0x80)
-            return (u >= u'A' && u <= u'Z') ? char32_t(u + 32) : char32_t(u);
-        if (QChar::isHighSurrogate(u) && i < total) {
-            const char16_t low = at(i);
-            if (QChar::isLowSurrogate(low)) {
-                ++i;
-                return fold(QChar::surrogateToUcs4(u, low));
-            }
-        }
-        return fold(u);
-    };
-    const char32_t* needle = folded_.data();
-    const char32_t first = needle[0];
-    for (qsizetype start = qMax<qsizetype>(0, a.size() - 2 * n + 1); start + n <= total; ++start) {
-        if (!mayStart(at(start), first))
-            continue;
-        qsizetype i = start;
-        if (next(i) != first)
-            continue;
-        qsizetype j = 1;
-        while (j < n && i < total && next(i) == needle[j])
-            ++j;
-        if (j == n)
-            return true;
-    }
-    return false;
+    return contains(
+        Pieces { a, b, c }, qMax<qsizetype>(0, a.size() - 2 * n + 1), a.size() + b.size() + c.size(), folded_);
 }
 
 } // namespace quillmoor

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LocationLine.h"
+
 #include <QString>
 #include <QStringView>
 #include <vector>
@@ -18,6 +20,11 @@ public:
 
     bool matchesAll() const { return folded_.empty(); }
     bool in(QStringView a, QStringView b = {}, QStringView c = {}) const;
+    // In the display name of `location`.
+    bool inDisplayName(const LocationLine& location) const
+    {
+        return in(location.name, location.addition.isEmpty() ? QStringView() : u", ", location.addition);
+    }
 
     static char32_t fold(char32_t c)
     {
@@ -27,8 +34,6 @@ public:
     }
 
 private:
-    bool inOne(QStringView text) const;
-
     std::vector<char32_t> folded_; // the filter's code points, folded
 };
 

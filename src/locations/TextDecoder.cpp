@@ -59,6 +59,23 @@ namespace {
         return false;
     }
 
+    // Whether byte `nulAt` (0 or 1) of every two in the first line of
+    // `bytes` is NUL and the other byte is not always: the first line of a
+    // UTF-16 file whose mark is missing, ASCII as an address is.
+    bool nulEveryOther(QByteArrayView bytes, qsizetype nulAt)
+    {
+        bool text = false;
+        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+            const char unit = bytes[i + 1 - nulAt];
+            if (bytes[i + nulAt] != 0)
+                return false;
+            if (unit == '\n' || unit == '\r')
+                break;
+            text = text || unit != 0;
+        }
+        return text;
+    }
+
     const QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
     const QByteArrayView kUtf16LEMark("\xFF\xFE");
     const QByteArrayView kUtf16BEMark("\xFE\xFF");
@@ -69,6 +86,14 @@ namespace {
 // byte-order mark is dropped here rather than by the decoder, which would
 // drop one at the start of every call.
 TextDecoder::TextDecoder() { use(Encoding::Utf8); }
+
+void TextDecoder::lookAtStart(QByteArrayView firstBytes)
+{
+    if (nulEveryOther(firstBytes, 1))
+        use(Encoding::Utf16LE);
+    else if (nulEveryOther(firstBytes, 0))
+        use(Encoding::Utf16BE);
+}
 
 void TextDecoder::use(Encoding encoding)
 {
@@ -113,7 +138,8 @@ qsizetype TextDecoder::decode(QByteArrayView bytes, bool last, QString& out)
             use(Encoding::Utf16BE);
             mark = kUtf16BEMark.size();
         } else {
-            tentative_ = true;
+            // Unless the first line showed UTF-16.
+            tentative_ = encoding_ == Encoding::Utf8;
         }
         if (mark > 0) {
             const qsizetype used = decode(bytes.sliced(mark), last, out);

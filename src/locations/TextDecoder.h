@@ -14,11 +14,12 @@ namespace quillmoor {
 // the whole file decoded at once, however the file was cut.
 //
 // The encoding holds for the whole file. A byte-order mark decides it
-// (UTF-8, UTF-16 little- or big-endian) and is dropped. Without one the file
-// is UTF-8 when all of it is valid UTF-8, else Windows-1252, the code page
-// such lists were written in on Windows. That is known only at the end, so
-// the bytes are taken for UTF-8 while they are valid; the first invalid
-// sequence asks the caller to start again from the first byte.
+// (UTF-8, UTF-16 little- or big-endian) and is dropped. Without one, a file
+// whose first line has a NUL at every other byte is UTF-16 all the same;
+// else the file is UTF-8 when all of it is valid UTF-8, else Windows-1252,
+// the code page such lists were written in on Windows. That is known only at
+// the end, so the bytes are taken for UTF-8 while they are valid; the first
+// invalid sequence asks the caller to start again from the first byte.
 class TextDecoder {
 public:
     enum class Encoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
@@ -29,6 +30,12 @@ public:
     static constexpr qsizetype kStartAgain = -1;
 
     TextDecoder();
+
+    // Shows the decoder the first bytes of the file, at least its first line
+    // when it is short, before the first decode(): they tell UTF-16 without
+    // a byte-order mark. Only these bytes decide, whatever the size of the
+    // reads that follow.
+    void lookAtStart(QByteArrayView firstBytes);
 
     // Appends the text of `bytes` to `out` and answers how many bytes it
     // used. Unused bytes, the start of a character that the next read may

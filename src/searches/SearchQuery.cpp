@@ -6,10 +6,17 @@ namespace quillmoor {
 
 QString siteHost(const QString& address)
 {
-    QString host = address;
-    host.remove(QStringLiteral("http://"), Qt::CaseSensitive);
-    host.remove(QChar(u'/'), Qt::CaseSensitive);
-    return host;
+    // A search engine wants the host and any path, never the scheme: lists
+    // write either scheme, in any case, and a path whose slashes count.
+    for (const QLatin1String scheme : { QLatin1String("http://"), QLatin1String("https://") }) {
+        if (address.startsWith(scheme, Qt::CaseInsensitive)) {
+            QStringView host = QStringView(address).sliced(scheme.size());
+            if (host.endsWith(u'/'))
+                host.chop(1);
+            return host.toString();
+        }
+    }
+    return address;
 }
 
 QString searchQuery(const QString& text, const QString& address)

@@ -5,8 +5,9 @@
 
 namespace quillmoor {
 
-// The host a sub-site address restricts a search to: every "http://" and then
-// every "/" removed, nothing else touched.
+// The host a sub-site address restricts a search to: the address without its
+// "http://" or "https://" (in any letter case) and its final "/", a path
+// kept. An address without either scheme is used as it is.
 QString siteHost(const QString& address);
 
 // The search text, " site:" and the site host of `address`.

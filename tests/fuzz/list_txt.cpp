@@ -52,8 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const qsizetype lines = bytes.count('\n') + bytes.count('\r') + 1;
     FUZZ_CHECK(whole.rows.size() <= lines);
-    for (const QString& row : whole.rows)
+    for (const QString& row : whole.rows) {
         FUZZ_CHECK(!row.contains(u'\n') && !row.contains(u'\r'));
+        // Neither a NUL nor a byte-order mark reaches an address.
+        const QString address = row.section(u'\x1F', 0, 0);
+        FUZZ_CHECK(!address.contains(QChar()) && !address.startsWith(u'\uFEFF'));
+    }
     if (whole.fault) {
         FUZZ_CHECK(!whole.fault->isEmpty());
         // The report quotes the line whole: one line, of bounded length.
