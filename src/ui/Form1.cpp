@@ -18,8 +18,9 @@ namespace quillmoor {
 
 namespace {
 
-    template <class W> W* place(W* widget, int left, int top, int width, int height)
+    template <class W> W* place(W* widget, const char* name, int left, int top, int width, int height)
     {
+        widget->setObjectName(QString::fromLatin1(name));
         widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
         return widget;
     }
@@ -104,19 +105,30 @@ Form1::Form1(QWidget* parent)
     setAutoFillBackground(true);
     setFixedSize(twips(8040), twips(9780));
 
-    Frame2 = place(new QGroupBox(QStringLiteral("Create New Listora Search"), this), 120, 120, 7800, 5115);
-    Label1 = place(new QLabel(QStringLiteral("Filter Locations:"), Frame2), 240, 330, 1350, 225);
-    Text1 = place(new QLineEdit(Frame2), 1680, 300, 5865, 345);
-    ListView1 = place(new ListView(Frame2), 240, 750, 7320, 2820);
-    Frame1 = place(new QGroupBox(QStringLiteral("Search For This Text"), Frame2), 240, 3600, 7320, 825);
-    txtSearch = place(new QLineEdit(Frame1), 240, 300, 6840, 345);
-    PushButton7 = place(pushButton(QStringLiteral("Add Search"), Frame2), 240, 4560, 7320, 405);
-    ListView2 = place(new ListView(this), 120, 5340, 7800, 2820);
-    PushButton2 = place(pushButton(QStringLiteral("Open Selected"), this), 120, 8250, 3840, 405);
-    PushButton6 = place(pushButton(QStringLiteral("Open All"), this), 4080, 8250, 3840, 405);
-    PushButton4 = place(pushButton(QStringLiteral("Delete Selected Search From List"), this), 120, 8760, 3840, 405);
-    PushButton3 = place(pushButton(QStringLiteral("Clear All"), this), 4080, 8760, 3840, 405);
-    PushButton5 = place(pushButton(QStringLiteral("Load Example/Sample Searches"), this), 120, 9270, 7800, 405);
+    createControls();
+    setUpLists();
+    setUpKeyboard();
+    setUpPointer();
+}
+
+void Form1::createControls()
+{
+    // The layout as designed, in twips, with each control's designer name.
+    Frame2 = place(new QGroupBox(QStringLiteral("Create New Listora Search"), this), "Frame2", 120, 120, 7800, 5115);
+    Label1 = place(new QLabel(QStringLiteral("Filter Locations:"), Frame2), "Label1", 240, 330, 1350, 225);
+    Text1 = place(new QLineEdit(Frame2), "Text1", 1680, 300, 5865, 345);
+    ListView1 = place(new ListView(Frame2), "ListView1", 240, 750, 7320, 2820);
+    Frame1 = place(new QGroupBox(QStringLiteral("Search For This Text"), Frame2), "Frame1", 240, 3600, 7320, 825);
+    txtSearch = place(new QLineEdit(Frame1), "txtSearch", 240, 300, 6840, 345);
+    PushButton7 = place(pushButton(QStringLiteral("Add Search"), Frame2), "PushButton7", 240, 4560, 7320, 405);
+    ListView2 = place(new ListView(this), "ListView2", 120, 5340, 7800, 2820);
+    PushButton2 = place(pushButton(QStringLiteral("Open Selected"), this), "PushButton2", 120, 8250, 3840, 405);
+    PushButton6 = place(pushButton(QStringLiteral("Open All"), this), "PushButton6", 4080, 8250, 3840, 405);
+    PushButton4 = place(
+        pushButton(QStringLiteral("Delete Selected Search From List"), this), "PushButton4", 120, 8760, 3840, 405);
+    PushButton3 = place(pushButton(QStringLiteral("Clear All"), this), "PushButton3", 4080, 8760, 3840, 405);
+    PushButton5
+        = place(pushButton(QStringLiteral("Load Example/Sample Searches"), this), "PushButton5", 120, 9270, 7800, 405);
     mnuNearby = new NearbyMenu(this);
     mnuSearches = new SearchMenu(this);
 
@@ -125,27 +137,10 @@ Form1::Form1(QWidget* parent)
     // lose its colon.
     const int needed = QFontMetrics(Label1->font()).horizontalAdvance(Label1->text()) + 1;
     Label1->resize(qBound(Label1->width(), needed, Text1->x() - Label1->x()), Label1->height());
+}
 
-    {
-        const std::pair<QWidget*, const char*> names[] = {
-            { Frame2, "Frame2" },
-            { Label1, "Label1" },
-            { Text1, "Text1" },
-            { ListView1, "ListView1" },
-            { Frame1, "Frame1" },
-            { txtSearch, "txtSearch" },
-            { PushButton7, "PushButton7" },
-            { ListView2, "ListView2" },
-            { PushButton2, "PushButton2" },
-            { PushButton6, "PushButton6" },
-            { PushButton4, "PushButton4" },
-            { PushButton3, "PushButton3" },
-            { PushButton5, "PushButton5" },
-        };
-        for (const auto& [widget, name] : names)
-            widget->setObjectName(QString::fromLatin1(name));
-    }
-
+void Form1::setUpLists()
+{
     // Cities are picked the way desktop lists pick: Ctrl-click, Shift-click,
     // Shift+arrows and Ctrl+A; the saved searches are opened one at a time.
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -170,7 +165,10 @@ Form1::Form1(QWidget* parent)
     txtSearch->setAccessibleName(Frame1->title());
     ListView2->setAccessibleName(QStringLiteral("Searches"));
     ListView2->setAccessibleDescription(ListView2->toolTip());
+}
 
+void Form1::setUpKeyboard()
+{
     Frame2->setFocusPolicy(Qt::NoFocus);
     Frame1->setFocusPolicy(Qt::NoFocus);
     Label1->setFocusPolicy(Qt::NoFocus);
@@ -180,7 +178,10 @@ Form1::Form1(QWidget* parent)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     Text1->setFocus();
     new KeyboardPath(Text1, ListView1, txtSearch, this);
+}
 
+void Form1::setUpPointer()
+{
     // Pointer feedback: a hand over the push buttons, the ordinary pointer
     // over the window, the frames and the lists. The label and the text
     // boxes track no movement, and Qt passes none of theirs on to the frame

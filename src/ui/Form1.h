@@ -62,6 +62,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor's steps: the controls where the design puts them, the
+    // lists' behaviour and what screen readers call things, the keyboard's
+    // order and path, the pointer feedback.
+    void createControls();
+    void setUpLists();
+    void setUpKeyboard();
+    void setUpPointer();
     void watchPointer(QWidget* widget, int value);
     void applyPointer();
 
