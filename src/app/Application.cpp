@@ -123,12 +123,8 @@ void Application::Form_Load()
     trap.run(142, [&] { reportNotice(notice); });
     if (trap.test(144, [&] { return value.isEmpty(); }))
         return;
-    QList<QStringView> pieces;
-    bool escaped = false;
-    trap.run(146, [&] {
-        escaped = isEscapedValue(value);
-        pieces = QStringView(value).split(u'|');
-    });
+    StoredPieces pieces;
+    trap.run(146, [&] { pieces = StoredPieces(value); });
     ItemBatch restored;
     qsizetype i = 0;
     trap.loop(
@@ -138,13 +134,8 @@ void Application::Form_Load()
             return i < pieces.size();
         },
         [&] {
-            if (trap.test(150, [&] { return !pieces[i].isEmpty(); }))
-                trap.run(152, [&] {
-                    if (escaped)
-                        restored.add(unescapeEntry(pieces[i]));
-                    else
-                        restored.add(pieces[i]);
-                });
+            if (trap.test(150, [&] { return !pieces.isEmpty(i); }))
+                trap.run(152, [&] { restored.add(pieces.entry(i)); });
         },
         154, [&] { return ++i < pieces.size(); });
     // The appends of line 152 reach the list as one batch: the view hears of
@@ -156,29 +147,25 @@ void Application::Form_Load()
 void Application::Form_QueryUnload()
 {
     Trap trap(platform_, QStringLiteral("Form_QueryUnload"));
-    QString value;
+    StoredValueWriter writer(false);
     qsizetype count = 0;
     qsizetype i = 0;
-    bool escaped = false;
     trap.loop(
         100,
         [&] {
             count = form_.ListView2->count();
+            bool escaped = false;
             for (qsizetype row = 0; row < count && !escaped; ++row)
                 escaped = needsEscaping(form_.ListView2->itemText(row));
-            value = escaped ? QStringLiteral("|") : QString();
+            writer = StoredValueWriter(escaped);
             i = 0;
             return i < count;
         },
-        [&] {
-            trap.run(102, [&] {
-                const QString entry = form_.ListView2->itemText(i);
-                value += (escaped ? escapeEntry(entry) : entry) + u'|';
-            });
-        },
+        [&] { trap.run(102, [&] { writer.append(form_.ListView2->itemText(i)); }); },
         104, [&] { return ++i < count; });
     QString notice;
     trap.run(106, [&] {
+        const QString& value = writer.value();
         notice = SaveSetting(platform_.settingsFile, kSection, kKey, [&](const QString& stored) {
             if (stored == storedAtStart_)
                 return value;
