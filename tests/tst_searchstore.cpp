@@ -59,6 +59,15 @@ struct Store {
     }
 };
 
+QVariantMap settingsRead(const QString& file)
+{
+    const QSettings settings(file, QSettings::IniFormat);
+    QVariantMap read;
+    for (const QString& key : settings.allKeys())
+        read.insert(key, settings.value(key));
+    return read;
+}
+
 } // namespace
 
 class SearchStoreTest : public QObject {
@@ -69,6 +78,7 @@ private slots:
     {
         Store store;
         const QStringList entries = { "A", " b site:x.org ", "ü€ site:z", "dup", "dup", "=;\"#[x]\\,", "@at",
+            QStringLiteral("\uFEFF first"), QStringLiteral("\x01\uFEFF\U0010FFFF\uFFFF"),
             QStringLiteral("t\tb\x01") + u'f' + QChar(0) + u'7', "  lead", "trail\t ", "😀 site:e" };
         QCOMPARE(store.roundTrip(entries), entries);
         QCOMPARE(store.value(), entries.join(u'|') + u'|');
@@ -125,9 +135,40 @@ private slots:
                 true, "[A]\nv=" + huge + "\n[Quillmoor]\nSearches=new|\nx=1\n" },
             { "no section, no last line break", "[A]\nk=1", {}, false, "[A]\nk=1\n\n[Quillmoor]\nSearches=new|\n" },
             { "section without the key", "[Quillmoor]\nother=1\n", {}, false, "[Quillmoor]\nSearches=new|\nother=1\n" },
+            { "mark", "\xEF\xBB\xBF[Quillmoor]\r\nSearches=one|two|\r\n", { "one", "two" }, false,
+                "\xEF\xBB\xBF[Quillmoor]\r\nSearches=one|two|new|\r\n" },
+            // The open quote swallows the rest, our section too: the new one
+            // goes ahead of it.
+            { "unclosed quote before", "[Other]\nnote=he said \"hi\n[Quillmoor]\nSearches=x|\n", {}, false,
+                "[Quillmoor]\nSearches=new|\n[Other]\nnote=he said \"hi\n[Quillmoor]\nSearches=x|\n" },
+            { "unclosed quote before, in [General]", "note=\"hi\n", {}, false,
+                "[Quillmoor]\nSearches=new|\n[General]\nnote=\"hi\n" },
+            { "unclosed quote after", "[Quillmoor]\nSearches=x|\nnote=\"hi\n", { "x" }, false,
+                "[Quillmoor]\nSearches=x|new|\nnote=\"hi\n" },
+            { "% escapes in names", "[Quill%6Door]\nSearch%65s=p|\n", { "p" }, false, "[Quill%6Door]\nSearches=p|new|\n" },
+            { "duplicate sections and keys", "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|\n",
+                { "c" }, false, "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|new|\n" },
+            { "CR line ends", "[Quillmoor]\rSearches=a|\r", { "a" }, false, "[Quillmoor]\rSearches=a|new|\r" },
+            { "UTF-8 split by quotes", "[Quillmoor]\nSearches=\"\xE2\x82\"\xAC|\n", { "\u20AC" }, false,
+                "[Quillmoor]\nSearches=\xE2\x82\xAC|new|\n" },
+            // Not a header to QSettings: "Searches" there is a key of [General].
+            { "form feed", "\f[Quillmoor]\nSearches=f|\n", {}, false,
+                "\f[Quillmoor]\nSearches=f|\n\n[Quillmoor]\nSearches=new|\n" },
+            // A mark that comes first in the decoded text is dropped; U+FEFF is
+            // written escaped so it comes back.
+            { "U+FEFF", "[Quillmoor]\nSearches=\xEF\xBB\xBF" "a|\\t\xEF\xBB\xBF" "b|\n", { "a", "\t\uFEFF" "b" }, false,
+                "[Quillmoor]\nSearches=a|\\t\\xfeff\\x62|new|\n" },
         };
         for (const auto& shape : shapes) {
             Store store;
+            // What QSettings reads, from a copy: it keeps what it read of a path.
+            store.desktop.write(QStringLiteral("before.ini"), shape.file);
+            QVariantMap before = settingsRead(store.desktop.dir.filePath(QStringLiteral("before.ini")));
+            const QVariant searches = before.value(QStringLiteral("Quillmoor/Searches"));
+            if (searches.typeId() == QMetaType::QString)
+                QVERIFY2(storedEntries(withoutLoneSurrogates(searches.toString())) == shape.shown, shape.name);
+            else // no text to QSettings, or a list where commas are text here
+                QVERIFY2(shape.shown.isEmpty() || searches.typeId() == QMetaType::QStringList, shape.name);
             store.desktop.write(QStringLiteral("config/Marrowfen.ini"), shape.file);
             auto app = store.desktop.load();
             QVERIFY2(itemTexts(*app->form().ListView2) == shape.shown, shape.name);
@@ -136,8 +177,13 @@ private slots:
             const QStringList once = shape.reported ? QStringList { QStringLiteral("Form_Load:142") } : QStringList();
             QVERIFY2(store.desktop.where() == once, shape.name);
             QCOMPARE(store.bytes(), shape.after);
-            // What QSettings itself reads from the new file.
-            QCOMPARE(store.value(), storedValue(shape.shown + QStringList { "new" }));
+            // What QSettings itself reads from the new file: the list, and
+            // every other key as before.
+            QVariantMap after = settingsRead(store.desktop.settingsFile());
+            QCOMPARE(after.take(QStringLiteral("Quillmoor/Searches")).toString(),
+                storedValue(shape.shown + QStringList { "new" }));
+            before.remove(QStringLiteral("Quillmoor/Searches"));
+            QCOMPARE(after, before);
             QStringList names = { "Marrowfen.ini" };
             if (shape.reported) {
                 names << QStringLiteral("Marrowfen.ini.unreadable");

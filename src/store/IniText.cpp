@@ -126,18 +126,18 @@ namespace {
         return out;
     }
 
-    QString withoutLoneSurrogates(QString text)
-    {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                ++i;
-            else if (text[i].isSurrogate())
-                text[i] = QChar::ReplacementCharacter;
-        }
-        return text;
-    }
-
 } // namespace
+
+QString withoutLoneSurrogates(QString text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
 
 bool IniScan::hasUnclosedHeader() const
 {

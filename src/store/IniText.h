@@ -60,6 +60,10 @@ QStringList decodeIniValue(QByteArrayView raw, bool commasSplit, bool* isList = 
 // holds a value of another type. Half of a surrogate pair reads as U+FFFD.
 std::optional<QString> iniText(const QString& decoded);
 
+// Half of a surrogate pair is no character: it reads as U+FFFD, the way it
+// would be written.
+QString withoutLoneSurrogates(QString text);
+
 // A text as an INI value that both this reading and QSettings read back the
 // same.
 QByteArray encodeIniValue(const QString& text);
