@@ -362,6 +362,45 @@ private slots:
         QVERIFY(copy.readAll().endsWith("[broken\nx=1\n"));
     }
 
+    // The settings of the program's section, several in one save: a key that
+    // does not change keeps its line byte for byte.
+    void severalKeysInOneSave()
+    {
+        Store store;
+        const QString file = store.desktop.settingsFile();
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"),
+            "[Quillmoor]\nEngine = \"x\" ;kept\nSearches=a|\n[Other]\nk=1\n");
+        const StoredTexts stored = GetSettings(file, QStringLiteral("Quillmoor"), { "Searches", "Engine", "PagesFrom" });
+        QCOMPARE(stored.values.value("Searches"), QStringLiteral("a|"));
+        QCOMPARE(stored.values.value("Engine"), QStringLiteral("x"));
+        QCOMPARE(stored.values.value("PagesFrom"), QString());
+        QStringList asked;
+        const auto keep = [&](const QString& stored) { return asked << stored, stored; };
+        SaveSettings(file, QStringLiteral("Quillmoor"),
+            { { "Searches", [&](const QString& stored) { return asked << stored, stored + "b|"; } },
+                { "Engine", keep }, { "PagesFrom", [](const QString&) { return QStringLiteral("2"); } } });
+        QCOMPARE(asked, (QStringList { "a|", "x" }));
+        QCOMPARE(store.bytes(), QByteArray("[Quillmoor]\nPagesFrom=2\nEngine = \"x\" ;kept\nSearches=a|b|\n[Other]\nk=1\n"));
+    }
+
+    // A header whose quote never closes swallows every line after it: no
+    // line can stand in the section, which may not be added twice. The file
+    // is kept aside whole, said once at the close, and a new one holds the
+    // list.
+    void aFileNothingFitsIsKeptAside()
+    {
+        Store store;
+        const QByteArray old = "[Quillmoor]\"\nSearches=x|\n";
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"), old);
+        store.save({ "y" });
+        QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
+        QVERIFY(store.desktop.description(0).contains(QStringLiteral("Marrowfen.ini.unreadable\"")));
+        QCOMPARE(store.value(), QStringLiteral("y|"));
+        QFile aside(store.desktop.settingsFile() + QStringLiteral(".unreadable"));
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), old);
+    }
+
     void terminationClosesLikeTheUser()
     {
         Store store;

@@ -125,8 +125,11 @@ void savedReadsBack(const QByteArray& bytes, const QVariantMap& before)
     FUZZ_CHECK(after.value(kKey).metaType().id() == QMetaType::QString);
     FUZZ_CHECK(fixed(after.value(kKey).toString()) == fixed(value));
     FUZZ_CHECK(storedEntries(after.value(kKey).toString()) == storedEntries(fixed(value)));
-    for (auto it = before.cbegin(); it != before.cend() && !aside; ++it)
+    for (auto it = before.cbegin(); it != before.cend() && !aside; ++it) {
+        if (it.key() != kKey && after.value(it.key()) != it.value())
+            qWarning() << "after the save" << it.key() << "reads" << after.value(it.key()) << "not" << it.value();
         FUZZ_CHECK(it.key() == kKey || after.value(it.key()) == it.value());
+    }
     const auto sections = [](const IniScan& scan) {
         return std::count_if(scan.headers.cbegin(), scan.headers.cend(),
             [](const IniHeader& h) { return h.section == QStringLiteral("Quillmoor/"); });
