@@ -147,25 +147,21 @@ void Application::Form_Load()
 void Application::Form_QueryUnload()
 {
     Trap trap(platform_, QStringLiteral("Form_QueryUnload"));
-    StoredValueWriter writer(false);
+    QStringList entries;
     qsizetype count = 0;
     qsizetype i = 0;
     trap.loop(
         100,
         [&] {
             count = form_.ListView2->count();
-            bool escaped = false;
-            for (qsizetype row = 0; row < count && !escaped; ++row)
-                escaped = needsEscaping(form_.ListView2->itemText(row));
-            writer = StoredValueWriter(escaped);
             i = 0;
             return i < count;
         },
-        [&] { trap.run(102, [&] { writer.append(form_.ListView2->itemText(i)); }); },
+        [&] { trap.run(102, [&] { entries << form_.ListView2->itemText(i); }); },
         104, [&] { return ++i < count; });
     QString notice;
     trap.run(106, [&] {
-        const QString& value = writer.value();
+        const QString value = storedValue(entries);
         notice = SaveSetting(platform_.settingsFile, kSection, kKey, [&](const QString& stored) {
             if (stored == storedAtStart_)
                 return value;

@@ -33,14 +33,6 @@ QString unescapeEntry(QStringView piece)
     return entry;
 }
 
-StoredValueWriter::StoredValueWriter(bool escaped)
-    : escaped_(escaped)
-    , value_(escaped ? QStringLiteral("|") : QString())
-{
-}
-
-void StoredValueWriter::append(const QString& entry) { value_ += (escaped_ ? escapeEntry(entry) : entry) + u'|'; }
-
 StoredPieces::StoredPieces(const QString& value)
     : escaped_(isEscapedValue(value))
     , pieces_(QStringView(value).split(u'|'))
@@ -54,10 +46,11 @@ QString StoredPieces::entry(qsizetype i) const
 
 QString storedValue(const QStringList& entries)
 {
-    StoredValueWriter writer(std::any_of(entries.cbegin(), entries.cend(), needsEscaping));
+    const bool escaped = std::any_of(entries.cbegin(), entries.cend(), needsEscaping);
+    QString value = escaped ? QStringLiteral("|") : QString();
     for (const QString& entry : entries)
-        writer.append(entry);
-    return writer.value();
+        value += (escaped ? escapeEntry(entry) : entry) + u'|';
+    return value;
 }
 
 QStringList storedEntries(const QString& value)

@@ -11,27 +11,13 @@ namespace quillmoor {
 // entry that holds a "|" itself would come back split, so a list with such an
 // entry is stored with one leading "|" and every entry escaped ("%" as "%25",
 // "|" as "%7C"); values without the leading bar read exactly as they always
-// have. The start-up and the close walk through this format one entry at a
-// time (each entry is a numbered step of theirs), so it is offered piece by
-// piece as well as whole.
+// have. The start-up restores one entry per numbered step of its own, so the
+// stored value is offered piece by piece as well as whole.
 
 bool needsEscaping(const QString& entry);
 QString escapeEntry(const QString& entry);
 QString unescapeEntry(QStringView piece);
 inline bool isEscapedValue(const QString& value) { return value.startsWith(u'|'); }
-
-// Builds the stored value entry by entry. `escaped` says whether any entry of
-// the list needs escaping.
-class StoredValueWriter {
-public:
-    explicit StoredValueWriter(bool escaped);
-    void append(const QString& entry);
-    const QString& value() const { return value_; }
-
-private:
-    bool escaped_;
-    QString value_;
-};
 
 // A stored value cut at every "|". Empty pieces stand for no entry. The
 // pieces look into `value`, which must outlive them.
