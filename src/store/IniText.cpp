@@ -108,25 +108,24 @@ namespace {
         return decodeName(name) + u'/';
     }
 
-    // A name as QSettings writes it.
-    QByteArray encodeName(const QString& name)
-    {
-        QByteArray out;
-        for (const QChar c : name) {
-            const char16_t u = c.unicode();
-            if (u == '/')
-                out += '\\';
-            else if ((u < 0x80 && std::isalnum(u)) || u == '_' || u == '-' || u == '.')
-                out += char(u);
-            else if (u <= 0xFF)
-                out += '%' + QByteArray::number(u, 16).toUpper().rightJustified(2, '0');
-            else
-                out += "%U" + QByteArray::number(u, 16).toUpper().rightJustified(4, '0');
-        }
-        return out;
-    }
-
 } // namespace
+
+QByteArray encodeIniName(const QString& name)
+{
+    QByteArray out;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u == '/')
+            out += '\\';
+        else if ((u >= '0' && u <= '9') || ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '_' || u == '-' || u == '.')
+            out += char(u);
+        else if (u <= 0xFF)
+            out += '%' + QByteArray::number(u, 16).toUpper().rightJustified(2, '0');
+        else
+            out += "%U" + QByteArray::number(u, 16).toUpper().rightJustified(4, '0');
+    }
+    return out;
+}
 
 QString withoutLoneSurrogates(QString text)
 {
@@ -163,6 +162,8 @@ IniScan scanIni(QByteArrayView data)
     qsizetype pos = scan.bodyStart;
     for (Line line; nextLine(data, pos, line);) {
         const QByteArrayView text = data.sliced(line.start, line.end - line.start);
+        if (scan.headers.isEmpty() && scan.entries.isEmpty())
+            scan.startsInGeneral = !text.startsWith('[');
         if (text.startsWith('[')) {
             const qsizetype close = text.indexOf(']');
             section = sectionKey(text.sliced(1, (close < 0 ? text.size() : close) - 1).trimmed());
@@ -175,13 +176,51 @@ IniScan scanIni(QByteArrayView data)
     return scan;
 }
 
+namespace {
+
+    // The escape whose backslash stands before `i`, added to `out`. Answers
+    // false where the value ends inside it: QSettings then keeps the blanks
+    // before it.
+    bool decodeEscape(QByteArrayView raw, qsizetype& i, QString& out)
+    {
+        static const char kNamed[][2] = { { 'a', '\a' }, { 'b', '\b' }, { 'f', '\f' }, { 'n', '\n' }, { 'r', '\r' },
+            { 't', '\t' }, { 'v', '\v' }, { '"', '"' }, { '?', '?' }, { '\'', '\'' }, { '\\', '\\' } };
+        const qsizetype n = raw.size();
+        if (i >= n)
+            return false;
+        const char e = raw[i++];
+        const auto named = std::find_if(std::begin(kNamed), std::end(kNamed), [e](const char* p) { return p[0] == e; });
+        const bool hex = e == 'x' && i < n && hexDigit(raw[i]) >= 0;
+        if (named != std::end(kNamed)) {
+            out += QLatin1Char((*named)[1]);
+        } else if (hex || octDigit(e) >= 0) {
+            // Code units are 16 bits: longer runs of digits wrap.
+            char16_t unit = hex ? 0 : char16_t(octDigit(e));
+            for (int d; i < n && (d = hex ? hexDigit(raw[i]) : octDigit(raw[i])) >= 0; ++i)
+                unit = char16_t((unit << (hex ? 4 : 3)) + d);
+            out += QChar(unit);
+            return i < n;
+        } else if (e == 'x') {
+            return i < n;
+        } else if (isBreak(e) && i < n && isBreak(raw[i]) && raw[i] != e) {
+            ++i;
+        }
+        return true;
+    }
+
+    void chopBlanks(QString& out, qsizetype keepUpTo)
+    {
+        while (out.size() > keepUpTo && (out.back() == u' ' || out.back() == u'\t'))
+            out.chop(1);
+    }
+
+} // namespace
+
 // Quotes group, backslash escapes, blanks around an unquoted value drop. The
 // bytes between escapes and quotes go through one UTF-8 decoder, so a
 // character may be split by a quote, and a mark that comes first is dropped.
 QStringList decodeIniValue(QByteArrayView raw, bool commasSplit, bool* isList)
 {
-    static const char kNamed[][2] = { { 'a', '\a' }, { 'b', '\b' }, { 'f', '\f' }, { 'n', '\n' }, { 'r', '\r' },
-        { 't', '\t' }, { 'v', '\v' }, { '"', '"' }, { '?', '?' }, { '\'', '\'' }, { '\\', '\\' } };
     QStringDecoder utf8(QStringDecoder::Utf8);
     QStringList items;
     QString out;
@@ -194,61 +233,35 @@ QStringList decodeIniValue(QByteArrayView raw, bool commasSplit, bool* isList)
         keepUpTo = out.size();
     };
     skipBlanks();
-    while (i < n) {
+    while (i < n && chop) {
         const char c = raw[i++];
         if (c == '\\') {
-            if (i >= n) {
-                chop = false;
-                break;
-            }
-            const char e = raw[i++];
-            const auto named = std::find_if(std::begin(kNamed), std::end(kNamed), [e](const char* p) { return p[0] == e; });
-            const bool hex = e == 'x' && i < n && hexDigit(raw[i]) >= 0;
-            if (named != std::end(kNamed)) {
-                out += QLatin1Char((*named)[1]);
-            } else if (hex || octDigit(e) >= 0) {
-                char16_t unit = hex ? 0 : char16_t(octDigit(e));
-                for (int d; i < n && (d = hex ? hexDigit(raw[i]) : octDigit(raw[i])) >= 0; ++i)
-                    unit = char16_t((unit << (hex ? 4 : 3)) + d);
-                out += QChar(unit);
-                chop = i < n;
-            } else if (e == 'x') {
-                chop = i < n;
-            } else if (isBreak(e) && i < n && isBreak(raw[i]) && raw[i] != e) {
-                ++i;
-            }
+            chop = decodeEscape(raw, i, out);
             keepUpTo = out.size();
         } else if (c == '"') {
             quoted = true;
             inQuotes = !inQuotes;
             if (!inQuotes)
                 skipBlanks();
+        } else if (c == ',' && !inQuotes && commasSplit) {
+            if (!quoted)
+                chopBlanks(out, keepUpTo);
+            quoted = false;
+            items << std::exchange(out, QString());
+            skipBlanks();
         } else if (c == ',' && !inQuotes) {
-            if (commasSplit) {
-                while (!quoted && out.size() > keepUpTo && (out.back() == u' ' || out.back() == u'\t'))
-                    out.chop(1);
-                quoted = false;
-                items << out;
-                out.clear();
-                skipBlanks();
-            } else {
-                quoted = false;
-                out += u',';
-                keepUpTo = out.size();
-            }
+            quoted = false;
+            out += u',';
+            keepUpTo = out.size();
         } else {
             const qsizetype from = i - 1;
             while (i < n && raw[i] != '\\' && raw[i] != '"' && raw[i] != ',')
                 ++i;
             out += QString(utf8(raw.sliced(from, i - from)));
         }
-        if (!chop)
-            break;
     }
-    if (chop && !quoted) {
-        while (out.size() > keepUpTo && (out.back() == u' ' || out.back() == u'\t'))
-            out.chop(1);
-    }
+    if (chop && !quoted)
+        chopBlanks(out, keepUpTo);
     if (isList)
         *isList = !items.isEmpty();
     items << out;
@@ -335,182 +348,6 @@ IniRead readIniKey(QByteArrayView data, const IniScan& scan, const QString& sect
     return read;
 }
 
-namespace {
-
-    // Every key as QSettings reads it: its items, and whether they are a list.
-    using KeyValues = QHash<QString, std::pair<bool, QStringList>>;
-
-    KeyValues keyValues(QByteArrayView data, const IniScan& scan)
-    {
-        QHash<QString, qsizetype> winners;
-        for (qsizetype i = 0; i < scan.entries.size(); ++i) {
-            const auto it = winners.constFind(scan.entries[i].key);
-            if (it == winners.cend() || scan.entries[i].sectionLength >= scan.entries[*it].sectionLength)
-                winners.insert(scan.entries[i].key, i);
-        }
-        KeyValues values;
-        for (auto it = winners.cbegin(); it != winners.cend(); ++it) {
-            const IniEntry& e = scan.entries[*it];
-            bool list = false;
-            QStringList items = decodeIniValue(data.sliced(e.valueStart, e.end - e.valueStart), true, &list);
-            values.insert(it.key(), { list, std::move(items) });
-        }
-        return values;
-    }
-
-    qsizetype headerCount(const IniScan& scan, const QString& sectionKey)
-    {
-        return std::count_if(scan.headers.cbegin(), scan.headers.cend(),
-            [&](const IniHeader& h) { return h.section == sectionKey; });
-    }
-
-    // What a candidate file must keep: every other key as it was read, no
-    // header left open that was closed, the section not added again.
-    struct Promise {
-        KeyValues others;
-        QString sectionKey;
-        qsizetype sections = 0;
-        bool unclosedHeaders = true;
-    };
-
-    Promise promiseOf(QByteArrayView data, const IniScan& scan, const QString& sectionKey)
-    {
-        return { keyValues(data, scan), sectionKey, std::max<qsizetype>(1, headerCount(scan, sectionKey)),
-            scan.hasUnclosedHeader() };
-    }
-
-    bool kept(const Promise& promise, const QByteArray& bytes, const IniScan& scan)
-    {
-        if ((scan.hasUnclosedHeader() && !promise.unclosedHeaders)
-            || headerCount(scan, promise.sectionKey) > promise.sections)
-            return false;
-        const KeyValues now = keyValues(bytes, scan);
-        for (auto it = promise.others.cbegin(); it != promise.others.cend(); ++it) {
-            const auto there = now.constFind(it.key());
-            if (there == now.cend() || *there != *it)
-                return false;
-        }
-        return true;
-    }
-
-    struct Edit {
-        qsizetype at = 0;
-        qsizetype removed = 0;
-        QByteArray inserted;
-    };
-
-    // Where a line ends, past its line break; and that break ("\n" if none).
-    std::pair<qsizetype, QByteArray> pastLineBreak(QByteArrayView data, qsizetype at)
-    {
-        while (at < data.size() && !isBreak(data[at]))
-            ++at;
-        if (data.sliced(at).startsWith("\r\n"))
-            return { at + 2, "\r\n" };
-        if (at < data.size())
-            return { at + 1, QByteArray(1, data[at]) };
-        return { at, QByteArray() };
-    }
-
-    QByteArray sectionLine(const QString& section, const QByteArray& eol)
-    {
-        const QByteArray name = encodeName(section);
-        return '[' + (name.compare("general", Qt::CaseInsensitive) == 0 ? '%' + name : name) + ']' + eol;
-    }
-
-    // The places a key's line may go, best first: over the line QSettings
-    // takes now; after the section's last, then first, header; where the file
-    // has no such section, a new one at the end, then at the start, ahead of
-    // anything (an open quote, say) that could swallow it.
-    QList<Edit> placesFor(const QByteArray& data, const IniScan& scan, const QString& section, const QString& key,
-        const QByteArray& line)
-    {
-        const QString sectionKey = section + u'/';
-        QList<Edit> places;
-        const qsizetype now = scan.winner(sectionKey + key);
-        if (now >= 0 && scan.entries[now].sectionLength == sectionKey.size())
-            places << Edit { scan.entries[now].start, scan.entries[now].end - scan.entries[now].start, line };
-        QList<const IniHeader*> ours;
-        for (const IniHeader& header : scan.headers) {
-            if (header.section == sectionKey)
-                ours << &header;
-        }
-        if (!ours.isEmpty()) {
-            for (const IniHeader* header : { ours.constLast(), ours.constFirst() }) {
-                const auto [at, eol] = pastLineBreak(data, header->end);
-                places << Edit { at, 0, (eol.isEmpty() ? "\n" + line + '\n' : line + eol) };
-            }
-            return places;
-        }
-        const QByteArray eol = data.contains("\r\n") ? "\r\n" : "\n";
-        const QByteArray added = sectionLine(section, eol) + line + eol;
-        const bool empty = data.size() == scan.bodyStart;
-        places << Edit { data.size(), 0, (empty ? "" : isBreak(data.back()) ? eol : eol + eol) + added };
-        // Whatever stood before the first header stays in [General].
-        Line first;
-        qsizetype pos = scan.bodyStart;
-        const bool general = nextLine(data, pos, first) && data[first.start] != '[';
-        places << Edit { scan.bodyStart, 0, added + (general ? "[General]" + eol : QByteArray()) };
-        return places;
-    }
-
-    std::optional<QByteArray> withOneValue(
-        const QByteArray& data, const QString& section, const QString& key, const QString& value)
-    {
-        const QString text = withoutLoneSurrogates(value);
-        const auto readsBack = [&](QByteArrayView bytes, const IniScan& scan) {
-            const IniRead read = readIniKey(bytes, scan, section, key);
-            return read.present && read.isText && read.text == text;
-        };
-        const IniScan scan = scanIni(data);
-        if (readsBack(data, scan))
-            return data;
-        Promise promise = promiseOf(data, scan, section + u'/');
-        promise.others.remove(section + u'/' + key);
-        const QByteArray line = encodeName(key) + '=' + encodeIniValue(text);
-        for (const Edit& edit : placesFor(data, scan, section, key, line)) {
-            QByteArray bytes = data;
-            bytes.replace(edit.at, edit.removed, edit.inserted);
-            const IniScan check = scanIni(bytes);
-            if (readsBack(bytes, check) && kept(promise, bytes, check))
-                return bytes;
-        }
-        return std::nullopt;
-    }
-
-    // A header missing its "]" is closed where its line ends, when every key
-    // reads the same after.
-    QByteArray withClosedHeaders(const QByteArray& data)
-    {
-        const IniScan scan = scanIni(data);
-        if (!scan.hasUnclosedHeader())
-            return data;
-        QByteArray bytes = data;
-        for (auto header = scan.headers.crbegin(); header != scan.headers.crend(); ++header) {
-            if (!header->closed)
-                bytes.insert(header->end, ']');
-        }
-        const IniScan check = scanIni(bytes);
-        Promise promise = promiseOf(data, scan, QString());
-        promise.unclosedHeaders = false;
-        promise.sections = headerCount(scan, QString());
-        return kept(promise, bytes, check) ? bytes : data;
-    }
-
-} // namespace
-
-std::optional<QByteArray> withIniValues(
-    const QByteArray& data, const QString& section, const QList<std::pair<QString, QString>>& values)
-{
-    QByteArray bytes = withClosedHeaders(data);
-    for (const auto& [key, text] : values) {
-        std::optional<QByteArray> next = withOneValue(bytes, section, key, text);
-        if (!next)
-            return std::nullopt;
-        bytes = std::move(*next);
-    }
-    return bytes;
-}
-
 QString iniValue(const QByteArray& data, const QString& section, const QString& key, bool* whole)
 {
     const IniScan scan = scanIni(data);
@@ -518,12 +355,6 @@ QString iniValue(const QByteArray& data, const QString& section, const QString& 
     if (whole)
         *whole = read.isText && !scan.hasUnclosedHeader();
     return read.text;
-}
-
-std::optional<QByteArray> withIniValue(
-    const QByteArray& data, const QString& section, const QString& key, const QString& value)
-{
-    return withIniValues(data, section, { { key, value } });
 }
 
 } // namespace quillmoor

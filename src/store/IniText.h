@@ -42,6 +42,7 @@ struct IniHeader {
 
 struct IniScan {
     qsizetype bodyStart = 0; // after a UTF-8 mark
+    bool startsInGeneral = false; // a line stands before the first header
     QList<IniEntry> entries;
     QList<IniHeader> headers;
     bool hasUnclosedHeader() const;
@@ -60,6 +61,9 @@ QStringList decodeIniValue(QByteArrayView raw, bool commasSplit, bool* isList = 
 // holds a value of another type. Half of a surrogate pair reads as U+FFFD.
 std::optional<QString> iniText(const QString& decoded);
 
+// A section or key name as QSettings writes it.
+QByteArray encodeIniName(const QString& name);
+
 // Half of a surrogate pair is no character: it reads as U+FFFD, the way it
 // would be written.
 QString withoutLoneSurrogates(QString text);
@@ -76,19 +80,7 @@ struct IniRead {
 };
 IniRead readIniKey(QByteArrayView data, const IniScan& scan, const QString& section, const QString& key);
 
-// The file with each key of `section` set to its text, and every key that
-// QSettings read before reading the same. A key whose text is already stored
-// keeps its line byte for byte; a header missing its "]" is closed. Where a
-// key's line cannot stand (say, an unclosed quote earlier swallows it) the
-// line goes where it reads back; nothing when no place works. The section is
-// never added a second time.
-std::optional<QByteArray> withIniValues(
-    const QByteArray& data, const QString& section, const QList<std::pair<QString, QString>>& values);
-
-// Convenience forms of the above for one key; `whole` is false when the text
-// is not all INI (a header misses its "]") or the value is no text.
+// The text under one key; `whole` is false when the file is not all INI (a
+// header misses its "]") or the value is no text.
 QString iniValue(const QByteArray& data, const QString& section, const QString& key, bool* whole = nullptr);
-std::optional<QByteArray> withIniValue(
-    const QByteArray& data, const QString& section, const QString& key, const QString& value);
-
 } // namespace quillmoor

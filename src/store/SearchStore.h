@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IniText.h"
+#include "IniEdit.h"
 #include "SavedList.h"
 #include "SearchMerge.h"
 
@@ -14,7 +14,7 @@
 namespace quillmoor {
 
 // The per-user settings store: one INI file, texts under section and key,
-// read exactly as QSettings reads them (see IniText.h). A symbolic link is
+// read exactly as QSettings reads them (see IniText.h and IniEdit.h). A symbolic link is
 // followed to its target; anything that is not an ordinary file is refused,
 // never waited on. Reading and writing throw Failure when the store cannot
 // be read or written.
