@@ -145,9 +145,11 @@ private slots:
                 "[Quillmoor]\nSearches=new|\n[General]\nnote=\"hi\n" },
             { "unclosed quote after", "[Quillmoor]\nSearches=x|\nnote=\"hi\n", { "x" }, false,
                 "[Quillmoor]\nSearches=x|new|\nnote=\"hi\n" },
-            { "% escapes in names", "[Quill%6Door]\nSearch%65s=p|\n", { "p" }, false, "[Quill%6Door]\nSearches=p|new|\n" },
-            { "duplicate sections and keys", "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|\n",
-                { "c" }, false, "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|new|\n" },
+            { "% escapes in names", "[Quill%6Door]\nSearch%65s=p|\n", { "p" }, false,
+                "[Quill%6Door]\nSearches=p|new|\n" },
+            { "duplicate sections and keys",
+                "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|\n", { "c" }, false,
+                "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|new|\n" },
             { "CR line ends", "[Quillmoor]\rSearches=a|\r", { "a" }, false, "[Quillmoor]\rSearches=a|new|\r" },
             { "UTF-8 split by quotes", "[Quillmoor]\nSearches=\"\xE2\x82\"\xAC|\n", { "\u20AC" }, false,
                 "[Quillmoor]\nSearches=\xE2\x82\xAC|new|\n" },
@@ -156,8 +158,8 @@ private slots:
                 "\f[Quillmoor]\nSearches=f|\n\n[Quillmoor]\nSearches=new|\n" },
             // A mark that comes first in the decoded text is dropped; U+FEFF is
             // written escaped so it comes back.
-            { "U+FEFF", "[Quillmoor]\nSearches=\xEF\xBB\xBF" "a|\\t\xEF\xBB\xBF" "b|\n", { "a", "\t\uFEFF" "b" }, false,
-                "[Quillmoor]\nSearches=a|\\t\\xfeff\\x62|new|\n" },
+            { "U+FEFF", "[Quillmoor]\nSearches=\xEF\xBB\xBFx|\\t\xEF\xBB\xBFy|\n", { "x", "\t\uFEFFy" }, false,
+                "[Quillmoor]\nSearches=x|\\t\\xfeffy|new|\n" },
         };
         for (const auto& shape : shapes) {
             Store store;
@@ -368,19 +370,21 @@ private slots:
     {
         Store store;
         const QString file = store.desktop.settingsFile();
-        store.desktop.write(QStringLiteral("config/Marrowfen.ini"),
-            "[Quillmoor]\nEngine = \"x\" ;kept\nSearches=a|\n[Other]\nk=1\n");
-        const StoredTexts stored = GetSettings(file, QStringLiteral("Quillmoor"), { "Searches", "Engine", "PagesFrom" });
+        store.desktop.write(
+            QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nEngine = \"x\" ;kept\nSearches=a|\n[Other]\nk=1\n");
+        const StoredTexts stored
+            = GetSettings(file, QStringLiteral("Quillmoor"), { "Searches", "Engine", "PagesFrom" });
         QCOMPARE(stored.values.value("Searches"), QStringLiteral("a|"));
         QCOMPARE(stored.values.value("Engine"), QStringLiteral("x"));
         QCOMPARE(stored.values.value("PagesFrom"), QString());
         QStringList asked;
         const auto keep = [&](const QString& stored) { return asked << stored, stored; };
         SaveSettings(file, QStringLiteral("Quillmoor"),
-            { { "Searches", [&](const QString& stored) { return asked << stored, stored + "b|"; } },
-                { "Engine", keep }, { "PagesFrom", [](const QString&) { return QStringLiteral("2"); } } });
+            { { "Searches", [&](const QString& stored) { return asked << stored, stored + "b|"; } }, { "Engine", keep },
+                { "PagesFrom", [](const QString&) { return QStringLiteral("2"); } } });
         QCOMPARE(asked, (QStringList { "a|", "x" }));
-        QCOMPARE(store.bytes(), QByteArray("[Quillmoor]\nPagesFrom=2\nEngine = \"x\" ;kept\nSearches=a|b|\n[Other]\nk=1\n"));
+        QCOMPARE(
+            store.bytes(), QByteArray("[Quillmoor]\nPagesFrom=2\nEngine = \"x\" ;kept\nSearches=a|b|\n[Other]\nk=1\n"));
     }
 
     // A header whose quote never closes swallows every line after it: no

@@ -157,8 +157,7 @@ void Application::Form_QueryUnload()
             i = 0;
             return i < count;
         },
-        [&] { trap.run(102, [&] { entries << form_.ListView2->itemText(i); }); },
-        104, [&] { return ++i < count; });
+        [&] { trap.run(102, [&] { entries << form_.ListView2->itemText(i); }); }, 104, [&] { return ++i < count; });
     QString notice;
     trap.run(106, [&] {
         const QString value = storedValue(entries);

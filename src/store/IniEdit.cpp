@@ -32,8 +32,8 @@ namespace {
 
     qsizetype headerCount(const IniScan& scan, const QString& sectionKey)
     {
-        return std::count_if(scan.headers.cbegin(), scan.headers.cend(),
-            [&](const IniHeader& h) { return h.section == sectionKey; });
+        return std::count_if(
+            scan.headers.cbegin(), scan.headers.cend(), [&](const IniHeader& h) { return h.section == sectionKey; });
     }
 
     // What a candidate file must keep: every other key as it was read, no
@@ -93,8 +93,8 @@ namespace {
     // takes now; after the section's last, then first, header; where the file
     // has no such section, a new one at the end, then at the start, ahead of
     // anything (an open quote, say) that could swallow it.
-    QList<Edit> placesFor(const QByteArray& data, const IniScan& scan, const QString& section, const QString& key,
-        const QByteArray& line)
+    QList<Edit> placesFor(
+        const QByteArray& data, const IniScan& scan, const QString& section, const QString& key, const QByteArray& line)
     {
         const QString sectionKey = section + u'/';
         QList<Edit> places;

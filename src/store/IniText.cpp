@@ -86,7 +86,8 @@ namespace {
             const qsizetype digits = text[i + 1] == u'U' ? 4 : 2;
             const qsizetype first = i + 1 + (digits == 4 ? 1 : 0);
             bool ok = false;
-            const ushort unit = first + digits <= text.size() ? QStringView(text).sliced(first, digits).toUShort(&ok, 16) : 0;
+            const ushort unit
+                = first + digits <= text.size() ? QStringView(text).sliced(first, digits).toUShort(&ok, 16) : 0;
             if (!ok) {
                 out += u'%';
                 ++i;

@@ -39,10 +39,7 @@ StoredPieces::StoredPieces(const QString& value)
 {
 }
 
-QString StoredPieces::entry(qsizetype i) const
-{
-    return escaped_ ? unescapeEntry(pieces_[i]) : pieces_[i].toString();
-}
+QString StoredPieces::entry(qsizetype i) const { return escaped_ ? unescapeEntry(pieces_[i]) : pieces_[i].toString(); }
 
 QString storedValue(const QStringList& entries)
 {

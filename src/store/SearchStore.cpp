@@ -118,8 +118,7 @@ StoredText GetSetting(const QString& file, const QString& section, const QString
     return { stored.values.value(key), stored.notice };
 }
 
-QString SaveSettings(
-    const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys)
+QString SaveSettings(const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys)
 {
     const auto fail = [&](const QString& why) {
         throw Failure(tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));

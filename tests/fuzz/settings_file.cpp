@@ -37,7 +37,7 @@ QVariantMap settingsRead(const QByteArray& bytes)
 {
     // In memory where there is such a folder: a file is written per input.
     static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/settings_file-XXXXXX")
-                                                                      : QDir::tempPath() + "/settings_file-XXXXXX");
+                                                                       : QDir::tempPath() + "/settings_file-XXXXXX");
     static int files = 0;
     const QString path = dir.filePath(QString::number(++files) + QStringLiteral(".ini"));
     QFile file(path);
