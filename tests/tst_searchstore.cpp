@@ -153,6 +153,8 @@ private slots:
             { "CR line ends", "[Quillmoor]\rSearches=a|\r", { "a" }, false, "[Quillmoor]\rSearches=a|new|\r" },
             { "UTF-8 split by quotes", "[Quillmoor]\nSearches=\"\xE2\x82\"\xAC|\n", { "\u20AC" }, false,
                 "[Quillmoor]\nSearches=\xE2\x82\xAC|new|\n" },
+            { "our header's quote runs to the end", "[Quillmoor]\"\nSearches=x|\n", {}, false,
+                "[Quillmoor]\"\nSearches=x|\n\"\nSearches=new|\n" },
             // Not a header to QSettings: "Searches" there is a key of [General].
             { "form feed", "\f[Quillmoor]\nSearches=f|\n", {}, false,
                 "\f[Quillmoor]\nSearches=f|\n\n[Quillmoor]\nSearches=new|\n" },
@@ -387,14 +389,14 @@ private slots:
             store.bytes(), QByteArray("[Quillmoor]\nPagesFrom=2\nEngine = \"x\" ;kept\nSearches=a|b|\n[Other]\nk=1\n"));
     }
 
-    // A header whose quote never closes swallows every line after it: no
-    // line can stand in the section, which may not be added twice. The file
-    // is kept aside whole, said once at the close, and a new one holds the
-    // list.
+    // Our header's quote runs to the end of the file, and the backslash there
+    // takes along whatever comes next: no line can stand in the section, which
+    // may not be added twice. The file is kept aside whole, said once at the
+    // close, and a new one holds the list.
     void aFileNothingFitsIsKeptAside()
     {
         Store store;
-        const QByteArray old = "[Quillmoor]\"\nSearches=x|\n";
+        const QByteArray old = "[Quillmoor]\"\\";
         store.desktop.write(QStringLiteral("config/Marrowfen.ini"), old);
         store.save({ "y" });
         QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });

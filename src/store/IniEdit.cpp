@@ -111,6 +111,10 @@ namespace {
                 const auto [at, eol] = pastLineBreak(data, header->end);
                 places << Edit { at, 0, (eol.isEmpty() ? "\n" + line + '\n' : line + eol) };
             }
+            // A header whose quote runs to the end: what follows its "]" is
+            // no part of any key, so the quote may close there.
+            if (ours.constLast()->end == data.size())
+                places << Edit { data.size(), 0, "\"\n" + line + '\n' };
             return places;
         }
         const QByteArray eol = data.contains("\r\n") ? "\r\n" : "\n";
