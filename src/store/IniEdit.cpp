@@ -71,7 +71,7 @@ namespace {
         QByteArray inserted;
     };
 
-    // Where a line ends, past its line break; and that break ("\n" if none).
+    // Where a line ends, past its line break; and that break (none at the end).
     std::pair<qsizetype, QByteArray> pastLineBreak(QByteArrayView data, qsizetype at)
     {
         while (at < data.size() && !isBreak(data[at]))

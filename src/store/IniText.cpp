@@ -159,18 +159,27 @@ IniScan scanIni(QByteArrayView data)
     IniScan scan;
     if (data.startsWith("\xEF\xBB\xBF"))
         scan.bodyStart = 3;
+    qsizetype afterMark = scan.bodyStart;
+    while (afterMark < data.size() && (data[afterMark] == ' ' || data[afterMark] == '\t'))
+        ++afterMark;
     QString section;
+    bool sawLine = false;
     qsizetype pos = scan.bodyStart;
     for (Line line; nextLine(data, pos, line);) {
         const QByteArrayView text = data.sliced(line.start, line.end - line.start);
-        if (scan.headers.isEmpty() && scan.entries.isEmpty())
+        if (!sawLine)
             scan.startsInGeneral = !text.startsWith('[');
+        sawLine = true;
         if (text.startsWith('[')) {
             const qsizetype close = text.indexOf(']');
             section = sectionKey(text.sliced(1, (close < 0 ? text.size() : close) - 1).trimmed());
             scan.headers << IniHeader { section, line.end, close >= 0 };
         } else if (line.equals >= 0) {
-            const QString name = decodeName(data.sliced(line.start, line.equals - line.start).trimmed());
+            // QSettings skips a mark to find the headers, but reads the keys
+            // of [General] from the very start: the first line's name keeps
+            // the blanks after the mark (the mark itself is dropped).
+            const qsizetype from = scan.bodyStart > 0 && line.start == afterMark ? 0 : line.start;
+            const QString name = decodeName(data.sliced(from, line.equals - from).trimmed());
             scan.entries << IniEntry { section + name, section.size(), line.start, line.end, line.equals + 1 };
         }
     }
