@@ -16,12 +16,14 @@ namespace quillmoor {
 // of memory, so only the INI escapes of a value are ever decoded, and a save
 // changes only the lines it must.
 //
-// The reading follows QSettings' whole-file reading (as for allKeys()): a
-// UTF-8 mark is skipped; a line ends at a line break or a ";" outside quotes,
-// so an unclosed quote runs to the end of the file; "%" escapes and "\" in
-// section and key names are decoded; repeated sections are one section; of
-// several lines with one key, the one in the most specific section wins, and
-// within it the last. Two differences are deliberate: commas are text (a
+// The reading follows QSettings' whole-file reading (as for allKeys(); one
+// lookup on a fresh QSettings parses a single section and misses a key when
+// another section, "[Quillmoor/A]" say, sorts between its section and it): a
+// UTF-8 mark is skipped to find the headers; a line ends at a line break or
+// a ";" outside quotes, so an unclosed quote runs to the end of the file; "%"
+// escapes and "\" in section and key names are decoded; repeated sections
+// are one section; of several lines with one key, the one in the most
+// specific section wins, and within it the last. Two differences are deliberate: commas are text (a
 // value is never a list), and a value that is not text ("@Variant(…)" and
 // the like) is never decoded.
 
