@@ -23,9 +23,9 @@ namespace quillmoor {
 // a ";" outside quotes, so an unclosed quote runs to the end of the file; "%"
 // escapes and "\" in section and key names are decoded; repeated sections
 // are one section; of several lines with one key, the one in the most
-// specific section wins, and within it the last. Two differences are deliberate: commas are text (a
-// value is never a list), and a value that is not text ("@Variant(…)" and
-// the like) is never decoded.
+// specific section wins, and within it the last. Two differences are
+// deliberate: commas are text (a value is never a list), and a value that is
+// not text ("@Variant(…)" and the like) is never decoded.
 
 // One line of the file that gives a key a value.
 struct IniEntry {
