@@ -59,6 +59,15 @@ struct Store {
     }
 };
 
+QVariantMap settingsRead(const QString& file)
+{
+    const QSettings settings(file, QSettings::IniFormat);
+    QVariantMap read;
+    for (const QString& key : settings.allKeys())
+        read.insert(key, settings.value(key));
+    return read;
+}
+
 } // namespace
 
 class SearchStoreTest : public QObject {
@@ -69,6 +78,7 @@ private slots:
     {
         Store store;
         const QStringList entries = { "A", " b site:x.org ", "ü€ site:z", "dup", "dup", "=;\"#[x]\\,", "@at",
+            QStringLiteral("\uFEFF first"), QStringLiteral("\x01\uFEFF\U0010FFFF\uFFFF"),
             QStringLiteral("t\tb\x01") + u'f' + QChar(0) + u'7', "  lead", "trail\t ", "😀 site:e" };
         QCOMPARE(store.roundTrip(entries), entries);
         QCOMPARE(store.value(), entries.join(u'|') + u'|');
@@ -125,9 +135,48 @@ private slots:
                 true, "[A]\nv=" + huge + "\n[Quillmoor]\nSearches=new|\nx=1\n" },
             { "no section, no last line break", "[A]\nk=1", {}, false, "[A]\nk=1\n\n[Quillmoor]\nSearches=new|\n" },
             { "section without the key", "[Quillmoor]\nother=1\n", {}, false, "[Quillmoor]\nSearches=new|\nother=1\n" },
+            { "mark", "\xEF\xBB\xBF[Quillmoor]\r\nSearches=one|two|\r\n", { "one", "two" }, false,
+                "\xEF\xBB\xBF[Quillmoor]\r\nSearches=one|two|new|\r\n" },
+            // The open quote swallows the rest, our section too: the new one
+            // goes ahead of it.
+            { "unclosed quote before", "[Other]\nnote=he said \"hi\n[Quillmoor]\nSearches=x|\n", {}, false,
+                "[Quillmoor]\nSearches=new|\n[Other]\nnote=he said \"hi\n[Quillmoor]\nSearches=x|\n" },
+            { "unclosed quote before, in [General]", "note=\"hi\n", {}, false,
+                "[Quillmoor]\nSearches=new|\n[General]\nnote=\"hi\n" },
+            { "unclosed quote after", "[Quillmoor]\nSearches=x|\nnote=\"hi\n", { "x" }, false,
+                "[Quillmoor]\nSearches=x|new|\nnote=\"hi\n" },
+            { "% escapes in names", "[Quill%6Door]\nSearch%65s=p|\n", { "p" }, false,
+                "[Quill%6Door]\nSearches=p|new|\n" },
+            { "duplicate sections and keys",
+                "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|\n", { "c" }, false,
+                "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|new|\n" },
+            { "CR line ends", "[Quillmoor]\rSearches=a|\r", { "a" }, false, "[Quillmoor]\rSearches=a|new|\r" },
+            { "UTF-8 split by quotes", "[Quillmoor]\nSearches=\"\xE2\x82\"\xAC|\n", { "\u20AC" }, false,
+                "[Quillmoor]\nSearches=\xE2\x82\xAC|new|\n" },
+            { "our header's quote runs to the end", "[Quillmoor]\"\nSearches=x|\n", {}, false,
+                "[Quillmoor]\"\nSearches=x|\n\"\nSearches=new|\n" },
+            // Not a header to QSettings: "Searches" there is a key of [General].
+            { "form feed", "\f[Quillmoor]\nSearches=f|\n", {}, false,
+                "\f[Quillmoor]\nSearches=f|\n\n[Quillmoor]\nSearches=new|\n" },
+            // A mark that comes first in the decoded text is dropped; U+FEFF is
+            // written escaped so it comes back.
+            { "U+FEFF", "[Quillmoor]\nSearches=\xEF\xBB\xBFx|\\t\xEF\xBB\xBFy|\n", { "x", "\t\uFEFFy" }, false,
+                "[Quillmoor]\nSearches=x|\\t\\xfeffy|new|\n" },
         };
         for (const auto& shape : shapes) {
             Store store;
+            // What QSettings reads, from a copy: it keeps what it read of a path.
+            // It decodes "@Variant(…)" at any cost in memory, which the program
+            // never does: such a file is not given to it whole.
+            const bool serialized = shape.file.contains("@Variant(");
+            store.desktop.write(QStringLiteral("before.ini"), shape.file);
+            QVariantMap before
+                = serialized ? QVariantMap() : settingsRead(store.desktop.dir.filePath(QStringLiteral("before.ini")));
+            const QVariant searches = before.value(QStringLiteral("Quillmoor/Searches"));
+            if (searches.typeId() == QMetaType::QString)
+                QVERIFY2(storedEntries(withoutLoneSurrogates(searches.toString())) == shape.shown, shape.name);
+            else // no text to QSettings, or a list where commas are text here
+                QVERIFY2(shape.shown.isEmpty() || searches.typeId() == QMetaType::QStringList, shape.name);
             store.desktop.write(QStringLiteral("config/Marrowfen.ini"), shape.file);
             auto app = store.desktop.load();
             QVERIFY2(itemTexts(*app->form().ListView2) == shape.shown, shape.name);
@@ -136,8 +185,13 @@ private slots:
             const QStringList once = shape.reported ? QStringList { QStringLiteral("Form_Load:142") } : QStringList();
             QVERIFY2(store.desktop.where() == once, shape.name);
             QCOMPARE(store.bytes(), shape.after);
-            // What QSettings itself reads from the new file.
+            // What QSettings itself reads from the new file: the list, and
+            // every other key as before.
             QCOMPARE(store.value(), storedValue(shape.shown + QStringList { "new" }));
+            QVariantMap after = serialized ? QVariantMap() : settingsRead(store.desktop.settingsFile());
+            after.remove(QStringLiteral("Quillmoor/Searches"));
+            before.remove(QStringLiteral("Quillmoor/Searches"));
+            QCOMPARE(after, before);
             QStringList names = { "Marrowfen.ini" };
             if (shape.reported) {
                 names << QStringLiteral("Marrowfen.ini.unreadable");
@@ -314,6 +368,47 @@ private slots:
         QVERIFY(store.desktop.description(1).contains(aside + QStringLiteral(".2\"")));
         copy.seek(0);
         QVERIFY(copy.readAll().endsWith("[broken\nx=1\n"));
+    }
+
+    // The settings of the program's section, several in one save: a key that
+    // does not change keeps its line byte for byte.
+    void severalKeysInOneSave()
+    {
+        Store store;
+        const QString file = store.desktop.settingsFile();
+        store.desktop.write(
+            QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nEngine = \"x\" ;kept\nSearches=a|\n[Other]\nk=1\n");
+        const StoredTexts stored
+            = GetSettings(file, QStringLiteral("Quillmoor"), { "Searches", "Engine", "PagesFrom" });
+        QCOMPARE(stored.values.value("Searches"), QStringLiteral("a|"));
+        QCOMPARE(stored.values.value("Engine"), QStringLiteral("x"));
+        QCOMPARE(stored.values.value("PagesFrom"), QString());
+        QStringList asked;
+        const auto keep = [&](const QString& stored) { return asked << stored, stored; };
+        SaveSettings(file, QStringLiteral("Quillmoor"),
+            { { "Searches", [&](const QString& stored) { return asked << stored, stored + "b|"; } }, { "Engine", keep },
+                { "PagesFrom", [](const QString&) { return QStringLiteral("2"); } } });
+        QCOMPARE(asked, (QStringList { "a|", "x" }));
+        QCOMPARE(
+            store.bytes(), QByteArray("[Quillmoor]\nPagesFrom=2\nEngine = \"x\" ;kept\nSearches=a|b|\n[Other]\nk=1\n"));
+    }
+
+    // Our header's quote runs to the end of the file, and the backslash there
+    // takes along whatever comes next: no line can stand in the section, which
+    // may not be added twice. The file is kept aside whole, said once at the
+    // close, and a new one holds the list.
+    void aFileNothingFitsIsKeptAside()
+    {
+        Store store;
+        const QByteArray old = "[Quillmoor]\"\\";
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"), old);
+        store.save({ "y" });
+        QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
+        QVERIFY(store.desktop.description(0).contains(QStringLiteral("Marrowfen.ini.unreadable\"")));
+        QCOMPARE(store.value(), QStringLiteral("y|"));
+        QFile aside(store.desktop.settingsFile() + QStringLiteral(".unreadable"));
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), old);
     }
 
     void terminationClosesLikeTheUser()

@@ -184,12 +184,8 @@ void Application::Form_Load()
         restoreOpenChoices();
         return;
     }
-    QList<QStringView> pieces;
-    bool escaped = false;
-    trap.run(146, [&] {
-        escaped = isEscapedValue(value);
-        pieces = QStringView(value).split(u'|');
-    });
+    StoredPieces pieces;
+    trap.run(146, [&] { pieces = StoredPieces(value); });
     ItemBatch restored;
     qsizetype i = 0;
     trap.loop(
@@ -199,13 +195,8 @@ void Application::Form_Load()
             return i < pieces.size();
         },
         [&] {
-            if (trap.test(150, [&] { return !pieces[i].isEmpty(); }))
-                trap.run(152, [&] {
-                    if (escaped)
-                        restored.add(unescapeEntry(pieces[i]));
-                    else
-                        restored.add(pieces[i]);
-                });
+            if (trap.test(150, [&] { return !pieces.isEmpty(i); }))
+                trap.run(152, [&] { restored.add(pieces.entry(i)); });
         },
         154, [&] { return ++i < pieces.size(); });
     // The appends of line 152 reach the list as one batch: the view hears of
@@ -225,42 +216,33 @@ void Application::restoreOpenChoices()
 void Application::Form_QueryUnload()
 {
     Trap trap(platform_, QStringLiteral("Form_QueryUnload"));
-    QString value;
+    QStringList entries;
     qsizetype count = 0;
     qsizetype i = 0;
-    bool escaped = false;
     trap.loop(
         100,
         [&] {
             count = form_.ListView2->count();
-            for (qsizetype row = 0; row < count && !escaped; ++row)
-                escaped = needsEscaping(form_.ListView2->itemText(row));
-            value = escaped ? QStringLiteral("|") : QString();
             i = 0;
             return i < count;
         },
-        [&] {
-            trap.run(102, [&] {
-                const QString entry = form_.ListView2->itemText(i);
-                value += (escaped ? escapeEntry(entry) : entry) + u'|';
-            });
-        },
-        104, [&] { return ++i < count; });
+        [&] { trap.run(102, [&] { entries << form_.ListView2->itemText(i); }); }, 104, [&] { return ++i < count; });
     QString notice;
     saveFailed_ = !trap.run(106, [&] {
-        notice = SaveSetting(platform_.settingsFile, kSection, kKey, [&](const QString& stored) {
+        const QString value = storedValue(entries);
+        const auto searches = [&](const QString& stored) {
             if (stored == storedAtStart_)
                 return value;
             // Another copy of the program saved since this one started:
             // keep its list and apply this copy's changes to it.
             return storedValue(
                 mergeSearches(storedEntries(storedAtStart_), storedEntries(value), storedEntries(stored)));
-        });
+        };
+        // Where searches open goes in the same save, as far as the user chose it.
+        notice = SaveSettings(platform_.settingsFile, kSection,
+            QList<std::pair<QString, ComposeSetting>> { { kKey, searches } } + openChoices_.chosenKeys(form_));
     });
     trap.run(106, [&] { reportNotice(notice); });
-    // Where searches open, as far as the user chose it.
-    trap.run(108, [&] { notice = openChoices_.save(form_, platform_.settingsFile); });
-    trap.run(108, [&] { reportNotice(notice); });
 }
 
 } // namespace quillmoor

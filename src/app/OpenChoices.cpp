@@ -41,7 +41,7 @@ void OpenChoices::restore(Form1& form, const QString& settingsFile)
     offerWhereToOpen(form, where);
 }
 
-QString OpenChoices::save(const Form1& form, const QString& settingsFile) const
+QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys(const Form1& form) const
 {
     const SearchMenu& menu = *form.mnuSearches;
     const std::pair<bool, std::pair<QString, QString>> keys[] = {
@@ -49,15 +49,12 @@ QString OpenChoices::save(const Form1& form, const QString& settingsFile) const
         { age_, { kPagesFrom, menu.age() } },
         { combine_, { kCombineCities, menu.combinesCities() ? QStringLiteral("true") : QStringLiteral("false") } },
     };
-    QString notice;
-    for (const auto& [chosen, keyValue] : keys) {
-        if (!chosen)
-            continue;
-        const QString kept = SaveSetting(settingsFile, kSection, keyValue.first, keyValue.second);
-        if (notice.isEmpty())
-            notice = kept;
+    QList<std::pair<QString, ComposeSetting>> chosen;
+    for (const auto& [isChosen, keyValue] : keys) {
+        if (isChosen)
+            chosen.append({ keyValue.first, [value = keyValue.second](const QString&) { return value; } });
     }
-    return notice;
+    return chosen;
 }
 
 } // namespace quillmoor

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "SearchStore.h"
+
+#include <QList>
 #include <QString>
+#include <utility>
 
 namespace quillmoor {
 
@@ -14,9 +18,9 @@ class OpenChoices {
 public:
     // Offers the stored choices in the window's menu.
     void restore(Form1& form, const QString& settingsFile);
-    // Writes the choices the user made since the start; answers a notice
-    // when the old file had to be kept aside.
-    QString save(const Form1& form, const QString& settingsFile) const;
+    // The keys of the choices the user made since the start, with their
+    // new texts, for the save that writes the searches.
+    QList<std::pair<QString, ComposeSetting>> chosenKeys(const Form1& form) const;
 
     void engineChosen() { engine_ = true; }
     void ageChosen() { age_ = true; }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QString>
+#include <memory>
+#include <sys/types.h>
+#include <utility>
+
+class QLockFile;
+
+namespace quillmoor {
+
+// The store's texts for the user, under one translation context.
+class SearchStoreText {
+    Q_DECLARE_TR_FUNCTIONS(SearchStore)
+};
+
+// Careful work on the settings file, apart from what it holds. Each step
+// throws FileTrouble with the reason it failed; the store turns that into a
+// sentence naming the file.
+struct FileTrouble {
+    QString text;
+};
+
+// People keep their dotfiles elsewhere and link them in: the file to read
+// and replace is the link's final target, which need not exist yet.
+QString resolveLinks(const QString& file);
+
+struct FileBytes {
+    bool exists = false;
+    mode_t mode = 0;
+    QByteArray bytes;
+};
+
+// Reads an ordinary file whole; a missing file reads as nothing. Anything
+// else (a pipe, a device, a folder) is refused without waiting on it.
+FileBytes readOrdinaryFile(const QString& path);
+
+// Takes the lock that every program saving through QSettings takes, waiting
+// a while for another holder.
+std::unique_ptr<QLockFile> lockForWriting(const QString& file);
+
+// Replaces `target` with `bytes` in one rename of a file staged beside it and
+// synced, then syncs the folder, so a full disk or a crash leaves the old
+// file whole and nothing staged behind. The new file keeps the old one's
+// mode, except that not everyone may write it.
+void replaceFile(const QString& target, const FileBytes& old, const QByteArray& bytes);
+
+// A file that cannot be taken as it stands is kept whole beside itself. An
+// earlier copy with other contents is never overwritten. Answers the copy's
+// name, and whether it was made just now.
+std::pair<QString, bool> keepAside(const QString& file, const QByteArray& bytes);
+
+} // namespace quillmoor

@@ -1,0 +1,193 @@
+#include "IniEdit.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace quillmoor {
+
+namespace {
+
+    bool isBreak(char c) { return c == '\n' || c == '\r'; }
+
+    // Every key as QSettings reads it: its items, and whether they are a list.
+    using KeyValues = QHash<QString, std::pair<bool, QStringList>>;
+
+    KeyValues keyValues(QByteArrayView data, const IniScan& scan)
+    {
+        QHash<QString, qsizetype> winners;
+        for (qsizetype i = 0; i < scan.entries.size(); ++i) {
+            const auto it = winners.constFind(scan.entries[i].key);
+            if (it == winners.cend() || scan.entries[i].sectionLength >= scan.entries[*it].sectionLength)
+                winners.insert(scan.entries[i].key, i);
+        }
+        KeyValues values;
+        for (auto it = winners.cbegin(); it != winners.cend(); ++it) {
+            const IniEntry& e = scan.entries[*it];
+            bool list = false;
+            QStringList items = decodeIniValue(data.sliced(e.valueStart, e.end - e.valueStart), true, &list);
+            values.insert(it.key(), { list, std::move(items) });
+        }
+        return values;
+    }
+
+    qsizetype headerCount(const IniScan& scan, const QString& sectionKey)
+    {
+        return std::count_if(
+            scan.headers.cbegin(), scan.headers.cend(), [&](const IniHeader& h) { return h.section == sectionKey; });
+    }
+
+    // What a candidate file must keep: every other key as it was read, no
+    // header left open that was closed, the section not added again.
+    struct Promise {
+        KeyValues others;
+        QString sectionKey;
+        qsizetype sections = 0;
+        bool unclosedHeaders = true;
+    };
+
+    Promise promiseOf(QByteArrayView data, const IniScan& scan, const QString& sectionKey)
+    {
+        return { keyValues(data, scan), sectionKey, std::max<qsizetype>(1, headerCount(scan, sectionKey)),
+            scan.hasUnclosedHeader() };
+    }
+
+    bool kept(const Promise& promise, const QByteArray& bytes, const IniScan& scan)
+    {
+        if ((scan.hasUnclosedHeader() && !promise.unclosedHeaders)
+            || headerCount(scan, promise.sectionKey) > promise.sections)
+            return false;
+        const KeyValues now = keyValues(bytes, scan);
+        for (auto it = promise.others.cbegin(); it != promise.others.cend(); ++it) {
+            const auto there = now.constFind(it.key());
+            if (there == now.cend() || *there != *it)
+                return false;
+        }
+        return true;
+    }
+
+    struct Edit {
+        qsizetype at = 0;
+        qsizetype removed = 0;
+        QByteArray inserted;
+    };
+
+    // Where a line ends, past its line break; and that break (none at the end).
+    std::pair<qsizetype, QByteArray> pastLineBreak(QByteArrayView data, qsizetype at)
+    {
+        while (at < data.size() && !isBreak(data[at]))
+            ++at;
+        if (data.sliced(at).startsWith("\r\n"))
+            return { at + 2, "\r\n" };
+        if (at < data.size())
+            return { at + 1, QByteArray(1, data[at]) };
+        return { at, QByteArray() };
+    }
+
+    QByteArray sectionLine(const QString& section, const QByteArray& eol)
+    {
+        const QByteArray name = encodeIniName(section);
+        return '[' + (name.compare("general", Qt::CaseInsensitive) == 0 ? '%' + name : name) + ']' + eol;
+    }
+
+    // The places a key's line may go, best first: over the line QSettings
+    // takes now; after the section's last, then first, header; where the file
+    // has no such section, a new one at the end, then at the start, ahead of
+    // anything (an open quote, say) that could swallow it.
+    QList<Edit> placesFor(
+        const QByteArray& data, const IniScan& scan, const QString& section, const QString& key, const QByteArray& line)
+    {
+        const QString sectionKey = section + u'/';
+        QList<Edit> places;
+        const qsizetype now = scan.winner(sectionKey + key);
+        if (now >= 0 && scan.entries[now].sectionLength == sectionKey.size())
+            places << Edit { scan.entries[now].start, scan.entries[now].end - scan.entries[now].start, line };
+        QList<const IniHeader*> ours;
+        for (const IniHeader& header : scan.headers) {
+            if (header.section == sectionKey)
+                ours << &header;
+        }
+        if (!ours.isEmpty()) {
+            for (const IniHeader* header : { ours.constLast(), ours.constFirst() }) {
+                const auto [at, eol] = pastLineBreak(data, header->end);
+                places << Edit { at, 0, (eol.isEmpty() ? "\n" + line + '\n' : line + eol) };
+            }
+            // A header whose quote runs to the end: what follows its "]" is
+            // no part of any key, so the quote may close there.
+            if (ours.constLast()->end == data.size())
+                places << Edit { data.size(), 0, "\"\n" + line + '\n' };
+            return places;
+        }
+        const QByteArray eol = data.contains("\r\n") ? "\r\n" : "\n";
+        const QByteArray added = sectionLine(section, eol) + line + eol;
+        const bool empty = data.size() == scan.bodyStart;
+        places << Edit { data.size(), 0, (empty ? "" : isBreak(data.back()) ? eol : eol + eol) + added };
+        // Whatever stood before the first header stays in [General].
+        places << Edit { scan.bodyStart, 0, added + (scan.startsInGeneral ? "[General]" + eol : QByteArray()) };
+        return places;
+    }
+
+    std::optional<QByteArray> withOneValue(
+        const QByteArray& data, const QString& section, const QString& key, const QString& value)
+    {
+        const QString text = withoutLoneSurrogates(value);
+        const auto readsBack = [&](QByteArrayView bytes, const IniScan& scan) {
+            const IniRead read = readIniKey(bytes, scan, section, key);
+            return read.present && read.isText && read.text == text;
+        };
+        const IniScan scan = scanIni(data);
+        if (readsBack(data, scan))
+            return data;
+        Promise promise = promiseOf(data, scan, section + u'/');
+        promise.others.remove(section + u'/' + key);
+        const QByteArray line = encodeIniName(key) + '=' + encodeIniValue(text);
+        for (const Edit& edit : placesFor(data, scan, section, key, line)) {
+            QByteArray bytes = data;
+            bytes.replace(edit.at, edit.removed, edit.inserted);
+            const IniScan check = scanIni(bytes);
+            if (readsBack(bytes, check) && kept(promise, bytes, check))
+                return bytes;
+        }
+        return std::nullopt;
+    }
+
+    // A header missing its "]" is closed where its line ends, when every key
+    // reads the same after.
+    QByteArray withClosedHeaders(const QByteArray& data)
+    {
+        const IniScan scan = scanIni(data);
+        if (!scan.hasUnclosedHeader())
+            return data;
+        QByteArray bytes = data;
+        for (auto header = scan.headers.crbegin(); header != scan.headers.crend(); ++header) {
+            if (!header->closed)
+                bytes.insert(header->end, ']');
+        }
+        const IniScan check = scanIni(bytes);
+        Promise promise = promiseOf(data, scan, QString());
+        promise.unclosedHeaders = false;
+        promise.sections = headerCount(scan, QString());
+        return kept(promise, bytes, check) ? bytes : data;
+    }
+
+} // namespace
+
+std::optional<QByteArray> withIniValues(
+    const QByteArray& data, const QString& section, const QList<std::pair<QString, QString>>& values)
+{
+    QByteArray bytes = withClosedHeaders(data);
+    for (const auto& [key, text] : values) {
+        std::optional<QByteArray> next = withOneValue(bytes, section, key, text);
+        if (!next)
+            return std::nullopt;
+        bytes = std::move(*next);
+    }
+    return bytes;
+}
+
+std::optional<QByteArray> withIniValue(
+    const QByteArray& data, const QString& section, const QString& key, const QString& value)
+{
+    return withIniValues(data, section, { { key, value } });
+}
+
+} // namespace quillmoor

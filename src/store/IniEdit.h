@@ -1,0 +1,22 @@
+#pragma once
+
+#include "IniText.h"
+
+namespace quillmoor {
+
+// Changes to the text of an INI file that QSettings reads as meant.
+
+// The file with each key of `section` set to its text, and every key that
+// QSettings read before reading the same. A key whose text is already stored
+// keeps its line byte for byte; a header missing its "]" is closed. Where a
+// key's line cannot stand (say, an unclosed quote earlier swallows it) the
+// line goes where it reads back; nothing when no place works. The section is
+// never added a second time.
+std::optional<QByteArray> withIniValues(
+    const QByteArray& data, const QString& section, const QList<std::pair<QString, QString>>& values);
+
+// One key.
+std::optional<QByteArray> withIniValue(
+    const QByteArray& data, const QString& section, const QString& key, const QString& value);
+
+} // namespace quillmoor

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace quillmoor {
+
+// The saved searches are stored as one text: each entry followed by "|". An
+// entry that holds a "|" itself would come back split, so a list with such an
+// entry is stored with one leading "|" and every entry escaped ("%" as "%25",
+// "|" as "%7C"); values without the leading bar read exactly as they always
+// have. The start-up restores one entry per numbered step of its own, so the
+// stored value is offered piece by piece as well as whole.
+
+bool needsEscaping(const QString& entry);
+QString escapeEntry(const QString& entry);
+QString unescapeEntry(QStringView piece);
+inline bool isEscapedValue(const QString& value) { return value.startsWith(u'|'); }
+
+// A stored value cut at every "|". Empty pieces stand for no entry. The
+// pieces look into `value`, which must outlive them.
+class StoredPieces {
+public:
+    StoredPieces() = default;
+    explicit StoredPieces(const QString& value);
+    qsizetype size() const { return pieces_.size(); }
+    bool isEmpty(qsizetype i) const { return pieces_[i].isEmpty(); }
+    QString entry(qsizetype i) const;
+
+private:
+    bool escaped_ = false;
+    QList<QStringView> pieces_;
+};
+
+// The stored value of a list of entries and back (empty entries drop out).
+QString storedValue(const QStringList& entries);
+QStringList storedEntries(const QString& value);
+
+} // namespace quillmoor

@@ -1,0 +1,157 @@
+#include "SearchStore.h"
+
+#include "CarefulFile.h"
+#include "Failure.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace quillmoor {
+
+namespace {
+
+    const QString kSearchesKey = QStringLiteral("Searches");
+
+    // What the file holds under the keys, and what is wrong with it.
+    struct FileRead {
+        QList<IniRead> reads;
+        bool unclosedHeader = false;
+        QString notText; // the first key whose value is no text
+        bool whole() const { return !unclosedHeader && notText.isNull(); }
+    };
+
+    FileRead readKeys(const QByteArray& bytes, const QString& section, const QStringList& keys)
+    {
+        FileRead file;
+        const IniScan scan = scanIni(bytes);
+        file.unclosedHeader = scan.hasUnclosedHeader();
+        for (const QString& key : keys) {
+            file.reads << readIniKey(bytes, scan, section, key);
+            if (!file.reads.constLast().isText && file.notText.isNull())
+                file.notText = key;
+        }
+        return file;
+    }
+
+    QString keptAs(const QString& copy) { return SearchStoreText::tr("the file is kept whole as \"%1\"").arg(copy); }
+
+    QString asideNotice(const QString& file, const FileRead& read, const QString& kept)
+    {
+        if (read.notText == kSearchesKey)
+            return SearchStoreText::tr("The saved searches in \"%1\" are not text, so none can be shown: %2.")
+                .arg(file, kept);
+        if (!read.notText.isNull())
+            return SearchStoreText::tr("The setting \"%2\" in \"%1\" is not text, so it is not used: %3.")
+                .arg(file, read.notText, kept);
+        return SearchStoreText::tr(
+            "The settings file \"%1\" is not all in INI format: %2, and what could be read of it is used.")
+            .arg(file, kept);
+    }
+
+    // The file as the save leaves it, and a notice when the old one had to
+    // be kept aside.
+    std::pair<QByteArray, QString> savedBytes(const QString& file, const QByteArray& old, const QString& section,
+        const QList<std::pair<QString, ComposeSetting>>& keys)
+    {
+        QStringList names;
+        for (const auto& key : keys)
+            names << key.first;
+        const FileRead read = readKeys(old, section, names);
+        QString notice;
+        if (!read.whole()) {
+            const auto [copy, made] = keepAside(file, old);
+            if (made)
+                notice = asideNotice(file, read, keptAs(copy));
+        }
+        QList<std::pair<QString, QString>> values;
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            values << std::pair { keys[i].first, keys[i].second(read.reads[i].text) };
+        if (std::optional<QByteArray> bytes = withIniValues(old, section, values))
+            return { *bytes, notice };
+        // Nothing in the old file lets the new lines stand beside it.
+        const std::optional<QByteArray> fresh = withIniValues(QByteArray(), section, values);
+        if (!fresh)
+            throw FileTrouble { SearchStoreText::tr("the list would not read back as it is") };
+        const QString copy = keepAside(file, old).first;
+        return { *fresh,
+            SearchStoreText::tr(
+                "The settings file \"%1\" could not take the new settings beside what it holds: %2, and a new file "
+                "holds them.")
+                .arg(file, keptAs(copy)) };
+    }
+
+} // namespace
+
+void reportNotice(const QString& notice)
+{
+    if (!notice.isEmpty())
+        throw Failure(notice);
+}
+
+StoredTexts GetSettings(const QString& file, const QString& section, const QStringList& keys)
+{
+    FileBytes old;
+    try {
+        old = readOrdinaryFile(resolveLinks(file));
+    } catch (const FileTrouble& why) {
+        throw Failure(SearchStoreText::tr("The saved searches could not be read from \"%1\": %2.").arg(file, why.text));
+    }
+    const FileRead read = readKeys(old.bytes, section, keys);
+    StoredTexts stored;
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        stored.values.insert(keys[i], read.reads[i].text);
+    if (!read.whole()) {
+        QString kept;
+        try {
+            kept = keptAs(keepAside(file, old.bytes).first);
+        } catch (const FileTrouble& why) {
+            kept = SearchStoreText::tr("the file could not be kept aside (%1)").arg(why.text);
+        }
+        stored.notice = asideNotice(file, read, kept);
+    }
+    return stored;
+}
+
+StoredText GetSetting(const QString& file, const QString& section, const QString& key)
+{
+    StoredTexts stored = GetSettings(file, section, { key });
+    return { stored.values.value(key), stored.notice };
+}
+
+QString SaveSettings(const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys)
+{
+    const auto fail = [&](const QString& why) {
+        throw Failure(SearchStoreText::tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));
+    };
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        fail(SearchStoreText::tr("its folder cannot be created"));
+    try {
+        // Every program that saves through QSettings takes this lock; holding
+        // it from reading the old file to the rename keeps their changes and
+        // ours from overwriting each other.
+        const auto lock = lockForWriting(file);
+        const QString target = resolveLinks(file);
+        const FileBytes old = readOrdinaryFile(target);
+        const auto [bytes, notice] = savedBytes(file, old.bytes, section, keys);
+        if (!old.exists || bytes != old.bytes)
+            replaceFile(target, old, bytes);
+        return notice;
+    } catch (const FileTrouble& why) {
+        fail(why.text);
+    }
+    return QString();
+}
+
+QString SaveSetting(const QString& file, const QString& section, const QString& key, const ComposeSetting& compose)
+{
+    return SaveSettings(file, section, { { key, compose } });
+}
+
+QString SaveSetting(const QString& file, const QString& section, const QString& key, const QString& value)
+{
+    return SaveSetting(file, section, key, [&](const QString&) { return value; });
+}
+
+} // namespace quillmoor

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "IniEdit.h"
+#include "SavedList.h"
+#include "SearchMerge.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <utility>
+
+namespace quillmoor {
+
+// The per-user settings store: one INI file, texts under section and key,
+// read exactly as QSettings reads them (see IniText.h and IniEdit.h). A symbolic link is
+// followed to its target; anything that is not an ordinary file is refused,
+// never waited on. Reading and writing throw Failure when the store cannot
+// be read or written.
+
+// What the store holds under one key.
+struct StoredText {
+    QString value;
+    // Set when the file could not be taken as it stands and was kept whole
+    // beside itself: a sentence saying so and naming the copy.
+    QString notice;
+};
+
+// What the store holds under several keys of one section, by key (an absent
+// key reads as the empty text), with the notice as above.
+struct StoredTexts {
+    QHash<QString, QString> values;
+    QString notice;
+};
+
+// Throws the notice as a Failure, so the handler reports it once.
+void reportNotice(const QString& notice);
+
+StoredText GetSetting(const QString& file, const QString& section, const QString& key);
+StoredTexts GetSettings(const QString& file, const QString& section, const QStringList& keys);
+
+// Gets the text stored under a key at the moment of the save and answers the
+// text to store there.
+using ComposeSetting = std::function<QString(const QString& stored)>;
+
+// Writes several keys of one section in one careful save: under the store's
+// lock, through a link to its target, staged and synced, so a failed write
+// leaves the previous file whole and nothing staged behind. Each key's
+// `compose` is asked in the order given. Every other key of the file, and a
+// key whose text does not change, keeps its line byte for byte. A save never
+// fails because of what the file holds: where the new lines cannot stand
+// beside it, the old file is kept whole beside itself and a new one holds
+// them. Answers a notice when the old file had to be kept aside.
+QString SaveSettings(
+    const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys);
+
+// One key, given how to compose it or its new text.
+QString SaveSetting(const QString& file, const QString& section, const QString& key, const ComposeSetting& compose);
+QString SaveSetting(const QString& file, const QString& section, const QString& key, const QString& value);
+
+} // namespace quillmoor
