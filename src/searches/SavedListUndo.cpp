@@ -79,7 +79,14 @@ SavedListUndo::SavedListUndo(ListView& list, QObject* parent)
     QAction* undo = stack_.createUndoAction(&list);
     undo->setShortcut(QKeySequence::Undo);
     QAction* redo = stack_.createRedoAction(&list);
-    redo->setShortcuts(QKeySequence::Redo);
+    // Both of the usual redo keys, whatever the desktop's key scheme binds:
+    // without a desktop session Qt offers only one of them.
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence& key :
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) })
+        if (!redoKeys.contains(key))
+            redoKeys.append(key);
+    redo->setShortcuts(redoKeys);
     for (QAction* action : { undo, redo }) {
         action->setShortcutContext(Qt::WidgetShortcut);
         list.addAction(action);
