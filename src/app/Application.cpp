@@ -76,6 +76,28 @@ void Application::connectHandlers()
     for (auto opened : { &ListView::itemDoubleClicked, &ListView::returnPressed })
         connect(form_.ListView2, opened, this, [this] { PushButton2_Click(form_, platform_); });
 
+    connectSearchMenu();
+
+    connect(&form_, &Form1::queryUnload, this, [this] {
+        Form_QueryUnload();
+        // No handler acts after the list is saved; pages still waiting for
+        // the browser are handed over, and the application never outlives
+        // its window.
+        platform_.unloaded = true;
+        if (platform_.handOverLaunches)
+            platform_.handOverLaunches();
+        QCoreApplication::exit(exitStatus());
+    });
+    // Escape stops the pages not yet handed over. Menus and dialogs are
+    // windows of their own and keep their Escape.
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), &form_);
+    stop->setContext(Qt::WindowShortcut);
+    connect(stop, &QShortcut::activated, this, [this] { stopOpening(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
+}
+
+void Application::connectSearchMenu()
+{
     // The saved-search list's menu: open, and choose where pages open.
     SearchMenu* const menu = form_.mnuSearches;
     offerWhereToOpen(form_, WhereToOpen());
@@ -100,23 +122,6 @@ void Application::connectHandlers()
         openChoices_.combineCitiesChosen();
         showWhereToOpen(form_);
     });
-
-    connect(&form_, &Form1::queryUnload, this, [this] {
-        Form_QueryUnload();
-        // No handler acts after the list is saved; pages still waiting for
-        // the browser are handed over, and the application never outlives
-        // its window.
-        platform_.unloaded = true;
-        if (platform_.handOverLaunches)
-            platform_.handOverLaunches();
-        QCoreApplication::exit(exitStatus());
-    });
-    // Escape stops the pages not yet handed over. Menus and dialogs are
-    // windows of their own and keep their Escape.
-    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), &form_);
-    stop->setContext(Qt::WindowShortcut);
-    connect(stop, &QShortcut::activated, this, [this] { stopOpening(); });
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
 }
 
 bool Application::pagesWaiting() const { return platform_.launchesWaiting && platform_.launchesWaiting(); }

@@ -40,6 +40,8 @@ public:
 
 private:
     void connectHandlers();
+    // The saved-search list's menu: open, undo, stop, and where pages open.
+    void connectSearchMenu();
     // Pages are waiting for the browser; stopping drops those not yet
     // handed over (Escape, or Stop Opening in the saved list's menu).
     bool pagesWaiting() const;
