@@ -60,19 +60,19 @@ SavedListUndo::SavedListUndo(ListView& list, QObject* parent)
     QAbstractItemModel* model = list.model();
     connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
         if (recordsChange())
-            recording_->push_back({ first, {}, texts(first, last) });
+            recording_->push_back({ first, {}, list_.itemTexts(first, last - first + 1) });
     });
     connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex&, int first, int last) {
         if (recordsChange())
-            recording_->push_back({ first, texts(first, last), {} });
+            recording_->push_back({ first, list_.itemTexts(first, last - first + 1), {} });
     });
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         if (recordsChange())
-            beforeReset_ = texts(0, list_.count() - 1);
+            beforeReset_ = list_.itemTexts();
     });
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
         if (recordsChange())
-            recording_->push_back({ 0, std::exchange(beforeReset_, {}), texts(0, list_.count() - 1) });
+            recording_->push_back({ 0, std::exchange(beforeReset_, {}), list_.itemTexts() });
     });
 
     // The keys work where the list has the keyboard.
@@ -125,15 +125,6 @@ void SavedListUndo::record(const QString& name, const std::function<void()>& act
     for (Change& change : changes)
         new RowsStep(list_, replaying_, std::move(change), step);
     stack_.push(step);
-}
-
-QStringList SavedListUndo::texts(qsizetype first, qsizetype last) const
-{
-    QStringList texts;
-    texts.reserve(qMax<qsizetype>(0, last - first + 1));
-    for (qsizetype row = first; row <= last; ++row)
-        texts << list_.itemText(row);
-    return texts;
 }
 
 } // namespace quillmoor

@@ -39,7 +39,6 @@ private:
     // Whether a change now is an action's to record; one made outside any
     // action clears the history.
     bool recordsChange();
-    QStringList texts(qsizetype first, qsizetype last) const;
 
     ListView& list_;
     QUndoStack stack_;

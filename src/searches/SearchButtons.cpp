@@ -21,15 +21,6 @@ namespace {
         Q_DECLARE_TR_FUNCTIONS(SearchButtons)
     };
 
-    QStringList itemTexts(const ListView& list)
-    {
-        QStringList texts;
-        texts.reserve(list.count());
-        for (qsizetype row = 0; row < list.count(); ++row)
-            texts << list.itemText(row);
-        return texts;
-    }
-
     qsizetype selectedRow(const ListView& list, const char* whenNone)
     {
         const qsizetype row = list.selectedRow();
@@ -87,7 +78,7 @@ void PushButton6_Click(Form1& form, Platform& platform)
         [&] {
             // The pages are worked out before any opens; the saved list
             // itself stays as it is.
-            pages = itemTexts(*form.ListView2);
+            pages = form.ListView2->itemTexts();
             if (where.combinesCities())
                 pages = pageQueries(pages, where.engine.wordLimit(), where.engine.charLimit());
             count = pages.size();

@@ -117,6 +117,17 @@ QString ListView::itemText(qsizetype row) const
     return model_->items().text(row).toString();
 }
 
+QStringList ListView::itemTexts(qsizetype first, qsizetype count) const
+{
+    if (count < 0)
+        count = this->count() - first;
+    QStringList texts;
+    texts.reserve(qMax<qsizetype>(0, count));
+    for (qsizetype row = first; row < first + count; ++row)
+        texts << itemText(row);
+    return texts;
+}
+
 QString ListView::subItemText(qsizetype row) const
 {
     checkRow(row, count());

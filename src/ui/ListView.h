@@ -35,6 +35,8 @@ public:
 
     qsizetype count() const;
     QString itemText(qsizetype row) const;
+    // The texts of `count` rows from `first` on (all from `first` when -1).
+    QStringList itemTexts(qsizetype first = 0, qsizetype count = -1) const;
     QString subItemText(qsizetype row) const;
     // The selected row, or -1 when none is.
     qsizetype selectedRow() const;
