@@ -29,10 +29,11 @@ void OpenChoices::restore(Form1& form, const QString& settingsFile)
         if (file.open(QIODevice::ReadOnly))
             bytes = file.readAll();
     }
+    // One scan of the file for the three keys.
+    const IniScan scan = scanIni(bytes);
     const auto stored = [&](const QString& key) {
-        bool whole = true;
-        const QString value = iniValue(bytes, kSection, key, &whole);
-        return whole ? value : QString();
+        const IniRead read = readIniKey(bytes, scan, kSection, key);
+        return read.isText && !scan.hasUnclosedHeader() ? read.text : QString();
     };
     WhereToOpen where;
     where.engine = SearchEngine::fromKey(stored(kEngine)).value_or(SearchEngine());
