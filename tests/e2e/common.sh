@@ -184,6 +184,14 @@ write_list() { # file line...
     for line in "$@"; do printf '%s\r\n' "$line" >>"$file"; done
 }
 
+# Writes a stand-in launcher whose body comes from standard input. The home
+# page that a start may open is taken and dropped first, so that a launcher
+# which logs or takes its time sees only the pages a scenario asked for.
+write_launcher() {
+    { printf '#!/bin/sh\n[ "$1" = %s ] && exit 0\n' "'$HOME_PAGE'"; cat; } >"$work/bin/xdg-open"
+    chmod +x "$work/bin/xdg-open"
+}
+
 # The stand-in browser launcher. Each argument goes on its own line, tagged
 # with the process id: the program starts one launcher after the other, so
 # sorting by id restores the order of the calls even when two launchers

@@ -29,8 +29,7 @@ scenario_close() {
     # its outputs, which must reach no terminal.
     local times=$work/times.log i expected=() searches=
     : >"$times"
-    cat >"$work/bin/xdg-open" <<EOF
-#!/bin/sh
+    write_launcher <<EOF
 printf 'start %s %s\n' "\$(date +%s%N)" "\$1" >>'$times'
 echo "launcher noise on stdout"
 echo "launcher noise on stderr" >&2

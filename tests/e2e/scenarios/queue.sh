@@ -16,8 +16,7 @@ scenario_queue() {
     # writes its address down only when done: one started before the one
     # before it had finished would show out of order.
     local taken=$work/taken.log
-    cat >"$work/bin/xdg-open" <<EOF
-#!/bin/sh
+    write_launcher <<EOF
 sleep 0.\$(( \${#1} % 4 + 5 ))
 printf '%s\\n' "\$1" >>'$taken'
 EOF
@@ -58,8 +57,7 @@ EOF
         "$(cat "$taken" 2>/dev/null)"
 
     # A launcher that always fails: one report for the whole of Open All.
-    cat >"$work/bin/xdg-open" <<EOF
-#!/bin/sh
+    write_launcher <<EOF
 echo "xdg-open: no method available for opening '\$1'" >&2
 exit 3
 EOF
