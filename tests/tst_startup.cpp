@@ -225,9 +225,9 @@ private slots:
 
     void commandLineNeedsNoDisplay()
     {
-        // The program as started from a terminal with no display at all.
+        // The program as started from a terminal with no display to open on.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_LOGGING_RULES" })
             environment.remove(QLatin1String(name));
         const struct {
             QStringList arguments;
@@ -243,6 +243,10 @@ private slots:
             { {}, 1, "", "quillmoor: no display (DISPLAY is not set)\n" },
             { { "-platform", "xcb" }, 1, "", "quillmoor: no display (DISPLAY is not set)\n" },
             { { "-platform", "wayland" }, 1, "", "quillmoor: no display (WAYLAND_DISPLAY is not set)\n" },
+            // Named, but nothing answers there: Qt would abort.
+            { { "-display", ":7391" }, 1, "", "quillmoor: no display (could not connect to display :7391)\n" },
+            { { "-platform", "bogus" }, 1, "",
+                "quillmoor: no display (Could not find the Qt platform plugin \"bogus\"" },
         };
         for (const auto& c : cases) {
             QProcess program;

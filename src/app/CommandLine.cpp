@@ -1,8 +1,10 @@
 #include "CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QList>
 #include <QStringList>
 #include <cstdio>
+#include <unistd.h>
 
 namespace quillmoor {
 
@@ -59,7 +61,54 @@ namespace {
         return missing;
     }
 
+    struct HeldMessage {
+        QtMsgType type;
+        QString category;
+        QString text;
+    };
+    QtMessageHandler previousHandler = nullptr;
+    QList<HeldMessage> heldMessages;
+
+    void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        if (type != QtFatalMsg) {
+            heldMessages.append({ type, QString::fromLatin1(context.category), text });
+            return;
+        }
+        // The first thing the window system's plugins said is the reason
+        // ("could not connect to display :1"), unless logging rules silence
+        // them; Qt's own last words only suggest reinstalling.
+        QString reason = QStringLiteral("no window system could be reached");
+        for (const HeldMessage& held : std::as_const(heldMessages)) {
+            if (held.category.startsWith(u"qt.qpa")) {
+                reason = held.text.section(u'\n', 0, 0);
+                break;
+            }
+        }
+        print(stderr, QStringLiteral("%1: no display (%2)\n").arg(QString::fromLatin1(kProgram), reason));
+        // Mid-way through making the application object: nothing to save
+        // and nothing safe to tear down.
+        _exit(1);
+    }
+
 } // namespace
+
+DisplayCheck::DisplayCheck()
+{
+    heldMessages.clear();
+    previousHandler = qInstallMessageHandler(holdMessage);
+}
+
+DisplayCheck::~DisplayCheck()
+{
+    qInstallMessageHandler(previousHandler);
+    for (const HeldMessage& held : std::as_const(heldMessages)) {
+        const QByteArray category = held.category.toLatin1();
+        const QMessageLogContext context(nullptr, 0, nullptr, category.isEmpty() ? nullptr : category.constData());
+        qt_message_output(held.type, context, held.text);
+    }
+    heldMessages.clear();
+}
 
 std::optional<int> handleCommandLine(int argc, char* argv[])
 {

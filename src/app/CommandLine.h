@@ -11,4 +11,17 @@ namespace quillmoor {
 // nothing when the window is to open.
 std::optional<int> handleCommandLine(int argc, char* argv[]);
 
+// Held while the application object is made. A display that is named but
+// does not answer (a stale DISPLAY after ssh, a missing plugin) makes Qt
+// abort with several lines; this says why in one line on standard error and
+// ends with status 1 instead. Qt's other messages in the meantime are passed
+// on unchanged once the object is made.
+class DisplayCheck {
+public:
+    DisplayCheck();
+    ~DisplayCheck();
+    DisplayCheck(const DisplayCheck&) = delete;
+    DisplayCheck& operator=(const DisplayCheck&) = delete;
+};
+
 } // namespace quillmoor

@@ -13,7 +13,9 @@ int main(int argc, char* argv[])
         return *status;
     if (const auto status = quillmoor::handleCommandLine(argc, argv))
         return *status;
+    std::optional<quillmoor::DisplayCheck> displayCheck(std::in_place);
     QApplication app(argc, argv);
+    displayCheck.reset();
     quillmoor::Application quillmoor(quillmoor::Platform::desktop());
     quillmoor::SignalCloser closer([&quillmoor] { quillmoor.requestClose(); });
     quillmoor.start();
