@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -240,7 +241,10 @@ void LauncherQueue::handOver()
     QTemporaryFile list(QDir::tempPath() + QStringLiteral("/quillmoor-pages-XXXXXX"));
     const bool written = list.open() && list.write(lines) == lines.size() && list.flush();
     QProcess handing;
-    handing.setProgram(QCoreApplication::applicationFilePath());
+    // This very program, even when an upgrade has removed or replaced its
+    // file since it started.
+    const QString self = QStringLiteral("/proc/self/exe");
+    handing.setProgram(QFileInfo::exists(self) ? self : QCoreApplication::applicationFilePath());
     handing.setArguments(
         { QString::fromLatin1(kHandOverOption), QString::number(process ? process->pid() : 0), QString::number(left) });
     handing.setStandardInputFile(list.fileName());
