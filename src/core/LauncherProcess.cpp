@@ -40,8 +40,11 @@ namespace {
         const ssize_t count = fd >= 0 ? ::pread(fd, bytes, sizeof bytes, 0) : -1;
         if (count <= 0)
             return QString();
+        // A first line longer than what was read (a launcher that echoes a
+        // long address) is quoted as far as it was read.
         const QByteArray text(bytes, int(count));
-        return QString::fromLocal8Bit(text.left(text.indexOf('\n'))).trimmed();
+        const qsizetype end = text.indexOf('\n');
+        return QString::fromLocal8Bit(end < 0 ? text : text.left(end)).trimmed();
     }
 
     int spawn(pid_t* pid, const QByteArray& program, QByteArray argument, int errorFd)
