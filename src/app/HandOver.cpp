@@ -4,28 +4,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <cstring>
 
 namespace quillmoor {
-
-namespace {
-
-    // Without xdg-open there is no window left for Qt's desktop services;
-    // the browser the environment names is what they would try next.
-    bool openInNamedBrowser(const QUrl& url)
-    {
-        for (const char* name : { "DEFAULT_BROWSER", "BROWSER" }) {
-            QStringList command = QProcess::splitCommand(qEnvironmentVariable(name).section(u':', 0, 0));
-            if (command.isEmpty())
-                continue;
-            const QString program = command.takeFirst();
-            return QProcess::startDetached(program, command << QString::fromLatin1(url.toEncoded()));
-        }
-        return false;
-    }
-
-} // namespace
 
 std::optional<int> runHandOverMode(int& argc, char** argv)
 {
@@ -40,7 +21,6 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
         return 1;
     // Nobody is left to read a report: the window is gone.
     LauncherQueue queue([](const QString&, int, const QString&) {});
-    queue.setFallback(openInNamedBrowser);
     queue.waitFor(previous, left);
     while (!list.atEnd()) {
         const QByteArray line = list.readLine().trimmed();

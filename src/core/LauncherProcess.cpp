@@ -12,6 +12,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -47,7 +48,7 @@ namespace {
         return QString::fromLocal8Bit(end < 0 ? text : text.left(end)).trimmed();
     }
 
-    int spawn(pid_t* pid, const QByteArray& program, QByteArray argument, int errorFd)
+    int spawn(pid_t* pid, const QByteArray& program, QList<QByteArray> arguments, int errorFd)
     {
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
@@ -72,8 +73,11 @@ namespace {
         posix_spawnattr_setsigdefault(&attributes, &defaults);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
         QByteArray path = program;
-        char* arguments[] = { path.data(), argument.data(), nullptr };
-        const int result = ::posix_spawn(pid, path.constData(), &files, &attributes, arguments, environ);
+        std::vector<char*> argv { path.data() };
+        for (QByteArray& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        const int result = ::posix_spawn(pid, path.constData(), &files, &attributes, argv.data(), environ);
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&files);
         return result;
@@ -81,12 +85,15 @@ namespace {
 
 } // namespace
 
-LauncherProcess::LauncherProcess(const QString& program, const QString& argument, QObject* parent)
+LauncherProcess::LauncherProcess(const QString& program, const QStringList& arguments, QObject* parent)
     : QObject(parent)
 {
     errorFd_ = unnamedFile();
+    QList<QByteArray> encoded;
+    for (const QString& argument : arguments)
+        encoded << argument.toLocal8Bit();
     pid_t pid = 0;
-    const int result = spawn(&pid, QFile::encodeName(program), argument.toLocal8Bit(), errorFd_);
+    const int result = spawn(&pid, QFile::encodeName(program), encoded, errorFd_);
     if (result != 0) {
         startError_ = tr("%1 could not be started: %2").arg(program, QString::fromLocal8Bit(std::strerror(result)));
         letGo();

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QSocketNotifier;
 class QTimer;
@@ -18,9 +19,9 @@ namespace quillmoor {
 class LauncherProcess : public QObject {
     Q_OBJECT
 public:
-    // Starts `program` with `argument` as its one argument; startError()
-    // says why when it could not start.
-    LauncherProcess(const QString& program, const QString& argument, QObject* parent = nullptr);
+    // Starts `program` with `arguments`; startError() says why when it could
+    // not start.
+    LauncherProcess(const QString& program, const QStringList& arguments, QObject* parent = nullptr);
     // Watches process `pid`, started by another program, until it ends.
     LauncherProcess(qint64 pid, QObject* parent = nullptr);
     ~LauncherProcess() override;

@@ -56,6 +56,31 @@ LauncherQueue::~LauncherQueue()
 
 QString LauncherQueue::located() const { return QStandardPaths::findExecutable(launcher_); }
 
+QStringList LauncherQueue::namedBrowser(const QUrl& url)
+{
+    QStringList candidates;
+    for (const char* name : { "DEFAULT_BROWSER", "BROWSER" })
+        candidates << qEnvironmentVariable(name).split(u':', Qt::SkipEmptyParts);
+    candidates << QStringLiteral("x-www-browser") << QStringLiteral("firefox") << QStringLiteral("chromium")
+               << QStringLiteral("google-chrome");
+    for (const QString& candidate : std::as_const(candidates)) {
+        QStringList command = QProcess::splitCommand(candidate);
+        const QString program = command.isEmpty() ? QString() : QStandardPaths::findExecutable(command.first());
+        if (program.isEmpty())
+            continue;
+        command.first() = program;
+        bool placed = false;
+        for (qsizetype i = 1; i < command.size(); ++i) {
+            placed = placed || command[i].contains(u"%s");
+            command[i].replace(QStringLiteral("%s"), argument(url));
+        }
+        if (!placed)
+            command << argument(url);
+        return command;
+    }
+    return QStringList();
+}
+
 void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
 {
     if (!gathering_ || gathering_->procedure != procedure || gathering_->line != line) {
@@ -110,16 +135,18 @@ void LauncherQueue::start(Entry entry)
 {
     LauncherProcess::reap(unreaped_);
     const QString program = located();
-    if (program.isEmpty()) {
-        // Qt's own desktop services know other ways to a browser.
-        const bool taken = fallback_ && fallback_(entry.url);
-        settle(entry.action, entry.url, taken,
-            taken ? QString() : tr("%1 was not found, and no other way to a browser worked").arg(launcher_));
-        if (taken)
-            hold(nullptr, Entry {}, graceMs_);
+    // Without the launcher, a browser found another way goes at the same
+    // pace and as quietly.
+    QStringList command = !program.isEmpty() ? QStringList { program, argument(entry.url) }
+        : fallback_                          ? fallback_(entry.url)
+                                             : QStringList();
+    if (command.isEmpty()) {
+        settle(entry.action, entry.url, false,
+            tr("%1 was not found, and no other way to a browser worked").arg(launcher_));
         return;
     }
-    auto* process = new LauncherProcess(program, argument(entry.url), this);
+    const QString started = command.takeFirst();
+    auto* process = new LauncherProcess(started, command, this);
     if (!process->startError().isEmpty()) {
         settle(entry.action, entry.url, false, process->startError());
         delete process;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 #include <deque>
@@ -26,10 +27,10 @@ class LauncherQueue : public QObject {
     Q_OBJECT
 public:
     using Report = std::function<void(const QString& procedure, int line, const QString& description)>;
-    // Used when the launcher is not on PATH; answers whether anything started.
-    // It cannot tell when the browser has taken the page, so the next page
-    // waits the whole grace time.
-    using Fallback = std::function<bool(const QUrl& url)>;
+    // Used when the launcher is not on PATH: the command (program, then its
+    // arguments) that opens `url` in a browser, or nothing. It is started
+    // and waited for as the launcher is.
+    using Fallback = std::function<QStringList(const QUrl& url)>;
 
     // The hidden option that starts the program as the process that hands
     // over what waited when the window closed: the pid and remaining grace
@@ -43,6 +44,12 @@ public:
     void setLauncher(const QString& name) { launcher_ = name; }
     void setGraceMs(int ms) { graceMs_ = ms; }
     void setFallback(Fallback fallback) { fallback_ = std::move(fallback); }
+
+    // The fallback unless told otherwise: the browser the environment names
+    // ($DEFAULT_BROWSER, then $BROWSER, each a list of commands split by ':'
+    // where %s stands for the address), then the system's choice of browser,
+    // then well-known browsers, the first found on PATH.
+    static QStringList namedBrowser(const QUrl& url);
 
     // Queues `url` for the action of `procedure` at `line`. Addresses queued
     // by one handler before the event loop next runs belong to one action.
@@ -88,7 +95,7 @@ private:
     QString located() const;
 
     Report report_;
-    Fallback fallback_;
+    Fallback fallback_ = namedBrowser;
     QString launcher_ = QStringLiteral("xdg-open");
     int graceMs_ = 2000;
     std::deque<Entry> waiting_;

@@ -4,7 +4,6 @@
 #include "LauncherQueue.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -37,7 +36,6 @@ Platform Platform::desktop()
         [show = p.showMessage](const QString& procedure, int line, const QString& description) {
             show(kErrorReportTitle, errorReportText(procedure, line, description));
         });
-    queue->setFallback([](const QUrl& url) { return QDesktopServices::openUrl(url); });
     p.openUrl = [queue](const QUrl& url, const QString& procedure, int line) { queue->open(url, procedure, line); };
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };

@@ -184,12 +184,14 @@ write_list() { # file line...
     for line in "$@"; do printf '%s\r\n' "$line" >>"$file"; done
 }
 
-# Writes a stand-in launcher whose body comes from standard input. The home
+# Writes a stand-in launcher (xdg-open unless FILE is given) whose body
+# comes from standard input. The home
 # page that a start may open is taken and dropped first, so that a launcher
 # which logs or takes its time sees only the pages a scenario asked for.
-write_launcher() {
-    { printf '#!/bin/sh\n[ "$1" = %s ] && exit 0\n' "'$HOME_PAGE'"; cat; } >"$work/bin/xdg-open"
-    chmod +x "$work/bin/xdg-open"
+write_launcher() { # [file]
+    local file=${1:-$work/bin/xdg-open}
+    { printf '#!/bin/sh\n[ "$1" = %s ] && exit 0\n' "'$HOME_PAGE'"; cat; } >"$file"
+    chmod +x "$file"
 }
 
 # The stand-in browser launcher. Each argument goes on its own line, tagged
@@ -260,7 +262,8 @@ abort_if_ended() { # what
 
 start_program() {
     log=$work/program.$((${#pids[@]})).log
-    (cd "$work" && exec "$app/quillmoor" </dev/null >"$log" 2>&1) &
+    # APP_PATH, when set, is the program's PATH: what it may find there.
+    (cd "$work" && PATH=${APP_PATH:-$PATH} exec "$app/quillmoor" </dev/null >"$log" 2>&1) &
     app_pid=$!
     pids+=("$app_pid")
 }

@@ -24,19 +24,26 @@ term_and_time() {
     took_ms=never
 }
 
-scenario_close() {
-    # A launcher that notes when it starts and ends, and writes to both of
-    # its outputs, which must reach no terminal.
-    local times=$work/times.log i expected=() searches=
-    : >"$times"
-    write_launcher <<EOF
-printf 'start %s %s\n' "\$(date +%s%N)" "\$1" >>'$times'
+# Writes to FILE a launcher that notes when it starts and ends, and writes
+# to both of its outputs, which must reach no terminal.
+write_timing_launcher() { # file times
+    write_launcher "$1" <<EOF
+PATH=/usr/bin:/bin
+printf 'start %s %s\n' "\$(date +%s%N)" "\$1" >>'$2'
 echo "launcher noise on stdout"
 echo "launcher noise on stderr" >&2
 sleep 0.1
-printf 'end %s %s\n' "\$(date +%s%N)" "\$1" >>'$times'
+printf 'end %s %s\n' "\$(date +%s%N)" "\$1" >>'$2'
 EOF
-    for ((i = 1; i <= 60; i++)); do
+}
+
+# Open All of COUNT pages, a close by SIGTERM after the fifth: the program
+# ends at once, and every page still reaches the launcher that logs to
+# TIMES, in order, one at a time, quietly. WHAT names the case.
+close_during_open_all() { # count times what
+    local count=$1 times=$2 what=$3 i expected=() searches=
+    : >"$times"
+    for ((i = 1; i <= count; i++)); do
         searches+=$(printf 'page%02d|' "$i")
         expected+=("$(url_for "$(printf 'page%02d' "$i")")")
     done
@@ -50,23 +57,34 @@ EOF
     rm -f -- "$app/quillmoor"
     term_and_time
     cp -- "$program" "$app/quillmoor"
-    check_eq "exit status of a close during Open All" 0 "$exit_status"
+    check_eq "$what: exit status of a close during Open All" 0 "$exit_status"
     if [ "$took_ms" != never ] && ((took_ms < 1000)); then
-        pass "the program ended ${took_ms} ms after the signal, with $(grep -c '^end ' "$times") pages taken"
+        pass "$what: the program ended ${took_ms} ms after the signal, with $(grep -c '^end ' "$times") pages taken"
     else
-        fail "the program took ${took_ms} ms to end after the signal"
+        fail "$what: the program took ${took_ms} ms to end after the signal"
     fi
     end=$((SECONDS + 30))
-    while ((SECONDS <= end)) && [ "$(grep -c '^end ' "$times")" -lt 60 ]; do sleep 0.1; done
-    check_eq "all 60 pages reach the launcher in list order across the close" \
+    while ((SECONDS <= end)) && [ "$(grep -c '^end ' "$times")" -lt "$count" ]; do sleep 0.1; done
+    check_eq "$what: all $count pages reach the launcher in list order across the close" \
         "$(printf '%s\n' "${expected[@]}")" "$(awk '$1 == "start" { print $3 }' "$times")"
     # Appends land in the order they happen: each start must be followed by
     # the end of the same page before the next start.
-    check_eq "no two launchers ran at once" "" \
+    check_eq "$what: no two launchers ran at once" "" \
         "$(awk '$1 == "start" { if (running != "") print "overlap: " $3 " while " running; running = $3 }
                 $1 == "end" { running = "" }' "$times")"
-    check_eq "nothing the launchers wrote reached the program's output" "" "$(grep noise "$log")"
+    check_eq "$what: nothing the launchers wrote reached the program's output" "" "$(grep noise "$log")"
     echo "  note: pages after the close: $(awk '$1 == "start" { n++; if (n == 6) a = $2 } END { printf "%.1f s for %d", ($2 - a) / 1e9, n - 5 }' "$times")"
+}
+
+scenario_close() {
+    write_timing_launcher "$work/bin/xdg-open" "$work/times.log"
+    close_during_open_all 60 "$work/times.log" "xdg-open"
+
+    # No xdg-open anywhere: the browser $BROWSER names takes its place, in
+    # the window and after the close alike.
+    rm -f -- "$work/bin/xdg-open"
+    write_timing_launcher "$work/browser" "$work/browser.log"
+    BROWSER=$work/browser APP_PATH=$work/bin close_during_open_all 12 "$work/browser.log" "\$BROWSER"
 
     # A save that fails during a signal's close (the settings path is a
     # folder now): the report goes to standard error, nobody waits for OK,
