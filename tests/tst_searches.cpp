@@ -443,7 +443,8 @@ private slots:
         // Handed to the desktop, anything but a web address could start a
         // program or open a local file.
         for (const char* refused : { "Yahoo", "google", "https://x.example/?q=", "file:///bin/sh?%s",
-                 "javascript:alert(%s)", "ftp://x.example/%s", "https:///%s" })
+                 "javascript:alert(%s)", "ftp://x.example/%s", "https:///%s", "https://%s.example.org/",
+                 "https://x%s.example/?q=%s" })
             QVERIFY2(!SearchEngine::fromKey(QString::fromLatin1(refused)), refused);
         const auto own = SearchEngine::fromKey(QStringLiteral("http://x.example/s?a=%s&b=%s"));
         QVERIFY(own && own->isCustom());

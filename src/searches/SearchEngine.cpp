@@ -84,15 +84,20 @@ namespace {
     const AgeRow& ageRow(PageAge age) { return kAges[int(age)]; }
 
     // A custom address opens only on the web: anything else handed to the
-    // desktop could start a program or open a local file.
+    // desktop could start a program or open a local file. The query goes in
+    // the path, the query string or the fragment; in the host it would make
+    // an address that is no address at all.
     QUrl customAddress(const QString& address)
     {
         if (!address.contains(QStringLiteral("%s")))
             return {};
-        QString probe = address;
-        const QUrl url(probe.replace(QStringLiteral("%s"), QStringLiteral("q")), QUrl::StrictMode);
+        const auto with = [&](const char* query) {
+            return QUrl(QString(address).replace(QStringLiteral("%s"), QLatin1String(query)), QUrl::StrictMode);
+        };
+        const QUrl url = with("q");
         const QString scheme = url.scheme().toLower();
-        if (!url.isValid() || url.host().isEmpty() || (scheme != u"https" && scheme != u"http"))
+        if (!url.isValid() || url.host().isEmpty() || (scheme != u"https" && scheme != u"http")
+            || url.authority() != with("a%20b").authority())
             return {};
         return url;
     }
