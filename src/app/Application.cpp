@@ -79,13 +79,8 @@ void Application::connectHandlers()
     connectSearchMenu();
 
     connect(&form_, &Form1::queryUnload, this, [this] {
-        Form_QueryUnload();
-        // No handler acts after the list is saved; pages still waiting for
-        // the browser are handed over, and the application never outlives
-        // its window.
-        platform_.unloaded = true;
-        if (platform_.handOverLaunches)
-            platform_.handOverLaunches();
+        unload();
+        // The application never outlives its window.
         QCoreApplication::exit(exitStatus());
     });
     // Escape stops the pages not yet handed over. Menus and dialogs are
@@ -154,6 +149,24 @@ void Application::requestClose()
         form_.close();
     else
         closePending_ = true;
+}
+
+void Application::unload()
+{
+    Form_QueryUnload();
+    // No handler acts after the list is saved; pages still waiting for the
+    // browser are handed over.
+    platform_.unloaded = true;
+    if (platform_.handOverLaunches)
+        platform_.handOverLaunches();
+}
+
+void Application::displayLost()
+{
+    if (!loaded_ || platform_.unloaded)
+        return;
+    closeAsked_ = true;
+    unload();
 }
 
 void Application::Form_Load()

@@ -32,6 +32,10 @@ public:
     // Asked by a signal or the session's end: reports from then on go to
     // standard error instead of a box.
     void requestClose();
+    // The display has gone and Qt is about to end the program: the list is
+    // saved and the pages still waiting are handed over, as at a close, but
+    // without a window; reports go to standard error.
+    void displayLost();
     // 1 once saving the list at the close failed, else 0.
     int exitStatus() const { return saveFailed_ ? 1 : 0; }
 
@@ -47,6 +51,8 @@ private:
     bool pagesWaiting() const;
     void stopOpening();
     void restoreOpenChoices();
+    // Saves the list and hands over what waits; no handler acts after it.
+    void unload();
 
     Platform platform_;
     Form1 form_;

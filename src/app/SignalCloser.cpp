@@ -1,11 +1,14 @@
 #include "SignalCloser.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace quillmoor {
 
@@ -25,7 +28,34 @@ namespace {
         errno = saved;
     }
 
+    std::function<void()> g_saveOnDisplayLoss;
+    QtMessageHandler g_previousHandler = nullptr;
+
+    void watchForDisplayLoss(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        g_previousHandler(type, context, text);
+        const bool lost = type == QtWarningMsg
+            && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke"));
+        if (!lost || !g_saveOnDisplayLoss || QThread::currentThread() != QCoreApplication::instance()->thread())
+            return;
+        // Once is enough: Qt ends the program right after.
+        const std::function<void()> save = std::exchange(g_saveOnDisplayLoss, nullptr);
+        save();
+    }
+
 } // namespace
+
+DisplayLossCloser::DisplayLossCloser(std::function<void()> save)
+{
+    g_saveOnDisplayLoss = std::move(save);
+    g_previousHandler = qInstallMessageHandler(watchForDisplayLoss);
+}
+
+DisplayLossCloser::~DisplayLossCloser()
+{
+    qInstallMessageHandler(g_previousHandler);
+    g_saveOnDisplayLoss = nullptr;
+}
 
 SignalCloser::SignalCloser(std::function<void()> close, QObject* parent)
     : QObject(parent)

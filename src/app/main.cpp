@@ -18,6 +18,7 @@ int main(int argc, char* argv[])
     displayCheck.reset();
     quillmoor::Application quillmoor(quillmoor::Platform::desktop());
     quillmoor::SignalCloser closer([&quillmoor] { quillmoor.requestClose(); });
+    quillmoor::DisplayLossCloser lastWords([&quillmoor] { quillmoor.displayLost(); });
     quillmoor.start();
     if (!quillmoor.form().isVisible())
         return quillmoor.exitStatus();

@@ -102,4 +102,38 @@ scenario_close() {
     check_eq "the report of the failed save is on standard error, in full" \
         "in Quillfind2021/08/31.Form1.Form_QueryUnload at line 106|Please email screenshot of this message to support@marrowfen.example" \
         "$(grep -E '^in Quillfind|^Please email' "$log" | paste -sd '|')"
+    rmdir -- "$settings"
+    scenario_close_display_lost
+}
+
+# Last, as the display is gone after it: the X server goes away (it died, or
+# the ssh link carrying it dropped). What the session added is saved, and
+# the pages still waiting are handed over.
+scenario_close_display_lost() {
+    local times=$work/lost.log i expected=() searches=
+    write_timing_launcher "$work/bin/xdg-open" "$times"
+    : >"$times"
+    for ((i = 1; i <= 6; i++)); do
+        searches+=$(printf 'page%02d|' "$i")
+        expected+=("$(url_for "$(printf 'page%02d' "$i")")")
+    done
+    expected+=("$(url_for new%20site%3Adenver.listora.org)")
+    printf '[Quillmoor]\nSearches=%s\n' "$searches" >"$settings"
+    start_main_window
+    click_on 'location row 1'
+    type_search new
+    click_on 'Add Search'
+    click_on 'Open All'
+    local end=$((SECONDS + OPEN_TIMEOUT))
+    while ((SECONDS <= end)) && [ "$(grep -c '^end ' "$times")" -lt 2 ]; do sleep 0.02; done
+    kill -TERM "$xvfb_pid"
+    end=$((SECONDS + EXIT_TIMEOUT))
+    while ((SECONDS <= end)) && is_running "$app_pid"; do sleep 0.05; done
+    check_eq "the program ended with its display" "" "$(is_running "$app_pid" && echo "still running")"
+    check_eq "the search added before the display went is saved" \
+        "Searches=${searches}new site:denver.listora.org|" "$(grep '^Searches=' "$settings")"
+    end=$((SECONDS + 30))
+    while ((SECONDS <= end)) && [ "$(grep -c '^end ' "$times")" -lt 7 ]; do sleep 0.1; done
+    check_eq "the pages waiting when the display went still reach the launcher, in order" \
+        "$(printf '%s\n' "${expected[@]}")" "$(awk '$1 == "start" { print $3 }' "$times")"
 }
