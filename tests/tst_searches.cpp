@@ -99,6 +99,8 @@ private slots:
             { "see http://x.org/", "see http://x.org/" }, // a scheme only at the start
             { "http:/x.org", "http:/x.org" },
             { "https://", "" },
+            { " http://a.listora.org/", "a.listora.org" }, // blanks around it are no part of it
+            { "\thttps://b.listora.org/ \r", "b.listora.org" },
         };
         for (const auto& [address, host] : hosts)
             QCOMPARE(siteHost(QString::fromLatin1(address)), QString::fromLatin1(host));

@@ -4,10 +4,12 @@
 
 namespace quillmoor {
 
-QString siteHost(const QString& address)
+QString siteHost(const QString& written)
 {
     // A search engine wants the host and any path, never the scheme: lists
-    // write either scheme, in any case, and a path whose slashes count.
+    // write either scheme, in any case, and a path whose slashes count. A
+    // blank or tab around the address (a hand edit) is no part of it.
+    const QString address = written.trimmed();
     for (const QLatin1String scheme : { QLatin1String("http://"), QLatin1String("https://") }) {
         if (address.startsWith(scheme, Qt::CaseInsensitive)) {
             QStringView host = QStringView(address).sliced(scheme.size());
