@@ -5,6 +5,7 @@
 #include <QThread>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,9 +39,13 @@ namespace {
             && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke"));
         if (!lost || !g_saveOnDisplayLoss || QThread::currentThread() != QCoreApplication::instance()->thread())
             return;
-        // Once is enough: Qt ends the program right after.
-        const std::function<void()> save = std::exchange(g_saveOnDisplayLoss, nullptr);
-        save();
+        std::exchange(g_saveOnDisplayLoss, nullptr)();
+        // Qt would go on to exit() from inside the event loop, running the
+        // destructors of statics under live windows. The work is done: end
+        // here, with the status Qt gives.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        ::_exit(1);
     }
 
 } // namespace
