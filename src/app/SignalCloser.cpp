@@ -36,7 +36,8 @@ namespace {
     {
         g_previousHandler(type, context, text);
         const bool lost = type == QtWarningMsg
-            && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke"));
+            && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke")
+                || text.startsWith(u"The Wayland connection experienced a fatal error"));
         if (!lost || !g_saveOnDisplayLoss || QThread::currentThread() != QCoreApplication::instance()->thread())
             return;
         std::exchange(g_saveOnDisplayLoss, nullptr)();
