@@ -34,13 +34,17 @@ namespace {
 
     void watchForDisplayLoss(QtMsgType type, const QMessageLogContext& context, const QString& text)
     {
-        g_previousHandler(type, context, text);
         const bool lost = type == QtWarningMsg
             && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke")
                 || text.startsWith(u"The Wayland connection experienced a fatal error"));
-        if (!lost || !g_saveOnDisplayLoss || QThread::currentThread() != QCoreApplication::instance()->thread())
+        if (!lost || !g_saveOnDisplayLoss || QThread::currentThread() != QCoreApplication::instance()->thread()) {
+            g_previousHandler(type, context, text);
             return;
+        }
+        // The work first: writing the message may fail, or block on a
+        // terminal that is going away with the display.
         std::exchange(g_saveOnDisplayLoss, nullptr)();
+        g_previousHandler(type, context, text);
         // Qt would go on to exit() from inside the event loop, running the
         // destructors of statics under live windows. The work is done: end
         // here, with the status Qt gives.

@@ -4,6 +4,7 @@
 #include "SignalCloser.h"
 
 #include <QApplication>
+#include <csignal>
 
 int main(int argc, char* argv[])
 {
@@ -13,6 +14,9 @@ int main(int argc, char* argv[])
         return *status;
     if (const auto status = quillmoor::handleCommandLine(argc, argv))
         return *status;
+    // A report written to an output nobody reads any more ("quillmoor 2>&1 |
+    // head") must not end the program before the searches are saved.
+    std::signal(SIGPIPE, SIG_IGN);
     std::optional<quillmoor::DisplayCheck> displayCheck(std::in_place);
     QApplication app(argc, argv);
     displayCheck.reset();

@@ -263,7 +263,13 @@ abort_if_ended() { # what
 start_program() {
     log=$work/program.$((${#pids[@]})).log
     # APP_PATH, when set, is the program's PATH: what it may find there.
-    (cd "$work" && PATH=${APP_PATH:-$PATH} exec "$app/quillmoor" </dev/null >"$log" 2>&1) &
+    # APP_STDERR=gone sends standard error into a pipe whose reader has
+    # ended, as "quillmoor 2>&1 | head" leaves it.
+    if [ "${APP_STDERR:-}" = gone ]; then
+        (cd "$work" && PATH=${APP_PATH:-$PATH} exec "$app/quillmoor" </dev/null 2>&1 >"$log" | true) &
+    else
+        (cd "$work" && PATH=${APP_PATH:-$PATH} exec "$app/quillmoor" </dev/null >"$log" 2>&1) &
+    fi
     app_pid=$!
     pids+=("$app_pid")
 }
