@@ -245,8 +245,9 @@ private slots:
             { { "-platform", "wayland" }, 1, "", "quillmoor: no display (WAYLAND_DISPLAY is not set)\n" },
             // Named, but nothing answers there: Qt would abort.
             { { "-display", ":7391" }, 1, "", "quillmoor: no display (could not connect to display :7391)\n" },
-            { { "-platform", "bogus" }, 1, "",
-                "quillmoor: no display (Could not find the Qt platform plugin \"bogus\"" },
+            { { "-platform", "bogus;xcb", "-display", ":7391" }, 1, "",
+                "quillmoor: no display (Could not find the Qt platform plugin \"bogus\" in \"\"; could not connect "
+                "to display :7391)\n" },
         };
         for (const auto& c : cases) {
             QProcess program;

@@ -75,17 +75,27 @@ namespace {
             heldMessages.append({ type, QString::fromLatin1(context.category), text });
             return;
         }
-        // The first thing the window system's plugins said is the reason
-        // ("could not connect to display :1"), unless logging rules silence
-        // them; Qt's own last words only suggest reinstalling.
-        QString reason = QStringLiteral("no window system could be reached");
+        // The reason is what the window system's plugins warned of ("could
+        // not connect to display :1"), unless logging rules silence them;
+        // Qt's own last words only suggest reinstalling. Debugging output
+        // of Qt's is only there when asked for, and is kept.
+        QStringList reasons;
         for (const HeldMessage& held : std::as_const(heldMessages)) {
-            if (held.category.startsWith(u"qt.qpa")) {
-                reason = held.text.section(u'\n', 0, 0);
-                break;
+            if (held.type == QtDebugMsg) {
+                const QByteArray category = held.category.toLatin1();
+                previousHandler(held.type,
+                    QMessageLogContext(nullptr, 0, nullptr, category.isEmpty() ? nullptr : category.constData()),
+                    held.text);
+            } else if (held.category.startsWith(u"qt.qpa")
+                && !held.text.startsWith(u"Could not load the Qt platform plugin")) {
+                reasons << held.text.section(u'\n', 0, 0);
             }
         }
-        print(stderr, QStringLiteral("%1: no display (%2)\n").arg(QString::fromLatin1(kProgram), reason));
+        if (reasons.isEmpty())
+            reasons << QStringLiteral("no window system could be reached");
+        print(stderr,
+            QStringLiteral("%1: no display (%2)\n")
+                .arg(QString::fromLatin1(kProgram), reasons.join(QStringLiteral("; "))));
         // Mid-way through making the application object: nothing to save
         // and nothing safe to tear down.
         _exit(1);
