@@ -37,6 +37,7 @@ struct Stand {
                      "sleep 0.0$(( ${#1} % 4 * 2 ))\n"
                      "case \"$1\" in *fail*) echo \"no method available for $1\" >&2; echo more >&2; exit 3 ;; esac\n"
                      "case \"$1\" in *odd*) printf 'odd\\033[31m %s\\n' \"$1\" >&2; exit 4 ;; esac\n"
+                     "case \"$1\" in *blank*) printf '\\n  \\nnot taken\\n' >&2; exit 5 ;; esac\n"
                      "printf '%s\\n' \"$1\" >>\"$(dirname \"$0\")/log\"\n");
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -145,6 +146,12 @@ private slots:
                     + QStringLiteral("\u2026. The launcher said: odd\\x1b[31m ") + address.left(71)
                     + QStringLiteral("\u2026"));
         }
+        // Blank lines before the launcher's words are passed over.
+        Stand s;
+        s.open({ QStringLiteral("blank") });
+        QTRY_COMPARE(s.reports.size(), 1);
+        QVERIFY2(
+            s.reports.first().endsWith(QStringLiteral("The launcher said: not taken")), qPrintable(s.reports.first()));
     }
 
     void launchersThatNeverEndHoldNothingOnceTheirTimeIsUp()

@@ -41,11 +41,14 @@ namespace {
         const ssize_t count = fd >= 0 ? ::pread(fd, bytes, sizeof bytes, 0) : -1;
         if (count <= 0)
             return QString();
-        // A first line longer than what was read (a launcher that echoes a
-        // long address) is quoted as far as it was read.
-        const QByteArray text(bytes, int(count));
-        const qsizetype end = text.indexOf('\n');
-        return QString::fromLocal8Bit(end < 0 ? text : text.left(end)).trimmed();
+        // The first line that says something; one longer than what was read
+        // (a launcher that echoes a long address) is quoted as far as read.
+        for (const QByteArray& line : QByteArray(bytes, int(count)).split('\n')) {
+            const QString said = QString::fromLocal8Bit(line).trimmed();
+            if (!said.isEmpty())
+                return said;
+        }
+        return QString();
     }
 
     int spawn(pid_t* pid, const QByteArray& program, QList<QByteArray> arguments, int errorFd)
