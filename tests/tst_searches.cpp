@@ -101,6 +101,7 @@ private slots:
             { "https://", "" },
             { " http://a.listora.org/", "a.listora.org" }, // blanks around it are no part of it
             { "\thttps://b.listora.org/ \r", "b.listora.org" },
+            { "http:// c.listora.org/", "c.listora.org" },
         };
         for (const auto& [address, host] : hosts)
             QCOMPARE(siteHost(QString::fromLatin1(address)), QString::fromLatin1(host));
@@ -444,9 +445,9 @@ private slots:
     {
         // Handed to the desktop, anything but a web address could start a
         // program or open a local file.
-        for (const char* refused : { "Yahoo", "google", "https://x.example/?q=", "file:///bin/sh?%s",
-                 "javascript:alert(%s)", "ftp://x.example/%s", "https:///%s", "https://%s.example.org/",
-                 "https://x%s.example/?q=%s" })
+        for (const char* refused :
+            { "Yahoo", "google", "https://x.example/?q=", "file:///bin/sh?%s", "javascript:alert(%s)",
+                "ftp://x.example/%s", "https:///%s", "https://%s.example.org/", "https://x%s.example/?q=%s" })
             QVERIFY2(!SearchEngine::fromKey(QString::fromLatin1(refused)), refused);
         const auto own = SearchEngine::fromKey(QStringLiteral("http://x.example/s?a=%s&b=%s"));
         QVERIFY(own && own->isCustom());

@@ -12,7 +12,7 @@ QString siteHost(const QString& written)
     const QString address = written.trimmed();
     for (const QLatin1String scheme : { QLatin1String("http://"), QLatin1String("https://") }) {
         if (address.startsWith(scheme, Qt::CaseInsensitive)) {
-            QStringView host = QStringView(address).sliced(scheme.size());
+            QStringView host = QStringView(address).sliced(scheme.size()).trimmed();
             if (host.endsWith(u'/'))
                 host.chop(1);
             return host.toString();
