@@ -37,7 +37,8 @@ namespace {
         const bool lost = type == QtWarningMsg
             && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke")
                 || text.startsWith(u"The Wayland connection experienced a fatal error"));
-        if (!lost || !g_saveOnDisplayLoss || QThread::currentThread() != QCoreApplication::instance()->thread()) {
+        const QCoreApplication* application = QCoreApplication::instance();
+        if (!lost || !g_saveOnDisplayLoss || !application || QThread::currentThread() != application->thread()) {
             g_previousHandler(type, context, text);
             return;
         }
