@@ -208,6 +208,7 @@ private slots:
         Stand s;
         s.queue.setLauncher(QStringLiteral("quillmoor-no-such-launcher"));
         const QString browser = s.dir.filePath(QStringLiteral("xdg-open"));
+        qunsetenv("DEFAULT_BROWSER");
         qputenv("BROWSER", "quillmoor-no-such-browser:" + QFile::encodeName(browser) + " %s");
         s.queue.setFallback(LauncherQueue::namedBrowser);
         const QStringList what { QStringLiteral("p1"), QStringLiteral("p22"), QStringLiteral("p333"),

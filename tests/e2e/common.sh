@@ -235,7 +235,7 @@ setup() {
     # No desktop session: no session bus to reach, no desktop to ask.
     export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-session-bus
     unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_TYPE DESKTOP_SESSION \
-        KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID BROWSER QT_QPA_PLATFORMTHEME 2>/dev/null
+        KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID BROWSER DEFAULT_BROWSER QT_QPA_PLATFORMTHEME 2>/dev/null
     export QT_ACCESSIBILITY=0
     settings=$XDG_CONFIG_HOME/Marrowfen.ini
     start_display
