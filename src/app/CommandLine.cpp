@@ -69,6 +69,13 @@ namespace {
     QtMessageHandler previousHandler = nullptr;
     QList<HeldMessage> heldMessages;
 
+    void passOn(const HeldMessage& held)
+    {
+        const QByteArray category = held.category.toLatin1();
+        previousHandler(held.type,
+            QMessageLogContext(nullptr, 0, nullptr, category.isEmpty() ? nullptr : category.constData()), held.text);
+    }
+
     void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
     {
         if (type != QtFatalMsg) {
@@ -81,12 +88,9 @@ namespace {
         // of Qt's is only there when asked for, and is kept.
         QStringList reasons;
         for (const HeldMessage& held : std::as_const(heldMessages)) {
-            if (held.type == QtDebugMsg) {
-                const QByteArray category = held.category.toLatin1();
-                previousHandler(held.type,
-                    QMessageLogContext(nullptr, 0, nullptr, category.isEmpty() ? nullptr : category.constData()),
-                    held.text);
-            } else if (held.category.startsWith(u"qt.qpa")
+            if (held.type == QtDebugMsg)
+                passOn(held);
+            else if (held.category.startsWith(u"qt.qpa")
                 && !held.text.startsWith(u"Could not load the Qt platform plugin")) {
                 reasons << held.text.section(u'\n', 0, 0);
             }
@@ -112,11 +116,8 @@ DisplayCheck::DisplayCheck()
 DisplayCheck::~DisplayCheck()
 {
     qInstallMessageHandler(previousHandler);
-    for (const HeldMessage& held : std::as_const(heldMessages)) {
-        const QByteArray category = held.category.toLatin1();
-        const QMessageLogContext context(nullptr, 0, nullptr, category.isEmpty() ? nullptr : category.constData());
-        qt_message_output(held.type, context, held.text);
-    }
+    for (const HeldMessage& held : std::as_const(heldMessages))
+        passOn(held);
     heldMessages.clear();
 }
 
