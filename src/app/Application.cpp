@@ -1,16 +1,15 @@
 #include "Application.h"
 
+#include "Failure.h"
 #include "ListView.h"
 #include "NearbyMenu.h"
 #include "SearchButtons.h"
 #include "SearchMenu.h"
-#include "SearchStore.h"
-#include "Startup.h"
 #include "Trap.h"
-#include "WhereToOpen.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <cstdio>
@@ -18,9 +17,6 @@
 namespace quillmoor {
 
 namespace {
-    const QString kSection = QStringLiteral("Quillmoor");
-    const QString kKey = QStringLiteral("Searches");
-
     // The box shows every CR LF and lone CR as a line break; a terminal
     // would write the next line over the last.
     void writeReport(QString text)
@@ -31,6 +27,16 @@ namespace {
     }
 } // namespace
 
+void showReportBox(const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
+    // Plain text: the report holds CR LF and lone CRs, each shown as a line
+    // break, and must never be taken for markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
 Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
@@ -39,12 +45,19 @@ Application::Application(Platform platform)
     // Once a signal or the session's end asks for the close, nobody may be
     // there to press OK: reports go to standard error in full, and the
     // program ends.
-    platform_.showMessage = [this, show = std::move(platform_.showMessage)](const QString& title, const QString& text) {
+    platform_.showMessage = [this, show = platform_.showMessage ? std::move(platform_.showMessage) : showReportBox](
+                                const QString& title, const QString& text) {
         if (!closeAsked_)
             show(title, text);
         else
             writeReport(text);
     };
+    // A launcher that fails is reported as the statement that asked for it.
+    if (platform_.reportLaunchesTo) {
+        platform_.reportLaunchesTo([this](const QString& procedure, int line, const QString& description) {
+            Trap(platform_, procedure).report(line, std::make_exception_ptr(Failure(description)));
+        });
+    }
     connectHandlers();
 }
 
@@ -167,100 +180,6 @@ void Application::displayLost()
         return;
     closeAsked_ = true;
     unload();
-}
-
-void Application::Form_Load()
-{
-    Trap trap(platform_, QStringLiteral("Form_Load"));
-    const QString folder = platform_.applicationFolder;
-    trap.run(100, [&] { ApplySkin(form_, SkinFramework1, folder); });
-    const QString pointerFile = folder + QStringLiteral("/HAND-M.CUR");
-    if (trap.test(104, [&] { return FileExists(pointerFile); }))
-        trap.run(106, [&] { loadMouseIcon(form_, pointerFile); });
-    trap.run(108, [&] { ShowHomePageAtRandom(platform_); });
-    trap.run(126, [&] { form_.setWindowTitle(kProductName); });
-    trap.run(126, [&] { form_.setWindowIcon(applicationIcon()); });
-    trap.run(126, [&] { SetApplicationTitle(); });
-    trap.run(128, [&] { form_.ListView1->addColumn(QStringLiteral("URL")); });
-    trap.run(130, [&] { form_.ListView1->addColumn(QStringLiteral("Locations")); });
-    trap.run(132, [&] { form_.ListView1->setColumnWidthTwips(0, 1); });
-    trap.run(134, [&] { form_.ListView1->setColumnWidthTwips(1, 7000); });
-    trap.run(136, [&] { locations_.LoadLocations(); });
-    trap.run(138, [&] { form_.ListView2->addColumn(QStringLiteral("Searches")); });
-    trap.run(140, [&] { form_.ListView2->setColumnWidthTwips(0, 7000); });
-
-    // The saved searches, restored as the last steps.
-    QString value;
-    QString notice;
-    trap.run(142, [&] {
-        const StoredText stored = GetSetting(platform_.settingsFile, kSection, kKey);
-        value = storedAtStart_ = stored.value;
-        notice = stored.notice;
-    });
-    trap.run(142, [&] { reportNotice(notice); });
-    if (trap.test(144, [&] { return value.isEmpty(); })) {
-        restoreOpenChoices();
-        return;
-    }
-    StoredPieces pieces;
-    trap.run(146, [&] { pieces = StoredPieces(value); });
-    ItemBatch restored;
-    qsizetype i = 0;
-    trap.loop(
-        148,
-        [&] {
-            i = 0;
-            return i < pieces.size();
-        },
-        [&] {
-            if (trap.test(150, [&] { return !pieces.isEmpty(i); }))
-                trap.run(152, [&] { restored.add(pieces.entry(i)); });
-        },
-        154, [&] { return ++i < pieces.size(); });
-    // The appends of line 152 reach the list as one batch: the view hears of
-    // one insertion, not one per entry (a hundred thousand entries take about
-    // a third of the time).
-    trap.run(152, [&] { form_.ListView2->addItems(std::move(restored)); });
-    restoreOpenChoices();
-}
-
-void Application::restoreOpenChoices()
-{
-    // Where searches open, read after the searches from the same file.
-    Trap trap(platform_, QStringLiteral("Form_Load"));
-    trap.run(156, [&] { openChoices_.restore(form_, platform_.settingsFile); });
-}
-
-void Application::Form_QueryUnload()
-{
-    Trap trap(platform_, QStringLiteral("Form_QueryUnload"));
-    QStringList entries;
-    qsizetype count = 0;
-    qsizetype i = 0;
-    trap.loop(
-        100,
-        [&] {
-            count = form_.ListView2->count();
-            i = 0;
-            return i < count;
-        },
-        [&] { trap.run(102, [&] { entries << form_.ListView2->itemText(i); }); }, 104, [&] { return ++i < count; });
-    QString notice;
-    saveFailed_ = !trap.run(106, [&] {
-        const QString value = storedValue(entries);
-        const auto searches = [&](const QString& stored) {
-            if (stored == storedAtStart_)
-                return value;
-            // Another copy of the program saved since this one started:
-            // keep its list and apply this copy's changes to it.
-            return storedValue(
-                mergeSearches(storedEntries(storedAtStart_), storedEntries(value), storedEntries(stored)));
-        };
-        // Where searches open goes in the same save, as far as the user chose it.
-        notice = SaveSettings(platform_.settingsFile, kSection,
-            QList<std::pair<QString, ComposeSetting>> { { kKey, searches } } + openChoices_.chosenKeys(form_));
-    });
-    trap.run(106, [&] { reportNotice(notice); });
 }
 
 } // namespace quillmoor

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Form1.h"
-#include "LocationList.h"
+#include "LocationHandlers.h"
 #include "OpenChoices.h"
 #include "Platform.h"
 #include "SavedListUndo.h"
@@ -10,6 +10,9 @@
 #include <QObject>
 
 namespace quillmoor {
+
+// The error report's box: modal, a warning, one OK button.
+void showReportBox(const QString& title, const QString& text);
 
 // The program: the window, its start-up and shut-down, and the wiring of
 // every control's events to the handler that does the work.
@@ -56,7 +59,7 @@ private:
 
     Platform platform_;
     Form1 form_;
-    LocationList locations_;
+    LocationHandlers locations_;
     SkinFramework SkinFramework1;
     SavedListUndo savedListUndo_;
     bool loaded_ = false;
@@ -65,6 +68,8 @@ private:
     bool saveFailed_ = false;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
+    // What start-up read of the settings file.
+    StoredTexts storedKeys_;
     // Where searches open, and which of those choices the user made.
     OpenChoices openChoices_;
 };

@@ -1,10 +1,11 @@
 #include "CommandLine.h"
 
+#include "Process.h"
+
 #include <QCommandLineParser>
 #include <QList>
 #include <QStringList>
 #include <cstdio>
-#include <unistd.h>
 
 namespace quillmoor {
 
@@ -61,64 +62,52 @@ namespace {
         return missing;
     }
 
-    struct HeldMessage {
-        QtMsgType type;
-        QString category;
-        QString text;
-    };
-    QtMessageHandler previousHandler = nullptr;
-    QList<HeldMessage> heldMessages;
-
-    void passOn(const HeldMessage& held)
-    {
-        const QByteArray category = held.category.toLatin1();
-        previousHandler(held.type,
-            QMessageLogContext(nullptr, 0, nullptr, category.isEmpty() ? nullptr : category.constData()), held.text);
-    }
-
-    void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
-    {
-        if (type != QtFatalMsg) {
-            heldMessages.append({ type, QString::fromLatin1(context.category), text });
-            return;
-        }
-        // The reason is what the window system's plugins warned of ("could
-        // not connect to display :1"), unless logging rules silence them;
-        // Qt's own last words only suggest reinstalling. Debugging output
-        // of Qt's is only there when asked for, and is kept.
-        QStringList reasons;
-        for (const HeldMessage& held : std::as_const(heldMessages)) {
-            if (held.type == QtDebugMsg)
-                passOn(held);
-            else if (held.category.startsWith(u"qt.qpa")
-                && !held.text.startsWith(u"Could not load the Qt platform plugin")) {
-                reasons << held.text.section(u'\n', 0, 0);
-            }
-        }
-        if (reasons.isEmpty())
-            reasons << QStringLiteral("no window system could be reached");
-        print(stderr,
-            QStringLiteral("%1: no display (%2)\n")
-                .arg(QString::fromLatin1(kProgram), reasons.join(QStringLiteral("; "))));
-        // Mid-way through making the application object: nothing to save
-        // and nothing safe to tear down.
-        _exit(1);
-    }
-
 } // namespace
 
 DisplayCheck::DisplayCheck()
+    : listener_([this](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        return hold(type, context, text);
+    })
 {
-    heldMessages.clear();
-    previousHandler = qInstallMessageHandler(holdMessage);
 }
 
 DisplayCheck::~DisplayCheck()
 {
-    qInstallMessageHandler(previousHandler);
-    for (const HeldMessage& held : std::as_const(heldMessages))
+    for (const HeldMessage& held : std::as_const(held_))
         passOn(held);
-    heldMessages.clear();
+}
+
+void DisplayCheck::passOn(const HeldMessage& held)
+{
+    const QByteArray category = held.category.toLatin1();
+    MessageListener::passOn(held.type,
+        QMessageLogContext(nullptr, 0, nullptr, category.isEmpty() ? nullptr : category.constData()), held.text);
+}
+
+bool DisplayCheck::hold(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type != QtFatalMsg) {
+        held_.append({ type, QString::fromLatin1(context.category), text });
+        return true;
+    }
+    // The reason is what the window system's plugins warned of ("could
+    // not connect to display :1"), unless logging rules silence them;
+    // Qt's own last words only suggest reinstalling. Debugging output
+    // of Qt's is only there when asked for, and is kept.
+    QStringList reasons;
+    for (const HeldMessage& held : std::as_const(held_)) {
+        if (held.type == QtDebugMsg)
+            passOn(held);
+        else if (held.category.startsWith(u"qt.qpa") && !held.text.startsWith(u"Could not load the Qt platform plugin"))
+            reasons << held.text.section(u'\n', 0, 0);
+    }
+    if (reasons.isEmpty())
+        reasons << QStringLiteral("no window system could be reached");
+    print(stderr,
+        QStringLiteral("%1: no display (%2)\n").arg(QString::fromLatin1(kProgram), reasons.join(QStringLiteral("; "))));
+    // Mid-way through making the application object: nothing to save and
+    // nothing safe to tear down.
+    os::endNow(1);
 }
 
 std::optional<int> handleCommandLine(int argc, char* argv[])

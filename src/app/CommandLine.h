@@ -1,5 +1,9 @@
 #pragma once
 
+#include "MessageHook.h"
+
+#include <QList>
+#include <QString>
 #include <optional>
 
 namespace quillmoor {
@@ -20,8 +24,18 @@ class DisplayCheck {
 public:
     DisplayCheck();
     ~DisplayCheck();
-    DisplayCheck(const DisplayCheck&) = delete;
-    DisplayCheck& operator=(const DisplayCheck&) = delete;
+
+private:
+    struct HeldMessage {
+        QtMsgType type;
+        QString category;
+        QString text;
+    };
+    static void passOn(const HeldMessage& held);
+    bool hold(QtMsgType type, const QMessageLogContext& context, const QString& text);
+
+    QList<HeldMessage> held_;
+    MessageListener listener_;
 };
 
 } // namespace quillmoor

@@ -3,42 +3,66 @@
 #include "Form1.h"
 #include "SearchMenu.h"
 #include "SearchStore.h"
+#include "SettingsKeys.h"
 #include "WhereToOpen.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QPushButton>
 
 namespace quillmoor {
 
-namespace {
-    const QString kSection = QStringLiteral("Quillmoor");
-    const QString kEngine = QStringLiteral("Engine");
-    const QString kPagesFrom = QStringLiteral("PagesFrom");
-    const QString kCombineCities = QStringLiteral("CombineCities");
-} // namespace
-
-void OpenChoices::restore(Form1& form, const QString& settingsFile)
+WhereToOpen whereToOpen(const SearchMenu& menu)
 {
-    // Read without a second report or a second copy kept aside: the saved
-    // searches were read from the same file just before, and a file that
-    // cannot be read has been reported then. Anything but an ordinary file
-    // is left alone, never waited on.
-    QByteArray bytes;
-    if (QFileInfo(settingsFile).isFile()) {
-        QFile file(settingsFile);
-        if (file.open(QIODevice::ReadOnly))
-            bytes = file.readAll();
-    }
-    // One scan of the file for the three keys.
-    const IniScan scan = scanIni(bytes);
-    const auto stored = [&](const QString& key) {
-        const IniRead read = readIniKey(bytes, scan, kSection, key);
-        return read.isText && !scan.hasUnclosedHeader() ? read.text : QString();
-    };
     WhereToOpen where;
-    where.engine = SearchEngine::fromKey(stored(kEngine)).value_or(SearchEngine());
-    where.age = pageAgeFromKey(stored(kPagesFrom)).value_or(PageAge::Any);
-    where.combineCities = stored(kCombineCities) == u"true";
+    where.engine = SearchEngine::fromKey(menu.engine()).value_or(SearchEngine());
+    where.age = pageAgeFromKey(menu.age()).value_or(PageAge::Any);
+    where.combineCities = menu.combinesCities();
+    return where;
+}
+
+void offerWhereToOpen(Form1& form, const WhereToOpen& where)
+{
+    SearchMenu& menu = *form.mnuSearches;
+    QList<SearchMenu::Choice> engines;
+    for (const SearchEngine& engine : SearchEngine::known())
+        engines.append({ engine.key(), engine.name() });
+    if (where.engine.isCustom())
+        engines.append({ where.engine.key(), where.engine.name() });
+    menu.setEngines(engines);
+    QList<SearchMenu::Choice> ages;
+    for (const PageAge age : kPageAges)
+        ages.append({ pageAgeKey(age), pageAgeName(age) });
+    menu.setAges(ages);
+    menu.setEngine(where.engine.key());
+    menu.setAge(pageAgeKey(where.age));
+    menu.setCombinesCities(where.combineCities);
+    showWhereToOpen(form);
+}
+
+void showWhereToOpen(Form1& form)
+{
+    SearchMenu& menu = *form.mnuSearches;
+    const WhereToOpen where = whereToOpen(menu);
+    for (const PageAge age : kPageAges)
+        menu.setAgeEnabled(pageAgeKey(age), where.engine.hasAge(age));
+    menu.setCombineCitiesEnabled(where.engine.combinesSites());
+    const QString selected = whereToOpenText(where, false);
+    const QString all = whereToOpenText(where, true);
+    menu.setOpenToolTips(selected, all);
+    form.PushButton2->setToolTip(selected);
+    form.PushButton6->setToolTip(all);
+}
+
+QStringList OpenChoices::keys() { return { settings::kEngine, settings::kPagesFrom, settings::kCombineCities }; }
+
+void OpenChoices::restore(Form1& form, const StoredTexts& stored)
+{
+    // A value that is no text, or a file that is not all INI, has been
+    // reported with the saved searches or means the default.
+    const auto value = [&](const QString& key) { return stored.allIni ? stored.values.value(key) : QString(); };
+    WhereToOpen where;
+    where.engine = SearchEngine::fromKey(value(settings::kEngine)).value_or(SearchEngine());
+    where.age = pageAgeFromKey(value(settings::kPagesFrom)).value_or(PageAge::Any);
+    where.combineCities = value(settings::kCombineCities) == u"true";
     offerWhereToOpen(form, where);
 }
 
@@ -46,9 +70,9 @@ QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys(const Form1& f
 {
     const SearchMenu& menu = *form.mnuSearches;
     const std::pair<bool, std::pair<QString, QString>> keys[] = {
-        { engine_, { kEngine, menu.engine() } },
-        { age_, { kPagesFrom, menu.age() } },
-        { combine_, { kCombineCities, menu.combinesCities() ? QStringLiteral("true") : QStringLiteral("false") } },
+        { engine_, { settings::kEngine, menu.engine() } },
+        { age_, { settings::kPagesFrom, menu.age() } },
+        { combine_, { settings::kCombineCities, menu.combinesCities() ? QStringLiteral("true") : QStringLiteral("false") } },
     };
     QList<std::pair<QString, ComposeSetting>> chosen;
     for (const auto& [isChosen, keyValue] : keys) {

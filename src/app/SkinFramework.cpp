@@ -1,6 +1,7 @@
 #include "SkinFramework.h"
 
 #include "Failure.h"
+#include "MessageHook.h"
 
 #include <QApplication>
 #include <QFile>
@@ -8,23 +9,6 @@
 #include <QWidget>
 
 namespace quillmoor {
-
-namespace {
-
-    // Qt reports a style sheet it cannot parse only as a warning; this catches
-    // that warning while one sheet is installed.
-    bool g_sheetRejected = false;
-    QtMessageHandler g_previousHandler = nullptr;
-
-    void watchForParseErrors(QtMsgType type, const QMessageLogContext& context, const QString& message)
-    {
-        if (message.startsWith(QLatin1String("Could not parse")))
-            g_sheetRejected = true;
-        else if (g_previousHandler)
-            g_previousHandler(type, context, message);
-    }
-
-} // namespace
 
 void SkinFramework::loadSkin(const QString& path, const QString& baseStyle)
 {
@@ -50,16 +34,23 @@ void SkinFramework::applyWindow(QWidget* window)
     }
 
     const QString previous = skinDialogs_ ? qApp->styleSheet() : window->styleSheet();
-    g_sheetRejected = false;
-    g_previousHandler = qInstallMessageHandler(watchForParseErrors);
-    if (skinDialogs_)
-        qApp->setStyleSheet(sheet_);
-    else
-        window->setStyleSheet(sheet_);
-    window->ensurePolished();
-    qInstallMessageHandler(g_previousHandler);
+    // Qt reports a style sheet it cannot parse only as a warning; this
+    // catches that warning while the sheet is installed.
+    bool rejected = false;
+    {
+        const MessageListener watch([&rejected](QtMsgType, const QMessageLogContext&, const QString& message) {
+            const bool parseError = message.startsWith(QLatin1String("Could not parse"));
+            rejected = rejected || parseError;
+            return parseError;
+        });
+        if (skinDialogs_)
+            qApp->setStyleSheet(sheet_);
+        else
+            window->setStyleSheet(sheet_);
+        window->ensurePolished();
+    }
 
-    if (g_sheetRejected && (options_ & RejectInvalidSkin)) {
+    if (rejected && (options_ & RejectInvalidSkin)) {
         if (skinDialogs_)
             qApp->setStyleSheet(previous);
         else

@@ -3,19 +3,18 @@
 #include "Failure.h"
 #include "Form1.h"
 #include "Platform.h"
+#include "PointerImage.h"
 #include "SkinFramework.h"
+#include "Trap.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QRadioButton>
-#include <QtEndian>
 
 // The icons are compiled into this static library; the linker keeps them
 // only when something refers to them.
@@ -66,10 +65,10 @@ void ApplySkin(Form1& form, SkinFramework& skin, const QString& applicationFolde
     skin.applyWindow(&form);
 }
 
-void ShowHomePageAtRandom(Platform& platform)
+void ShowHomePageAtRandom(Platform& platform, Trap& trap)
 {
     if (platform.drawLottery() == 7)
-        platform.openUrl(kHomePage, QStringLiteral("Form_Load"), 108);
+        trap.openUrl(kHomePage);
 }
 
 QString shortenTitle(const QString& name)
@@ -91,32 +90,6 @@ void SetApplicationTitle()
     // The name the desktop lists the program by. The display name is left
     // unset: Qt would append it to every window caption.
     QCoreApplication::setApplicationName(shortenTitle(kProductName));
-}
-
-PointerImage readPointerImage(const QByteArray& bytes)
-{
-    // A cursor file starts with the words 0 and 2; an icon (1) has no hot spot.
-    if (bytes.size() < 14 || qFromLittleEndian<quint16>(bytes.constData()) != 0
-        || qFromLittleEndian<quint16>(bytes.constData() + 2) != 2)
-        throw Failure(QString());
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "cur");
-    // A pointer image is at most 256 by 256 pixels; a header that claims
-    // more must not make the reader ask for the memory it names.
-    reader.setAllocationLimit(kLargestPointerImageMiB);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > 256 || size.height() > 256))
-        throw Failure(QString());
-    PointerImage pointer;
-    pointer.image = reader.read();
-    if (pointer.image.isNull() || pointer.image.width() > 256 || pointer.image.height() > 256)
-        throw Failure(QString());
-    const int hotX = qFromLittleEndian<quint16>(bytes.constData() + 10);
-    const int hotY = qFromLittleEndian<quint16>(bytes.constData() + 12);
-    pointer.hotSpot = QPoint(qMin(hotX, pointer.image.width() - 1), qMin(hotY, pointer.image.height() - 1));
-    return pointer;
 }
 
 void loadMouseIcon(Form1& form, const QString& path)

@@ -1,10 +1,11 @@
 #include "Application.h"
 #include "CommandLine.h"
 #include "HandOver.h"
+#include "MessageHook.h"
+#include "Process.h"
 #include "SignalCloser.h"
 
 #include <QApplication>
-#include <csignal>
 
 int main(int argc, char* argv[])
 {
@@ -16,7 +17,7 @@ int main(int argc, char* argv[])
         return *status;
     // A report written to an output nobody reads any more ("quillmoor 2>&1 |
     // head") must not end the program before the searches are saved.
-    std::signal(SIGPIPE, SIG_IGN);
+    quillmoor::os::ignoreBrokenPipes();
     std::optional<quillmoor::DisplayCheck> displayCheck(std::in_place);
     QApplication app(argc, argv);
     displayCheck.reset();

@@ -1,102 +1,19 @@
 #include "LauncherProcess.h"
 
-#include <QDir>
-#include <QFile>
+#include "Process.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
-#include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 namespace quillmoor {
-
-namespace {
-
-    // An unnamed file: it goes with the last descriptor, the launcher's, so
-    // nothing is left behind however long the launcher writes to it.
-    int unnamedFile()
-    {
-        const QByteArray folder = QFile::encodeName(QDir::tempPath());
-        int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (fd >= 0)
-            return fd;
-        QByteArray name = folder + "/quillmoor-launcher-XXXXXX";
-        fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd >= 0)
-            ::unlink(name.constData());
-        return fd;
-    }
-
-    QString firstLine(int fd)
-    {
-        char bytes[2000];
-        const ssize_t count = fd >= 0 ? ::pread(fd, bytes, sizeof bytes, 0) : -1;
-        if (count <= 0)
-            return QString();
-        // The first line that says something; one longer than what was read
-        // (a launcher that echoes a long address) is quoted as far as read.
-        for (const QByteArray& line : QByteArray(bytes, int(count)).split('\n')) {
-            const QString said = QString::fromLocal8Bit(line).trimmed();
-            if (!said.isEmpty())
-                return said;
-        }
-        return QString();
-    }
-
-    int spawn(pid_t* pid, const QByteArray& program, QList<QByteArray> arguments, int errorFd)
-    {
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-        if (errorFd >= 0)
-            posix_spawn_file_actions_adddup2(&files, errorFd, 2);
-        else
-            posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-#if defined(__GLIBC_PREREQ) && __GLIBC_PREREQ(2, 34)
-        // Nothing else the program was given goes on to the browser.
-        posix_spawn_file_actions_addclosefrom_np(&files, 3);
-#endif
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        sigset_t none;
-        sigemptyset(&none);
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGPIPE);
-        posix_spawnattr_setsigmask(&attributes, &none);
-        posix_spawnattr_setsigdefault(&attributes, &defaults);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-        QByteArray path = program;
-        std::vector<char*> argv { path.data() };
-        for (QByteArray& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        const int result = ::posix_spawn(pid, path.constData(), &files, &attributes, argv.data(), environ);
-        posix_spawnattr_destroy(&attributes);
-        posix_spawn_file_actions_destroy(&files);
-        return result;
-    }
-
-} // namespace
 
 LauncherProcess::LauncherProcess(const QString& program, const QStringList& arguments, QObject* parent)
     : QObject(parent)
 {
-    errorFd_ = unnamedFile();
-    QList<QByteArray> encoded;
-    for (const QString& argument : arguments)
-        encoded << argument.toLocal8Bit();
-    pid_t pid = 0;
-    const int result = spawn(&pid, QFile::encodeName(program), encoded, errorFd_);
+    errorFd_ = os::unnamedFile();
+    qint64 pid = 0;
+    const int result = os::spawn(&pid, program, arguments, errorFd_);
     if (result != 0) {
         startError_ = tr("%1 could not be started: %2").arg(program, QString::fromLocal8Bit(std::strerror(result)));
         letGo();
@@ -120,7 +37,7 @@ void LauncherProcess::watch()
 {
     // A process descriptor tells at once when the process ends; without
     // one (an old kernel, no descriptor left) a short poll does.
-    pidFd_ = int(::syscall(SYS_pidfd_open, pid_t(pid_), 0));
+    pidFd_ = os::processDescriptor(pid_);
     if (pidFd_ >= 0) {
         notifier_ = new QSocketNotifier(pidFd_, QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, &LauncherProcess::check);
@@ -136,19 +53,18 @@ void LauncherProcess::check()
     bool cleanly = true;
     QString message;
     if (child_) {
-        int status = 0;
-        const pid_t done = ::waitpid(pid_t(pid_), &status, WNOHANG);
-        if (done == 0 || (done < 0 && errno == EINTR))
+        const std::optional<os::ChildEnd> end = os::reapChild(pid_);
+        if (!end)
             return;
-        if (done > 0 && WIFSIGNALED(status)) {
+        if (end->signal != 0) {
             cleanly = false;
-            message = tr("the launcher ended on signal %1").arg(WTERMSIG(status));
-        } else if (done > 0) {
-            cleanly = WEXITSTATUS(status) == 0;
-            message = firstLine(errorFd_);
+            message = tr("the launcher ended on signal %1").arg(end->signal);
+        } else if (end->reaped) {
+            cleanly = end->status == 0;
+            message = os::firstLine(errorFd_);
         }
         pid_ = 0; // reaped
-    } else if (::kill(pid_t(pid_), 0) == 0 || errno != ESRCH) {
+    } else if (!os::processGone(pid_)) {
         return;
     }
     letGo();
@@ -161,22 +77,13 @@ qint64 LauncherProcess::letGo()
     notifier_ = nullptr;
     delete poll_;
     poll_ = nullptr;
-    for (int* fd : { &pidFd_, &errorFd_ }) {
-        if (*fd >= 0)
-            ::close(*fd);
-        *fd = -1;
-    }
+    os::closeDescriptor(pidFd_);
+    os::closeDescriptor(errorFd_);
     const qint64 unreaped = child_ ? pid_ : 0;
     pid_ = 0;
     return unreaped;
 }
 
-void LauncherProcess::reap(QList<qint64>& pids)
-{
-    pids.removeIf([](qint64 pid) {
-        const pid_t done = ::waitpid(pid_t(pid), nullptr, WNOHANG);
-        return done != 0 && !(done < 0 && errno == EINTR);
-    });
-}
+void LauncherProcess::reap(QList<qint64>& pids) { os::reapEnded(pids); }
 
 } // namespace quillmoor

@@ -1,12 +1,13 @@
 #include "LauncherQueue.h"
 
 #include "ErrorReport.h"
+#include "Failure.h"
 #include "LauncherProcess.h"
+#include "Process.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -227,6 +228,8 @@ void LauncherQueue::finishIfDone(const std::shared_ptr<Action>& action)
         description += u' ' + tr("The launcher said: %1").arg(quotedExcerpt(action->firstMessage));
     action->failed = 0; // reported once
     try {
+        if (!report_)
+            throw Failure(description);
         report_(action->procedure, action->line, description);
     } catch (...) {
         // Called from the event loop, which no exception may cross.
@@ -270,8 +273,7 @@ void LauncherQueue::handOver()
     QProcess handing;
     // This very program, even when an upgrade has removed or replaced its
     // file since it started.
-    const QString self = QStringLiteral("/proc/self/exe");
-    handing.setProgram(QFileInfo::exists(self) ? self : QCoreApplication::applicationFilePath());
+    handing.setProgram(os::runningExecutable());
     handing.setArguments(
         { QString::fromLatin1(kHandOverOption), QString::number(process ? process->pid() : 0), QString::number(left) });
     handing.setStandardInputFile(list.fileName());

@@ -41,6 +41,7 @@ public:
     explicit LauncherQueue(Report report, QObject* parent = nullptr);
     ~LauncherQueue() override;
 
+    void setReport(Report report) { report_ = std::move(report); }
     void setLauncher(const QString& name) { launcher_ = name; }
     void setGraceMs(int ms) { graceMs_ = ms; }
     void setFallback(Fallback fallback) { fallback_ = std::move(fallback); }

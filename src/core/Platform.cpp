@@ -1,11 +1,9 @@
 #include "Platform.h"
 
-#include "ErrorReport.h"
 #include "LauncherQueue.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTime>
 #include <random>
@@ -22,20 +20,10 @@ int drawOneToHundred(unsigned seed)
 Platform Platform::desktop()
 {
     Platform p;
-    p.showMessage = [](const QString& title, const QString& text) {
-        QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
-        // Plain text: the report holds CR LF and lone CRs, each shown as a
-        // line break, and must never be taken for markup.
-        box.setTextFormat(Qt::PlainText);
-        box.setWindowModality(Qt::ApplicationModal);
-        box.exec();
-    };
     // The address goes to the launcher as one argument: no shell, no command
     // line built from text the user typed.
-    const auto queue = std::make_shared<LauncherQueue>(
-        [show = p.showMessage](const QString& procedure, int line, const QString& description) {
-            show(kErrorReportTitle, errorReportText(procedure, line, description));
-        });
+    const auto queue = std::make_shared<LauncherQueue>(LauncherQueue::Report());
+    p.reportLaunchesTo = [queue](LaunchReport report) { queue->setReport(std::move(report)); };
     p.openUrl = [queue](const QUrl& url, const QString& procedure, int line) { queue->open(url, procedure, line); };
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };

@@ -11,10 +11,15 @@ namespace quillmoor {
 // the user's own settings.
 struct Platform {
     // Shows a modal warning box with one OK button and returns when it closes.
+    // The window's side of the program sets it; nothing below it shows one.
     std::function<void(const QString& title, const QString& text)> showMessage;
     // Queues an address for the browser, for the action of `procedure` at
     // `line`; what fails is reported later, once per action.
     std::function<void(const QUrl& url, const QString& procedure, int line)> openUrl;
+    // Where the failures of what openUrl queued are reported, once per
+    // action, after the handler that asked has ended.
+    using LaunchReport = std::function<void(const QString& procedure, int line, const QString& description)>;
+    std::function<void(LaunchReport)> reportLaunchesTo;
     // Addresses wait to be handed to the browser.
     std::function<bool()> launchesWaiting;
     // Drops the addresses still waiting; the one being handed over goes on.
@@ -32,9 +37,9 @@ struct Platform {
     // another statement.
     bool unloaded = false;
 
-    // The real desktop: QMessageBox, the launcher queue, a generator seeded
-    // with the seconds since midnight, the executable's folder, the user's
-    // config.
+    // The real desktop: the launcher queue, a generator seeded with the
+    // seconds since midnight, the executable's folder, the user's config.
+    // The report box is the window's to give.
     static Platform desktop();
 };
 

@@ -17,6 +17,23 @@ Trap::Trap(Platform& platform, QString procedure)
 
 bool Trap::ended() const { return platform_.unloaded; }
 
+void Trap::openUrl(const QUrl& url) { platform_.openUrl(url, procedure_, line_); }
+
+QString describeFailure(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Failure& f) {
+        return f.description();
+    } catch (const std::bad_alloc&) {
+        return QCoreApplication::translate("Trap", "Out of memory.");
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QCoreApplication::translate("Trap", "Unknown failure.");
+    }
+}
+
 void Trap::report(int line, std::exception_ptr failure)
 {
     if (ended())
@@ -24,17 +41,11 @@ void Trap::report(int line, std::exception_ptr failure)
     // Nothing may leave the trap, not even a failure to describe or show the
     // report: the handler goes on, and the searches are still saved at close.
     try {
-        QString description;
-        try {
-            std::rethrow_exception(failure);
-        } catch (const Failure& f) {
-            description = f.description();
-        } catch (const std::bad_alloc&) {
-            description = QCoreApplication::translate("Trap", "Out of memory.");
-        } catch (const std::exception& e) {
-            description = QString::fromLocal8Bit(e.what());
-        } catch (...) {
-            description = QCoreApplication::translate("Trap", "Unknown failure.");
+        const QString description = describeFailure(failure);
+        if (lastReported_) {
+            if (description == *lastReported_)
+                return;
+            *lastReported_ = description;
         }
         ShowErrorReport(platform_, procedure_, line, description);
     } catch (...) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 #include <exception>
 #include <utility>
 
@@ -21,6 +22,7 @@ public:
     {
         if (ended())
             return false;
+        line_ = line;
         try {
             std::forward<Statement>(statement)();
             return true;
@@ -36,6 +38,7 @@ public:
     {
         if (ended())
             return false;
+        line_ = line;
         try {
             return std::forward<Test>(condition)();
         } catch (...) {
@@ -68,11 +71,32 @@ public:
     // closed must not act on a list that has already been saved.
     bool ended() const;
 
-private:
+    // The handler, and the line of the statement running now: what asks
+    // the browser for a page names them, so a failure found later is
+    // reported where it was asked for.
+    const QString& procedure() const { return procedure_; }
+    int line() const { return line_; }
+
+    // Asks the browser for `url` on behalf of the statement running now.
+    void openUrl(const QUrl& url);
+
+    // A failure that is not reported again while it stays the same: the
+    // text last reported is kept in `last`, which the caller empties once
+    // the fault has gone.
+    void quietRepeats(QString& last) { lastReported_ = &last; }
+
+    // Reports `failure` as a failure of statement `line`, also one found
+    // after the statement ended (a launcher that failed later).
     void report(int line, std::exception_ptr failure);
 
+private:
     Platform& platform_;
     QString procedure_;
+    int line_ = 0;
+    QString* lastReported_ = nullptr;
 };
+
+// The one sentence a failure is reported with.
+QString describeFailure(std::exception_ptr failure);
 
 } // namespace quillmoor

@@ -18,7 +18,6 @@ class NameMatcher {
 public:
     explicit NameMatcher(QStringView filter);
 
-    bool matchesAll() const { return folded_.empty(); }
     bool in(QStringView a, QStringView b = {}, QStringView c = {}) const;
     // In the display name of `location`.
     bool inDisplayName(const LocationLine& location) const

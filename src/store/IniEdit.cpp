@@ -7,19 +7,12 @@ namespace quillmoor {
 
 namespace {
 
-    bool isBreak(char c) { return c == '\n' || c == '\r'; }
-
     // Every key as QSettings reads it: its items, and whether they are a list.
     using KeyValues = QHash<QString, std::pair<bool, QStringList>>;
 
     KeyValues keyValues(QByteArrayView data, const IniScan& scan)
     {
-        QHash<QString, qsizetype> winners;
-        for (qsizetype i = 0; i < scan.entries.size(); ++i) {
-            const auto it = winners.constFind(scan.entries[i].key);
-            if (it == winners.cend() || scan.entries[i].sectionLength >= scan.entries[*it].sectionLength)
-                winners.insert(scan.entries[i].key, i);
-        }
+        const QHash<QString, qsizetype> winners = scan.winners();
         KeyValues values;
         for (auto it = winners.cbegin(); it != winners.cend(); ++it) {
             const IniEntry& e = scan.entries[*it];
@@ -74,7 +67,7 @@ namespace {
     // Where a line ends, past its line break; and that break (none at the end).
     std::pair<qsizetype, QByteArray> pastLineBreak(QByteArrayView data, qsizetype at)
     {
-        while (at < data.size() && !isBreak(data[at]))
+        while (at < data.size() && !isIniBreak(data[at]))
             ++at;
         if (data.sliced(at).startsWith("\r\n"))
             return { at + 2, "\r\n" };
@@ -120,7 +113,7 @@ namespace {
         const QByteArray eol = data.contains("\r\n") ? "\r\n" : "\n";
         const QByteArray added = sectionLine(section, eol) + line + eol;
         const bool empty = data.size() == scan.bodyStart;
-        places << Edit { data.size(), 0, (empty ? "" : isBreak(data.back()) ? eol : eol + eol) + added };
+        places << Edit { data.size(), 0, (empty ? "" : isIniBreak(data.back()) ? eol : eol + eol) + added };
         // Whatever stood before the first header stays in [General].
         places << Edit { scan.bodyStart, 0, added + (scan.startsInGeneral ? "[General]" + eol : QByteArray()) };
         return places;

@@ -10,7 +10,6 @@ namespace {
 
     // Blanks between lines; a form feed or a vertical tab is not one of them.
     bool isLineBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-    bool isBreak(char c) { return c == '\n' || c == '\r'; }
     int hexDigit(char c)
     {
         if (c >= '0' && c <= '9')
@@ -42,9 +41,9 @@ namespace {
             if (c == '=') {
                 if (!inQuotes && line.equals < 0)
                     line.equals = i - 1;
-            } else if (isBreak(c) || c == ';') {
+            } else if (isIniBreak(c) || c == ';') {
                 if (i == start + 1 && c == ';') {
-                    while (i < n && !isBreak(data[i]))
+                    while (i < n && !isIniBreak(data[i]))
                         ++i;
                     while (i < n && isLineBlank(data[i]))
                         ++i;
@@ -144,12 +143,29 @@ bool IniScan::hasUnclosedHeader() const
     return std::any_of(headers.cbegin(), headers.cend(), [](const IniHeader& h) { return !h.closed; });
 }
 
+namespace {
+    // Of two lines with one key, QSettings takes the one in the more specific
+    // section, and within one section the later line.
+    bool takesOver(const IniEntry& later, const IniEntry& earlier) { return later.sectionLength >= earlier.sectionLength; }
+} // namespace
+
 qsizetype IniScan::winner(const QString& key) const
 {
     qsizetype best = -1;
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries[i].key == key && (best < 0 || entries[i].sectionLength >= entries[best].sectionLength))
+        if (entries[i].key == key && (best < 0 || takesOver(entries[i], entries[best])))
             best = i;
+    }
+    return best;
+}
+
+QHash<QString, qsizetype> IniScan::winners() const
+{
+    QHash<QString, qsizetype> best;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const auto it = best.constFind(entries[i].key);
+        if (it == best.cend() || takesOver(entries[i], entries[*it]))
+            best.insert(entries[i].key, i);
     }
     return best;
 }
@@ -212,7 +228,7 @@ namespace {
             return i < n;
         } else if (e == 'x') {
             return i < n;
-        } else if (isBreak(e) && i < n && isBreak(raw[i]) && raw[i] != e) {
+        } else if (isIniBreak(e) && i < n && isIniBreak(raw[i]) && raw[i] != e) {
             ++i;
         }
         return true;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -50,7 +51,12 @@ struct IniScan {
     bool hasUnclosedHeader() const;
     // The entry QSettings takes for a full key, or -1.
     qsizetype winner(const QString& key) const;
+    // The entry QSettings takes for every key, by full key.
+    QHash<QString, qsizetype> winners() const;
 };
+
+// A line ends at a line feed or a carriage return.
+inline bool isIniBreak(char c) { return c == '\n' || c == '\r'; }
 
 IniScan scanIni(QByteArrayView data);
 

@@ -2,6 +2,7 @@
 
 #include "CarefulFile.h"
 #include "Failure.h"
+#include "SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,8 +12,6 @@
 namespace quillmoor {
 
 namespace {
-
-    const QString kSearchesKey = QStringLiteral("Searches");
 
     // What the file holds under the keys, and what is wrong with it.
     struct FileRead {
@@ -39,7 +38,7 @@ namespace {
 
     QString asideNotice(const QString& file, const FileRead& read, const QString& kept)
     {
-        if (read.notText == kSearchesKey)
+        if (read.notText == settings::kSearches)
             return SearchStoreText::tr("The saved searches in \"%1\" are not text, so none can be shown: %2.")
                 .arg(file, kept);
         if (!read.notText.isNull())
@@ -98,10 +97,15 @@ StoredTexts GetSettings(const QString& file, const QString& section, const QStri
     } catch (const FileTrouble& why) {
         throw Failure(SearchStoreText::tr("The saved searches could not be read from \"%1\": %2.").arg(file, why.text));
     }
-    const FileRead read = readKeys(old.bytes, section, keys);
+    FileRead read = readKeys(old.bytes, section, keys);
+    // Only the first key's value is worth a report when it is no text; the
+    // others read as empty.
+    if (!keys.isEmpty() && read.notText != keys.first())
+        read.notText = QString();
     StoredTexts stored;
     for (qsizetype i = 0; i < keys.size(); ++i)
         stored.values.insert(keys[i], read.reads[i].text);
+    stored.allIni = !read.unclosedHeader;
     if (!read.whole()) {
         QString kept;
         try {

@@ -28,10 +28,12 @@ struct StoredText {
 };
 
 // What the store holds under several keys of one section, by key (an absent
-// key reads as the empty text), with the notice as above.
+// key, or one after the first that holds no text, reads as the empty text),
+// with the notice as above for the file and the first key.
 struct StoredTexts {
     QHash<QString, QString> values;
     QString notice;
+    bool allIni = true; // false when a header misses its "]"
 };
 
 // Throws the notice as a Failure, so the handler reports it once.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Twips.h"
+
 #include <QCursor>
 #include <QWidget>
 #include <optional>
@@ -85,8 +87,5 @@ private:
 // Where a window frame of size `frame` goes in the screen's free area: centred
 // where it fits, else from the area's top or left edge.
 QPoint windowPlace(const QSize& frame, const QRect& available);
-
-// Twips to pixels at 96 dots per inch; Qt scales further on denser screens.
-constexpr int twips(int value) { return (value + 7) / 15; }
 
 } // namespace quillmoor

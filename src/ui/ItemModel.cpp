@@ -106,12 +106,6 @@ void ItemModel::swapAll(ItemBatch& batch)
     endResetModel();
 }
 
-void ItemModel::setSubText(qsizetype row, const QString& sub)
-{
-    items_.setSubText(row, sub);
-    emit dataChanged(index(int(row), 1), index(int(row), 1));
-}
-
 void ItemModel::remove(qsizetype row)
 {
     beginRemoveRows({}, int(row), int(row));

@@ -34,7 +34,6 @@ public:
     void append(ItemBatch&& batch);
     // Shows the rows of `batch` and hands the previous rows back in it.
     void swapAll(ItemBatch& batch);
-    void setSubText(qsizetype row, const QString& sub);
     void remove(qsizetype row);
     void insert(qsizetype at, const QStringList& texts);
     void remove(qsizetype first, qsizetype count);

@@ -1,6 +1,7 @@
 #include "ListView.h"
 
 #include "ItemModel.h"
+#include "Twips.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -64,16 +65,10 @@ QModelIndex ListView::keyIndex(int row) const
 
 void ListView::setColumnWidthTwips(int column, int twips)
 {
-    horizontalHeader()->resizeSection(column, qRound(twips / 15.0));
+    horizontalHeader()->resizeSection(column, quillmoor::twips(twips));
 }
 
 qsizetype ListView::addItem(const QString& text) { return model_->append(text); }
-
-void ListView::setSubItem(qsizetype row, const QString& text)
-{
-    checkRow(row, count());
-    model_->setSubText(row, text);
-}
 
 void ListView::addItems(ItemBatch&& batch) { model_->append(std::move(batch)); }
 

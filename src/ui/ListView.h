@@ -21,7 +21,6 @@ public:
     void setColumnWidthTwips(int column, int twips);
 
     qsizetype addItem(const QString& text);
-    void setSubItem(qsizetype row, const QString& text);
     void addItems(ItemBatch&& batch);
     // Shows the rows of `batch` instead of the current ones, which come back
     // in `batch`, so their memory can serve the next rebuild.

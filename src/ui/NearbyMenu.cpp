@@ -1,5 +1,7 @@
 #include "NearbyMenu.h"
 
+#include "MenuText.h"
+
 #include <QLocale>
 
 namespace quillmoor {
@@ -13,13 +15,10 @@ NearbyMenu::NearbyMenu(QWidget* parent)
 void NearbyMenu::offer(const QString& city, const QString& why)
 {
     clear();
-    // An ampersand in a menu text marks the access key; a city's name
-    // shows as it is written.
-    QString shownCity = city;
-    shownCity.replace(u'&', QStringLiteral("&&"));
+    // A city's name shows as it is written.
+    const QString shownCity = menuText(city);
     if (!why.isEmpty()) {
-        QString shownWhy = why;
-        addAction(shownWhy.replace(u'&', QStringLiteral("&&")))->setEnabled(false);
+        addAction(menuText(why))->setEnabled(false);
         addSeparator();
     }
     const bool miles = locale().measurementSystem() != QLocale::MetricSystem;

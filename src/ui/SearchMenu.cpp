@@ -1,5 +1,7 @@
 #include "SearchMenu.h"
 
+#include "MenuText.h"
+
 #include <QActionGroup>
 #include <iterator>
 
@@ -27,14 +29,6 @@ namespace {
         { Entry::StopOpening, QT_TRANSLATE_NOOP("SearchMenu", "&Stop Opening") },
     };
 
-    // The name screen readers give: the text without its access key marks.
-    QString spoken(QString text)
-    {
-        text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-        text.remove(u'&');
-        return text.replace(u'\x01', u'&');
-    }
-
 } // namespace
 
 SearchMenu::SearchMenu(QWidget* parent)
@@ -60,7 +54,7 @@ SearchMenu::SearchMenu(QWidget* parent)
         if (row.entry == Entry::Engine || row.entry == Entry::PagesFrom) {
             QMenu* sub = row.entry == Entry::Engine ? engines_ : ages_;
             sub->setTitle(text);
-            sub->setAccessibleName(spoken(text));
+            sub->setAccessibleName(spokenText(text));
             sub->setToolTipsVisible(true);
             action = addMenu(sub);
         } else {
@@ -93,8 +87,7 @@ void SearchMenu::fill(QMenu* menu, QActionGroup* group, const QList<Choice>& cho
         delete old;
     }
     for (const Choice& choice : choices) {
-        QString text = choice.name;
-        QAction* action = menu->addAction(text.replace(u'&', QStringLiteral("&&")));
+        QAction* action = menu->addAction(menuText(choice.name));
         action->setCheckable(true);
         action->setData(choice.key);
         group->addAction(action);

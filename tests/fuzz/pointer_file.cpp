@@ -4,7 +4,7 @@
 // allocation limit).
 #include "Failure.h"
 #include "FuzzCheck.h"
-#include "Startup.h"
+#include "PointerImage.h"
 
 #include <QCoreApplication>
 

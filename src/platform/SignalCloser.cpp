@@ -2,10 +2,8 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QThread>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -29,44 +27,7 @@ namespace {
         errno = saved;
     }
 
-    std::function<void()> g_saveOnDisplayLoss;
-    QtMessageHandler g_previousHandler = nullptr;
-
-    void watchForDisplayLoss(QtMsgType type, const QMessageLogContext& context, const QString& text)
-    {
-        const bool lost = type == QtWarningMsg
-            && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke")
-                || text.startsWith(u"The Wayland connection experienced a fatal error"));
-        const QCoreApplication* application = QCoreApplication::instance();
-        if (!lost || !g_saveOnDisplayLoss || !application || QThread::currentThread() != application->thread()) {
-            g_previousHandler(type, context, text);
-            return;
-        }
-        // The work first: writing the message may fail, or block on a
-        // terminal that is going away with the display.
-        std::exchange(g_saveOnDisplayLoss, nullptr)();
-        g_previousHandler(type, context, text);
-        // Qt would go on to exit() from inside the event loop, running the
-        // destructors of statics under live windows. The work is done: end
-        // here, with the status Qt gives.
-        std::fflush(stdout);
-        std::fflush(stderr);
-        ::_exit(1);
-    }
-
 } // namespace
-
-DisplayLossCloser::DisplayLossCloser(std::function<void()> save)
-{
-    g_saveOnDisplayLoss = std::move(save);
-    g_previousHandler = qInstallMessageHandler(watchForDisplayLoss);
-}
-
-DisplayLossCloser::~DisplayLossCloser()
-{
-    qInstallMessageHandler(g_previousHandler);
-    g_saveOnDisplayLoss = nullptr;
-}
 
 SignalCloser::SignalCloser(std::function<void()> close, QObject* parent)
     : QObject(parent)

@@ -63,7 +63,6 @@ public:
     // The sub-item, or its first `most` characters when it is longer.
     QString subText(qsizetype row, qsizetype most = std::numeric_limits<qsizetype>::max()) const;
 
-    void setSubText(qsizetype row, QStringView sub);
     void remove(qsizetype row);
     // Puts rows of `texts` (no sub-items) before row `at`, in their order.
     void insert(qsizetype at, const QList<QString>& texts);

@@ -21,17 +21,4 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
-// When the connection to the display breaks (the X server died, an ssh
-// connection carrying it dropped), Qt says so and ends the program at once,
-// from within the event loop. `save` runs in between, so the saved searches
-// and the pages still waiting are not lost with the display. It must not
-// touch a window.
-class DisplayLossCloser {
-public:
-    explicit DisplayLossCloser(std::function<void()> save);
-    ~DisplayLossCloser();
-    DisplayLossCloser(const DisplayLossCloser&) = delete;
-    DisplayLossCloser& operator=(const DisplayLossCloser&) = delete;
-};
-
 } // namespace quillmoor

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "GeoPosition.h"
 #include "ItemBatch.h"
+#include "NearbyQuery.h"
 
 #include <QCoreApplication>
-#include <QList>
 #include <QPoint>
 #include <QString>
 #include <optional>
@@ -15,14 +14,15 @@ class Form1;
 class LocationFile;
 struct Platform;
 
-// Fills ListView1 from list.txt at start-up and rebuilds it on every change of
-// the filter box. The file is the only record of the locations: nothing is
-// cached between keystrokes, so an edit of list.txt shows at the next one.
-class LocationList {
+// The handlers of the location list and its filter box. ListView1 is filled
+// from list.txt at start-up and rebuilt on every change of the filter box.
+// The file is the only record of the locations: nothing is cached between
+// keystrokes, so an edit of list.txt shows at the next one.
+class LocationHandlers {
     Q_DECLARE_TR_FUNCTIONS(LocationList)
 
 public:
-    LocationList(Form1& form, Platform& platform);
+    LocationHandlers(Form1& form, Platform& platform);
 
     // Appends every location of list.txt to ListView1. Throws Failure at the
     // first fault, with the locations before it already in the list.
@@ -44,30 +44,14 @@ public:
     void mnuNearby_Click(double km);
 
 private:
-    // A city of list.txt with a position.
-    struct City {
-        qsizetype line = 0; // among all lines of the file, from 0
-        QString address;
-        GeoPosition at;
-    };
-
-    // The rows of the whole of list.txt (every line, in file order) whose
-    // position lies within `km` of `city`. Throws Failure when the file
-    // cannot be opened, or holds `city` no more on its line; a short line
-    // ends the search there.
-    static QList<qsizetype> rowsNear(const QString& path, const City& city, double km);
-
-    void tell(int line, const QString& description);
+    QString path() const;
     // Shows the lines of `file` that match `filter`; answers the fault that
     // ended the reading early, if any.
     std::optional<QString> refill(LocationFile& file, QStringView filter);
-    // The city of `row` of ListView1 as the filter in Text1 shows it; none
-    // when list.txt gives it no position. Throws Failure when the file has
-    // changed since the list was shown.
-    std::optional<City> cityAt(qsizetype row) const;
 
     Form1& form_;
     Platform& platform_;
+    // The fault reported last by the filter, until the list reads whole.
     QString lastFault_;
     // The rows the list showed before the last keystroke. Refilling memory
     // that is already mapped is far cheaper than fresh memory.

@@ -57,15 +57,6 @@ QString ItemBatch::subText(qsizetype row, qsizetype most) const
     return text;
 }
 
-void ItemBatch::setSubText(qsizetype row, QStringView sub)
-{
-    // The text moves along, so that the two stay side by side.
-    const QString text = this->text(row).toString();
-    const Row old = rows_[size_t(row)];
-    rows_[size_t(row)] = copy(text, sub);
-    forget(old);
-}
-
 void ItemBatch::remove(qsizetype row)
 {
     const Row gone = rows_[size_t(row)];

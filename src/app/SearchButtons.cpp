@@ -7,7 +7,7 @@
 #include "Platform.h"
 #include "SearchQuery.h"
 #include "Trap.h"
-#include "WhereToOpen.h"
+#include "OpenChoices.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -27,11 +27,6 @@ namespace {
         if (row < 0)
             throw Failure(SearchButtons::tr(whenNone));
         return row;
-    }
-
-    void open(Platform& platform, const WhereToOpen& where, const QString& query, const QString& procedure, int line)
-    {
-        platform.openUrl(where.url(query), procedure, line);
     }
 
 } // namespace
@@ -61,8 +56,7 @@ void PushButton2_Click(Form1& form, Platform& platform)
     Trap trap(platform, QStringLiteral("PushButton2_Click"));
     trap.run(100, [&] {
         const qsizetype row = selectedRow(*form.ListView2, "No saved search is selected.");
-        open(platform, whereToOpen(*form.mnuSearches), form.ListView2->itemText(row),
-            QStringLiteral("PushButton2_Click"), 100);
+        trap.openUrl(whereToOpen(*form.mnuSearches).url(form.ListView2->itemText(row)));
     });
 }
 
@@ -85,7 +79,7 @@ void PushButton6_Click(Form1& form, Platform& platform)
             i = 0;
             return i < count;
         },
-        [&] { trap.run(102, [&] { open(platform, where, pages.at(i), QStringLiteral("PushButton6_Click"), 102); }); },
+        [&] { trap.run(102, [&] { trap.openUrl(where.url(pages.at(i))); }); },
         104, [&] { return ++i < count; });
 }
 

@@ -1,0 +1,105 @@
+#include "Application.h"
+
+#include "ListView.h"
+#include "SearchStore.h"
+#include "SettingsKeys.h"
+#include "Startup.h"
+#include "Trap.h"
+
+namespace quillmoor {
+
+void Application::Form_Load()
+{
+    Trap trap(platform_, QStringLiteral("Form_Load"));
+    const QString folder = platform_.applicationFolder;
+    trap.run(100, [&] { ApplySkin(form_, SkinFramework1, folder); });
+    const QString pointerFile = folder + QStringLiteral("/HAND-M.CUR");
+    if (trap.test(104, [&] { return FileExists(pointerFile); }))
+        trap.run(106, [&] { loadMouseIcon(form_, pointerFile); });
+    trap.run(108, [&] { ShowHomePageAtRandom(platform_, trap); });
+    trap.run(126, [&] { form_.setWindowTitle(kProductName); });
+    trap.run(126, [&] { form_.setWindowIcon(applicationIcon()); });
+    trap.run(126, [&] { SetApplicationTitle(); });
+    trap.run(128, [&] { form_.ListView1->addColumn(QStringLiteral("URL")); });
+    trap.run(130, [&] { form_.ListView1->addColumn(QStringLiteral("Locations")); });
+    trap.run(132, [&] { form_.ListView1->setColumnWidthTwips(0, 1); });
+    trap.run(134, [&] { form_.ListView1->setColumnWidthTwips(1, 7000); });
+    trap.run(136, [&] { locations_.LoadLocations(); });
+    trap.run(138, [&] { form_.ListView2->addColumn(QStringLiteral("Searches")); });
+    trap.run(140, [&] { form_.ListView2->setColumnWidthTwips(0, 7000); });
+
+    // The saved searches, restored as the last steps.
+    // One read of the file for the searches and where they open.
+    QString value;
+    trap.run(142, [&] {
+        storedKeys_ = GetSettings(
+            platform_.settingsFile, settings::kSection, QStringList { settings::kSearches } + OpenChoices::keys());
+        value = storedAtStart_ = storedKeys_.values.value(settings::kSearches);
+    });
+    trap.run(142, [&] { reportNotice(storedKeys_.notice); });
+    if (trap.test(144, [&] { return value.isEmpty(); })) {
+        restoreOpenChoices();
+        return;
+    }
+    StoredPieces pieces;
+    trap.run(146, [&] { pieces = StoredPieces(value); });
+    ItemBatch restored;
+    qsizetype i = 0;
+    trap.loop(
+        148,
+        [&] {
+            i = 0;
+            return i < pieces.size();
+        },
+        [&] {
+            if (trap.test(150, [&] { return !pieces.isEmpty(i); }))
+                trap.run(152, [&] { restored.add(pieces.entry(i)); });
+        },
+        154, [&] { return ++i < pieces.size(); });
+    // The appends of line 152 reach the list as one batch: the view hears of
+    // one insertion, not one per entry (a hundred thousand entries take about
+    // a third of the time).
+    trap.run(152, [&] { form_.ListView2->addItems(std::move(restored)); });
+    restoreOpenChoices();
+}
+
+void Application::restoreOpenChoices()
+{
+    // Where searches open, read with the searches from the same file.
+    Trap trap(platform_, QStringLiteral("Form_Load"));
+    trap.run(156, [&] { openChoices_.restore(form_, storedKeys_); });
+}
+
+void Application::Form_QueryUnload()
+{
+    Trap trap(platform_, QStringLiteral("Form_QueryUnload"));
+    QStringList entries;
+    qsizetype count = 0;
+    qsizetype i = 0;
+    trap.loop(
+        100,
+        [&] {
+            count = form_.ListView2->count();
+            i = 0;
+            return i < count;
+        },
+        [&] { trap.run(102, [&] { entries << form_.ListView2->itemText(i); }); }, 104, [&] { return ++i < count; });
+    QString notice;
+    saveFailed_ = !trap.run(106, [&] {
+        const QString value = storedValue(entries);
+        const auto searches = [&](const QString& stored) {
+            if (stored == storedAtStart_)
+                return value;
+            // Another copy of the program saved since this one started:
+            // keep its list and apply this copy's changes to it.
+            return storedValue(
+                mergeSearches(storedEntries(storedAtStart_), storedEntries(value), storedEntries(stored)));
+        };
+        // Where searches open goes in the same save, as far as the user chose it.
+        notice = SaveSettings(platform_.settingsFile, settings::kSection,
+            QList<std::pair<QString, ComposeSetting>> { { settings::kSearches, searches } } + openChoices_.chosenKeys(form_));
+    });
+    trap.run(106, [&] { reportNotice(notice); });
+}
+
+} // namespace quillmoor

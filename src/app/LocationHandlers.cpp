@@ -1,0 +1,126 @@
+#include "LocationHandlers.h"
+
+#include "Failure.h"
+#include "Form1.h"
+#include "ListView.h"
+#include "LocationFile.h"
+#include "NearbyMenu.h"
+#include "Platform.h"
+#include "Trap.h"
+
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+namespace quillmoor {
+
+namespace {
+    // Past this many characters the old rows' memory is given back rather than
+    // kept for the next keystroke.
+    constexpr qsizetype kSpareLimit = 32 << 20;
+} // namespace
+
+LocationHandlers::LocationHandlers(Form1& form, Platform& platform)
+    : form_(form)
+    , platform_(platform)
+{
+}
+
+QString LocationHandlers::path() const { return LocationFile::pathIn(platform_.applicationFolder); }
+
+void LocationHandlers::LoadLocations()
+{
+    // Whatever goes wrong here is remembered: the same fault would otherwise
+    // come back at the first keystroke in the filter box.
+    try {
+        LocationFile file(path());
+        ItemBatch items;
+        const std::optional<QString> fault = file.read({}, items);
+        form_.ListView1->addItems(std::move(items));
+        if (fault)
+            throw Failure(*fault);
+    } catch (...) {
+        lastFault_ = describeFailure(std::current_exception());
+        throw;
+    }
+}
+
+void LocationHandlers::Text1_Change()
+{
+    Trap trap(platform_, QStringLiteral("Text1_Change"));
+    trap.quietRepeats(lastFault_);
+    std::optional<LocationFile> file;
+    // Opened before the list is emptied: a file that cannot be read leaves
+    // the list as it was.
+    if (!trap.run(100, [&] { file.emplace(path()); }))
+        return;
+    trap.run(102, [&] {
+        if (const std::optional<QString> fault = refill(*file, form_.Text1->text()))
+            throw Failure(*fault);
+        lastFault_.clear();
+    });
+}
+
+std::optional<QString> LocationHandlers::refill(LocationFile& file, QStringView filter)
+{
+    spare_.reset();
+    const std::optional<QString> fault = file.read(filter, spare_);
+    form_.ListView1->swapItems(spare_);
+    if (spare_.capacity() > kSpareLimit)
+        spare_.clear();
+    return fault;
+}
+
+void LocationHandlers::ListView1_ContextMenu(qsizetype row, const QPoint& globalPos)
+{
+    Trap trap(platform_, QStringLiteral("ListView1_ContextMenu"));
+    QString city;
+    menuCity_.reset();
+    if (!trap.run(100, [&] {
+            city = form_.ListView1->subItemText(row);
+            menuCity_ = cityAtRow(path(), form_.Text1->text(), row, form_.ListView1->itemText(row));
+        }))
+        return;
+    trap.run(102, [&] {
+        form_.mnuNearby->offer(city, menuCity_ ? QString() : tr("list.txt gives no position for %1").arg(city));
+    });
+    trap.run(104, [&] { form_.mnuNearby->popup(globalPos); });
+}
+
+void LocationHandlers::mnuNearby_Click(double km)
+{
+    Trap trap(platform_, QStringLiteral("mnuNearby_Click"));
+    if (!menuCity_)
+        return;
+    const City city = *menuCity_;
+    std::optional<LocationFile> file;
+    QList<qsizetype> rows;
+    // Opened and searched first: a file that cannot be read, or that has
+    // changed since the menu opened, leaves the list and the filter as they
+    // were.
+    if (!trap.run(100, [&] {
+            file.emplace(path());
+            rows = rowsNear(path(), city, km);
+        }))
+        return;
+    // The whole list, so that every city within reach can be selected.
+    trap.run(102, [&] {
+        const QSignalBlocker quiet(form_.Text1);
+        form_.Text1->clear();
+    });
+    trap.run(104, [&] {
+        const std::optional<QString> fault = refill(*file, {});
+        // Typing on in the filter box while the fault persists stays quiet.
+        lastFault_ = fault.value_or(QString());
+        if (fault)
+            throw Failure(*fault);
+    });
+    trap.run(106, [&] {
+        // Only rows the list shows: a line that lacks its fields ends both.
+        while (!rows.isEmpty() && rows.last() >= form_.ListView1->count())
+            rows.removeLast();
+        form_.ListView1->selectRows(rows);
+    });
+    trap.run(108, [&] { form_.ListView1->setFocus(); });
+}
+
+} // namespace quillmoor

@@ -1,0 +1,84 @@
+#include "NearbyQuery.h"
+
+#include "Failure.h"
+#include "LocationFile.h"
+#include "LocationLine.h"
+#include "NameMatcher.h"
+
+#include <QCoreApplication>
+
+namespace quillmoor {
+
+namespace {
+
+    QString changedFile()
+    {
+        return QCoreApplication::translate("LocationList",
+            "The location file has changed since the list was shown; change the filter to read it again.");
+    }
+
+    // The fourth field of a line: what follows the addition, up to the next comma.
+    std::optional<GeoPosition> positionIn(const LocationLine& location)
+    {
+        const qsizetype comma = location.rest.indexOf(u',');
+        return parsePosition(comma < 0 ? location.rest : location.rest.first(comma));
+    }
+
+} // namespace
+
+std::optional<City> cityAtRow(const QString& path, const QString& filter, qsizetype row, const QString& address)
+{
+    const NameMatcher matcher(filter);
+    qsizetype line = 0;
+    qsizetype shown = 0;
+    bool same = false;
+    std::optional<City> found;
+    LocationFile(path).forEachLocation(
+        {},
+        [&](const LocationLine& location) {
+            const qsizetype at = line++;
+            if (!matcher.inDisplayName(location) || shown++ != row)
+                return;
+            same = location.address == address;
+            if (const std::optional<GeoPosition> position = positionIn(location))
+                found = City { at, address, *position };
+        },
+        [&] {
+            line = shown = 0;
+            same = false;
+            found.reset();
+        });
+    // The list shows list.txt as it was at the last change of the filter.
+    if (!same)
+        throw Failure(changedFile());
+    return found;
+}
+
+QList<qsizetype> rowsNear(const QString& path, const City& city, double km)
+{
+    QList<qsizetype> rows;
+    qsizetype row = 0;
+    bool same = false;
+    LocationFile(path).forEachLocation(
+        {},
+        [&](const LocationLine& location) {
+            const std::optional<GeoPosition> at = positionIn(location);
+            if (row == city.line)
+                same = location.address == city.address && at == city.at;
+            if (at && distanceKm(city.at, *at) <= km)
+                rows.append(row);
+            ++row;
+        },
+        [&] {
+            rows.clear();
+            row = 0;
+            same = false;
+        });
+    // Else the city itself might be left out, or the cities near where it
+    // no longer is selected.
+    if (!same)
+        throw Failure(changedFile());
+    return rows;
+}
+
+} // namespace quillmoor

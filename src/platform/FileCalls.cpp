@@ -1,0 +1,101 @@
+#include "FileCalls.h"
+
+#include <QFile>
+#include <QScopeGuard>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillmoor::os {
+
+int writeAllSynced(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.constData() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put == 0)
+            return ENOSPC;
+        if (put < 0)
+            return errno;
+        done += put;
+    }
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+int syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int result = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return result;
+}
+
+int readLink(const QString& path, QString* target)
+{
+    target->clear();
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return 0;
+    QByteArray bytes(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(name.constData(), bytes.data(), bytes.size());
+    if (length < 0)
+        return errno;
+    bytes.truncate(length);
+    *target = QFile::decodeName(bytes);
+    return 0;
+}
+
+OrdinaryFile readOrdinaryFile(const QString& path)
+{
+    OrdinaryFile file;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            file.error = errno;
+        return file;
+    }
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        file.error = errno;
+        return file;
+    }
+    file.exists = true;
+    file.ordinary = S_ISREG(st.st_mode);
+    if (!file.ordinary)
+        return file;
+    file.mode = st.st_mode & 07777;
+    file.bytes.reserve(st.st_size);
+    char block[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, block, sizeof block);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            file.error = errno;
+            return file;
+        }
+        if (got == 0)
+            return file;
+        file.bytes.append(block, got);
+    }
+}
+
+int createNewFile(const QString& name, int* fd)
+{
+    *fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return *fd >= 0 ? 0 : errno;
+}
+
+int setMode(int fd, mode_t mode) { return ::fchmod(fd, mode) == 0 ? 0 : errno; }
+
+void removeFile(const QString& name) { ::unlink(QFile::encodeName(name).constData()); }
+
+} // namespace quillmoor::os

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <sys/types.h>
+
+namespace quillmoor::os {
+
+// The system calls of careful file writing. Each answers 0 or the error
+// number; what an error means to the user is for the caller to say.
+
+// Writes all of `bytes` and syncs them. A write that takes nothing answers
+// ENOSPC: the one case of a disk that is full.
+int writeAllSynced(int fd, const QByteArray& bytes);
+
+// Syncs a folder, so that a rename in it reaches the disk.
+int syncFolder(const QString& folder);
+
+// The target of symbolic link `path` as it stands in the link; an empty
+// `target` when `path` is no link (or is not there).
+int readLink(const QString& path, QString* target);
+
+// An ordinary file read whole, opened without blocking so that the check is
+// made on what was really opened: a pipe would wait for a writer, and a device
+// could answer without end.
+struct OrdinaryFile {
+    int error = 0;
+    bool exists = false; // false when nothing is there (or a file stands where a folder should)
+    bool ordinary = true; // false for a pipe, device or folder: then nothing is read
+    mode_t mode = 0;
+    QByteArray bytes;
+};
+OrdinaryFile readOrdinaryFile(const QString& path);
+
+// Makes file `name`, which must not exist yet, readable and writable by its
+// owner only; answers its descriptor in `fd`. EEXIST when the name is taken.
+int createNewFile(const QString& name, int* fd);
+
+int setMode(int fd, mode_t mode);
+void removeFile(const QString& name);
+
+} // namespace quillmoor::os

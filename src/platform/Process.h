@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace quillmoor::os {
+
+// Processes started and watched without a shell. Descriptors are plain ints;
+// -1 stands for none.
+
+// An unnamed file: it goes with the last descriptor, so nothing is left
+// behind however long a process writes to it. -1 when none can be made.
+int unnamedFile();
+
+// The first line that says something in the file behind `fd`, read from its
+// start; one longer than what is read is quoted as far as read.
+QString firstLine(int fd);
+
+// Starts `program` with `arguments`: its input and output go nowhere, its
+// error output to `errorFd` (nowhere when -1), nothing else the program holds
+// goes along, and SIGPIPE is back at its default. Answers 0 and sets `pid`,
+// or answers the error number.
+int spawn(qint64* pid, const QString& program, const QStringList& arguments, int errorFd);
+
+// A descriptor that becomes readable when process `pid` ends, or -1 where
+// the system offers none.
+int processDescriptor(qint64 pid);
+
+// How a child process ended.
+struct ChildEnd {
+    bool reaped = false; // false when it could not be waited for (not ours)
+    int signal = 0; // the signal that ended it, or 0
+    int status = 0; // its exit status
+};
+
+// Reaps child `pid` when it has ended; nothing while it runs.
+std::optional<ChildEnd> reapChild(qint64 pid);
+
+// Whether process `pid`, not a child of ours, has gone.
+bool processGone(qint64 pid);
+
+// Reaps the children of `pids` that have ended and drops them.
+void reapEnded(QList<qint64>& pids);
+
+void closeDescriptor(int& fd);
+
+// This very program, even when an upgrade has removed or replaced its file
+// since it started; else the path it was started from.
+QString runningExecutable();
+
+// A write to a pipe nobody reads any more fails instead of ending the
+// program.
+void ignoreBrokenPipes();
+
+// Ends the process at once with `status`, after flushing standard output and
+// error: no destructors run, no atexit handler.
+[[noreturn]] void endNow(int status);
+
+} // namespace quillmoor::os

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace quillmoor::settings {
+
+// The program's section of the settings file and the keys it keeps there.
+inline const QString kSection = QStringLiteral("Quillmoor");
+inline const QString kSearches = QStringLiteral("Searches");
+inline const QString kEngine = QStringLiteral("Engine");
+inline const QString kPagesFrom = QStringLiteral("PagesFrom");
+inline const QString kCombineCities = QStringLiteral("CombineCities");
+
+} // namespace quillmoor::settings
