@@ -4,9 +4,9 @@
 #
 #   run_e2e.sh [--probe CURSOR_PROBE] QUILLMOOR_EXECUTABLE [SCENARIO...]
 #
-# Scenarios: window searches example broken sigterm pointer queue close nearby cp1252 utf16 (the default is
-# all of them), and "screenshot", which runs only when named and writes a
-# picture of the window with a few saved searches to $E2E_SCREENSHOT.
+# Scenarios: those listed in scenarios.txt (the default is all of them), and
+# "screenshot", which runs only when named and writes a picture of the window
+# with a few saved searches to $E2E_SCREENSHOT.
 #
 # Every scenario gets a fresh Xvfb, a fresh application folder holding a copy
 # of the executable (the program finds its files beside the real executable,
@@ -41,10 +41,9 @@ done
 program=$(readlink -m -- "$1")
 if [ -n "$probe" ]; then probe=$(readlink -m -- "$probe"); fi
 shift
-all_scenarios=(window searches example broken sigterm pointer queue close nearby cp1252 utf16 engines)
-if [ $# -gt 0 ]; then scenarios=("$@"); else scenarios=("${all_scenarios[@]}"); fi
-
 here=$(cd "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
+mapfile -t all_scenarios < <(grep -E '^[a-z0-9_]+$' "$here/scenarios.txt")
+if [ $# -gt 0 ]; then scenarios=("$@"); else scenarios=("${all_scenarios[@]}"); fi
 started=$(date +%s)
 
 # Each sourced file is read whole before any of it runs, and all of them
