@@ -36,8 +36,12 @@ public:
     // saved and the pages still waiting are handed over, as at a close, but
     // without a window; reports go to standard error.
     void displayLost();
-    // 1 once saving the list at the close failed, else 0.
-    int exitStatus() const { return saveFailed_ ? 1 : 0; }
+    // 1 once saving the list at the close failed, or the pages waiting
+    // then had to be handed over by this process, else 0.
+    int exitStatus() const { return saveFailed_ || handingOverHere_ ? 1 : 0; }
+    // The window has closed, and this process still hands over the pages
+    // that waited; it ends when the last has gone.
+    bool handingOverHere() const { return handingOverHere_; }
 
     void Form_Load();
     void Form_QueryUnload();
@@ -63,6 +67,8 @@ private:
     bool closePending_ = false;
     bool closeAsked_ = false;
     bool saveFailed_ = false;
+    bool handingOverHere_ = false;
+    bool displayGone_ = false;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
     // Where searches open, and which of those choices the user made.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,16 +52,29 @@ namespace {
         return QString();
     }
 
-    int spawn(pid_t* pid, const QByteArray& program, QList<QByteArray> arguments, int errorFd)
+    // How a process is started beyond its program and arguments.
+    struct SpawnSetup {
+        QByteArray name; // its argv[0]; the program's path when empty
+        int inputFd = -1; // its standard input; nothing to read when -1
+        int errorFd = -1; // its error output; nowhere when -1
+        bool ownSession = false; // in a session and folder of its own, "/"
+    };
+
+    int spawn(pid_t* pid, const QByteArray& program, QList<QByteArray> arguments, const SpawnSetup& setup)
     {
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        if (setup.inputFd >= 0)
+            posix_spawn_file_actions_adddup2(&files, setup.inputFd, 0);
+        else
+            posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-        if (errorFd >= 0)
-            posix_spawn_file_actions_adddup2(&files, errorFd, 2);
+        if (setup.errorFd >= 0)
+            posix_spawn_file_actions_adddup2(&files, setup.errorFd, 2);
         else
             posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+        if (setup.ownSession)
+            posix_spawn_file_actions_addchdir_np(&files, "/");
 #if defined(__GLIBC_PREREQ) && __GLIBC_PREREQ(2, 34)
         // Nothing else the program was given goes on to the browser.
         posix_spawn_file_actions_addclosefrom_np(&files, 3);
@@ -74,9 +88,11 @@ namespace {
         sigaddset(&defaults, SIGPIPE);
         posix_spawnattr_setsigmask(&attributes, &none);
         posix_spawnattr_setsigdefault(&attributes, &defaults);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        posix_spawnattr_setflags(&attributes,
+            POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | (setup.ownSession ? POSIX_SPAWN_SETSID : 0));
         QByteArray path = program;
-        std::vector<char*> argv { path.data() };
+        QByteArray name = setup.name.isEmpty() ? program : setup.name;
+        std::vector<char*> argv { name.data() };
         for (QByteArray& argument : arguments)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
@@ -84,6 +100,50 @@ namespace {
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&files);
         return result;
+    }
+
+    // All of `bytes` to `fd`, as far as it takes them.
+    bool writeAll(int fd, const QByteArray& bytes)
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t wrote = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0)
+                return false;
+            done += wrote;
+        }
+        return true;
+    }
+
+    int childEndedWriteFd = -1;
+    struct sigaction previousChildAction = {};
+
+    void childEnded(int signal, siginfo_t* info, void* context)
+    {
+        const int saved = errno;
+        const char byte = 0;
+        // A full pipe already says enough.
+        [[maybe_unused]] const ssize_t ignored = ::write(childEndedWriteFd, &byte, 1);
+        errno = saved;
+        // Whoever watched before (Qt's own process handling) still hears.
+        if (previousChildAction.sa_flags & SA_SIGINFO) {
+            if (previousChildAction.sa_sigaction)
+                previousChildAction.sa_sigaction(signal, info, context);
+        } else if (previousChildAction.sa_handler != SIG_DFL && previousChildAction.sa_handler != SIG_IGN) {
+            previousChildAction.sa_handler(signal);
+        }
+    }
+
+    // An unnamed file in memory holding `bytes`, read from its start.
+    int memoryFile(const QByteArray& bytes)
+    {
+        const int fd = ::memfd_create("quillmoor-pages", MFD_CLOEXEC);
+        if (fd >= 0 && writeAll(fd, bytes) && ::lseek(fd, 0, SEEK_SET) == 0)
+            return fd;
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
     }
 
 } // namespace
@@ -96,7 +156,7 @@ LauncherProcess::LauncherProcess(const QString& program, const QStringList& argu
     for (const QString& argument : arguments)
         encoded << argument.toLocal8Bit();
     pid_t pid = 0;
-    const int result = spawn(&pid, QFile::encodeName(program), encoded, errorFd_);
+    const int result = spawn(&pid, QFile::encodeName(program), encoded, SpawnSetup { {}, -1, errorFd_, false });
     if (result != 0) {
         startError_ = tr("%1 could not be started: %2").arg(program, QString::fromLocal8Bit(std::strerror(result)));
         letGo();
@@ -155,6 +215,36 @@ void LauncherProcess::check()
     emit ended(cleanly, message);
 }
 
+ChildEndings* ChildEndings::instance()
+{
+    // Never destroyed: the signal may come until the program's last moment.
+    static ChildEndings* const watch = new ChildEndings;
+    return watch;
+}
+
+ChildEndings::ChildEndings()
+{
+    int ends[2] = { -1, -1 };
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    readFd_ = ends[0];
+    childEndedWriteFd = ends[1];
+    struct sigaction action = {};
+    action.sa_sigaction = childEnded;
+    action.sa_flags = SA_SIGINFO | SA_RESTART | SA_NOCLDSTOP;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGCHLD, &action, &previousChildAction);
+    auto* notifier = new QSocketNotifier(readFd_, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &ChildEndings::drain);
+}
+
+void ChildEndings::drain()
+{
+    char bytes[256];
+    while (::read(readFd_, bytes, sizeof bytes) > 0) { }
+    emit ended();
+}
+
 qint64 LauncherProcess::letGo()
 {
     delete notifier_;
@@ -177,6 +267,40 @@ void LauncherProcess::reap(QList<qint64>& pids)
         const pid_t done = ::waitpid(pid_t(pid), nullptr, WNOHANG);
         return done != 0 && !(done < 0 && errno == EINTR);
     });
+}
+
+} // namespace quillmoor
+
+namespace quillmoor {
+
+QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
+    const QByteArray& input, qint64* started)
+{
+    // Never a named file: a full, read-only or missing temporary folder
+    // would lose the pages, and a name can be read or swapped by others.
+    int pipeEnds[2] = { -1, -1 };
+    int inputFd = memoryFile(input);
+    if (inputFd < 0) {
+        if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        inputFd = pipeEnds[0];
+    }
+    QList<QByteArray> encoded;
+    for (const QString& argument : arguments)
+        encoded << argument.toLocal8Bit();
+    pid_t pid = 0;
+    const int result = spawn(&pid, QFile::encodeName(program), encoded, SpawnSetup { name, inputFd, -1, true });
+    ::close(inputFd);
+    QString why = result == 0 ? QString() : QString::fromLocal8Bit(std::strerror(result));
+    if (pipeEnds[1] >= 0) {
+        // The process reads all of it before it starts a launcher.
+        if (result == 0 && !writeAll(pipeEnds[1], input))
+            why = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(pipeEnds[1]);
+    }
+    if (result == 0 && started)
+        *started = pid;
+    return why;
 }
 
 } // namespace quillmoor

@@ -53,4 +53,31 @@ private:
     QTimer* poll_ = nullptr;
 };
 
+// Tells when children of the program have ended, from SIGCHLD: one watch,
+// two descriptors in all, however many launchers were let go (a launcher
+// that became the browser may never end, and must hold nothing meanwhile).
+class ChildEndings : public QObject {
+    Q_OBJECT
+public:
+    // The one watch, set up at the first call.
+    static ChildEndings* instance();
+
+signals:
+    // Some child has ended since the last time; which ones, waitpid says.
+    void ended();
+
+private:
+    ChildEndings();
+    void drain();
+
+    int readFd_ = -1;
+};
+
+// Starts `program`, called `name` (its argv[0]), with `arguments`, reading
+// `input` on its standard input, in a session and folder ("/") of its own,
+// its output going nowhere. Answers why it could not, or nothing, and sets
+// `started` to its id.
+QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
+    const QByteArray& input, qint64* started);
+
 } // namespace quillmoor
