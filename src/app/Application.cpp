@@ -85,16 +85,15 @@ void Application::connectHandlers()
         if (!handingOverHere_)
             QCoreApplication::exit(exitStatus());
     });
-    // Escape stops the pages not yet handed over. Menus and dialogs are
-    // windows of their own and keep their Escape.
+    // Escape stops the pages not yet handed over, as the button beside the
+    // progress does. Menus and dialogs are windows of their own and keep
+    // their Escape.
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), &form_);
     stop->setContext(Qt::WindowShortcut);
     connect(stop, &QShortcut::activated, this, [this] { stopOpening(); });
+    connect(form_.cmdStopOpening, &QPushButton::clicked, this, [this] { stopOpening(); });
     if (platform_.watchLaunches)
-        platform_.watchLaunches([this](int, int total) {
-            if (handingOverHere_ && total == 0)
-                QCoreApplication::exit(exitStatus());
-        });
+        platform_.watchLaunches([this](int handed, int total) { showOpening(handed, total); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
 }
 
@@ -132,6 +131,15 @@ void Application::stopOpening()
 {
     if (pagesWaiting() && platform_.stopLaunches)
         platform_.stopLaunches();
+}
+
+void Application::showOpening(int handed, int total)
+{
+    form_.showOpening(handed, total);
+    form_.setWindowTitle(total > 0 ? QStringLiteral("%1 \u2013 %2 of %3").arg(kProductName).arg(handed).arg(total)
+                                   : kProductName);
+    if (handingOverHere_ && total == 0)
+        QCoreApplication::exit(exitStatus());
 }
 
 void Application::start()

@@ -54,6 +54,9 @@ private:
     // handed over (Escape, or Stop Opening in the saved list's menu).
     bool pagesWaiting() const;
     void stopOpening();
+    // How far the pages asked for are handed over, on the window and in
+    // its title.
+    void showOpening(int handed, int total);
     void restoreOpenChoices();
     // Saves the list and hands over what waits; no handler acts after it.
     void unload();
