@@ -43,8 +43,9 @@ namespace {
             const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
             if (got < 0 && errno == EINTR)
                 continue;
+            // A last line cut short by a failure may be a different address.
             if (got <= 0) {
-                if (!overlong)
+                if (got == 0 && !overlong)
                     addPage(pages, pending);
                 return got == 0;
             }
