@@ -302,7 +302,7 @@ private slots:
         QFile lines(s.dir.filePath(QStringLiteral("lines")));
         QVERIFY(lines.open(QIODevice::WriteOnly));
         lines.write("javascript:alert(1)\nfile:///etc/passwd\n--help\nhttps:no-host\n"
-                    + Stand::address(QStringLiteral("ok")).toLatin1() + "\n");
+            + Stand::address(QStringLiteral("ok")).toLatin1() + "\n");
         lines.close();
         QCOMPARE(handOver([&](QProcess& p) { p.setStandardInputFile(lines.fileName()); }), 0);
         QCOMPARE(s.log(), addresses({ QStringLiteral("ok") }));

@@ -136,8 +136,8 @@ void Application::stopOpening()
 void Application::showOpening(int handed, int total)
 {
     form_.showOpening(handed, total);
-    form_.setWindowTitle(total > 0 ? QStringLiteral("%1 \u2013 %2 of %3").arg(kProductName).arg(handed).arg(total)
-                                   : kProductName);
+    form_.setWindowTitle(
+        total > 0 ? QStringLiteral("%1 \u2013 %2 of %3").arg(kProductName).arg(handed).arg(total) : kProductName);
     if (handingOverHere_ && total == 0)
         QCoreApplication::exit(exitStatus());
 }

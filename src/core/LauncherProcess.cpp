@@ -88,8 +88,8 @@ namespace {
         sigaddset(&defaults, SIGPIPE);
         posix_spawnattr_setsigmask(&attributes, &none);
         posix_spawnattr_setsigdefault(&attributes, &defaults);
-        posix_spawnattr_setflags(&attributes,
-            POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | (setup.ownSession ? POSIX_SPAWN_SETSID : 0));
+        posix_spawnattr_setflags(
+            &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | (setup.ownSession ? POSIX_SPAWN_SETSID : 0));
         QByteArray path = program;
         QByteArray name = setup.name.isEmpty() ? program : setup.name;
         std::vector<char*> argv { name.data() };
