@@ -81,7 +81,7 @@ EOF
 # Thirty pages wait: the title counts them, and the button beside the
 # progress stops the rest; nothing opens after it.
 stop_a_long_open_all() {
-    local taken=$work/stopped.log searches= i title stopped_at
+    local taken=$work/stopped.log searches='' i title stopped_at
     for ((i = 1; i <= 30; i++)); do searches+="page$i|"; done
     printf '[Quillmoor]\nSearches=%s\n' "$searches" >"$settings"
     write_launcher <<EOF
