@@ -282,6 +282,33 @@ private slots:
         second->form().close();
         QCOMPARE(itemTexts(*store.desktop.load()->form().ListView2), (QStringList { "b", "one", "a|two" }));
         QCOMPARE(store.desktop.reports, QStringList());
+
+        // Another program's doing while a window is open: a file gone or
+        // emptied, or our section gone, cleared nothing; a key written
+        // empty by another copy did.
+        const struct {
+            const char* name;
+            bool deleted;
+            QByteArray file;
+            QString saved;
+        } meddled[] = {
+            { "deleted", true, {}, "a|b|c|" },
+            { "zero bytes", false, "", "a|b|c|" },
+            { "no section", false, "[Other]\nk=1\n", "a|b|c|" },
+            { "cleared by another copy", false, "[Quillmoor]\nSearches=\n", "c|" },
+        };
+        for (const auto& m : meddled) {
+            Store one;
+            one.setValue(QStringLiteral("a|b|"));
+            auto window = one.desktop.load();
+            window->form().ListView2->addItem(QStringLiteral("c"));
+            if (m.deleted)
+                QVERIFY(QFile::remove(one.desktop.settingsFile()));
+            else
+                one.desktop.write(QStringLiteral("config/Marrowfen.ini"), m.file);
+            window->form().close();
+            QVERIFY2(one.value() == m.saved, qPrintable(QStringLiteral("%1: %2").arg(m.name, one.value())));
+        }
     }
 
     // Another program saving its own section holds the lock QSettings takes;

@@ -5,6 +5,7 @@
 #include "NearbyMenu.h"
 #include "SearchButtons.h"
 #include "SearchMenu.h"
+#include "Startup.h"
 #include "Trap.h"
 
 #include <QApplication>
@@ -93,14 +94,20 @@ void Application::connectHandlers()
 
     connect(&form_, &Form1::queryUnload, this, [this] {
         unload();
-        // The application never outlives its window.
-        QCoreApplication::exit(exitStatus());
+        // The application never outlives its window, unless it still has
+        // pages to hand over that nothing else could take.
+        if (!handingOverHere_)
+            QCoreApplication::exit(exitStatus());
     });
-    // Escape stops the pages not yet handed over. Menus and dialogs are
-    // windows of their own and keep their Escape.
+    // Escape stops the pages not yet handed over, as the button beside the
+    // progress does. Menus and dialogs are windows of their own and keep
+    // their Escape.
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), &form_);
     stop->setContext(Qt::WindowShortcut);
     connect(stop, &QShortcut::activated, this, [this] { stopOpening(); });
+    connect(form_.cmdStopOpening, &QPushButton::clicked, this, [this] { stopOpening(); });
+    if (platform_.watchLaunches)
+        platform_.watchLaunches([this](int handed, int total) { showOpening(handed, total); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
 }
 
@@ -140,6 +147,15 @@ void Application::stopOpening()
         platform_.stopLaunches();
 }
 
+void Application::showOpening(int handed, int total)
+{
+    form_.showOpening(handed, total);
+    form_.setWindowTitle(
+        total > 0 ? QStringLiteral("%1 \u2013 %2 of %3").arg(kProductName).arg(handed).arg(total) : kProductName);
+    if (handingOverHere_ && total == 0)
+        QCoreApplication::exit(exitStatus());
+}
+
 void Application::start()
 {
     Form_Load();
@@ -170,8 +186,22 @@ void Application::unload()
     // No handler acts after the list is saved; pages still waiting for the
     // browser are handed over.
     platform_.unloaded = true;
-    if (platform_.handOverLaunches)
-        platform_.handOverLaunches();
+    const QString why = platform_.handOverLaunches ? platform_.handOverLaunches() : QString();
+    if (why.isEmpty())
+        return;
+    const QString said = QStringLiteral("Quillmoor: the pages waiting for the browser could not be handed over to a "
+                                        "process of their own (%1)")
+                             .arg(why);
+    if (displayGone_) {
+        // Qt ends the program at once when its display has gone.
+        writeReport(said + QStringLiteral("; they are lost."));
+        return;
+    }
+    // Rather than lose them, this process hands the pages over before it
+    // ends; it says so, and its status says all did not go as it should.
+    handingOverHere_ = true;
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    writeReport(said + QStringLiteral("; they are handed over before the program ends."));
 }
 
 void Application::displayLost()
@@ -179,6 +209,7 @@ void Application::displayLost()
     if (!loaded_ || platform_.unloaded)
         return;
     closeAsked_ = true;
+    displayGone_ = true;
     unload();
 }
 

@@ -39,8 +39,12 @@ public:
     // saved and the pages still waiting are handed over, as at a close, but
     // without a window; reports go to standard error.
     void displayLost();
-    // 1 once saving the list at the close failed, else 0.
-    int exitStatus() const { return saveFailed_ ? 1 : 0; }
+    // 1 once saving the list at the close failed, or the pages waiting
+    // then had to be handed over by this process, else 0.
+    int exitStatus() const { return saveFailed_ || handingOverHere_ ? 1 : 0; }
+    // The window has closed, and this process still hands over the pages
+    // that waited; it ends when the last has gone.
+    bool handingOverHere() const { return handingOverHere_; }
 
     void Form_Load();
     void Form_QueryUnload();
@@ -53,6 +57,9 @@ private:
     // handed over (Escape, or Stop Opening in the saved list's menu).
     bool pagesWaiting() const;
     void stopOpening();
+    // How far the pages asked for are handed over, on the window and in
+    // its title.
+    void showOpening(int handed, int total);
     void restoreOpenChoices();
     // Saves the list and hands over what waits; no handler acts after it.
     void unload();
@@ -66,6 +73,8 @@ private:
     bool closePending_ = false;
     bool closeAsked_ = false;
     bool saveFailed_ = false;
+    bool handingOverHere_ = false;
+    bool displayGone_ = false;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
     // What start-up read of the settings file.

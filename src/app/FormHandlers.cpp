@@ -88,7 +88,11 @@ void Application::Form_QueryUnload()
     saveFailed_ = !trap.run(106, [&] {
         const QString value = storedValue(entries);
         const auto searches = [&](const QString& stored) {
-            if (stored == storedAtStart_)
+            // A file gone or emptied since the start (a crash, a tool that
+            // failed half-way), or one without our key, cleared nothing:
+            // the list shown is written whole. Only a key written empty by
+            // another copy of the program is a clearing.
+            if (stored.isNull() || stored == storedAtStart_)
                 return value;
             // Another copy of the program saved since this one started:
             // keep its list and apply this copy's changes to it.

@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
     quillmoor::SignalCloser closer([&quillmoor] { quillmoor.requestClose(); });
     quillmoor::DisplayLossCloser lastWords([&quillmoor] { quillmoor.displayLost(); });
     quillmoor.start();
-    if (!quillmoor.form().isVisible())
+    if (!quillmoor.form().isVisible() && !quillmoor.handingOverHere())
         return quillmoor.exitStatus();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "LauncherQueue.h"
 
+#include "ChildEndings.h"
 #include "ErrorReport.h"
 #include "Failure.h"
 #include "LauncherProcess.h"
@@ -7,11 +8,9 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 namespace quillmoor {
 
@@ -36,14 +35,6 @@ LauncherQueue::LauncherQueue(Report report, QObject* parent)
     : QObject(parent)
     , report_(std::move(report))
 {
-    // Launchers past their grace time are let go; the ones that end are
-    // reaped now and then, so no finished process lingers for long.
-    reaper_.setInterval(2000);
-    connect(&reaper_, &QTimer::timeout, this, [this] {
-        LauncherProcess::reap(unreaped_);
-        if (unreaped_.isEmpty())
-            reaper_.stop();
-    });
 }
 
 LauncherQueue::~LauncherQueue()
@@ -103,6 +94,7 @@ void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
     ++gathering_->total;
     ++gathering_->unsettled;
     waiting_.push_back(Entry { url, gathering_ });
+    ++runTotal_;
     stopped_ = false;
     if (ended_) {
         // Asked for while the program ends: it goes the way the rest went.
@@ -111,6 +103,7 @@ void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
     }
     schedulePump();
     updateBusy();
+    updateProgress();
 }
 
 void LauncherQueue::schedulePump()
@@ -124,12 +117,14 @@ void LauncherQueue::schedulePump()
 void LauncherQueue::pump()
 {
     pumpPosted_ = false;
-    while (!holding_ && !waiting_.empty() && !ended_) {
+    while (!holding_ && !waiting_.empty() && (!ended_ || keptHere_)) {
         Entry entry = std::move(waiting_.front());
         waiting_.pop_front();
+        ++runHanded_;
         start(std::move(entry));
     }
     updateBusy();
+    updateProgress();
 }
 
 void LauncherQueue::start(Entry entry)
@@ -190,16 +185,27 @@ void LauncherQueue::conclude(LauncherProcess* process, const Entry& entry, bool 
     holding_ = nullptr;
     if (process) {
         // Nothing of a launcher past its time is kept but its id, to reap it.
-        if (const qint64 pid = process->letGo()) {
-            unreaped_ << pid;
-            reaper_.start();
-        }
+        if (const qint64 pid = process->letGo())
+            letGoOf(pid);
     }
     hold->deleteLater();
     if (entry.action)
         settle(entry.action, entry.url, taken, message);
     schedulePump();
     updateBusy();
+}
+
+void LauncherQueue::letGoOf(qint64 pid)
+{
+    // Launchers past their grace time are let go, and each is reaped as
+    // soon as it ends, so no finished process lingers.
+    if (!watchingEndings_) {
+        watchingEndings_ = true;
+        connect(ChildEndings::instance(), &ChildEndings::ended, this, [this] { LauncherProcess::reap(unreaped_); });
+    }
+    unreaped_ << pid;
+    // It may have ended before anything watched.
+    LauncherProcess::reap(unreaped_);
 }
 
 void LauncherQueue::settle(const std::shared_ptr<Action>& action, const QUrl& url, bool taken, const QString& message)
@@ -249,40 +255,53 @@ void LauncherQueue::stop()
     }
     stopped_ = true;
     updateBusy();
+    updateProgress();
 }
 
-void LauncherQueue::handOver()
+QString LauncherQueue::handOver()
 {
     ended_ = true;
     stopped_ = true;
     gathering_.reset();
+    if (keptHere_)
+        schedulePump();
+    if (waiting_.empty() || keptHere_) {
+        updateBusy();
+        return QString();
+    }
     QByteArray lines;
     for (const Entry& entry : waiting_)
         lines += entry.url.toEncoded() + '\n';
-    const qsizetype count = qsizetype(waiting_.size());
-    waiting_.clear();
-    updateBusy();
-    if (count == 0)
-        return;
     // The launcher running now is waited for first, for what is left of
-    // its time; the list goes in a file, never through a shell.
+    // its time; the list goes on the process's input, never through a
+    // shell. This very program, even when an upgrade has removed or
+    // replaced its file since it started.
     auto* process = holding_ ? holding_->findChild<LauncherProcess*>() : nullptr;
     const int left = holding_ ? qMax(holding_->remainingTime(), 0) : 0;
-    QTemporaryFile list(QDir::tempPath() + QStringLiteral("/quillmoor-pages-XXXXXX"));
-    const bool written = list.open() && list.write(lines) == lines.size() && list.flush();
-    QProcess handing;
-    // This very program, even when an upgrade has removed or replaced its
-    // file since it started.
-    handing.setProgram(os::runningExecutable());
-    handing.setArguments(
-        { QString::fromLatin1(kHandOverOption), QString::number(process ? process->pid() : 0), QString::number(left) });
-    handing.setStandardInputFile(list.fileName());
-    handing.setStandardOutputFile(QProcess::nullDevice());
-    handing.setStandardErrorFile(QProcess::nullDevice());
-    handing.setWorkingDirectory(QDir::rootPath());
-    // Once started it has the list open, and the name can go.
-    if (!written || !handing.startDetached())
-        qWarning("Quillmoor: %lld pages waiting for the browser could not be handed over", qlonglong(count));
+    qint64 pid = 0;
+    const QString why = os::startReading(os::runningExecutable(), "quillmoor",
+        { QString::fromLatin1(kHandOverOption), QString::number(process ? process->pid() : 0), QString::number(left) },
+        lines, &pid);
+    if (why.isEmpty()) {
+        waiting_.clear();
+        if (pid > 0)
+            letGoOf(pid);
+        updateBusy();
+        updateProgress();
+        return QString();
+    }
+    // Nothing else takes the pages: they go from here at the same pace.
+    keptHere_ = true;
+    schedulePump();
+    updateBusy();
+    return why;
+}
+
+void LauncherQueue::updateProgress()
+{
+    if (waiting_.empty())
+        runHanded_ = runTotal_ = 0;
+    emit progress(runHanded_, runTotal_);
 }
 
 void LauncherQueue::updateBusy()

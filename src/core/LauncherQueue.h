@@ -66,8 +66,10 @@ public:
 
     // The program is ending: what still waits goes to a process of the
     // program's own, which hands it over by the same rule after the window
-    // has gone. Nothing more is reported.
-    void handOver();
+    // has gone. Nothing more is reported. Where that process cannot be
+    // started, the pages go on being handed over from here, and the answer
+    // says why; `progress` tells when the last has gone.
+    QString handOver();
 
     // Addresses wait to be handed over.
     bool waiting() const { return !waiting_.empty(); }
@@ -77,6 +79,9 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    // Of the `total` pages asked for since the queue was last idle,
+    // `handed` have been handed over; a total of 0 once none waits.
+    void progress(int handed, int total);
 
 private:
     struct Action;
@@ -90,9 +95,11 @@ private:
     void start(Entry entry);
     void hold(LauncherProcess* process, const Entry& entry, int ms);
     void conclude(LauncherProcess* process, const Entry& entry, bool taken, const QString& message);
+    void letGoOf(qint64 pid);
     void settle(const std::shared_ptr<Action>& action, const QUrl& url, bool taken, const QString& message);
     void finishIfDone(const std::shared_ptr<Action>& action);
     void updateBusy();
+    void updateProgress();
     QString located() const;
 
     Report report_;
@@ -103,11 +110,14 @@ private:
     std::shared_ptr<Action> gathering_; // the action still taking addresses
     QTimer* holding_ = nullptr; // the grace time of what the queue waits for
     QList<qint64> unreaped_; // launchers let go that have not ended yet
-    QTimer reaper_;
+    bool watchingEndings_ = false;
     bool pumpPosted_ = false;
     bool shownBusy_ = false;
     bool stopped_ = false;
     bool ended_ = false;
+    bool keptHere_ = false; // ended, but nothing could take the pages over
+    int runHanded_ = 0;
+    int runTotal_ = 0;
 };
 
 } // namespace quillmoor

@@ -27,7 +27,10 @@ Platform Platform::desktop()
     p.openUrl = [queue](const QUrl& url, const QString& procedure, int line) { queue->open(url, procedure, line); };
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };
-    p.handOverLaunches = [queue] { queue->handOver(); };
+    p.handOverLaunches = [queue] { return queue->handOver(); };
+    p.watchLaunches = [queue](std::function<void(int, int)> shown) {
+        QObject::connect(queue.get(), &LauncherQueue::progress, queue.get(), std::move(shown));
+    };
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();

@@ -25,8 +25,13 @@ struct Platform {
     // Drops the addresses still waiting; the one being handed over goes on.
     std::function<void()> stopLaunches;
     // The program is ending: what still waits is handed over in order by a
-    // process of the program's own that outlives the window.
-    std::function<void()> handOverLaunches;
+    // process of the program's own that outlives the window. Where none
+    // can be started, this process goes on handing the pages over, and
+    // the answer says why.
+    std::function<QString()> handOverLaunches;
+    // `shown` hears how far the pages asked for are handed over: `handed`
+    // of `total`, a total of 0 once none waits.
+    std::function<void(std::function<void(int handed, int total)> shown)> watchLaunches;
     // The home-page lottery: a whole number from 1 to 100.
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.

@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,44 +48,120 @@ QString firstLine(int fd)
     return QString();
 }
 
+namespace {
+
+    // How a process is started beyond its program and arguments.
+    struct SpawnSetup {
+        QByteArray name; // its argv[0]; the program's path when empty
+        int inputFd = -1; // its standard input; nothing to read when -1
+        int errorFd = -1; // its error output; nowhere when -1
+        bool ownSession = false; // in a session and folder of its own, "/"
+    };
+
+    int spawnWith(qint64* pid, const QString& program, const QStringList& arguments, const SpawnSetup& setup)
+    {
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        if (setup.inputFd >= 0)
+            posix_spawn_file_actions_adddup2(&files, setup.inputFd, 0);
+        else
+            posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+        if (setup.errorFd >= 0)
+            posix_spawn_file_actions_adddup2(&files, setup.errorFd, 2);
+        else
+            posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+        if (setup.ownSession)
+            posix_spawn_file_actions_addchdir_np(&files, "/");
+#if defined(__GLIBC_PREREQ) && __GLIBC_PREREQ(2, 34)
+        // Nothing else the program was given goes on to the browser.
+        posix_spawn_file_actions_addclosefrom_np(&files, 3);
+#endif
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t none;
+        sigemptyset(&none);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        posix_spawnattr_setsigmask(&attributes, &none);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(
+            &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | (setup.ownSession ? POSIX_SPAWN_SETSID : 0));
+        const QByteArray path = QFile::encodeName(program);
+        QByteArray name = setup.name.isEmpty() ? path : setup.name;
+        QList<QByteArray> encoded;
+        for (const QString& argument : arguments)
+            encoded << argument.toLocal8Bit();
+        std::vector<char*> argv { name.data() };
+        for (QByteArray& argument : encoded)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        const int result = ::posix_spawn(&child, path.constData(), &files, &attributes, argv.data(), environ);
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&files);
+        *pid = child;
+        return result;
+    }
+
+    // All of `bytes` to `fd`, as far as it takes them.
+    bool writeAll(int fd, const QByteArray& bytes)
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t wrote = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0)
+                return false;
+            done += wrote;
+        }
+        return true;
+    }
+
+    // An unnamed file in memory holding `bytes`, read from its start.
+    int memoryFile(const QByteArray& bytes)
+    {
+        const int fd = ::memfd_create("quillmoor-pages", MFD_CLOEXEC);
+        if (fd >= 0 && writeAll(fd, bytes) && ::lseek(fd, 0, SEEK_SET) == 0)
+            return fd;
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+
+} // namespace
+
 int spawn(qint64* pid, const QString& program, const QStringList& arguments, int errorFd)
 {
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
-    if (errorFd >= 0)
-        posix_spawn_file_actions_adddup2(&files, errorFd, 2);
-    else
-        posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-#if defined(__GLIBC_PREREQ) && __GLIBC_PREREQ(2, 34)
-    // Nothing else the program was given goes on to the browser.
-    posix_spawn_file_actions_addclosefrom_np(&files, 3);
-#endif
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    QByteArray path = QFile::encodeName(program);
-    QList<QByteArray> encoded;
-    for (const QString& argument : arguments)
-        encoded << argument.toLocal8Bit();
-    std::vector<char*> argv { path.data() };
-    for (QByteArray& argument : encoded)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int result = ::posix_spawn(&child, path.constData(), &files, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&files);
-    *pid = child;
-    return result;
+    return spawnWith(pid, program, arguments, SpawnSetup { {}, -1, errorFd, false });
+}
+
+QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
+    const QByteArray& input, qint64* started)
+{
+    // Never a named file: a full, read-only or missing temporary folder
+    // would lose the pages, and a name can be read or swapped by others.
+    int pipeEnds[2] = { -1, -1 };
+    int inputFd = memoryFile(input);
+    if (inputFd < 0) {
+        if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+        inputFd = pipeEnds[0];
+    }
+    qint64 pid = 0;
+    const int result = spawnWith(&pid, program, arguments, SpawnSetup { name, inputFd, -1, true });
+    ::close(inputFd);
+    QString why = result == 0 ? QString() : QString::fromLocal8Bit(std::strerror(result));
+    if (pipeEnds[1] >= 0) {
+        // The process reads all of it before it starts a launcher.
+        if (result == 0 && !writeAll(pipeEnds[1], input))
+            why = QString::fromLocal8Bit(std::strerror(errno));
+        ::close(pipeEnds[1]);
+    }
+    if (result == 0 && started)
+        *started = pid;
+    return why;
 }
 
 int processDescriptor(qint64 pid) { return int(::syscall(SYS_pidfd_open, pid_t(pid), 0)); }
@@ -121,6 +200,17 @@ QString runningExecutable()
     const QString self = QStringLiteral("/proc/self/exe");
     return QFileInfo::exists(self) ? self : QCoreApplication::applicationFilePath();
 }
+
+qint64 readStandardInput(char* buffer, qint64 size)
+{
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, buffer, size_t(size));
+        if (got >= 0 || errno != EINTR)
+            return got < 0 ? -1 : qint64(got);
+    }
+}
+
+void nameThisProcess(const char* name) { ::prctl(PR_SET_NAME, name, 0, 0, 0); }
 
 void ignoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }
 

@@ -24,6 +24,13 @@ QString firstLine(int fd);
 // or answers the error number.
 int spawn(qint64* pid, const QString& program, const QStringList& arguments, int errorFd);
 
+// Starts `program`, called `name` (its argv[0]), with `arguments`, reading
+// `input` on its standard input, in a session and folder ("/") of its own,
+// its output going nowhere. Answers why it could not, or nothing, and sets
+// `started` to its id.
+QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
+    const QByteArray& input, qint64* started);
+
 // A descriptor that becomes readable when process `pid` ends, or -1 where
 // the system offers none.
 int processDescriptor(qint64 pid);
@@ -49,6 +56,13 @@ void closeDescriptor(int& fd);
 // This very program, even when an upgrade has removed or replaced its file
 // since it started; else the path it was started from.
 QString runningExecutable();
+
+// Reads what standard input has, up to `size` bytes: 0 at its end, -1 when
+// it cannot be read.
+qint64 readStandardInput(char* buffer, qint64 size);
+
+// The name ps and top show for this process.
+void nameThisProcess(const char* name);
 
 // A write to a pipe nobody reads any more fails instead of ending the
 // program.

@@ -49,6 +49,15 @@ namespace {
             .arg(file, kept);
     }
 
+    // What a key's composer is given: null for a key that is not there,
+    // which a key there with nothing after its "=" must not be taken for.
+    QString composedFrom(const IniRead& read)
+    {
+        if (!read.present)
+            return QString();
+        return read.text.isNull() ? QStringLiteral("") : read.text;
+    }
+
     // The file as the save leaves it, and a notice when the old one had to
     // be kept aside.
     std::pair<QByteArray, QString> savedBytes(const QString& file, const QByteArray& old, const QString& section,
@@ -66,7 +75,7 @@ namespace {
         }
         QList<std::pair<QString, QString>> values;
         for (qsizetype i = 0; i < keys.size(); ++i)
-            values << std::pair { keys[i].first, keys[i].second(read.reads[i].text) };
+            values << std::pair { keys[i].first, keys[i].second(composedFrom(read.reads[i])) };
         if (std::optional<QByteArray> bytes = withIniValues(old, section, values))
             return { *bytes, notice };
         // Nothing in the old file lets the new lines stand beside it.

@@ -43,7 +43,9 @@ StoredText GetSetting(const QString& file, const QString& section, const QString
 StoredTexts GetSettings(const QString& file, const QString& section, const QStringList& keys);
 
 // Gets the text stored under a key at the moment of the save and answers the
-// text to store there.
+// text to store there. The text is null (QString::isNull) when nothing is
+// stored under the key: no file, an empty one, no such section or key. A key
+// stored with the empty text gives an empty text that is not null.
 using ComposeSetting = std::function<QString(const QString& stored)>;
 
 // Writes several keys of one section in one careful save: under the store's

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <limits>
@@ -131,6 +132,15 @@ void Form1::createControls()
         = place(pushButton(QStringLiteral("Load Example/Sample Searches"), this), "PushButton5", 120, 9270, 7800, 405);
     mnuNearby = new NearbyMenu(this);
     mnuSearches = new SearchMenu(this);
+    // Over the lower edge of the saved list, clear of its scroll bar, and
+    // only while pages wait: no control of the window moves.
+    barOpening = place(new QProgressBar(this), "barOpening", 120, 7785, 5100, 375);
+    barOpening->setFormat(QStringLiteral("%v of %m pages opened"));
+    barOpening->setAccessibleName(QStringLiteral("Pages opened"));
+    barOpening->hide();
+    cmdStopOpening = place(pushButton(QStringLiteral("Stop Opening"), this), "cmdStopOpening", 5280, 7785, 2340, 375);
+    cmdStopOpening->setToolTip(QStringLiteral("Stop opening the pages not yet opened (Esc)"));
+    cmdStopOpening->hide();
 
     // The caption is a little wider than the space it was designed with in
     // bold Arial; let it run into the gap before the filter box rather than
@@ -176,6 +186,8 @@ void Form1::setUpKeyboard()
         ListView1, txtSearch, PushButton7 };
     for (size_t i = 0; i + 1 < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    // While it shows, Stop Opening comes right after Open All.
+    setTabOrder(PushButton6, cmdStopOpening);
     Text1->setFocus();
     new KeyboardPath(Text1, ListView1, txtSearch, this);
 }
@@ -260,6 +272,22 @@ void Form1::centre()
 {
     if (QScreen* screen = this->screen())
         move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+}
+
+void Form1::showOpening(int handed, int total)
+{
+    const bool shown = total > 0;
+    if (shown) {
+        barOpening->setRange(0, total);
+        barOpening->setValue(handed);
+    }
+    // The keyboard is not left on a button that goes away.
+    if (!shown && cmdStopOpening->hasFocus())
+        PushButton6->setFocus(Qt::OtherFocusReason);
+    for (QWidget* widget : { static_cast<QWidget*>(barOpening), static_cast<QWidget*>(cmdStopOpening) }) {
+        widget->setVisible(shown);
+        widget->raise();
+    }
 }
 
 QPoint windowPlace(const QSize& frame, const QRect& available)

@@ -10,6 +10,7 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace quillmoor {
@@ -42,6 +43,10 @@ public:
     NearbyMenu* mnuNearby;
     // The saved-search list's context menu.
     SearchMenu* mnuSearches;
+    // While pages wait for the browser: how many are handed over, and the
+    // button that stops the rest, over the lower edge of the saved list.
+    QProgressBar* barOpening;
+    QPushButton* cmdStopOpening;
 
     // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
     // pointer image (a pointing hand when none was loaded).
@@ -54,6 +59,10 @@ public:
 
     // Centres the window on its screen.
     void centre();
+
+    // Shows that `handed` of `total` pages are handed over to the browser,
+    // with the button that stops the rest; a total of 0 takes both away.
+    void showOpening(int handed, int total);
 
 signals:
     // Emitted once, when the window is asked to close for whatever reason.

@@ -39,6 +39,8 @@ declare -A PLACE=(
     [Delete Selected]='136 597'
     [Clear All]='400 597'
     [Load Example]='268 631'
+    # Shown only while pages wait for the browser.
+    [Stop Opening]='430 531'
     # Places that are not controls.
     [label]='60 38'
     [window background]='4 300'

@@ -1,6 +1,6 @@
 # Many cities at once: the pages go to the launcher one at a time and in
-# list order while the window keeps answering, and a launcher that refuses
-# every page gives one report.
+# list order while the window keeps answering, a launcher that refuses
+# every page gives one report, and Stop Opening stops a long Open All.
 # shellcheck shell=bash disable=SC2154 # the environment comes from common.sh and run_e2e.sh
 
 scenario_queue() {
@@ -73,5 +73,38 @@ EOF
         check_eq "no second report after the first was closed" "" "$(visible_windows 'Application Error')"
     else
         fail "no report when the launcher refused every page"
+    fi
+    stop_pid "$app_pid"
+    stop_a_long_open_all
+}
+
+# Thirty pages wait: the title counts them, and the button beside the
+# progress stops the rest; nothing opens after it.
+stop_a_long_open_all() {
+    local taken=$work/stopped.log searches='' i title stopped_at
+    for ((i = 1; i <= 30; i++)); do searches+="page$i|"; done
+    printf '[Quillmoor]\nSearches=%s\n' "$searches" >"$settings"
+    write_launcher <<EOF
+sleep 0.3
+printf '%s\\n' "\$1" >>'$taken'
+EOF
+    start_main_window
+    click_on 'Open All'
+    sleep 1
+    title=$(x getwindowname "$win")
+    if [[ $title =~ ^Quillmoor\ –\ [1-9][0-9]?\ of\ 30$ ]]; then
+        pass "while 30 pages wait the title counts them: $title"
+    else
+        fail "the title while 30 pages wait: '$title'"
+    fi
+    click_on 'Stop Opening'
+    sleep 0.6 # the launcher running at the click may finish
+    stopped_at=$(cat -- "$taken" 2>/dev/null | wc -l)
+    check_eq "the title after Stop Opening" Quillmoor "$(x getwindowname "$win")"
+    sleep 1.5
+    if ((stopped_at < 30)); then
+        check_eq "nothing opens after Stop Opening" "$stopped_at" "$(wc -l <"$taken")"
+    else
+        fail "Stop Opening stopped nothing"
     fi
 }
