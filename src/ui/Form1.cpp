@@ -4,19 +4,29 @@
 #include "NearbyMenu.h"
 #include "SearchMenu.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <limits>
 
 namespace quillmoor {
 
 namespace {
+
+    void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
+    {
+        QPalette palette = widget->palette();
+        palette.setColor(role, colour);
+        widget->setPalette(palette);
+    }
 
     template <class W> W* place(W* widget, const char* name, int left, int top, int width, int height)
     {
@@ -40,9 +50,6 @@ namespace {
         font.setPointSizeF(11.25);
         font.setBold(true);
         button->setFont(font);
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, Qt::white);
-        button->setPalette(palette);
         button->setAutoDefault(false);
         return button;
     }
@@ -99,13 +106,11 @@ Form1::Form1(QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(windowFont());
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    setPalette(palette);
     setAutoFillBackground(true);
     setFixedSize(twips(8040), twips(9780));
 
     createControls();
+    applyColours();
     setUpLists();
     setUpKeyboard();
     setUpPointer();
@@ -254,6 +259,49 @@ void Form1::applyPointer()
         setCursor(mouseIcon_ ? *mouseIcon_ : QCursor(Qt::PointingHandCursor));
     else
         unsetCursor();
+}
+
+void Form1::useButtonFaceBackground()
+{
+    buttonFaceBackground_ = true;
+    applyColours();
+}
+
+void Form1::applyColours()
+{
+    // The window, its frames and its buttons are white by design, with the
+    // desktop's text colours on them. A dark scheme's text is light and
+    // would vanish on white: there the backgrounds come from the scheme too.
+    scheme_ = QGuiApplication::palette();
+    const bool dark
+        = scheme_.color(QPalette::WindowText).lightnessF() > scheme_.color(QPalette::Window).lightnessF();
+    const QColor face = scheme_.color(QPalette::Button);
+    const QColor buttons = dark ? face : QColor(Qt::white);
+    const QColor background = buttonFaceBackground_ ? face : dark ? scheme_.color(QPalette::Window) : buttons;
+    setColour(this, QPalette::Window, background);
+    for (QPushButton* button : { PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5 })
+        setColour(button, QPalette::Button, buttons);
+    if (!buttonFaceBackground_)
+        return;
+    // Only the kinds of control that show the window's background take the
+    // button face; buttons, lists and text boxes keep their own.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(child) || qobject_cast<QGroupBox*>(child) || qobject_cast<QCheckBox*>(child)
+            || qobject_cast<QRadioButton*>(child)) {
+            setColour(child, QPalette::Window, background);
+            child->setAutoFillBackground(true);
+        }
+    }
+}
+
+void Form1::changeEvent(QEvent* event)
+{
+    // The desktop's scheme changed while the program runs. The window's own
+    // colour changes arrive here too, and need nothing.
+    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange)
+        && QGuiApplication::palette() != scheme_)
+        applyColours();
+    QWidget::changeEvent(event);
 }
 
 void Form1::centre()

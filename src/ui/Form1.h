@@ -50,6 +50,11 @@ public:
     void setMouseIcon(const QCursor& cursor);
     bool hasMouseIcon() const { return mouseIcon_.has_value(); }
 
+    // Gives the window, its frames and its label the colour of button faces
+    // as their background, from the desktop's colour scheme, now and
+    // whenever the scheme changes.
+    void useButtonFaceBackground();
+
     // Centres the window on its screen.
     void centre();
 
@@ -58,6 +63,7 @@ signals:
     void queryUnload();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -71,6 +77,7 @@ private:
     void setUpPointer();
     void watchPointer(QWidget* widget, int value);
     void applyPointer();
+    void applyColours();
 
     // The controls whose pointer movements set the window's pointer, with
     // the value each one sets.
@@ -80,6 +87,9 @@ private:
     int shownPointer_ = kDefaultPointer;
     std::optional<QCursor> mouseIcon_;
     bool unloaded_ = false;
+    // The desktop's colours the window's own were last derived from.
+    QPalette scheme_;
+    bool buttonFaceBackground_ = false;
 };
 
 // Where a window frame of size `frame` goes in the screen's free area: centred
