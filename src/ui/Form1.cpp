@@ -2,6 +2,7 @@
 
 #include "ListView.h"
 #include "NearbyMenu.h"
+#include "ScrollControls.h"
 #include "SearchMenu.h"
 
 #include <QCheckBox>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <limits>
 
 namespace quillmoor {
@@ -221,6 +224,12 @@ void Form1::watchPointer(QWidget* widget, int value)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    // A button passes no mouse event on to what lies behind it (see
+    // watchPointer); a wheel turned over one still scrolls the window.
+    if (event->type() == QEvent::Wheel && scroller_ && qobject_cast<QPushButton*>(watched)) {
+        QCoreApplication::sendEvent(scroller_->viewport(), event);
+        return true;
+    }
     if (event->type() == QEvent::MouseMove) {
         // A part of a list stands for the list: the nearest watched control
         // among it and its parents decides.
@@ -306,8 +315,30 @@ void Form1::changeEvent(QEvent* event)
 
 void Form1::centre()
 {
-    if (QScreen* screen = this->screen())
-        move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+    QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    fitInto(screen->availableGeometry());
+    move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+}
+
+void Form1::fitInto(const QRect& available)
+{
+    // Where the screen holds the window, the window stays as designed.
+    const QSize designed(twips(8040), twips(9780));
+    const QSize room = available.size() - (frameGeometry().size() - size());
+    if (designed.width() <= room.width() && designed.height() <= room.height())
+        return;
+    if (!scroller_)
+        scroller_ = scrollControls(this, designed);
+    // A scroll bar along one side takes room from the other.
+    const int bar = scroller_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller_);
+    bool across = designed.width() > room.width();
+    const bool down = designed.height() + (across ? bar : 0) > room.height();
+    across = designed.width() + (down ? bar : 0) > room.width();
+    setFixedSize(qMin(room.width(), designed.width() + (down ? bar : 0)),
+        qMin(room.height(), designed.height() + (across ? bar : 0)));
+    scroller_->setGeometry(rect());
 }
 
 QPoint windowPlace(const QSize& frame, const QRect& available)

@@ -9,6 +9,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace quillmoor {
 
@@ -55,7 +56,7 @@ public:
     // whenever the scheme changes.
     void useButtonFaceBackground();
 
-    // Centres the window on its screen.
+    // Fits the window into its screen's free area and centres it there.
     void centre();
 
 signals:
@@ -78,6 +79,7 @@ private:
     void watchPointer(QWidget* widget, int value);
     void applyPointer();
     void applyColours();
+    void fitInto(const QRect& available);
 
     // The controls whose pointer movements set the window's pointer, with
     // the value each one sets.
@@ -90,6 +92,8 @@ private:
     // The desktop's colours the window's own were last derived from.
     QPalette scheme_;
     bool buttonFaceBackground_ = false;
+    // Holds the controls when the screen is too small for the window.
+    QScrollArea* scroller_ = nullptr;
 };
 
 // Where a window frame of size `frame` goes in the screen's free area: centred

@@ -1,0 +1,40 @@
+#include "ScrollControls.h"
+
+#include <QApplication>
+#include <QScrollArea>
+
+namespace quillmoor {
+
+QScrollArea* scrollControls(QWidget* window, const QSize& page)
+{
+    auto* area = new QScrollArea(window);
+    area->setObjectName(QStringLiteral("scroller"));
+    area->setFrameShape(QFrame::NoFrame);
+    // Tab passes from control to control; the area itself is no stop.
+    area->setFocusPolicy(Qt::NoFocus);
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("page"));
+    content->setFixedSize(page);
+    // The page shows the window's background, whatever colour it takes.
+    content->setAutoFillBackground(true);
+    // Placed in the area before the controls move onto it, so that they
+    // never leave the window and keep their order for the Tab key.
+    area->setWidget(content);
+    for (QWidget* child : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child == area || child->isWindow())
+            continue;
+        const bool hidden = child->isHidden();
+        child->setParent(content);
+        child->setHidden(hidden);
+    }
+    // However the focus got there (Tab, a shortcut, the program itself),
+    // the control that has it can be seen.
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area, content](QWidget*, QWidget* now) {
+        if (now && content->isAncestorOf(now))
+            area->ensureWidgetVisible(now);
+    });
+    area->show();
+    return area;
+}
+
+} // namespace quillmoor

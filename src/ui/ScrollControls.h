@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QSize>
+
+class QScrollArea;
+class QWidget;
+
+namespace quillmoor {
+
+// Moves the window's controls, as they are, onto a page of size `page` in a
+// scroll area that covers the window, for a screen too small for the window.
+// Each control keeps its place relative to its container, and the one the
+// keyboard focus moves to is scrolled into view.
+QScrollArea* scrollControls(QWidget* window, const QSize& page);
+
+} // namespace quillmoor
