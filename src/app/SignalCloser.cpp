@@ -1,12 +1,14 @@
 #include "SignalCloser.h"
 
 #include <QCoreApplication>
+#include <QSemaphore>
 #include <QSocketNotifier>
 #include <QThread>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
@@ -37,14 +39,30 @@ namespace {
         const bool lost = type == QtWarningMsg
             && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke")
                 || text.startsWith(u"The Wayland connection experienced a fatal error"));
-        const QCoreApplication* application = QCoreApplication::instance();
-        if (!lost || !g_saveOnDisplayLoss || !application || QThread::currentThread() != application->thread()) {
+        QCoreApplication* application = QCoreApplication::instance();
+        if (!lost || !g_saveOnDisplayLoss || !application) {
             g_previousHandler(type, context, text);
             return;
         }
         // The work first: writing the message may fail, or block on a
         // terminal that is going away with the display.
-        std::exchange(g_saveOnDisplayLoss, nullptr)();
+        if (QThread::currentThread() == application->thread()) {
+            std::exchange(g_saveOnDisplayLoss, nullptr)();
+        } else {
+            // Qt's Wayland plugin notices the loss on its reading thread and
+            // ends the program from there. The work belongs to the main
+            // thread, which is given a few seconds for it; should it be stuck
+            // on the display itself, the program ends all the same.
+            auto done = std::make_shared<QSemaphore>();
+            QMetaObject::invokeMethod(
+                application,
+                [save = std::exchange(g_saveOnDisplayLoss, nullptr), done] {
+                    save();
+                    done->release();
+                },
+                Qt::QueuedConnection);
+            done->tryAcquire(1, 3000);
+        }
         g_previousHandler(type, context, text);
         // Qt would go on to exit() from inside the event loop, running the
         // destructors of statics under live windows. The work is done: end
