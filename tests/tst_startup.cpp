@@ -131,11 +131,7 @@ private slots:
     {
         Form1 form;
         const QPalette light = QApplication::palette();
-        QPalette dark = light;
-        dark.setColor(QPalette::Window, QColor(0x22, 0x20, 0x20));
-        dark.setColor(QPalette::Button, QColor(0x42, 0x42, 0x45));
-        for (auto role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
-            dark.setColor(role, Qt::white);
+        const QPalette dark(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20)); // button, window; light text
         QApplication::setPalette(dark);
         QTRY_COMPARE(background(&form), dark.color(QPalette::Window));
         QCOMPARE(form.PushButton5->palette().color(QPalette::Button), dark.color(QPalette::Button));

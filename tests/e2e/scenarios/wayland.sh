@@ -1,13 +1,13 @@
 # Under a Wayland compositor, with no X display at all: the program runs as
-# a Wayland client, and a SIGTERM or the compositor's end closes it with its
-# searches saved.
+# a Wayland client, and a SIGTERM or the compositor's end closes it within a
+# second with its searches saved.
 # shellcheck shell=bash disable=SC2154 # the environment comes from common.sh and run_e2e.sh
 
-# Starts the program on a list with empty entries, which its save leaves
-# out: a file without them shows that it saved. Waits for its first frame.
+# The stored list has empty entries, which a save leaves out. Waits for the
+# first frame, which the program's side of the protocol shows in its output.
 start_wayland_client() {
     printf '[Quillmoor]\nSearches=|bike site:boston.listora.org||\n' >"$settings"
-    start_program
+    WAYLAND_DEBUG=client start_program
     local end=$((SECONDS + WINDOW_TIMEOUT))
     until grep -q 'wl_surface@[0-9]*\.attach(wl_buffer@' "$log"; do
         abort_if_ended "without showing its window"
@@ -16,29 +16,22 @@ start_wayland_client() {
     done
 }
 
-# check_ended WHAT: the program ended within a second, with its searches saved.
-check_ended() {
+check_ended() { # what
     local start=$EPOCHREALTIME ms
     wait_exit
-    ms=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%d", (b - a) * 1000 }')
+    ms=$(awk "BEGIN { printf \"%d\", ($EPOCHREALTIME - $start) * 1000 }")
     echo "  note: ended ${ms} ms after $1, status $exit_status"
-    check_eq "$1 ends the program within a second" yes "$( ((ms <= 1000)) && echo yes || echo "no: $exit_status")"
+    check_eq "$1 ends the program within a second" yes "$( ((ms <= 1000)) && echo yes)"
     check_eq "searches saved at $1" "$(printf '[Quillmoor]\nSearches=bike site:boston.listora.org|')" "$(saved_value)"
 }
 
 scenario_wayland() {
-    command -v weston >/dev/null || abort "weston is not installed (scripts/install-deps test installs it)"
     unset DISPLAY
     export WAYLAND_DISPLAY=quillmoor-e2e QT_QPA_PLATFORM=wayland
     weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --idle-time=0 >"$work/weston.log" 2>&1 &
     local weston_pid=$! i
     pids+=("$weston_pid")
-    for ((i = 0; i < 100; i++)); do
-        [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break
-        sleep 0.1
-    done
-    # The program's side of the protocol, in its output: its frames show.
-    export WAYLAND_DEBUG=client
+    for ((i = 0; i < 100; i++)); do [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break; sleep 0.1; done
     start_wayland_client
     kill -TERM "$app_pid"
     check_ended SIGTERM
