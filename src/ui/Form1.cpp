@@ -282,8 +282,7 @@ void Form1::applyColours()
     // desktop's text colours on them. A dark scheme's text is light and
     // would vanish on white: there the backgrounds come from the scheme too.
     scheme_ = QGuiApplication::palette();
-    const bool dark
-        = scheme_.color(QPalette::WindowText).lightnessF() > scheme_.color(QPalette::Window).lightnessF();
+    const bool dark = scheme_.color(QPalette::WindowText).lightnessF() > scheme_.color(QPalette::Window).lightnessF();
     const QColor face = scheme_.color(QPalette::Button);
     const QColor buttons = dark ? face : QColor(Qt::white);
     const QColor background = buttonFaceBackground_ ? face : dark ? scheme_.color(QPalette::Window) : buttons;
