@@ -321,6 +321,21 @@ void Form1::centre()
     move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
 }
 
+void Form1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The window system's frame around the window is known only once the
+    // window is shown. A window that fitted the screen only without it is
+    // fitted again, frame included, and placed anew.
+    QScreen* screen = this->screen();
+    if (!isVisible() || !screen)
+        return;
+    const QSize before = size();
+    fitInto(screen->availableGeometry());
+    if (size() != before)
+        move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+}
+
 void Form1::fitInto(const QRect& available)
 {
     // Where the screen holds the window, the window stays as designed.
