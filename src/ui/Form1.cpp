@@ -343,8 +343,10 @@ void Form1::fitInto(const QRect& available)
     const QSize room = available.size() - (frameGeometry().size() - size());
     if (designed.width() <= room.width() && designed.height() <= room.height())
         return;
+    // The page and the scroll bars stand for the window in the pointer's
+    // feedback, as a list's parts stand for the list.
     if (!scroller_)
-        scroller_ = scrollControls(this, designed);
+        scroller_ = scrollControls(this, designed, this);
     // A scroll bar along one side takes room from the other.
     const int bar = scroller_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller_);
     bool across = designed.width() > room.width();

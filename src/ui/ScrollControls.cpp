@@ -2,10 +2,11 @@
 
 #include <QApplication>
 #include <QScrollArea>
+#include <QScrollBar>
 
 namespace quillmoor {
 
-QScrollArea* scrollControls(QWidget* window, const QSize& page)
+QScrollArea* scrollControls(QWidget* window, const QSize& page, QObject* watcher)
 {
     auto* area = new QScrollArea(window);
     area->setObjectName(QStringLiteral("scroller"));
@@ -33,6 +34,15 @@ QScrollArea* scrollControls(QWidget* window, const QSize& page)
         if (now && content->isAncestorOf(now))
             area->ensureWidgetVisible(now);
     });
+    // The controls track the mouse or not as they did; what lies between
+    // them and around them is watched.
+    QWidget* const vertical = area->verticalScrollBar();
+    QWidget* const horizontal = area->horizontalScrollBar();
+    for (QWidget* part : { static_cast<QWidget*>(area), area->viewport(), content, vertical, vertical->parentWidget(),
+             horizontal, horizontal->parentWidget() }) {
+        part->setMouseTracking(true);
+        part->installEventFilter(watcher);
+    }
     area->show();
     return area;
 }

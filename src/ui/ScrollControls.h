@@ -2,6 +2,7 @@
 
 #include <QSize>
 
+class QObject;
 class QScrollArea;
 class QWidget;
 
@@ -10,7 +11,8 @@ namespace quillmoor {
 // Moves the window's controls, as they are, onto a page of size `page` in a
 // scroll area that covers the window, for a screen too small for the window.
 // Each control keeps its place relative to its container, and the one the
-// keyboard focus moves to is scrolled into view.
-QScrollArea* scrollControls(QWidget* window, const QSize& page);
+// keyboard focus moves to is scrolled into view. The page, the area and its
+// scroll bars track the mouse and pass their events through `watcher`.
+QScrollArea* scrollControls(QWidget* window, const QSize& page, QObject* watcher);
 
 } // namespace quillmoor
