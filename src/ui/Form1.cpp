@@ -17,7 +17,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStyle>
+#include <QTimer>
 #include <limits>
 
 namespace quillmoor {
@@ -321,12 +321,25 @@ void Form1::centre()
     move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
 }
 
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The frame around the window is known only once the window is shown:
+    // where the program draws it itself (on Wayland) at once, where the
+    // window manager draws it when the window moves into it.
+    QTimer::singleShot(0, this, &Form1::refit);
+}
+
 void Form1::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    // The window system's frame around the window is known only once the
-    // window is shown. A window that fitted the screen only without it is
-    // fitted again, frame included, and placed anew.
+    refit();
+}
+
+void Form1::refit()
+{
+    // A window that fitted the screen only without its frame is fitted
+    // again, frame included, and placed anew.
     QScreen* screen = this->screen();
     if (!isVisible() || !screen)
         return;
@@ -347,13 +360,7 @@ void Form1::fitInto(const QRect& available)
     // feedback, as a list's parts stand for the list.
     if (!scroller_)
         scroller_ = scrollControls(this, designed, this);
-    // A scroll bar along one side takes room from the other.
-    const int bar = scroller_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller_);
-    bool across = designed.width() > room.width();
-    const bool down = designed.height() + (across ? bar : 0) > room.height();
-    across = designed.width() + (down ? bar : 0) > room.width();
-    setFixedSize(qMin(room.width(), designed.width() + (down ? bar : 0)),
-        qMin(room.height(), designed.height() + (across ? bar : 0)));
+    setFixedSize(scrolledSize(designed, room, scroller_));
     scroller_->setGeometry(rect());
 }
 

@@ -67,6 +67,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -81,6 +82,7 @@ private:
     void applyPointer();
     void applyColours();
     void fitInto(const QRect& available);
+    void refit();
 
     // The controls whose pointer movements set the window's pointer, with
     // the value each one sets.

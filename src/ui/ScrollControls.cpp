@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace quillmoor {
 
@@ -45,6 +46,17 @@ QScrollArea* scrollControls(QWidget* window, const QSize& page, QObject* watcher
     }
     area->show();
     return area;
+}
+
+QSize scrolledSize(const QSize& page, const QSize& room, const QScrollArea* area)
+{
+    // A scroll bar along one side takes room from the other.
+    const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+    bool across = page.width() > room.width();
+    const bool down = page.height() + (across ? bar : 0) > room.height();
+    across = page.width() + (down ? bar : 0) > room.width();
+    return { qMin(room.width(), page.width() + (down ? bar : 0)),
+        qMin(room.height(), page.height() + (across ? bar : 0)) };
 }
 
 } // namespace quillmoor

@@ -15,4 +15,8 @@ namespace quillmoor {
 // scroll bars track the mouse and pass their events through `watcher`.
 QScrollArea* scrollControls(QWidget* window, const QSize& page, QObject* watcher);
 
+// The size of a window that shows `page` in `area` within `room`: the page
+// and the scroll bars it needs, no larger than the room.
+QSize scrolledSize(const QSize& page, const QSize& room, const QScrollArea* area);
+
 } // namespace quillmoor
