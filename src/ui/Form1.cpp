@@ -24,6 +24,9 @@ namespace quillmoor {
 
 namespace {
 
+    // The window's client area as designed.
+    constexpr QSize kClientArea(twips(8040), twips(9780));
+
     void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
     {
         QPalette palette = widget->palette();
@@ -110,7 +113,7 @@ Form1::Form1(QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setFont(windowFont());
     setAutoFillBackground(true);
-    setFixedSize(twips(8040), twips(9780));
+    setFixedSize(kClientArea);
 
     createControls();
     applyColours();
@@ -352,15 +355,14 @@ void Form1::refit()
 void Form1::fitInto(const QRect& available)
 {
     // Where the screen holds the window, the window stays as designed.
-    const QSize designed(twips(8040), twips(9780));
     const QSize room = available.size() - (frameGeometry().size() - size());
-    if (designed.width() <= room.width() && designed.height() <= room.height())
+    if (kClientArea.width() <= room.width() && kClientArea.height() <= room.height())
         return;
     // The page and the scroll bars stand for the window in the pointer's
     // feedback, as a list's parts stand for the list.
     if (!scroller_)
-        scroller_ = scrollControls(this, designed, this);
-    setFixedSize(scrolledSize(designed, room, scroller_));
+        scroller_ = scrollControls(this, kClientArea, this);
+    setFixedSize(scrolledSize(kClientArea, room, scroller_));
     scroller_->setGeometry(rect());
 }
 
