@@ -17,10 +17,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://marrowfen.example/)
 # The libraries come from dpkg-shlibdeps; the window is laid out for the
 # metrics of Arial, which Liberation Sans matches; pages open through
-# xdg-open, which a desktop usually brings already.
+# xdg-open, which a desktop usually brings already; on a Wayland desktop Qt
+# needs its Wayland plugin to run as a native client.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "repeat one classified-ads search across many cities

@@ -127,6 +127,21 @@ private slots:
         QCOMPARE(qApp->styleSheet(), QStringLiteral("QPushButton { font-style: italic; }"));
     }
 
+    void aSchemeChangeWhileRunningIsFollowed()
+    {
+        Form1 form;
+        const QPalette light = QApplication::palette();
+        const QPalette dark(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20)); // button, window; light text
+        QApplication::setPalette(dark);
+        QTRY_COMPARE(background(&form), dark.color(QPalette::Window));
+        QCOMPARE(form.PushButton5->palette().color(QPalette::Button), dark.color(QPalette::Button));
+        form.useButtonFaceBackground();
+        QCOMPARE(background(form.Frame1), dark.color(QPalette::Button));
+        QApplication::setPalette(light);
+        QTRY_COMPARE(background(form.Label1), light.color(QPalette::Button));
+        QCOMPARE(form.PushButton5->palette().color(QPalette::Button), QColor(Qt::white));
+    }
+
     void brokenPointerFileAndSkinAreReportedAndStartUpGoesOn()
     {
         test::FakeDesktop desktop;

@@ -8,13 +8,9 @@
 #include "Trap.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPixmap>
-#include <QRadioButton>
 
 // The icons are compiled into this static library; the linker keeps them
 // only when something refers to them.
@@ -29,14 +25,6 @@ namespace {
         Q_DECLARE_TR_FUNCTIONS(Startup)
     };
 
-    void paintBackground(QWidget* widget, const QColor& colour)
-    {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::Window, colour);
-        widget->setPalette(palette);
-        widget->setAutoFillBackground(true);
-    }
-
 } // namespace
 
 bool FileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).lastModified().isValid(); }
@@ -48,15 +36,7 @@ void ApplySkin(Form1& form, SkinFramework& skin, const QString& applicationFolde
     if (!info.isFile() || info.isHidden())
         return;
 
-    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
-    paintBackground(&form, buttonFace);
-    // Only the kinds of control that show the window's background take the
-    // colour; buttons, lists and text boxes keep their own.
-    for (QWidget* child : form.findChildren<QWidget*>()) {
-        if (qobject_cast<QLabel*>(child) || qobject_cast<QGroupBox*>(child) || qobject_cast<QCheckBox*>(child)
-            || qobject_cast<QRadioButton*>(child))
-            paintBackground(child, buttonFace);
-    }
+    form.useButtonFaceBackground();
 
     skin.loadSkin(path, QString());
     skin.setOptions(skin.options() | SkinFramework::RejectInvalidSkin);

@@ -3,8 +3,10 @@
 #include "Process.h"
 
 #include <QCoreApplication>
+#include <QSemaphore>
 #include <QThread>
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -55,12 +57,24 @@ DisplayLossCloser::DisplayLossCloser(std::function<void()> save)
         const bool lost = type == QtWarningMsg
             && (text.startsWith(u"The X11 connection broke") || text.startsWith(u"The Wayland connection broke")
                 || text.startsWith(u"The Wayland connection experienced a fatal error"));
-        const QCoreApplication* application = QCoreApplication::instance();
-        if (!lost || !save_ || !application || QThread::currentThread() != application->thread())
+        QCoreApplication* application = QCoreApplication::instance();
+        if (!lost || !application)
             return false;
         // The work first: writing the message may fail, or block on a
         // terminal that is going away with the display.
-        std::exchange(save_, nullptr)();
+        if (QThread::currentThread() == application->thread()) {
+            saveOnce();
+        } else {
+            // Qt's Wayland plugin may notice the loss on its reading thread
+            // and end the program from there, while the main thread notices
+            // it too. The work belongs to the main thread, which is given a
+            // few seconds for it; should it be stuck on the display itself,
+            // the program ends all the same.
+            if (!posted_.exchange(true))
+                QMetaObject::invokeMethod(
+                    application, [this] { saveOnce(); }, Qt::QueuedConnection);
+            done_.tryAcquire(1, 3000);
+        }
         MessageListener::passOn(type, context, text);
         // Qt would go on to exit() from inside the event loop, running the
         // destructors of statics under live windows. The work is done: end
@@ -68,6 +82,14 @@ DisplayLossCloser::DisplayLossCloser(std::function<void()> save)
         os::endNow(1);
     })
 {
+}
+
+void DisplayLossCloser::saveOnce()
+{
+    if (save_)
+        std::exchange(save_, nullptr)();
+    // Whichever thread waits for the work goes on now.
+    done_.release(2);
 }
 
 } // namespace quillmoor

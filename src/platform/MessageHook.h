@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSemaphore>
 #include <QtGlobal>
+#include <atomic>
 #include <functional>
 
 namespace quillmoor {
@@ -35,7 +37,12 @@ public:
     explicit DisplayLossCloser(std::function<void()> save);
 
 private:
+    // On the main thread only: the work, done once.
+    void saveOnce();
+
     std::function<void()> save_;
+    std::atomic<bool> posted_ = false;
+    QSemaphore done_;
     MessageListener listener_;
 };
 

@@ -2,22 +2,38 @@
 
 #include "ListView.h"
 #include "NearbyMenu.h"
+#include "ScrollControls.h"
 #include "SearchMenu.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
 #include <limits>
 
 namespace quillmoor {
 
 namespace {
+
+    // The window's client area as designed.
+    constexpr QSize kClientArea(twips(8040), twips(9780));
+
+    void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
+    {
+        QPalette palette = widget->palette();
+        palette.setColor(role, colour);
+        widget->setPalette(palette);
+    }
 
     template <class W> W* place(W* widget, const char* name, int left, int top, int width, int height)
     {
@@ -41,9 +57,6 @@ namespace {
         font.setPointSizeF(11.25);
         font.setBold(true);
         button->setFont(font);
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Button, Qt::white);
-        button->setPalette(palette);
         button->setAutoDefault(false);
         return button;
     }
@@ -100,13 +113,11 @@ Form1::Form1(QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(windowFont());
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    setPalette(palette);
     setAutoFillBackground(true);
-    setFixedSize(twips(8040), twips(9780));
+    setFixedSize(kClientArea);
 
     createControls();
+    applyColours();
     setUpLists();
     setUpKeyboard();
     setUpPointer();
@@ -228,6 +239,12 @@ void Form1::watchPointer(QWidget* widget, int value)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    // A button passes no mouse event on to what lies behind it (see
+    // watchPointer); a wheel turned over one still scrolls the window.
+    if (event->type() == QEvent::Wheel && scroller_ && qobject_cast<QPushButton*>(watched)) {
+        QCoreApplication::sendEvent(scroller_->viewport(), event);
+        return true;
+    }
     if (event->type() == QEvent::MouseMove) {
         // A part of a list stands for the list: the nearest watched control
         // among it and its parents decides.
@@ -268,9 +285,82 @@ void Form1::applyPointer()
         unsetCursor();
 }
 
+void Form1::useButtonFaceBackground()
+{
+    buttonFaceBackground_ = true;
+    applyColours();
+}
+
+void Form1::applyColours()
+{
+    // The window, its frames and its buttons are white by design, with the
+    // desktop's text colours on them. A dark scheme's text is light and
+    // would vanish on white: there the backgrounds come from the scheme too.
+    scheme_ = QGuiApplication::palette();
+    const bool dark = scheme_.color(QPalette::WindowText).lightnessF() > scheme_.color(QPalette::Window).lightnessF();
+    const QColor face = scheme_.color(QPalette::Button);
+    const QColor buttons = dark ? face : QColor(Qt::white);
+    const QColor background = buttonFaceBackground_ ? face : dark ? scheme_.color(QPalette::Window) : buttons;
+    setColour(this, QPalette::Window, background);
+    for (QPushButton* button : { PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5 })
+        setColour(button, QPalette::Button, buttons);
+    if (!buttonFaceBackground_)
+        return;
+    // Only the kinds of control that show the window's background take the
+    // button face; buttons, lists and text boxes keep their own.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (qobject_cast<QLabel*>(child) || qobject_cast<QGroupBox*>(child) || qobject_cast<QCheckBox*>(child)
+            || qobject_cast<QRadioButton*>(child)) {
+            setColour(child, QPalette::Window, background);
+            child->setAutoFillBackground(true);
+        }
+    }
+}
+
+void Form1::changeEvent(QEvent* event)
+{
+    // The desktop's scheme changed while the program runs. The window's own
+    // colour changes arrive here too, and need nothing.
+    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange)
+        && QGuiApplication::palette() != scheme_)
+        applyColours();
+    QWidget::changeEvent(event);
+}
+
 void Form1::centre()
 {
-    if (QScreen* screen = this->screen())
+    QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    fitInto(screen->availableGeometry());
+    move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The frame around the window is known only once the window is shown:
+    // where the program draws it itself (on Wayland) at once, where the
+    // window manager draws it when the window moves into it.
+    QTimer::singleShot(0, this, &Form1::refit);
+}
+
+void Form1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    refit();
+}
+
+void Form1::refit()
+{
+    // A window that fitted the screen only without its frame is fitted
+    // again, frame included, and placed anew.
+    QScreen* screen = this->screen();
+    if (!isVisible() || !screen)
+        return;
+    const QSize before = size();
+    fitInto(screen->availableGeometry());
+    if (size() != before)
         move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
 }
 
@@ -288,6 +378,20 @@ void Form1::showOpening(int handed, int total)
         widget->setVisible(shown);
         widget->raise();
     }
+}
+
+void Form1::fitInto(const QRect& available)
+{
+    // Where the screen holds the window, the window stays as designed.
+    const QSize room = available.size() - (frameGeometry().size() - size());
+    if (kClientArea.width() <= room.width() && kClientArea.height() <= room.height())
+        return;
+    // The page and the scroll bars stand for the window in the pointer's
+    // feedback, as a list's parts stand for the list.
+    if (!scroller_)
+        scroller_ = scrollControls(this, kClientArea, this);
+    setFixedSize(scrolledSize(kClientArea, room, scroller_));
+    scroller_->setGeometry(rect());
 }
 
 QPoint windowPlace(const QSize& frame, const QRect& available)

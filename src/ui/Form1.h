@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
 namespace quillmoor {
 
@@ -57,7 +58,12 @@ public:
     void setMouseIcon(const QCursor& cursor);
     bool hasMouseIcon() const { return mouseIcon_.has_value(); }
 
-    // Centres the window on its screen.
+    // Gives the window, its frames and its label the colour of button faces
+    // as their background, from the desktop's colour scheme, now and
+    // whenever the scheme changes.
+    void useButtonFaceBackground();
+
+    // Fits the window into its screen's free area and centres it there.
     void centre();
 
     // Shows that `handed` of `total` pages are handed over to the browser,
@@ -69,7 +75,10 @@ signals:
     void queryUnload();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -82,6 +91,9 @@ private:
     void setUpPointer();
     void watchPointer(QWidget* widget, int value);
     void applyPointer();
+    void applyColours();
+    void fitInto(const QRect& available);
+    void refit();
 
     // The controls whose pointer movements set the window's pointer, with
     // the value each one sets.
@@ -91,6 +103,11 @@ private:
     int shownPointer_ = kDefaultPointer;
     std::optional<QCursor> mouseIcon_;
     bool unloaded_ = false;
+    // The desktop's colours the window's own were last derived from.
+    QPalette scheme_;
+    bool buttonFaceBackground_ = false;
+    // Holds the controls when the screen is too small for the window.
+    QScrollArea* scroller_ = nullptr;
 };
 
 // Where a window frame of size `frame` goes in the screen's free area: centred
