@@ -21,12 +21,12 @@ namespace {
         Q_DECLARE_TR_FUNCTIONS(SearchButtons)
     };
 
-    qsizetype selectedRow(const ListView& list, const char* whenNone)
+    QList<qsizetype> selectedRows(const ListView& list, const char* whenNone)
     {
-        const qsizetype row = list.selectedRow();
-        if (row < 0)
+        const QList<qsizetype> rows = list.selectedRows();
+        if (rows.isEmpty())
             throw Failure(SearchButtons::tr(whenNone));
-        return row;
+        return rows;
     }
 
     void open(Platform& platform, const WhereToOpen& where, const QString& query, const QString& procedure, int line)
@@ -59,11 +59,13 @@ void PushButton7_Click(Form1& form, Platform& platform)
 void PushButton2_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton2_Click"));
-    trap.run(100, [&] {
-        const qsizetype row = selectedRow(*form.ListView2, "No saved search is selected.");
-        open(platform, whereToOpen(*form.mnuSearches), form.ListView2->itemText(row),
-            QStringLiteral("PushButton2_Click"), 100);
-    });
+    // Every selected entry, top to bottom, through the same queue; one
+    // that fails to open does not keep the others back.
+    QList<qsizetype> rows;
+    trap.run(100, [&] { rows = selectedRows(*form.ListView2, "No saved search is selected."); });
+    const WhereToOpen where = whereToOpen(*form.mnuSearches);
+    for (const qsizetype row : std::as_const(rows))
+        trap.run(100, [&] { open(platform, where, form.ListView2->itemText(row), QStringLiteral("PushButton2_Click"), 100); });
 }
 
 void PushButton6_Click(Form1& form, Platform& platform)
@@ -100,7 +102,8 @@ void PushButton4_Click(Form1& form, Platform& platform)
     Trap trap(platform, QStringLiteral("PushButton4_Click"));
     if (!trap.test(100, [&] { return form.ListView2->count() > 0; }))
         return;
-    trap.run(102, [&] { form.ListView2->removeItem(selectedRow(*form.ListView2, "No saved search is selected.")); });
+    // All selected entries go at once, so one undo brings them all back.
+    trap.run(102, [&] { form.ListView2->removeRows(selectedRows(*form.ListView2, "No saved search is selected.")); });
 }
 
 void PushButton5_Click(Form1& form, Platform& platform)

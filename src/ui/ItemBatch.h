@@ -65,6 +65,8 @@ public:
 
     void setSubText(qsizetype row, QStringView sub);
     void remove(qsizetype row);
+    // Removes `count` rows from `first` on with one shift of the rows after.
+    void remove(qsizetype first, qsizetype count);
     // Puts rows of `texts` (no sub-items) before row `at`, in their order.
     void insert(qsizetype at, const QList<QString>& texts);
     // Appends the rows of `other`, whose chunks this batch then shares.

@@ -133,9 +133,7 @@ void ItemModel::remove(qsizetype first, qsizetype count)
     if (count <= 0)
         return;
     beginRemoveRows({}, int(first), int(first + count - 1));
-    // From the last, so the rows still to go keep their places.
-    for (qsizetype row = first + count - 1; row >= first; --row)
-        items_.remove(row);
+    items_.remove(first, count);
     endRemoveRows();
 }
 

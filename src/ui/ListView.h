@@ -28,6 +28,11 @@ public:
     void swapItems(ItemBatch& batch);
     void clearItems();
     void removeItem(qsizetype row);
+    // Removes the rows at `rows` (ascending, distinct), each run of
+    // neighbours at once, from the last run up.
+    void removeRows(const QList<qsizetype>& rows);
+    // The rows from `first` on become `texts`, as many as there are.
+    void replaceItems(qsizetype first, const QStringList& texts);
     // Puts `texts` back as rows from `at` on, and takes `count` rows from
     // `first` on away: the steps of undoing an edit.
     void insertItems(qsizetype at, const QStringList& texts);
