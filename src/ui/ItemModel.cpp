@@ -60,8 +60,14 @@ QModelIndex ItemModel::index(int row, int column, const QModelIndex& parent) con
 Qt::ItemFlags ItemModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+        return movable_ ? Qt::ItemIsDropEnabled : Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    return movable_ ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
+Qt::DropActions ItemModel::supportedDropActions() const
+{
+    return movable_ ? Qt::MoveAction : Qt::IgnoreAction;
 }
 
 bool ItemModel::hasChildren(const QModelIndex& parent) const

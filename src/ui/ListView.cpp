@@ -3,6 +3,7 @@
 #include "ItemModel.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
@@ -189,7 +190,7 @@ void ListView::showRow(qsizetype row)
     scrollTo(keyIndex(int(row)));
 }
 
-void ListView::selectRows(const QList<qsizetype>& rows)
+void ListView::selectRows(const QList<qsizetype>& rows, bool toTop)
 {
     // One range per run of neighbouring rows: a selection of thousands of
     // single rows is slow to build and to paint.
@@ -210,7 +211,39 @@ void ListView::selectRows(const QList<qsizetype>& rows)
         return;
     const QModelIndex first = keyIndex(int(rows.first()));
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-    scrollTo(first, QAbstractItemView::PositionAtTop);
+    scrollTo(first, toTop ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
+}
+
+void ListView::setMovableRows(bool on)
+{
+    model_->setMovable(on);
+    setDragEnabled(on);
+    setAcceptDrops(on);
+    setDropIndicatorShown(on);
+    setDragDropMode(on ? QAbstractItemView::InternalMove : QAbstractItemView::NoDragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+}
+
+void ListView::dropEvent(QDropEvent* event)
+{
+    if (event->source() != this || dragDropMode() != QAbstractItemView::InternalMove) {
+        event->ignore();
+        return;
+    }
+    // Between rows: above the middle of the row under the pointer, or below.
+    const QPoint at = event->position().toPoint();
+    const QModelIndex index = indexAt(at);
+    qsizetype to = count();
+    if (index.isValid())
+        to = index.row() + (at.y() < visualRect(index).center().y() ? 0 : 1);
+    // Ignored as a move, so that the view removes no rows of its own
+    // accord: whoever hears of the drop moves them.
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+    emit rowsDropped(to);
 }
 
 void ListView::contextMenuEvent(QContextMenuEvent* event)
