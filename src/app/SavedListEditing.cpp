@@ -74,11 +74,13 @@ void SavedListEditing::paste()
     if (entries.isEmpty())
         return;
     ListView& list = *form_.ListView2;
-    // After the keyboard's place, or at the end when there is none.
+    // After the current entry, or at the end when there is none. The
+    // keyboard's place alone, unselected (where the list put it on getting
+    // the focus, or after a removal), is no entry the user picked.
     qsizetype at = list.count();
     trap.run(102, [&] {
         const QModelIndex current = list.currentIndex();
-        if (current.isValid())
+        if (current.isValid() && list.selectionModel()->isRowSelected(current.row()))
             at = current.row() + 1;
     });
     undo_.record(tr("Paste"), [&] { trap.run(104, [&] { list.insertItems(at, entries); }); });
