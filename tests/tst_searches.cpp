@@ -570,13 +570,14 @@ private slots:
         QTest::addColumn<QString>("offered");
         const QStringList abcd { "a", "b", "c", "d" };
         const QStringList bikes { "bike site:x.org", "bike site:y.org", "plain", "sofa site:z.org" };
-        QTest::newRow("Delete two apart") << "Delete" << abcd << QList<qsizetype> { 1, 3 } << "" << QStringList { "a", "c" } << "";
+        QTest::newRow("Delete two apart")
+            << "Delete" << abcd << QList<qsizetype> { 1, 3 } << "" << QStringList { "a", "c" } << "";
         QTest::newRow("Cut first and last") << "Cut" << QStringList { "a", "b", "c" } << QList<qsizetype> { 0, 2 } << ""
                                             << QStringList { "b" } << "a\nc\n";
         QTest::newRow("Paste after the current") << "Paste" << QStringList { "a", "b" } << QList<qsizetype> { 0 }
                                                  << "x\r\n\r\n \t\ny|z" << QStringList { "a", "x", "y|z", "b" } << "";
-        QTest::newRow("Paste with none current")
-            << "Paste" << QStringList { "a", "b" } << QList<qsizetype> {} << "x\n" << QStringList { "a", "b", "x" } << "";
+        QTest::newRow("Paste with none current") << "Paste" << QStringList { "a", "b" } << QList<qsizetype> {} << "x\n"
+                                                 << QStringList { "a", "b", "x" } << "";
         QTest::newRow("Move up, a block at the top stays")
             << "Move Up" << abcd << QList<qsizetype> { 0, 1, 3 } << "" << QStringList { "a", "b", "d", "c" } << "";
         QTest::newRow("Move down a block")
@@ -588,8 +589,8 @@ private slots:
             << QStringList { "kayak site:x.org", "kayak site:y.org", "kayak", "sofa site:z.org" } << "";
         QTest::newRow("F2 offers the shared text, an empty answer changes nothing")
             << "F2" << bikes << QList<qsizetype> { 0, 1 } << "" << bikes << "bike";
-        QTest::newRow("Import at the end")
-            << "Import" << QStringList { "a" } << QList<qsizetype> {} << "p\r\nq|r\r\n" << QStringList { "a", "p", "q|r" } << "";
+        QTest::newRow("Import at the end") << "Import" << QStringList { "a" } << QList<qsizetype> {} << "p\r\nq|r\r\n"
+                                           << QStringList { "a", "p", "q|r" } << "";
     }
 
     void editsAreOneUndoStepEach()
@@ -614,8 +615,8 @@ private slots:
         w.desktop.write(QStringLiteral("import.txt"), input.toUtf8());
         w.app->editing().askImportFile = [&] { return w.desktop.dir.filePath(QStringLiteral("import.txt")); };
         const std::map<QString, QKeyCombination> keys { { "Delete", Qt::Key_Delete }, { "Cut", Qt::CTRL | Qt::Key_X },
-            { "Paste", Qt::CTRL | Qt::Key_V }, { "Move Up", Qt::ALT | Qt::Key_Up }, { "Move Down", Qt::ALT | Qt::Key_Down },
-            { "F2", QKeyCombination(Qt::Key_F2) } };
+            { "Paste", Qt::CTRL | Qt::Key_V }, { "Move Up", Qt::ALT | Qt::Key_Up },
+            { "Move Down", Qt::ALT | Qt::Key_Down }, { "F2", QKeyCombination(Qt::Key_F2) } };
         if (edit == u"Drop")
             emit saved->rowsDropped(input.toInt());
         else if (edit == u"Import")

@@ -279,17 +279,19 @@ private slots:
             << QStringList { "--import", "FILE" } << lines << 0 << QByteArray("quillmoor: 2 searches added from ")
             << QStringList { "A", "B", "x site:a.org", "y|z" } << lines;
         const QByteArray utf16("p\0\n\0q\0\n\0", 8);
-        QTest::newRow("import UTF-16 without a mark") << QStringList { "--import", "FILE" } << utf16 << 0
-                                                      << QByteArray("quillmoor: 2") << QStringList { "A", "B", "p", "q" } << utf16;
-        QTest::newRow("import Windows-1252") << QStringList { "--import", "FILE" } << QByteArray("caf\xE9\n") << 0
-                                             << QByteArray("quillmoor: 1") << QStringList { "A", "B", "caf\u00E9" }
-                                             << QByteArray("caf\xE9\n");
+        QTest::newRow("import UTF-16 without a mark")
+            << QStringList { "--import", "FILE" } << utf16 << 0 << QByteArray("quillmoor: 2")
+            << QStringList { "A", "B", "p", "q" } << utf16;
+        QTest::newRow("import Windows-1252")
+            << QStringList { "--import", "FILE" } << QByteArray("caf\xE9\n") << 0 << QByteArray("quillmoor: 1")
+            << QStringList { "A", "B", "caf\u00E9" } << QByteArray("caf\xE9\n");
         const QByteArray png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
-        QTest::newRow("a picture is refused") << QStringList { "--import", "FILE" } << png << 1 << QByteArray() << ab << png;
+        QTest::newRow("a picture is refused")
+            << QStringList { "--import", "FILE" } << png << 1 << QByteArray() << ab << png;
         QTest::newRow("a missing file is refused")
             << QStringList { "--import", "FILE" } << QByteArray() << 1 << QByteArray() << ab << QByteArray();
-        QTest::newRow("export to standard output") << QStringList { "--export", "-" } << QByteArray() << 0
-                                                   << QByteArray("A\nB\n") << ab << QByteArray();
+        QTest::newRow("export to standard output")
+            << QStringList { "--export", "-" } << QByteArray() << 0 << QByteArray("A\nB\n") << ab << QByteArray();
         QTest::newRow("export replaces a file") << QStringList { "--export", "FILE" } << QByteArray("old") << 0
                                                 << QByteArray() << ab << QByteArray("A\nB\n");
     }
@@ -325,7 +327,9 @@ private slots:
         QVERIFY(after.open(QIODevice::ReadOnly));
         if (status != 0)
             QCOMPARE(after.readAll(), settings);
-        QCOMPARE(storedEntries(GetSetting(desktop.settingsFile(), QStringLiteral("Quillmoor"), QStringLiteral("Searches")).value), stored);
+        QCOMPARE(storedEntries(
+                     GetSetting(desktop.settingsFile(), QStringLiteral("Quillmoor"), QStringLiteral("Searches")).value),
+            stored);
         QFile result(path);
         QCOMPARE(result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray(), written);
     }

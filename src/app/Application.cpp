@@ -100,8 +100,10 @@ void Application::connectSearchMenu()
     offerWhereToOpen(form_, WhereToOpen());
     connect(form_.ListView2, &ListView::contextMenuRequested, menu, [this, menu](qsizetype, const QPoint& at) {
         const QUndoStack& steps = savedListUndo_.stack();
-        menu->setUndoSteps(steps.canUndo() ? steps.undoText() : QString(), steps.canRedo() ? steps.redoText() : QString());
-        menu->setEditEnabled(!form_.ListView2->selectedRows().isEmpty(), !QGuiApplication::clipboard()->text().isEmpty());
+        menu->setUndoSteps(
+            steps.canUndo() ? steps.undoText() : QString(), steps.canRedo() ? steps.redoText() : QString());
+        menu->setEditEnabled(
+            !form_.ListView2->selectedRows().isEmpty(), !QGuiApplication::clipboard()->text().isEmpty());
         menu->setStopOpeningEnabled(pagesWaiting());
         menu->popup(at);
     });

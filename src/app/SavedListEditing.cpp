@@ -32,9 +32,8 @@ SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SavedListUnd
             tr("New search text (each search keeps its city):"), QLineEdit::Normal, shown, &ok);
         return ok ? std::optional<QString>(text) : std::nullopt;
     };
-    askImportFile = [this] {
-        return QFileDialog::getOpenFileName(&form_, tr("Import Searches"), QDir::homePath(), kFileTypes);
-    };
+    askImportFile
+        = [this] { return QFileDialog::getOpenFileName(&form_, tr("Import Searches"), QDir::homePath(), kFileTypes); };
     askExportFile = [this] {
         return QFileDialog::getSaveFileName(
             &form_, tr("Export Searches"), QDir::home().filePath(QStringLiteral("searches.txt")), kFileTypes);

@@ -127,8 +127,8 @@ void SavedListUndo::record(const QString& name, const std::function<void()>& act
     auto* step = new EditStep(name, list_);
     // Undone in reverse order, each removal puts its rows back where they
     // were, so together they end up at the places they were taken from.
-    const bool removalsOnly = std::all_of(
-        changes.begin(), changes.end(), [](const Change& change) { return change.after.isEmpty(); });
+    const bool removalsOnly
+        = std::all_of(changes.begin(), changes.end(), [](const Change& change) { return change.after.isEmpty(); });
     for (Change& change : changes) {
         for (qsizetype row = 0; removalsOnly && row < change.before.size(); ++row)
             step->restored.append(change.first + row);

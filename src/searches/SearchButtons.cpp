@@ -65,7 +65,8 @@ void PushButton2_Click(Form1& form, Platform& platform)
     trap.run(100, [&] { rows = selectedRows(*form.ListView2, "No saved search is selected."); });
     const WhereToOpen where = whereToOpen(*form.mnuSearches);
     for (const qsizetype row : std::as_const(rows))
-        trap.run(100, [&] { open(platform, where, form.ListView2->itemText(row), QStringLiteral("PushButton2_Click"), 100); });
+        trap.run(100,
+            [&] { open(platform, where, form.ListView2->itemText(row), QStringLiteral("PushButton2_Click"), 100); });
 }
 
 void PushButton6_Click(Form1& form, Platform& platform)

@@ -65,10 +65,7 @@ Qt::ItemFlags ItemModel::flags(const QModelIndex& index) const
     return movable_ ? flags | Qt::ItemIsDragEnabled : flags;
 }
 
-Qt::DropActions ItemModel::supportedDropActions() const
-{
-    return movable_ ? Qt::MoveAction : Qt::IgnoreAction;
-}
+Qt::DropActions ItemModel::supportedDropActions() const { return movable_ ? Qt::MoveAction : Qt::IgnoreAction; }
 
 bool ItemModel::hasChildren(const QModelIndex& parent) const
 {

@@ -104,7 +104,8 @@ void ListView::removeRows(const QList<qsizetype>& rows)
         end = start;
     }
     if (currentGoes && count() > 0)
-        selectionModel()->setCurrentIndex(keyIndex(int(qMin(current - above, count() - 1))), QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(
+            keyIndex(int(qMin(current - above, count() - 1))), QItemSelectionModel::NoUpdate);
     selectionModel()->clearSelection();
 }
 

@@ -58,7 +58,8 @@ namespace {
         case Entry::Undo:
             return { QKeySequence(QKeySequence::Undo) };
         case Entry::Redo: {
-            QList<QKeySequence> keys { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) };
+            QList<QKeySequence> keys { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                QKeySequence(Qt::CTRL | Qt::Key_Y) };
             for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Redo))
                 if (!keys.contains(key))
                     keys.append(key);
