@@ -4,8 +4,8 @@
 #
 #   run_e2e.sh [--probe CURSOR_PROBE] QUILLMOOR_EXECUTABLE [SCENARIO...]
 #
-# Scenarios: window searches example broken sigterm pointer queue close nearby cp1252 utf16 (the default is
-# all of them), and "screenshot", which runs only when named and writes a
+# Scenarios: window searches example broken sigterm pointer queue close nearby cp1252 utf16 engines edits
+# (the default is all of them), and "screenshot", which runs only when named and writes a
 # picture of the window with a few saved searches to $E2E_SCREENSHOT.
 #
 # Every scenario gets a fresh Xvfb, a fresh application folder holding a copy
@@ -41,7 +41,7 @@ done
 program=$(readlink -m -- "$1")
 if [ -n "$probe" ]; then probe=$(readlink -m -- "$probe"); fi
 shift
-all_scenarios=(window searches example broken sigterm pointer queue close nearby cp1252 utf16 engines)
+all_scenarios=(window searches example broken sigterm pointer queue close nearby cp1252 utf16 engines edits)
 if [ $# -gt 0 ]; then scenarios=("$@"); else scenarios=("${all_scenarios[@]}"); fi
 
 here=$(cd "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
