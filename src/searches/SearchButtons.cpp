@@ -62,8 +62,11 @@ void PushButton2_Click(Form1& form, Platform& platform)
     // Every selected entry, top to bottom, through the same queue; one
     // that fails to open does not keep the others back.
     QList<qsizetype> rows;
-    trap.run(100, [&] { rows = selectedRows(*form.ListView2, "No saved search is selected."); });
-    const WhereToOpen where = whereToOpen(*form.mnuSearches);
+    WhereToOpen where;
+    trap.run(100, [&] {
+        rows = selectedRows(*form.ListView2, "No saved search is selected.");
+        where = whereToOpen(*form.mnuSearches);
+    });
     for (const qsizetype row : std::as_const(rows))
         trap.run(100,
             [&] { open(platform, where, form.ListView2->itemText(row), QStringLiteral("PushButton2_Click"), 100); });
