@@ -136,7 +136,7 @@ void Application::connectEditing()
     connect(menu, &SearchMenu::copy, editing, &SavedListEditing::copy);
     connect(menu, &SearchMenu::cut, editing, &SavedListEditing::cut);
     connect(menu, &SearchMenu::paste, editing, &SavedListEditing::paste);
-    connect(menu, &SearchMenu::move, editing, &SavedListEditing::move);
+    connect(menu, &SearchMenu::moveSelected, editing, &SavedListEditing::move);
     connect(form_.ListView2, &ListView::rowsDropped, editing, &SavedListEditing::drop);
     connect(menu, &SearchMenu::editText, editing, &SavedListEditing::editText);
     connect(menu, &SearchMenu::importSearches, editing, &SavedListEditing::importSearches);

@@ -138,9 +138,9 @@ void SearchMenu::act(Entry entry)
     case Entry::EditText:
         return emit editText();
     case Entry::MoveUp:
-        return emit move(-1);
+        return emit moveSelected(-1);
     case Entry::MoveDown:
-        return emit move(1);
+        return emit moveSelected(1);
     case Entry::Copy:
         return emit copy();
     case Entry::Paste:

@@ -83,7 +83,7 @@ signals:
     void combineCitiesChosen(bool on);
     void editText();
     // One place up (-1) or down (1).
-    void move(int by);
+    void moveSelected(int by);
     void copy();
     void cut();
     void paste();
