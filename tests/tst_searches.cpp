@@ -540,6 +540,14 @@ private slots:
         menu.action(SearchMenu::Entry::Undo)->trigger();
         menu.close();
         QCOMPARE(itemTexts(*saved), steps[3]);
+        // In a text box the keys edit its text and leave the list alone.
+        w.form->txtSearch->setFocus();
+        QTest::keyClicks(w.form->txtSearch, QStringLiteral("ab"));
+        QTest::keyClick(w.form->txtSearch, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(w.form->txtSearch->text() != QStringLiteral("ab"));
+        QTest::keyClick(w.form->txtSearch, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(w.form->txtSearch->text(), QStringLiteral("ab"));
+        QCOMPARE(itemTexts(*saved), steps[3]);
         // The buttons reported as ever: only Open Selected, with nothing selected.
         QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton2_Click:100") });
         // A change made another way leaves nothing to undo that could land
@@ -547,6 +555,85 @@ private slots:
         w.click(w.form->PushButton5);
         saved->addItem(QStringLiteral("D"));
         QVERIFY(!undo.canUndo());
+    }
+
+    void editsAreOneUndoStepEach_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QList<qsizetype>>("selected");
+        // The clipboard's text, the answer to F2, the imported file's text or
+        // the row a drag ends on.
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("expected");
+        // What F2 offered, or what Cut left on the clipboard.
+        QTest::addColumn<QString>("offered");
+        const QStringList abcd { "a", "b", "c", "d" };
+        const QStringList bikes { "bike site:x.org", "bike site:y.org", "plain", "sofa site:z.org" };
+        QTest::newRow("Delete two apart")
+            << "Delete" << abcd << QList<qsizetype> { 1, 3 } << "" << QStringList { "a", "c" } << "";
+        QTest::newRow("Cut first and last") << "Cut" << QStringList { "a", "b", "c" } << QList<qsizetype> { 0, 2 } << ""
+                                            << QStringList { "b" } << "a\nc\n";
+        QTest::newRow("Paste after the current") << "Paste" << QStringList { "a", "b" } << QList<qsizetype> { 0 }
+                                                 << "x\r\n\r\n \t\ny|z" << QStringList { "a", "x", "y|z", "b" } << "";
+        QTest::newRow("Paste with none current") << "Paste" << QStringList { "a", "b" } << QList<qsizetype> {} << "x\n"
+                                                 << QStringList { "a", "b", "x" } << "";
+        QTest::newRow("Move up, a block at the top stays")
+            << "Move Up" << abcd << QList<qsizetype> { 0, 1, 3 } << "" << QStringList { "a", "b", "d", "c" } << "";
+        QTest::newRow("Move down a block")
+            << "Move Down" << abcd << QList<qsizetype> { 1, 2 } << "" << QStringList { "a", "d", "b", "c" } << "";
+        QTest::newRow("Drag two below a third")
+            << "Drop" << abcd << QList<qsizetype> { 0, 1 } << "3" << QStringList { "c", "a", "b", "d" } << "";
+        QTest::newRow("F2 keeps each city")
+            << "F2" << bikes << QList<qsizetype> { 0, 1, 2 } << "kayak"
+            << QStringList { "kayak site:x.org", "kayak site:y.org", "kayak", "sofa site:z.org" } << "";
+        QTest::newRow("F2 offers the shared text, an empty answer changes nothing")
+            << "F2" << bikes << QList<qsizetype> { 0, 1 } << "" << bikes << "bike";
+        QTest::newRow("Import at the end") << "Import" << QStringList { "a" } << QList<qsizetype> {} << "p\r\nq|r\r\n"
+                                           << QStringList { "a", "p", "q|r" } << "";
+    }
+
+    void editsAreOneUndoStepEach()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QStringList, entries);
+        QFETCH(QList<qsizetype>, selected);
+        QFETCH(QString, input);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, offered);
+        Window w(entries);
+        ListView* saved = w.form->ListView2;
+        saved->setFocus();
+        saved->selectRows(selected);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setText(input);
+        QString asked;
+        w.app->editing().askSearchText = [&](const QString& shown) {
+            asked = shown;
+            return input;
+        };
+        w.desktop.write(QStringLiteral("import.txt"), input.toUtf8());
+        w.app->editing().askImportFile = [&] { return w.desktop.dir.filePath(QStringLiteral("import.txt")); };
+        const std::map<QString, QKeyCombination> keys { { "Delete", Qt::Key_Delete }, { "Cut", Qt::CTRL | Qt::Key_X },
+            { "Paste", Qt::CTRL | Qt::Key_V }, { "Move Up", Qt::ALT | Qt::Key_Up },
+            { "Move Down", Qt::ALT | Qt::Key_Down }, { "F2", QKeyCombination(Qt::Key_F2) } };
+        if (edit == u"Drop")
+            emit saved->rowsDropped(input.toInt());
+        else if (edit == u"Import")
+            w.app->editing().importSearches();
+        else
+            QTest::keyClick(saved, keys.at(edit).key(), keys.at(edit).keyboardModifiers());
+        QCOMPARE(itemTexts(*saved), expected);
+        QCOMPARE(edit == u"Cut" ? clipboard->text() : asked, offered);
+        QVERIFY(w.desktop.reports.isEmpty());
+        // One step, taken back and done again with the keys wherever the
+        // focus is outside a text box.
+        QCOMPARE(w.app->undoStack().count(), expected == entries ? 0 : 1);
+        w.form->PushButton6->setFocus();
+        QTest::keyClick(w.form->PushButton6, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(itemTexts(*saved), entries);
+        QTest::keyClick(w.form->PushButton6, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(itemTexts(*saved), expected);
     }
 
     void addedSearchesAreScrolledIntoView()

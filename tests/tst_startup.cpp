@@ -2,6 +2,7 @@
 #include "Form1.h"
 #include "ListView.h"
 #include "SearchMenu.h"
+#include "SearchStore.h"
 #include "SignalCloser.h"
 #include "Startup.h"
 #include "TestSupport.h"
@@ -277,6 +278,75 @@ private slots:
             QVERIFY2(out.startsWith(c.out) && (*c.out || out.isEmpty()), out.constData());
             QVERIFY2(err.startsWith(c.err) && (*c.err || err.isEmpty()), err.constData());
         }
+    }
+
+    void searchesInAndOutWithoutAWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // FILE stands for the file below
+        QTest::addColumn<QByteArray>("file"); // its bytes before; null: no file
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QStringList>("stored"); // the saved searches after
+        QTest::addColumn<QByteArray>("written"); // the file after
+        const QStringList ab { "A", "B" };
+        const QByteArray lines = "x site:a.org\r\n\r\n \r\ny|z\n";
+        QTest::newRow("import UTF-8, blank lines skipped, a bar kept")
+            << QStringList { "--import", "FILE" } << lines << 0 << QByteArray("quillmoor: 2 searches added from ")
+            << QStringList { "A", "B", "x site:a.org", "y|z" } << lines;
+        const QByteArray utf16("p\0\n\0q\0\n\0", 8);
+        QTest::newRow("import UTF-16 without a mark")
+            << QStringList { "--import", "FILE" } << utf16 << 0 << QByteArray("quillmoor: 2")
+            << QStringList { "A", "B", "p", "q" } << utf16;
+        QTest::newRow("import Windows-1252")
+            << QStringList { "--import", "FILE" } << QByteArray("caf\xE9\n") << 0 << QByteArray("quillmoor: 1")
+            << QStringList { "A", "B", "caf\u00E9" } << QByteArray("caf\xE9\n");
+        const QByteArray png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
+        QTest::newRow("a picture is refused")
+            << QStringList { "--import", "FILE" } << png << 1 << QByteArray() << ab << png;
+        QTest::newRow("a missing file is refused")
+            << QStringList { "--import", "FILE" } << QByteArray() << 1 << QByteArray() << ab << QByteArray();
+        QTest::newRow("export to standard output")
+            << QStringList { "--export", "-" } << QByteArray() << 0 << QByteArray("A\nB\n") << ab << QByteArray();
+        QTest::newRow("export replaces a file") << QStringList { "--export", "FILE" } << QByteArray("old") << 0
+                                                << QByteArray() << ab << QByteArray("A\nB\n");
+    }
+
+    void searchesInAndOutWithoutAWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, file);
+        QFETCH(int, status);
+        QFETCH(QByteArray, out);
+        QFETCH(QStringList, stored);
+        QFETCH(QByteArray, written);
+        test::FakeDesktop desktop;
+        const QByteArray settings = "[Quillmoor]\r\nSearches=A|B|\r\nEngine=Bing\r\n";
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), settings);
+        const QString path = desktop.dir.filePath(QStringLiteral("searches.txt"));
+        if (!file.isNull())
+            desktop.write(QStringLiteral("searches.txt"), file);
+        arguments.replaceInStrings(QStringLiteral("FILE"), path);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), desktop.dir.filePath(QStringLiteral("config")));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILLMOOR_PROGRAM), arguments);
+        QVERIFY(program.waitForFinished(10000));
+        const QByteArray err = program.readAllStandardError();
+        QCOMPARE(program.exitCode(), status);
+        QVERIFY2(program.readAllStandardOutput().startsWith(out), err.constData());
+        // A refusal says why in one line and leaves the settings as they were.
+        QCOMPARE(err.count('\n'), status == 0 ? 0 : 1);
+        QFile after(desktop.settingsFile());
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        if (status != 0)
+            QCOMPARE(after.readAll(), settings);
+        QCOMPARE(storedEntries(
+                     GetSetting(desktop.settingsFile(), QStringLiteral("Quillmoor"), QStringLiteral("Searches")).value),
+            stored);
+        QFile result(path);
+        QCOMPARE(result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray(), written);
     }
 
     void aWindowLargerThanTheScreenKeepsItsTitleBarOnIt()

@@ -9,6 +9,7 @@
 #include "Trap.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -42,6 +43,7 @@ Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
     , savedListUndo_(*form_.ListView2)
+    , editing_(form_, platform_, savedListUndo_)
 {
     // Once a signal or the session's end asks for the close, nobody may be
     // there to press OK: reports go to standard error in full, and the
@@ -117,11 +119,16 @@ void Application::connectSearchMenu()
     SearchMenu* const menu = form_.mnuSearches;
     offerWhereToOpen(form_, WhereToOpen());
     connect(form_.ListView2, &ListView::contextMenuRequested, menu, [this, menu](qsizetype, const QPoint& at) {
-        menu->setUndoEnabled(savedListUndo_.stack().canUndo());
+        const QUndoStack& steps = savedListUndo_.stack();
+        menu->setUndoSteps(
+            steps.canUndo() ? steps.undoText() : QString(), steps.canRedo() ? steps.redoText() : QString());
+        menu->setEditEnabled(
+            !form_.ListView2->selectedRows().isEmpty(), !QGuiApplication::clipboard()->text().isEmpty());
         menu->setStopOpeningEnabled(pagesWaiting());
         menu->popup(at);
     });
     connect(menu, &SearchMenu::undo, &savedListUndo_.stack(), &QUndoStack::undo);
+    connect(menu, &SearchMenu::redo, &savedListUndo_.stack(), &QUndoStack::redo);
     connect(menu, &SearchMenu::stopOpening, this, [this] { stopOpening(); });
     connect(menu, &SearchMenu::openSelected, this, [this] { PushButton2_Click(form_, platform_); });
     connect(menu, &SearchMenu::openAll, this, [this] { PushButton6_Click(form_, platform_); });
@@ -137,6 +144,23 @@ void Application::connectSearchMenu()
         openChoices_.combineCitiesChosen();
         showWhereToOpen(form_);
     });
+    connectEditing();
+}
+
+void Application::connectEditing()
+{
+    SearchMenu* const menu = form_.mnuSearches;
+    menu->addKeys(&form_, form_.ListView2);
+    form_.ListView2->setMovableRows(true);
+    SavedListEditing* const editing = &editing_;
+    connect(menu, &SearchMenu::copy, editing, &SavedListEditing::copy);
+    connect(menu, &SearchMenu::cut, editing, &SavedListEditing::cut);
+    connect(menu, &SearchMenu::paste, editing, &SavedListEditing::paste);
+    connect(menu, &SearchMenu::moveSelected, editing, &SavedListEditing::move);
+    connect(form_.ListView2, &ListView::rowsDropped, editing, &SavedListEditing::drop);
+    connect(menu, &SearchMenu::editText, editing, &SavedListEditing::editText);
+    connect(menu, &SearchMenu::importSearches, editing, &SavedListEditing::importSearches);
+    connect(menu, &SearchMenu::exportSearches, editing, &SavedListEditing::exportSearches);
 }
 
 bool Application::pagesWaiting() const { return platform_.launchesWaiting && platform_.launchesWaiting(); }

@@ -4,6 +4,7 @@
 #include "LocationHandlers.h"
 #include "OpenChoices.h"
 #include "Platform.h"
+#include "SavedListEditing.h"
 #include "SavedListUndo.h"
 #include "SkinFramework.h"
 
@@ -26,6 +27,8 @@ public:
     // Undo and redo of the saved list's edits: undo() takes back the last
     // one, canUndoChanged() tells when there is one to take back.
     QUndoStack& undoStack() { return savedListUndo_.stack(); }
+    // The saved list's clipboard, moves, new text, import and export.
+    SavedListEditing& editing() { return editing_; }
 
     // Runs the start-up steps and shows the window centred, unless a close
     // was asked for meanwhile.
@@ -51,8 +54,10 @@ public:
 
 private:
     void connectHandlers();
-    // The saved-search list's menu: open, undo, stop, and where pages open.
+    // The saved-search list's menu: open, edit, undo, stop, where pages
+    // open, and the list as a file; with the keys of its entries.
     void connectSearchMenu();
+    void connectEditing();
     // Pages are waiting for the browser; stopping drops those not yet
     // handed over (Escape, or Stop Opening in the saved list's menu).
     bool pagesWaiting() const;
@@ -69,6 +74,7 @@ private:
     LocationHandlers locations_;
     SkinFramework SkinFramework1;
     SavedListUndo savedListUndo_;
+    SavedListEditing editing_;
     bool loaded_ = false;
     bool closePending_ = false;
     bool closeAsked_ = false;

@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
 #include "Process.h"
+#include "Platform.h"
+#include "SearchesCommand.h"
 
 #include <QCommandLineParser>
 #include <QList>
@@ -128,6 +130,13 @@ std::optional<int> handleCommandLine(int argc, char* argv[])
         { QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?") }, QStringLiteral("Displays this help."));
     parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption exportOption(QStringLiteral("export"),
+        QStringLiteral("Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends."),
+        QStringLiteral("file"));
+    const QCommandLineOption importOption(QStringLiteral("import"),
+        QStringLiteral("Adds each non-blank line of the text file <file> to the end of the saved searches, and ends."),
+        QStringLiteral("file"));
+    parser.addOptions({ exportOption, importOption });
     addToolkitOptions(parser);
 
     const QString program = QString::fromLatin1(kProgram);
@@ -153,6 +162,15 @@ std::optional<int> handleCommandLine(int argc, char* argv[])
         print(stdout, program + u' ' + QStringLiteral(QUILLMOOR_VERSION) + u'\n');
         return 0;
     }
+    // The saved searches in and out need no window.
+    if (parser.isSet(exportOption) && parser.isSet(importOption)) {
+        print(stderr, program + QStringLiteral(": --export and --import cannot be given together\n") + tryHelp);
+        return 2;
+    }
+    if (parser.isSet(exportOption))
+        return exportSearches(userSettingsFile(), parser.value(exportOption));
+    if (parser.isSet(importOption))
+        return importSearches(userSettingsFile(), parser.value(importOption));
     const QString missing = missingDisplay(parser);
     if (!missing.isEmpty()) {
         print(stderr, QStringLiteral("%1: no display (%2)\n").arg(program, missing));

@@ -21,12 +21,12 @@ namespace {
         Q_DECLARE_TR_FUNCTIONS(SearchButtons)
     };
 
-    qsizetype selectedRow(const ListView& list, const char* whenNone)
+    QList<qsizetype> selectedRows(const ListView& list, const char* whenNone)
     {
-        const qsizetype row = list.selectedRow();
-        if (row < 0)
+        const QList<qsizetype> rows = list.selectedRows();
+        if (rows.isEmpty())
             throw Failure(SearchButtons::tr(whenNone));
-        return row;
+        return rows;
     }
 
 } // namespace
@@ -54,10 +54,16 @@ void PushButton7_Click(Form1& form, Platform& platform)
 void PushButton2_Click(Form1& form, Platform& platform)
 {
     Trap trap(platform, QStringLiteral("PushButton2_Click"));
+    // Every selected entry, top to bottom, through the same queue; one
+    // that fails to open does not keep the others back.
+    QList<qsizetype> rows;
+    WhereToOpen where;
     trap.run(100, [&] {
-        const qsizetype row = selectedRow(*form.ListView2, "No saved search is selected.");
-        trap.openUrl(whereToOpen(*form.mnuSearches).url(form.ListView2->itemText(row)));
+        rows = selectedRows(*form.ListView2, "No saved search is selected.");
+        where = whereToOpen(*form.mnuSearches);
     });
+    for (const qsizetype row : std::as_const(rows))
+        trap.run(100, [&] { trap.openUrl(where.url(form.ListView2->itemText(row))); });
 }
 
 void PushButton6_Click(Form1& form, Platform& platform)
@@ -94,7 +100,8 @@ void PushButton4_Click(Form1& form, Platform& platform)
     Trap trap(platform, QStringLiteral("PushButton4_Click"));
     if (!trap.test(100, [&] { return form.ListView2->count() > 0; }))
         return;
-    trap.run(102, [&] { form.ListView2->removeItem(selectedRow(*form.ListView2, "No saved search is selected.")); });
+    // All selected entries go at once, so one undo brings them all back.
+    trap.run(102, [&] { form.ListView2->removeRows(selectedRows(*form.ListView2, "No saved search is selected.")); });
 }
 
 void PushButton5_Click(Form1& form, Platform& platform)

@@ -34,11 +34,16 @@ Platform Platform::desktop()
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();
-    // Where QSettings keeps the user's INI file. Asked without a QSettings
-    // object: that would read the file at once, and a pipe there would hang.
-    p.settingsFile = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-                         .absoluteFilePath(QStringLiteral("Marrowfen.ini"));
+    p.settingsFile = userSettingsFile();
     return p;
+}
+
+QString userSettingsFile()
+{
+    // Asked without a QSettings object: that would read the file at once,
+    // and a pipe there would hang.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .absoluteFilePath(QStringLiteral("Marrowfen.ini"));
 }
 
 } // namespace quillmoor

@@ -48,6 +48,10 @@ struct Platform {
     static Platform desktop();
 };
 
+// The INI file of the user's settings store, where QSettings keeps it. Needs
+// no application object.
+QString userSettingsFile();
+
 // 1..100 from a generator seeded with `seed`, the way the lottery draws.
 int drawOneToHundred(unsigned seed);
 

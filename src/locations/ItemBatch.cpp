@@ -64,6 +64,21 @@ void ItemBatch::remove(qsizetype row)
     forget(gone);
 }
 
+void ItemBatch::remove(qsizetype first, qsizetype count)
+{
+    const auto from = rows_.begin() + first;
+    const std::vector<Row> gone(from, from + count);
+    rows_.erase(from, from + count);
+    std::vector<bool> touched(chunks_.size());
+    for (const Row& row : gone) {
+        dead_[size_t(row.chunk)] += extent(row);
+        touched[size_t(row.chunk)] = true;
+    }
+    for (size_t c = 0; c < touched.size(); ++c)
+        if (touched[c] && 2 * dead_[c] > chunks_[c].size())
+            compact(qint32(c));
+}
+
 void ItemBatch::insert(qsizetype at, const QList<QString>& texts)
 {
     // Copied first and moved in once: one shift of the rows after `at`.

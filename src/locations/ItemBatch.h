@@ -64,6 +64,8 @@ public:
     QString subText(qsizetype row, qsizetype most = std::numeric_limits<qsizetype>::max()) const;
 
     void remove(qsizetype row);
+    // Removes `count` rows from `first` on with one shift of the rows after.
+    void remove(qsizetype first, qsizetype count);
     // Puts rows of `texts` (no sub-items) before row `at`, in their order.
     void insert(qsizetype at, const QList<QString>& texts);
     // Appends the rows of `other`, whose chunks this batch then shares.

@@ -163,8 +163,10 @@ void Form1::createControls()
 void Form1::setUpLists()
 {
     // Cities are picked the way desktop lists pick: Ctrl-click, Shift-click,
-    // Shift+arrows and Ctrl+A; the saved searches are opened one at a time.
+    // Shift+arrows and Ctrl+A; so are saved searches, to open, delete, copy
+    // or move several at once.
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Where searches open can be chosen before there is any to open.
     ListView2->setMenuWithoutRow(true);
     // The city's name is what the keyboard stands on, is read out and is

@@ -60,9 +60,12 @@ QModelIndex ItemModel::index(int row, int column, const QModelIndex& parent) con
 Qt::ItemFlags ItemModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+        return movable_ ? Qt::ItemIsDropEnabled : Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    return movable_ ? flags | Qt::ItemIsDragEnabled : flags;
 }
+
+Qt::DropActions ItemModel::supportedDropActions() const { return movable_ ? Qt::MoveAction : Qt::IgnoreAction; }
 
 bool ItemModel::hasChildren(const QModelIndex& parent) const
 {
@@ -127,9 +130,7 @@ void ItemModel::remove(qsizetype first, qsizetype count)
     if (count <= 0)
         return;
     beginRemoveRows({}, int(first), int(first + count - 1));
-    // From the last, so the rows still to go keep their places.
-    for (qsizetype row = first + count - 1; row >= first; --row)
-        items_.remove(row);
+    items_.remove(first, count);
     endRemoveRows();
 }
 

@@ -28,6 +28,10 @@ public:
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
+    Qt::DropActions supportedDropActions() const override;
+
+    // Rows may be dragged, and dropped between rows.
+    void setMovable(bool on) { movable_ = on; }
 
     void addColumn(const QString& caption);
     qsizetype append(const QString& text);
@@ -43,6 +47,7 @@ public:
 private:
     QStringList captions_;
     ItemBatch items_;
+    bool movable_ = false;
 };
 
 } // namespace quillmoor

@@ -4,6 +4,7 @@
 #include "Twips.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
@@ -79,13 +80,34 @@ void ListView::clearItems() { model_->clear(); }
 void ListView::removeItem(qsizetype row)
 {
     checkRow(row, count());
-    const bool wasCurrent = currentIndex().row() == row;
-    model_->remove(row);
-    // Qt makes a neighbour of a removed current row current and, with single
-    // selection, selected too: a second Delete would silently take it as
-    // well. It stays current, as the keyboard's place, but unselected.
-    if (wasCurrent)
-        selectionModel()->select(currentIndex(), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    removeRows({ row });
+}
+
+void ListView::removeRows(const QList<qsizetype>& rows)
+{
+    // The keyboard's place, when it goes, moves on to the row that came
+    // after it, or to the last row; it stays there but unselected, so a
+    // second Delete never silently takes a neighbour too.
+    const qsizetype current = currentIndex().row();
+    const bool currentGoes = std::binary_search(rows.begin(), rows.end(), current);
+    const qsizetype above = std::lower_bound(rows.begin(), rows.end(), current) - rows.begin();
+    for (qsizetype end = rows.size(); end > 0;) {
+        qsizetype start = end - 1;
+        while (start > 0 && rows[start - 1] == rows[start] - 1)
+            --start;
+        removeItems(rows[start], end - start);
+        end = start;
+    }
+    if (currentGoes && count() > 0)
+        selectionModel()->setCurrentIndex(
+            keyIndex(int(qMin(current - above, count() - 1))), QItemSelectionModel::NoUpdate);
+    selectionModel()->clearSelection();
+}
+
+void ListView::replaceItems(qsizetype first, const QStringList& texts)
+{
+    removeItems(first, texts.size());
+    insertItems(first, texts);
 }
 
 void ListView::insertItems(qsizetype at, const QStringList& texts)
@@ -164,7 +186,7 @@ void ListView::showRow(qsizetype row)
     scrollTo(keyIndex(int(row)));
 }
 
-void ListView::selectRows(const QList<qsizetype>& rows)
+void ListView::selectRows(const QList<qsizetype>& rows, bool toTop)
 {
     // One range per run of neighbouring rows: a selection of thousands of
     // single rows is slow to build and to paint.
@@ -185,7 +207,39 @@ void ListView::selectRows(const QList<qsizetype>& rows)
         return;
     const QModelIndex first = keyIndex(int(rows.first()));
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-    scrollTo(first, QAbstractItemView::PositionAtTop);
+    scrollTo(first, toTop ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
+}
+
+void ListView::setMovableRows(bool on)
+{
+    model_->setMovable(on);
+    setDragEnabled(on);
+    setAcceptDrops(on);
+    setDropIndicatorShown(on);
+    setDragDropMode(on ? QAbstractItemView::InternalMove : QAbstractItemView::NoDragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+}
+
+void ListView::dropEvent(QDropEvent* event)
+{
+    if (event->source() != this || dragDropMode() != QAbstractItemView::InternalMove) {
+        event->ignore();
+        return;
+    }
+    // Between rows: above the middle of the row under the pointer, or below.
+    const QPoint at = event->position().toPoint();
+    const QModelIndex index = indexAt(at);
+    qsizetype to = count();
+    if (index.isValid())
+        to = index.row() + (at.y() < visualRect(index).center().y() ? 0 : 1);
+    // Ignored as a move, so that the view removes no rows of its own
+    // accord: whoever hears of the drop moves them.
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+    emit rowsDropped(to);
 }
 
 void ListView::contextMenuEvent(QContextMenuEvent* event)
@@ -257,7 +311,9 @@ void ListView::keyPressEvent(QKeyEvent* event)
     if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         const QModelIndex current = currentIndex();
         if (current.isValid()) {
-            selectRow(current.row());
+            // Several selected around the keyboard's place are all meant.
+            if (!selectionModel()->isRowSelected(current.row()))
+                selectRow(current.row());
             emit returnPressed();
         }
         return;

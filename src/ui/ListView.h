@@ -27,6 +27,11 @@ public:
     void swapItems(ItemBatch& batch);
     void clearItems();
     void removeItem(qsizetype row);
+    // Removes the rows at `rows` (ascending, distinct), each run of
+    // neighbours at once, from the last run up.
+    void removeRows(const QList<qsizetype>& rows);
+    // The rows from `first` on become `texts`, as many as there are.
+    void replaceItems(qsizetype first, const QStringList& texts);
     // Puts `texts` back as rows from `at` on, and takes `count` rows from
     // `first` on away: the steps of undoing an edit.
     void insertItems(qsizetype at, const QStringList& texts);
@@ -45,8 +50,12 @@ public:
     // Scrolls row `row` into view, also right after rows were added.
     void showRow(qsizetype row);
     // Selects exactly `rows` (ascending), makes the first the current row and
-    // scrolls it to the top; with no rows nothing is selected.
-    void selectRows(const QList<qsizetype>& rows);
+    // scrolls it to the top, or only as far as it takes to show it when not
+    // `toTop`; with no rows nothing is selected.
+    void selectRows(const QList<qsizetype>& rows, bool toTop = true);
+    // Lets the selected rows be dragged to another place in the list; the
+    // list then says where (rowsDropped) and moves nothing itself.
+    void setMovableRows(bool on);
     // Whether the menu is also asked for away from any row (with row -1).
     void setMenuWithoutRow(bool on) { menuWithoutRow_ = on; }
 
@@ -65,12 +74,16 @@ signals:
     // Shift+F10; with row -1 where no row is under the pointer or current
     // and the list is set to offer its menu there.
     void contextMenuRequested(qsizetype row, const QPoint& globalPos);
+    // The selected rows were dropped where row `to` is (the number of rows:
+    // after the last).
+    void rowsDropped(qsizetype to);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void dropEvent(QDropEvent* event) override;
 
 public:
     void keyboardSearch(const QString& search) override;

@@ -2,7 +2,6 @@
 
 #include "ListView.h"
 
-#include <QAction>
 #include <QScopedValueRollback>
 #include <algorithm>
 #include <utility>
@@ -51,6 +50,27 @@ namespace {
         bool done_ = true;
     };
 
+    // One edit, made of its changes. Undoing an edit that only took rows
+    // away selects all that come back, as a single one is.
+    class EditStep : public QUndoCommand {
+    public:
+        EditStep(const QString& name, ListView& list)
+            : QUndoCommand(name)
+            , list_(list)
+        {
+        }
+        void undo() override
+        {
+            QUndoCommand::undo();
+            if (restored.size() > 1)
+                list_.selectRows(restored, false);
+        }
+        QList<qsizetype> restored;
+
+    private:
+        ListView& list_;
+    };
+
 } // namespace
 
 SavedListUndo::SavedListUndo(ListView& list, QObject* parent)
@@ -74,23 +94,6 @@ SavedListUndo::SavedListUndo(ListView& list, QObject* parent)
         if (recordsChange())
             recording_->push_back({ 0, std::exchange(beforeReset_, {}), list_.itemTexts() });
     });
-
-    // The keys work where the list has the keyboard.
-    QAction* undo = stack_.createUndoAction(&list);
-    undo->setShortcut(QKeySequence::Undo);
-    QAction* redo = stack_.createRedoAction(&list);
-    // Both of the usual redo keys, whatever the desktop's key scheme binds:
-    // without a desktop session Qt offers only one of them.
-    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
-    for (const QKeySequence& key :
-        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y) })
-        if (!redoKeys.contains(key))
-            redoKeys.append(key);
-    redo->setShortcuts(redoKeys);
-    for (QAction* action : { undo, redo }) {
-        action->setShortcutContext(Qt::WidgetShortcut);
-        list.addAction(action);
-    }
 }
 
 bool SavedListUndo::recordsChange()
@@ -121,9 +124,17 @@ void SavedListUndo::record(const QString& name, const std::function<void()>& act
     const Change& last = changes.back();
     if (!last.after.isEmpty() && last.before.isEmpty())
         list_.showRow(last.first + last.after.size() - 1);
-    auto* step = new QUndoCommand(name);
-    for (Change& change : changes)
+    auto* step = new EditStep(name, list_);
+    // Undone in reverse order, each removal puts its rows back where they
+    // were, so together they end up at the places they were taken from.
+    const bool removalsOnly
+        = std::all_of(changes.begin(), changes.end(), [](const Change& change) { return change.after.isEmpty(); });
+    for (Change& change : changes) {
+        for (qsizetype row = 0; removalsOnly && row < change.before.size(); ++row)
+            step->restored.append(change.first + row);
         new RowsStep(list_, replaying_, std::move(change), step);
+    }
+    std::sort(step->restored.begin(), step->restored.end());
     stack_.push(step);
 }
 

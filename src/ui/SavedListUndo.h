@@ -11,8 +11,9 @@ class ListView;
 
 // The undo history of the saved-search list for the whole session. An edit
 // that an action makes to the list is recorded as one step, named after the
-// action; Ctrl+Z in the list takes back the last step, Ctrl+Shift+Z (or
-// Ctrl+Y) does it again. A change made any other way clears the history, as
+// action; undo takes back the last step, redo does it again (the window
+// offers both in the list's menu and on its keys). A change made any other
+// way clears the history, as
 // the rows its steps refer to may no longer be where they were.
 class SavedListUndo : public QObject {
     Q_OBJECT

@@ -3,6 +3,8 @@
 #include "MenuText.h"
 
 #include <QActionGroup>
+#include <QApplication>
+#include <QLineEdit>
 #include <iterator>
 
 namespace quillmoor {
@@ -12,7 +14,7 @@ namespace {
     using Entry = SearchMenu::Entry;
 
     // The entries in menu order; a null text is a separator. The letter
-    // after "&" is the entry's access key.
+    // after "&" is the entry's access key, one letter for one entry.
     struct EntryRow {
         Entry entry;
         const char* text;
@@ -21,13 +23,54 @@ namespace {
         { Entry::OpenSelected, QT_TRANSLATE_NOOP("SearchMenu", "&Open Selected") },
         { Entry::OpenAll, QT_TRANSLATE_NOOP("SearchMenu", "Open &All") },
         { Entry::OpenAll, nullptr },
+        { Entry::EditText, QT_TRANSLATE_NOOP("SearchMenu", "E&dit Search Text\u2026") },
+        { Entry::MoveUp, QT_TRANSLATE_NOOP("SearchMenu", "&Move Up") },
+        { Entry::MoveDown, QT_TRANSLATE_NOOP("SearchMenu", "Move Do&wn") },
+        { Entry::Copy, QT_TRANSLATE_NOOP("SearchMenu", "Cop&y") },
+        { Entry::Paste, QT_TRANSLATE_NOOP("SearchMenu", "Pas&te") },
+        { Entry::Paste, nullptr },
         { Entry::Engine, QT_TRANSLATE_NOOP("SearchMenu", "Search &Engine") },
         { Entry::PagesFrom, QT_TRANSLATE_NOOP("SearchMenu", "&Pages From") },
         { Entry::CombineCities, QT_TRANSLATE_NOOP("SearchMenu", "One Page for Several &Cities") },
         { Entry::CombineCities, nullptr },
         { Entry::Undo, QT_TRANSLATE_NOOP("SearchMenu", "&Undo") },
+        { Entry::Redo, QT_TRANSLATE_NOOP("SearchMenu", "&Redo") },
         { Entry::StopOpening, QT_TRANSLATE_NOOP("SearchMenu", "&Stop Opening") },
+        { Entry::StopOpening, nullptr },
+        { Entry::Import, QT_TRANSLATE_NOOP("SearchMenu", "&Import Searches\u2026") },
+        { Entry::Export, QT_TRANSLATE_NOOP("SearchMenu", "E&xport Searches\u2026") },
     };
+
+    // The keys of an entry. Redo answers to both of the usual keys, whatever
+    // the desktop's key scheme binds: without a desktop session Qt offers
+    // only one of them.
+    QList<QKeySequence> keysOf(Entry entry)
+    {
+        switch (entry) {
+        case Entry::EditText:
+            return { QKeySequence(Qt::Key_F2) };
+        case Entry::MoveUp:
+            return { QKeySequence(Qt::ALT | Qt::Key_Up) };
+        case Entry::MoveDown:
+            return { QKeySequence(Qt::ALT | Qt::Key_Down) };
+        case Entry::Copy:
+            return { QKeySequence(QKeySequence::Copy) };
+        case Entry::Paste:
+            return { QKeySequence(QKeySequence::Paste) };
+        case Entry::Undo:
+            return { QKeySequence(QKeySequence::Undo) };
+        case Entry::Redo: {
+            QList<QKeySequence> keys { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                QKeySequence(Qt::CTRL | Qt::Key_Y) };
+            for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Redo))
+                if (!keys.contains(key))
+                    keys.append(key);
+            return keys;
+        }
+        default:
+            return {};
+        }
+    }
 
 } // namespace
 
@@ -43,7 +86,7 @@ SearchMenu::SearchMenu(QWidget* parent)
     setToolTipsVisible(true);
     for (QActionGroup* group : { engineGroup_, ageGroup_ })
         group->setExclusive(true);
-    entries_.resize(int(Entry::StopOpening) + 1);
+    entries_.resize(int(Entry::Export) + 1);
     for (const EntryRow& row : kEntries) {
         if (!row.text) {
             addSeparator();
@@ -59,18 +102,18 @@ SearchMenu::SearchMenu(QWidget* parent)
             action = addMenu(sub);
         } else {
             action = addAction(text);
+            connect(action, &QAction::triggered, this, [this, entry = row.entry] { act(entry); });
         }
+        // Shown beside the entry; the keys themselves act through addKeys(),
+        // these only while the menu is open.
+        action->setShortcuts(keysOf(row.entry));
+        action->setShortcutContext(Qt::WidgetShortcut);
         entries_[int(row.entry)] = action;
     }
     action(Entry::CombineCities)->setCheckable(true);
-    action(Entry::Undo)->setEnabled(false);
-    action(Entry::StopOpening)->setEnabled(false);
+    for (const Entry entry : { Entry::Undo, Entry::Redo, Entry::StopOpening })
+        action(entry)->setEnabled(false);
 
-    connect(action(Entry::OpenSelected), &QAction::triggered, this, &SearchMenu::openSelected);
-    connect(action(Entry::OpenAll), &QAction::triggered, this, &SearchMenu::openAll);
-    connect(action(Entry::CombineCities), &QAction::triggered, this, &SearchMenu::combineCitiesChosen);
-    connect(action(Entry::Undo), &QAction::triggered, this, &SearchMenu::undo);
-    connect(action(Entry::StopOpening), &QAction::triggered, this, &SearchMenu::stopOpening);
     connect(engineGroup_, &QActionGroup::triggered, this,
         [this](QAction* chosen) { emit engineChosen(chosen->data().toString()); });
     connect(ageGroup_, &QActionGroup::triggered, this,
@@ -78,6 +121,85 @@ SearchMenu::SearchMenu(QWidget* parent)
 }
 
 QAction* SearchMenu::action(Entry entry) const { return entries_.at(int(entry)); }
+
+void SearchMenu::act(Entry entry)
+{
+    switch (entry) {
+    case Entry::OpenSelected:
+        return emit openSelected();
+    case Entry::OpenAll:
+        return emit openAll();
+    case Entry::EditText:
+        return emit editText();
+    case Entry::MoveUp:
+        return emit moveSelected(-1);
+    case Entry::MoveDown:
+        return emit moveSelected(1);
+    case Entry::Copy:
+        return emit copy();
+    case Entry::Paste:
+        return emit paste();
+    case Entry::CombineCities:
+        return emit combineCitiesChosen(action(entry)->isChecked());
+    case Entry::Undo:
+        return emit undo();
+    case Entry::Redo:
+        return emit redo();
+    case Entry::StopOpening:
+        return emit stopOpening();
+    case Entry::Import:
+        return emit importSearches();
+    case Entry::Export:
+        return emit exportSearches();
+    case Entry::Engine:
+    case Entry::PagesFrom:
+        return;
+    }
+}
+
+void SearchMenu::addKeys(QWidget* window, QWidget* list)
+{
+    const auto addKey = [this, list](QWidget* to, const QList<QKeySequence>& keys, auto&& onKey) {
+        auto* key = new QAction(to);
+        key->setShortcuts(keys);
+        key->setShortcutContext(to == list ? Qt::WidgetShortcut : Qt::WindowShortcut);
+        connect(key, &QAction::triggered, this, onKey);
+        to->addAction(key);
+    };
+    for (const Entry entry : { Entry::EditText, Entry::MoveUp, Entry::MoveDown, Entry::Copy, Entry::Paste })
+        addKey(list, keysOf(entry), [this, entry] { act(entry); });
+    addKey(list, { QKeySequence(QKeySequence::Cut) }, [this] { emit cut(); });
+    // A text box keeps its own undo: the keys it does not take for itself
+    // (Ctrl+Y where the desktop binds Ctrl+Shift+Z) are passed to it here.
+    for (const Entry entry : { Entry::Undo, Entry::Redo }) {
+        addKey(window, keysOf(entry), [this, entry] {
+            auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            if (box && entry == Entry::Undo)
+                box->undo();
+            else if (box)
+                box->redo();
+            else
+                act(entry);
+        });
+    }
+}
+
+void SearchMenu::setUndoSteps(const QString& undo, const QString& redo)
+{
+    const auto show = [this](Entry entry, const char* plain, const char* named, QString step) {
+        action(entry)->setEnabled(!step.isEmpty());
+        action(entry)->setText(step.isEmpty() ? tr(plain) : tr(named).arg(menuText(step)));
+    };
+    show(Entry::Undo, "&Undo", "&Undo %1", undo);
+    show(Entry::Redo, "&Redo", "&Redo %1", redo);
+}
+
+void SearchMenu::setEditEnabled(bool selected, bool canPaste)
+{
+    for (const Entry entry : { Entry::EditText, Entry::MoveUp, Entry::MoveDown, Entry::Copy })
+        action(entry)->setEnabled(selected);
+    action(Entry::Paste)->setEnabled(canPaste);
+}
 
 void SearchMenu::fill(QMenu* menu, QActionGroup* group, const QList<Choice>& choices)
 {

@@ -4,14 +4,31 @@
 
 namespace quillmoor {
 
-// The saved-search list's context menu: open the searches, and choose where
-// they open (engine, pages' age, one page for several cities). It keeps the
-// choices as checked entries and says when the user changes one; what the
-// choices mean is for the layers above, which name them.
+// The saved-search list's context menu: open the searches, edit the list,
+// and choose where they open (engine, pages' age, one page for several
+// cities). It keeps the choices as checked entries and says when the user
+// changes one; what the choices mean is for the layers above, which name
+// them. The entries' keys work without the menu too (addKeys()).
 class SearchMenu : public QMenu {
     Q_OBJECT
 public:
-    enum class Entry { OpenSelected, OpenAll, Engine, PagesFrom, CombineCities, Undo, StopOpening };
+    enum class Entry {
+        OpenSelected,
+        OpenAll,
+        EditText,
+        MoveUp,
+        MoveDown,
+        Copy,
+        Paste,
+        Engine,
+        PagesFrom,
+        CombineCities,
+        Undo,
+        Redo,
+        StopOpening,
+        Import,
+        Export,
+    };
 
     // A choice of a submenu: the value it stands for and the name shown.
     struct Choice {
@@ -43,8 +60,18 @@ public:
     // What Open Selected and Open All say they do.
     void setOpenToolTips(const QString& selected, const QString& all);
     void setCombineCitiesEnabled(bool enabled) { action(Entry::CombineCities)->setEnabled(enabled); }
-    // Undo and Stop Opening start disabled; whoever offers them enables them.
+    // Undo, Redo and Stop Opening start disabled; whoever offers them
+    // enables them. Undo and Redo name the step they would take back or do
+    // again; an empty name disables them.
     void setUndoEnabled(bool enabled) { action(Entry::Undo)->setEnabled(enabled); }
+    void setUndoSteps(const QString& undo, const QString& redo);
+    // The entries that edit selected searches, and Paste.
+    void setEditEnabled(bool selected, bool canPaste);
+
+    // The entries' keys, where they act without the menu: Undo and Redo in
+    // all of `window` except its text boxes, which keep the keys for their
+    // own text; the others, and Cut (Ctrl+X, no entry), in `list`.
+    void addKeys(QWidget* window, QWidget* list);
     void setStopOpeningEnabled(bool enabled) { action(Entry::StopOpening)->setEnabled(enabled); }
 
 signals:
@@ -54,10 +81,21 @@ signals:
     void engineChosen(const QString& key);
     void ageChosen(const QString& key);
     void combineCitiesChosen(bool on);
+    void editText();
+    // One place up (-1) or down (1).
+    void moveSelected(int by);
+    void copy();
+    void cut();
+    void paste();
     void undo();
+    void redo();
     void stopOpening();
+    void importSearches();
+    void exportSearches();
 
 private:
+    // Says that the user asked for `entry`, by the menu or by its key.
+    void act(Entry entry);
     static void fill(QMenu* menu, QActionGroup* group, const QList<Choice>& choices);
     static QString checkedKey(const QActionGroup* group);
     static void check(const QActionGroup* group, const QString& key);

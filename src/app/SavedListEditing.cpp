@@ -1,0 +1,169 @@
+#include "SavedListEditing.h"
+
+#include "Form1.h"
+#include "ListEdits.h"
+#include "ListView.h"
+#include "Platform.h"
+#include "SavedListUndo.h"
+#include "SearchesFile.h"
+#include "Trap.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <numeric>
+
+namespace quillmoor {
+
+namespace {
+    const QString kFileTypes = QStringLiteral("Text files (*.txt);;All files (*)");
+}
+
+SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SavedListUndo& undo)
+    : form_(form)
+    , platform_(platform)
+    , undo_(undo)
+{
+    askSearchText = [this](const QString& shown) -> std::optional<QString> {
+        bool ok = false;
+        const QString text = QInputDialog::getText(&form_, tr("Edit Search Text"),
+            tr("New search text (each search keeps its city):"), QLineEdit::Normal, shown, &ok);
+        return ok ? std::optional<QString>(text) : std::nullopt;
+    };
+    askImportFile
+        = [this] { return QFileDialog::getOpenFileName(&form_, tr("Import Searches"), QDir::homePath(), kFileTypes); };
+    askExportFile = [this] {
+        return QFileDialog::getSaveFileName(
+            &form_, tr("Export Searches"), QDir::home().filePath(QStringLiteral("searches.txt")), kFileTypes);
+    };
+}
+
+QList<qsizetype> SavedListEditing::selected() const { return form_.ListView2->selectedRows(); }
+
+void SavedListEditing::copy()
+{
+    Trap trap(platform_, QStringLiteral("mnuCopy_Click"));
+    QStringList lines;
+    trap.run(100, [&] {
+        for (const qsizetype row : selected())
+            lines << form_.ListView2->itemText(row);
+    });
+    if (!lines.isEmpty())
+        trap.run(102, [&] { QGuiApplication::clipboard()->setText(lines.join(u'\n') + u'\n'); });
+}
+
+void SavedListEditing::cut()
+{
+    if (selected().isEmpty())
+        return;
+    copy();
+    undo_.record(tr("Cut"), [&] {
+        Trap trap(platform_, QStringLiteral("mnuCut_Click"));
+        trap.run(100, [&] { form_.ListView2->removeRows(selected()); });
+    });
+}
+
+void SavedListEditing::paste()
+{
+    Trap trap(platform_, QStringLiteral("mnuPaste_Click"));
+    QStringList entries;
+    trap.run(100, [&] { entries = entryLines(QGuiApplication::clipboard()->text()); });
+    if (entries.isEmpty())
+        return;
+    ListView& list = *form_.ListView2;
+    // After the current entry, or at the end when there is none. The
+    // keyboard's place alone, unselected (where the list put it on getting
+    // the focus, or after a removal), is no entry the user picked.
+    qsizetype at = list.count();
+    trap.run(102, [&] {
+        const QModelIndex current = list.currentIndex();
+        if (current.isValid() && list.selectionModel()->isRowSelected(current.row()))
+            at = current.row() + 1;
+    });
+    undo_.record(tr("Paste"), [&] { trap.run(104, [&] { list.insertItems(at, entries); }); });
+    trap.run(106, [&] {
+        QList<qsizetype> pasted(entries.size());
+        std::iota(pasted.begin(), pasted.end(), at);
+        list.selectRows(pasted, false);
+    });
+}
+
+void SavedListEditing::moveTo(const QString& step, const std::function<void(const QList<qsizetype>&)>& rearrange)
+{
+    const QList<qsizetype> rows = selected();
+    if (!rows.isEmpty())
+        undo_.record(step, [&] { rearrange(rows); });
+}
+
+void SavedListEditing::move(int by)
+{
+    Trap trap(platform_, QStringLiteral("mnuMove_Click"));
+    ListView& list = *form_.ListView2;
+    moveTo(by < 0 ? tr("Move Up") : tr("Move Down"), [&](const QList<qsizetype>& rows) {
+        Rearranged moved;
+        trap.run(100, [&] { moved = moveRows(list.itemTexts(), rows, by); });
+        if (!moved.rows.isEmpty() && trap.run(102, [&] { list.replaceItems(moved.first, moved.rows); }))
+            trap.run(104, [&] { list.selectRows(moved.selected, false); });
+    });
+}
+
+void SavedListEditing::drop(qsizetype to)
+{
+    Trap trap(platform_, QStringLiteral("ListView2_DragDrop"));
+    ListView& list = *form_.ListView2;
+    moveTo(tr("Move"), [&](const QList<qsizetype>& rows) {
+        Rearranged moved;
+        trap.run(100, [&] { moved = moveRowsTo(list.itemTexts(), rows, to); });
+        if (!moved.rows.isEmpty() && trap.run(102, [&] { list.replaceItems(moved.first, moved.rows); }))
+            trap.run(104, [&] { list.selectRows(moved.selected, false); });
+    });
+}
+
+void SavedListEditing::editText()
+{
+    Trap trap(platform_, QStringLiteral("mnuEditText_Click"));
+    ListView& list = *form_.ListView2;
+    const QList<qsizetype> rows = selected();
+    if (rows.isEmpty())
+        return;
+    // The rows from the first selected to the last, replaced at once.
+    QStringList span;
+    trap.run(100, [&] { span = list.itemTexts(rows.first(), rows.last() - rows.first() + 1); });
+    QStringList chosen;
+    for (const qsizetype row : rows)
+        chosen << span.value(row - rows.first());
+    std::optional<QString> text;
+    trap.run(102, [&] { text = askSearchText(sharedSearchText(chosen)); });
+    if (!text || text->isEmpty() || span.isEmpty())
+        return;
+    for (const qsizetype row : rows)
+        span[row - rows.first()] = withSearchText(span[row - rows.first()], *text);
+    undo_.record(tr("Edit Search Text"), [&] { trap.run(104, [&] { list.replaceItems(rows.first(), span); }); });
+    trap.run(106, [&] { list.selectRows(rows, false); });
+}
+
+void SavedListEditing::importSearches()
+{
+    Trap trap(platform_, QStringLiteral("mnuImport_Click"));
+    const QString path = askImportFile();
+    if (path.isEmpty())
+        return;
+    QStringList entries;
+    trap.run(100, [&] { entries = entryLines(readSearchesFile(path)); });
+    if (entries.isEmpty())
+        return;
+    ListView& list = *form_.ListView2;
+    undo_.record(tr("Import"), [&] { trap.run(102, [&] { list.insertItems(list.count(), entries); }); });
+}
+
+void SavedListEditing::exportSearches()
+{
+    Trap trap(platform_, QStringLiteral("mnuExport_Click"));
+    const QString path = askExportFile();
+    if (!path.isEmpty())
+        trap.run(100, [&] { writeSearchesFile(path, form_.ListView2->itemTexts()); });
+}
+
+} // namespace quillmoor

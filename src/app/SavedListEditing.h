@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace quillmoor {
+
+class Form1;
+class SavedListUndo;
+struct Platform;
+
+// The saved list's edits beyond the buttons: the clipboard, moving entries,
+// a new search text for several, and the list as a file of its own. Each
+// handler is one undo step and reports through the trap like every other.
+class SavedListEditing : public QObject {
+    Q_OBJECT
+public:
+    SavedListEditing(Form1& form, Platform& platform, SavedListUndo& undo);
+
+    // The questions the edits ask, as dialogs; tests answer them instead.
+    // An empty answer (or none) means the user changed their mind.
+    std::function<std::optional<QString>(const QString& shown)> askSearchText;
+    std::function<QString()> askImportFile;
+    std::function<QString()> askExportFile;
+
+    void copy();
+    void cut();
+    void paste();
+    void move(int by);
+    // The selected entries dragged to where row `to` is.
+    void drop(qsizetype to);
+    void editText();
+    void importSearches();
+    void exportSearches();
+
+private:
+    // The selected rows, or none when nothing is selected.
+    QList<qsizetype> selected() const;
+    void moveTo(const QString& step, const std::function<void(const QList<qsizetype>&)>& rearrange);
+
+    Form1& form_;
+    Platform& platform_;
+    SavedListUndo& undo_;
+};
+
+} // namespace quillmoor

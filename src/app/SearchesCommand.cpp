@@ -1,0 +1,83 @@
+#include "SearchesCommand.h"
+
+#include "Failure.h"
+#include "ListEdits.h"
+#include "SearchStore.h"
+#include "SearchesFile.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace quillmoor {
+
+namespace {
+
+    class SearchesCommand {
+        Q_DECLARE_TR_FUNCTIONS(SearchesCommand)
+    };
+
+    const QString kSection = QStringLiteral("Quillmoor");
+    const QString kKey = QStringLiteral("Searches");
+
+    void say(std::FILE* to, const QString& line)
+    {
+        std::fputs(qUtf8Printable(QStringLiteral("quillmoor: ") + line + u'\n'), to);
+        std::fflush(to);
+    }
+
+    template <class Work> int carefully(Work&& work)
+    {
+        try {
+            work();
+            return 0;
+        } catch (const Failure& failure) {
+            say(stderr, failure.description());
+        } catch (const std::exception& failure) {
+            say(stderr, QString::fromLocal8Bit(failure.what()));
+        }
+        return 1;
+    }
+
+    void writeOut(const QByteArray& bytes)
+    {
+        if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+            || std::fflush(stdout) != 0)
+            throw Failure(SearchesCommand::tr("The searches could not be written to standard output."));
+    }
+
+} // namespace
+
+int exportSearches(const QString& settingsFile, const QString& path)
+{
+    return carefully([&] {
+        const StoredText stored = GetSetting(settingsFile, kSection, kKey);
+        if (!stored.notice.isEmpty())
+            say(stderr, stored.notice);
+        const QStringList entries = storedEntries(stored.value);
+        if (path == u"-")
+            writeOut(searchesFileBytes(entries));
+        else
+            writeSearchesFile(path, entries);
+    });
+}
+
+int importSearches(const QString& settingsFile, const QString& path)
+{
+    return carefully([&] {
+        // Read and checked whole before the store is touched.
+        const QStringList entries = entryLines(readSearchesFile(path));
+        if (entries.isEmpty()) {
+            say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
+            return;
+        }
+        const QString notice = SaveSetting(settingsFile, kSection, kKey,
+            [&](const QString& stored) { return storedValue(storedEntries(stored) + entries); });
+        if (!notice.isEmpty())
+            say(stderr, notice);
+        say(stdout,
+            entries.size() == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
+                                : SearchesCommand::tr("%1 searches added from %2.").arg(entries.size()).arg(path));
+    });
+}
+
+} // namespace quillmoor

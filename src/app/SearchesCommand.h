@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace quillmoor {
+
+// The saved searches from the command line, with no window and no display:
+// both go through the same careful save as the window (under the store's
+// lock, merged with what is stored at that moment), so nothing stored is
+// lost. Each answers the exit status: 0 when done, 1 when refused or failed,
+// said in one line on standard error; the settings file is then unchanged.
+
+// Writes the stored list to `path`, one entry a line in UTF-8; "-" is
+// standard output.
+int exportSearches(const QString& settingsFile, const QString& path);
+
+// Adds the lines of the text file at `path` to the end of the stored list.
+int importSearches(const QString& settingsFile, const QString& path);
+
+} // namespace quillmoor
