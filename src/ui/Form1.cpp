@@ -1,5 +1,7 @@
 #include "Form1.h"
 
+#include "KeyboardPath.h"
+
 #include "ListView.h"
 #include "NearbyMenu.h"
 #include "ScrollControls.h"
@@ -60,49 +62,6 @@ namespace {
         button->setAutoDefault(false);
         return button;
     }
-
-    // Leads the keyboard from the filter box into the city list (Down) and
-    // from there to the search box (Return or Enter), where Return adds the
-    // search: type a filter, Down, Return, the search, Return.
-    class KeyboardPath : public QObject {
-    public:
-        KeyboardPath(QLineEdit* filter, ListView* cities, QLineEdit* search, QObject* parent)
-            : QObject(parent)
-            , filter_(filter)
-            , cities_(cities)
-            , search_(search)
-        {
-            filter_->installEventFilter(this);
-            cities_->installEventFilter(this);
-        }
-
-    protected:
-        bool eventFilter(QObject* watched, QEvent* event) override
-        {
-            if (event->type() != QEvent::KeyPress)
-                return false;
-            const auto* key = static_cast<QKeyEvent*>(event);
-            // The keypad's Enter arrives with the keypad modifier.
-            if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-                return false;
-            if (watched == filter_ && key->key() == Qt::Key_Down) {
-                if (cities_->count() > 0 && cities_->selectedRows().isEmpty())
-                    cities_->selectRow(0);
-                cities_->setFocus(Qt::OtherFocusReason);
-                return true;
-            }
-            if (watched == cities_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-                search_->setFocus(Qt::OtherFocusReason);
-                return true;
-            }
-            return false;
-        }
-
-    private:
-        QLineEdit* filter_;
-        ListView* cities_;
-        QLineEdit* search_;
-    };
 
 } // namespace
 
