@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
-#include "Process.h"
 #include "Platform.h"
+#include "Process.h"
 #include "SearchesCommand.h"
 
 #include <QCommandLineParser>
@@ -112,6 +112,39 @@ bool DisplayCheck::hold(QtMsgType type, const QMessageLogContext& context, const
     os::endNow(1);
 }
 
+namespace {
+
+    // The options a user types, besides the window system's.
+    struct Options {
+        QCommandLineOption help { { QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?") },
+            QStringLiteral("Displays this help.") };
+        QCommandLineOption version { { QStringLiteral("v"), QStringLiteral("version") },
+            QStringLiteral("Displays version information.") };
+        QCommandLineOption exportTo { QStringLiteral("export"),
+            QStringLiteral(
+                "Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends."),
+            QStringLiteral("file") };
+        QCommandLineOption importFrom { QStringLiteral("import"),
+            QStringLiteral(
+                "Adds each non-blank line of the text file <file> to the end of the saved searches, and ends."),
+            QStringLiteral("file") };
+    };
+
+    void describe(QCommandLineParser& parser, const Options& options)
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(QStringLiteral(
+            "Builds web searches limited to the classified-ad sites of the cities you pick, keeps them in a list\n"
+            "and opens them in the browser. Searches open in the web search engine (Google by default);\n"
+            "about one start in a hundred also opens the Marrowfen home page."));
+        // Not Qt's own help option, which also offers a --help-all that lists
+        // Qt's options, and those are read only once a window can open.
+        parser.addOptions({ options.help, options.version, options.exportTo, options.importFrom });
+        addToolkitOptions(parser);
+    }
+
+} // namespace
+
 std::optional<int> handleCommandLine(int argc, char* argv[])
 {
     QStringList arguments;
@@ -119,26 +152,8 @@ std::optional<int> handleCommandLine(int argc, char* argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(QStringLiteral(
-        "Builds web searches limited to the classified-ad sites of the cities you pick, keeps them in a list\n"
-        "and opens them in the browser. Searches open in the web search engine (Google by default);\n"
-        "about one start in a hundred also opens the Marrowfen home page."));
-    // Not Qt's own help option, which also offers a --help-all that lists
-    // Qt's options, and those are read only once a window can open.
-    const QCommandLineOption help(
-        { QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?") }, QStringLiteral("Displays this help."));
-    parser.addOption(help);
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption exportOption(QStringLiteral("export"),
-        QStringLiteral("Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends."),
-        QStringLiteral("file"));
-    const QCommandLineOption importOption(QStringLiteral("import"),
-        QStringLiteral("Adds each non-blank line of the text file <file> to the end of the saved searches, and ends."),
-        QStringLiteral("file"));
-    parser.addOptions({ exportOption, importOption });
-    addToolkitOptions(parser);
-
+    const Options options;
+    describe(parser, options);
     const QString program = QString::fromLatin1(kProgram);
     const QString tryHelp = QStringLiteral("Try '%1 --help' for more information.\n").arg(program);
     if (!parser.parse(arguments)) {
@@ -151,26 +166,26 @@ std::optional<int> handleCommandLine(int argc, char* argv[])
                 + tryHelp);
         return 2;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(options.help)) {
         // Without an application object Qt names the program by a placeholder.
         QString text = parser.helpText();
         text.replace(QStringLiteral("<executable_name>"), program);
         print(stdout, text);
         return 0;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(options.version)) {
         print(stdout, program + u' ' + QStringLiteral(QUILLMOOR_VERSION) + u'\n');
         return 0;
     }
     // The saved searches in and out need no window.
-    if (parser.isSet(exportOption) && parser.isSet(importOption)) {
+    if (parser.isSet(options.exportTo) && parser.isSet(options.importFrom)) {
         print(stderr, program + QStringLiteral(": --export and --import cannot be given together\n") + tryHelp);
         return 2;
     }
-    if (parser.isSet(exportOption))
-        return exportSearches(userSettingsFile(), parser.value(exportOption));
-    if (parser.isSet(importOption))
-        return importSearches(userSettingsFile(), parser.value(importOption));
+    if (parser.isSet(options.exportTo))
+        return exportSearches(userSettingsFile(), parser.value(options.exportTo));
+    if (parser.isSet(options.importFrom))
+        return importSearches(userSettingsFile(), parser.value(options.importFrom));
     const QString missing = missingDisplay(parser);
     if (!missing.isEmpty()) {
         print(stderr, QStringLiteral("%1: no display (%2)\n").arg(program, missing));
