@@ -231,13 +231,3 @@ BENCHMARK(FilterKeystroke)->Apply(listSizes);
 BENCHMARK(AddSearch)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SelectNearby)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndSplit)->Apply(listSizes);
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication qapp(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
