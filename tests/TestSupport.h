@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Application.h"
 #include "Platform.h"
 
 #include <QDir>
@@ -12,6 +11,10 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+
+namespace quillmoor {
+class Application;
+}
 
 namespace quillmoor::test {
 
@@ -77,9 +80,11 @@ struct FakeDesktop {
     // The failure description of report `i`.
     QString description(int i) const { return reports.at(i).section(QStringLiteral("\r\n"), 0, 0); }
 
-    std::unique_ptr<Application> load()
+    // The window, loaded; a suite that starts it includes Application.h,
+    // and one that does not links no window.
+    template <class App = Application> std::unique_ptr<App> load()
     {
-        auto app = std::make_unique<Application>(platform());
+        auto app = std::make_unique<App>(platform());
         app->Form_Load();
         return app;
     }

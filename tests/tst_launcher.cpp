@@ -1,5 +1,6 @@
 // The queue that hands addresses to the browser launcher, with a stand-in
 // launcher script on PATH that records what it is given.
+#include "Application.h"
 #include "HandOver.h"
 #include "LauncherQueue.h"
 #include "TestSupport.h"

@@ -1,4 +1,5 @@
 // list.txt at start-up and the filter, through the real window.
+#include "Application.h"
 #include "Form1.h"
 #include "GeoPosition.h"
 #include "ItemModel.h"

@@ -1,4 +1,5 @@
 // Composing, opening and editing saved searches through the window's buttons.
+#include "Application.h"
 #include "Form1.h"
 #include "ItemModel.h"
 #include "ListView.h"

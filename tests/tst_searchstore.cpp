@@ -1,5 +1,6 @@
 // The saved-search list in the settings store: written on close, read at
 // start-up, never lost.
+#include "Application.h"
 #include "Form1.h"
 #include "ListView.h"
 #include "SearchStore.h"

@@ -1,4 +1,5 @@
 // Start-up, the window as designed, and closing.
+#include "Application.h"
 #include "Form1.h"
 #include "ListView.h"
 #include "SearchMenu.h"
