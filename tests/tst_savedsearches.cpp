@@ -1,0 +1,370 @@
+// The saved-search list through the window: written on close, read at
+// start-up, never lost, whatever stands in the settings file.
+#include "Application.h"
+#include "Form1.h"
+#include "ListView.h"
+#include "SearchStore.h"
+#include "SignalCloser.h"
+#include "StoreSupport.h"
+
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace quillmoor;
+using test::itemTexts;
+using test::settingsRead;
+
+namespace {
+
+struct Store : test::StoreFiles {
+    // Closes a window that shows `entries` and answers what the next start shows.
+    QStringList roundTrip(const QStringList& entries)
+    {
+        save(entries);
+        return itemTexts(*desktop.load()->form().ListView2);
+    }
+    void save(const QStringList& entries)
+    {
+        auto app = desktop.load();
+        app->form().ListView2->clearItems();
+        ItemBatch batch;
+        for (const QString& entry : entries)
+            batch.add(entry);
+        app->form().ListView2->addItems(std::move(batch));
+        app->form().close();
+    }
+};
+
+} // namespace
+
+class SavedSearchesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void entriesComeBackAsTheyWere()
+    {
+        Store store;
+        const QStringList entries = { "A", " b site:x.org ", "ü€ site:z", "dup", "dup", "=;\"#[x]\\,", "@at",
+            QStringLiteral("\uFEFF first"), QStringLiteral("\x01\uFEFF\U0010FFFF\uFFFF"),
+            QStringLiteral("t\tb\x01") + u'f' + QChar(0) + u'7', "  lead", "trail\t ", "😀 site:e" };
+        QCOMPARE(store.roundTrip(entries), entries);
+        QCOMPARE(store.value(), entries.join(u'|') + u'|');
+        QCOMPARE(store.desktop.reports, QStringList());
+
+        // Entries with bars stay whole; so does text that looks escaped.
+        const QStringList bars = { "a|b", "|", "100% %7C", "plain" };
+        QCOMPARE(store.roundTrip(bars), bars);
+        QCOMPARE(store.value(), QStringLiteral("|a%7Cb|%7C|100%25 %257C|plain|"));
+
+        // Empty entries are not restored; an empty list stores the empty text.
+        QCOMPARE(store.roundTrip({ "", "x", "" }), QStringList { "x" });
+        QCOMPARE(store.roundTrip({}), QStringList());
+        QCOMPARE(store.value(), QString());
+        QCOMPARE(store.desktop.reports, QStringList());
+    }
+
+    void valuesWrittenByHandReadAsBefore()
+    {
+        Store store;
+        const auto restored = [&](const QString& value) {
+            store.setValue(value);
+            return itemTexts(*store.desktop.load()->form().ListView2);
+        };
+        QCOMPARE(restored(QStringLiteral("X|Y")), (QStringList { "X", "Y" })); // no final bar
+        QCOMPARE(restored(QStringLiteral("||||")), QStringList());
+        QCOMPARE(restored(QStringLiteral("a%7Cb|c%25|")), (QStringList { "a%7Cb", "c%25" })); // old format: kept as is
+        QCOMPARE(restored(QStringLiteral("|a%7cb|")), QStringList { "a|b" });
+        QCOMPARE(store.desktop.reports, QStringList());
+    }
+
+    // Files as people leave them: what the next start shows and says, and
+    // the whole file after adding "new" and closing. Lines other than ours
+    // come back byte for byte, whatever they hold.
+    void settingsFileShapes()
+    {
+        const QByteArray huge = "@Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)"; // a list claiming 2^31 - 1 texts
+        const struct {
+            const char* name;
+            QByteArray file;
+            QStringList shown;
+            bool reported; // at start-up line 142, and the file kept aside
+            QByteArray after;
+        } shapes[] = {
+            { "commas with blanks", "[Quillmoor]\nSearches=a, b|c,d|\n", { "a, b", "c,d" }, false,
+                "[Quillmoor]\nSearches=\"a, b|c,d|new|\"\n" },
+            { "lone surrogate", "[Quillmoor]\nSearches=a\\xd800|b|\n", { QStringLiteral("a\uFFFD"), "b" }, false,
+                "[Quillmoor]\nSearches=a\xef\xbf\xbd|b|new|\n" },
+            { "quotes and a comment", "[Quillmoor]\r\nSearches = \"x; y|\" ; note\r\n[Z]\r\nz=1\r\n", { "x; y" }, false,
+                "[Quillmoor]\r\nSearches=\"x; y|new|\"; note\r\n[Z]\r\nz=1\r\n" },
+            { "continued line", "[Quillmoor]\nSearches=@@p\\\n  q|@|\n", { "@p  q", "@" }, false,
+                "[Quillmoor]\nSearches=@@p  q|@|new|\n" },
+            { "not text, here and elsewhere", "[A]\nv=" + huge + "\n[Quillmoor]\nSearches=" + huge + "\nx=1\n", {},
+                true, "[A]\nv=" + huge + "\n[Quillmoor]\nSearches=new|\nx=1\n" },
+            { "no section, no last line break", "[A]\nk=1", {}, false, "[A]\nk=1\n\n[Quillmoor]\nSearches=new|\n" },
+            { "section without the key", "[Quillmoor]\nother=1\n", {}, false, "[Quillmoor]\nSearches=new|\nother=1\n" },
+            { "mark", "\xEF\xBB\xBF[Quillmoor]\r\nSearches=one|two|\r\n", { "one", "two" }, false,
+                "\xEF\xBB\xBF[Quillmoor]\r\nSearches=one|two|new|\r\n" },
+            // The open quote swallows the rest, our section too: the new one
+            // goes ahead of it.
+            { "unclosed quote before", "[Other]\nnote=he said \"hi\n[Quillmoor]\nSearches=x|\n", {}, false,
+                "[Quillmoor]\nSearches=new|\n[Other]\nnote=he said \"hi\n[Quillmoor]\nSearches=x|\n" },
+            { "unclosed quote before, in [General]", "note=\"hi\n", {}, false,
+                "[Quillmoor]\nSearches=new|\n[General]\nnote=\"hi\n" },
+            { "unclosed quote after", "[Quillmoor]\nSearches=x|\nnote=\"hi\n", { "x" }, false,
+                "[Quillmoor]\nSearches=x|new|\nnote=\"hi\n" },
+            { "% escapes in names", "[Quill%6Door]\nSearch%65s=p|\n", { "p" }, false,
+                "[Quill%6Door]\nSearches=p|new|\n" },
+            { "duplicate sections and keys",
+                "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|\n", { "c" }, false,
+                "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|new|\n" },
+            { "CR line ends", "[Quillmoor]\rSearches=a|\r", { "a" }, false, "[Quillmoor]\rSearches=a|new|\r" },
+            { "UTF-8 split by quotes", "[Quillmoor]\nSearches=\"\xE2\x82\"\xAC|\n", { "\u20AC" }, false,
+                "[Quillmoor]\nSearches=\xE2\x82\xAC|new|\n" },
+            { "our header's quote runs to the end", "[Quillmoor]\"\nSearches=x|\n", {}, false,
+                "[Quillmoor]\"\nSearches=x|\n\"\nSearches=new|\n" },
+            // Not a header to QSettings: "Searches" there is a key of [General].
+            { "form feed", "\f[Quillmoor]\nSearches=f|\n", {}, false,
+                "\f[Quillmoor]\nSearches=f|\n\n[Quillmoor]\nSearches=new|\n" },
+            // A mark that comes first in the decoded text is dropped; U+FEFF is
+            // written escaped so it comes back.
+            { "U+FEFF", "[Quillmoor]\nSearches=\xEF\xBB\xBFx|\\t\xEF\xBB\xBFy|\n", { "x", "\t\uFEFFy" }, false,
+                "[Quillmoor]\nSearches=x|\\t\\xfeffy|new|\n" },
+        };
+        for (const auto& shape : shapes) {
+            Store store;
+            // What QSettings reads, from a copy: it keeps what it read of a path.
+            // It decodes "@Variant(…)" at any cost in memory, which the program
+            // never does: such a file is not given to it whole.
+            const bool serialized = shape.file.contains("@Variant(");
+            store.desktop.write(QStringLiteral("before.ini"), shape.file);
+            QVariantMap before
+                = serialized ? QVariantMap() : settingsRead(store.desktop.dir.filePath(QStringLiteral("before.ini")));
+            const QVariant searches = before.value(QStringLiteral("Quillmoor/Searches"));
+            if (searches.typeId() == QMetaType::QString)
+                QVERIFY2(storedEntries(withoutLoneSurrogates(searches.toString())) == shape.shown, shape.name);
+            else // no text to QSettings, or a list where commas are text here
+                QVERIFY2(shape.shown.isEmpty() || searches.typeId() == QMetaType::QStringList, shape.name);
+            store.desktop.write(QStringLiteral("config/Marrowfen.ini"), shape.file);
+            auto app = store.desktop.load();
+            QVERIFY2(itemTexts(*app->form().ListView2) == shape.shown, shape.name);
+            app->form().ListView2->addItem(QStringLiteral("new"));
+            app->form().close();
+            const QStringList once = shape.reported ? QStringList { QStringLiteral("Form_Load:142") } : QStringList();
+            QVERIFY2(store.desktop.where() == once, shape.name);
+            QCOMPARE(store.bytes(), shape.after);
+            // What QSettings itself reads from the new file: the list, and
+            // every other key as before.
+            QCOMPARE(store.value(), storedValue(shape.shown + QStringList { "new" }));
+            QVariantMap after = serialized ? QVariantMap() : settingsRead(store.desktop.settingsFile());
+            after.remove(QStringLiteral("Quillmoor/Searches"));
+            before.remove(QStringLiteral("Quillmoor/Searches"));
+            QCOMPARE(after, before);
+            QStringList names = { "Marrowfen.ini" };
+            if (shape.reported) {
+                names << QStringLiteral("Marrowfen.ini.unreadable");
+                QFile aside(store.desktop.settingsFile() + QStringLiteral(".unreadable"));
+                QVERIFY(aside.open(QIODevice::ReadOnly));
+                QCOMPARE(aside.readAll(), shape.file);
+            }
+            QCOMPARE(store.names(), names);
+        }
+    }
+
+    // A link is written through to its target; anything but an ordinary
+    // file is reported at start and at close, never waited on, and leaves
+    // no staged file behind.
+    void whatStandsAtTheFilesPlace()
+    {
+        const auto link = [](const QByteArray& target, const QString& at) {
+            QVERIFY(::symlink(target.constData(), QFile::encodeName(at).constData()) == 0);
+        };
+        for (const QByteArray target : { "/dev/zero", "", "." }) {
+            Store store;
+            QDir().mkpath(QFileInfo(store.desktop.settingsFile()).path());
+            const QString file = store.desktop.settingsFile();
+            if (target.isEmpty())
+                QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+            else
+                link(target, file);
+            store.save({ "lost" });
+            QCOMPARE(store.desktop.where(),
+                (QStringList { QStringLiteral("Form_Load:142"), QStringLiteral("Form_QueryUnload:106") }));
+            QVERIFY(store.desktop.description(1).contains(QStringLiteral("not an ordinary file")));
+            QCOMPARE(store.names(), QStringList { "Marrowfen.ini" });
+            QCOMPARE(QFileInfo(file).isSymLink(), !target.isEmpty());
+        }
+
+        // Dotfiles kept elsewhere: the link stays, its target takes the list
+        // and keeps its mode, except that not everyone may write it.
+        Store store;
+        const QString dotfiles = store.desktop.dir.filePath(QStringLiteral("dotfiles"));
+        store.desktop.write(QStringLiteral("dotfiles/Marrowfen.ini"), "[Quillmoor]\nSearches=old|\n");
+        QFile::setPermissions(dotfiles + QStringLiteral("/Marrowfen.ini"),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther
+                | QFile::WriteOther);
+        QDir().mkpath(QFileInfo(store.desktop.settingsFile()).path());
+        link("../dotfiles/Marrowfen.ini", store.desktop.settingsFile());
+        QCOMPARE(store.roundTrip({ "old", "new" }), (QStringList { "old", "new" }));
+        QVERIFY(QFileInfo(store.desktop.settingsFile()).isSymLink());
+        QCOMPARE(store.names(dotfiles), QStringList { "Marrowfen.ini" });
+        QCOMPARE(store.names(), QStringList { "Marrowfen.ini" });
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(dotfiles + QStringLiteral("/Marrowfen.ini")).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 0777, 0664u);
+
+        // A link whose target is not there yet creates the target.
+        Store dangling;
+        QDir().mkpath(QFileInfo(dangling.desktop.settingsFile()).path());
+        link("target.ini", dangling.desktop.settingsFile());
+        dangling.save({ "x" });
+        QVERIFY(QFileInfo(dangling.desktop.settingsFile()).isSymLink());
+        QCOMPARE(dangling.value(), QStringLiteral("x|"));
+        QCOMPARE(dangling.desktop.reports, QStringList());
+    }
+
+    void twoCopiesKeepEachOthersSearches()
+    {
+        // Two windows on one store, the first closed first.
+        Store store;
+        store.setValue(QStringLiteral("a|b|"));
+        auto first = store.desktop.load();
+        auto second = store.desktop.load();
+        first->form().ListView2->addItem(QStringLiteral("one"));
+        first->form().close();
+        second->form().ListView2->addItem(QStringLiteral("a|two"));
+        second->form().ListView2->removeItem(0);
+        second->form().close();
+        QCOMPARE(itemTexts(*store.desktop.load()->form().ListView2), (QStringList { "b", "one", "a|two" }));
+        QCOMPARE(store.desktop.reports, QStringList());
+
+        // Another program's doing while a window is open: a file gone or
+        // emptied, or our section gone, cleared nothing; a key written
+        // empty by another copy did.
+        const struct {
+            const char* name;
+            bool deleted;
+            QByteArray file;
+            QString saved;
+        } meddled[] = {
+            { "deleted", true, {}, "a|b|c|" },
+            { "zero bytes", false, "", "a|b|c|" },
+            { "no section", false, "[Other]\nk=1\n", "a|b|c|" },
+            { "cleared by another copy", false, "[Quillmoor]\nSearches=\n", "c|" },
+        };
+        for (const auto& m : meddled) {
+            Store one;
+            one.setValue(QStringLiteral("a|b|"));
+            auto window = one.desktop.load();
+            window->form().ListView2->addItem(QStringLiteral("c"));
+            if (m.deleted)
+                QVERIFY(QFile::remove(one.desktop.settingsFile()));
+            else
+                one.desktop.write(QStringLiteral("config/Marrowfen.ini"), m.file);
+            window->form().close();
+            QVERIFY2(one.value() == m.saved, qPrintable(QStringLiteral("%1: %2").arg(m.name, one.value())));
+        }
+    }
+
+    void aHundredThousandEntries()
+    {
+        Store store;
+        QStringList entries;
+        for (int i = 0; i < 100000; ++i)
+            entries << QStringLiteral("item %1 site:city%2.listora.org").arg(i).arg(i % 300);
+        QCOMPARE(store.roundTrip(entries), entries);
+        QCOMPARE(store.desktop.reports, QStringList());
+    }
+
+    void anUnwritableStoreKeepsThePreviousValue()
+    {
+        Store store;
+        store.setValue(QStringLiteral("old|"));
+        // Root may write anywhere, so the write is made to fail through the
+        // file-size limit: the new value is larger than a file may grow.
+        struct rlimit saved;
+        getrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        store.save({ QString(10000, u'n') });
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
+        QVERIFY(store.desktop.description(0).contains(QStringLiteral("(is it full?)")));
+        QCOMPARE(store.value(), QStringLiteral("old|"));
+        QCOMPARE(store.names(), QStringList { "Marrowfen.ini" });
+
+        // A settings folder that cannot be made at all.
+        Store blocked;
+        blocked.desktop.write(QStringLiteral("config"), "a file where the folder should be");
+        blocked.save({ "x" });
+        QCOMPARE(blocked.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
+    }
+
+    void aHandEditedFileThatDoesNotParseIsNotALoss()
+    {
+        Store store;
+        store.desktop.write(
+            QStringLiteral("config/Marrowfen.ini"), "[Other]\nkept=1\n[Quillmoor]\nSearches=one|two|\n[broken\nx=1\n");
+        auto app = store.desktop.load();
+        QCOMPARE(itemTexts(*app->form().ListView2), (QStringList { "one", "two" }));
+        app->form().ListView2->addItem(QStringLiteral("three"));
+        app->form().close();
+        // Said once, at start-up, naming the copy; the close adds nothing.
+        const QString aside = store.desktop.settingsFile() + QStringLiteral(".unreadable");
+        QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_Load:142") });
+        QVERIFY(store.desktop.description(0).contains(u'"' + aside + u'"'));
+        QCOMPARE(store.value(), QStringLiteral("one|two|three|"));
+        const QSettings written(store.desktop.settingsFile(), QSettings::IniFormat);
+        QCOMPARE(written.status(), QSettings::NoError);
+        QCOMPARE(written.value("Other/kept").toInt(), 1);
+        QCOMPARE(written.value("broken/x").toInt(), 1);
+        QFile copy(aside);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QVERIFY(copy.readAll().endsWith("[broken\nx=1\n"));
+
+        // A later, different broken file never replaces the earlier copy.
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[again\n");
+        store.desktop.load()->form().close();
+        QCOMPARE(store.desktop.where().size(), 2);
+        QVERIFY(store.desktop.description(1).contains(aside + QStringLiteral(".2\"")));
+        copy.seek(0);
+        QVERIFY(copy.readAll().endsWith("[broken\nx=1\n"));
+    }
+
+    // Our header's quote runs to the end of the file, and the backslash there
+    // takes along whatever comes next: no line can stand in the section, which
+    // may not be added twice. The file is kept aside whole, said once at the
+    // close, and a new one holds the list.
+    void aFileNothingFitsIsKeptAside()
+    {
+        Store store;
+        const QByteArray old = "[Quillmoor]\"\\";
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"), old);
+        store.save({ "y" });
+        QCOMPARE(store.desktop.where(), QStringList { QStringLiteral("Form_QueryUnload:106") });
+        QVERIFY(store.desktop.description(0).contains(QStringLiteral("Marrowfen.ini.unreadable\"")));
+        QCOMPARE(store.value(), QStringLiteral("y|"));
+        QFile aside(store.desktop.settingsFile() + QStringLiteral(".unreadable"));
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), old);
+    }
+
+    void terminationClosesLikeTheUser()
+    {
+        Store store;
+        Application app(store.desktop.platform());
+        SignalCloser closer([&app] { app.requestClose(); });
+        app.start();
+        app.form().ListView2->addItem(QStringLiteral("kept"));
+        QVERIFY(app.form().isVisible());
+        std::raise(SIGTERM);
+        QTRY_VERIFY(!app.form().isVisible());
+        QCOMPARE(store.value(), QStringLiteral("kept|"));
+    }
+};
+
+QTEST_MAIN(SavedSearchesTest)
+#include "tst_savedsearches.moc"
