@@ -10,7 +10,7 @@
 
 namespace quillmoor::os {
 
-int writeAllSynced(int fd, const QByteArray& bytes)
+int writeAll(int fd, const QByteArray& bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -23,6 +23,13 @@ int writeAllSynced(int fd, const QByteArray& bytes)
             return errno;
         done += put;
     }
+    return 0;
+}
+
+int writeAllSynced(int fd, const QByteArray& bytes)
+{
+    if (const int error = writeAll(fd, bytes))
+        return error;
     return ::fsync(fd) == 0 ? 0 : errno;
 }
 

@@ -9,6 +9,9 @@ namespace quillmoor::os {
 // The system calls of careful file writing. Each answers 0 or the error
 // number; what an error means to the user is for the caller to say.
 
+// Writes all of `bytes`. A write that takes nothing answers ENOSPC.
+int writeAll(int fd, const QByteArray& bytes);
+
 // Writes all of `bytes` and syncs them. A write that takes nothing answers
 // ENOSPC: the one case of a disk that is full.
 int writeAllSynced(int fd, const QByteArray& bytes);

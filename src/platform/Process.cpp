@@ -1,5 +1,7 @@
 #include "Process.h"
 
+#include "FileCalls.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -105,25 +107,11 @@ namespace {
         return result;
     }
 
-    // All of `bytes` to `fd`, as far as it takes them.
-    bool writeAll(int fd, const QByteArray& bytes)
-    {
-        for (qsizetype done = 0; done < bytes.size();) {
-            const ssize_t wrote = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (wrote < 0 && errno == EINTR)
-                continue;
-            if (wrote <= 0)
-                return false;
-            done += wrote;
-        }
-        return true;
-    }
-
     // An unnamed file in memory holding `bytes`, read from its start.
     int memoryFile(const QByteArray& bytes)
     {
         const int fd = ::memfd_create("quillmoor-pages", MFD_CLOEXEC);
-        if (fd >= 0 && writeAll(fd, bytes) && ::lseek(fd, 0, SEEK_SET) == 0)
+        if (fd >= 0 && writeAll(fd, bytes) == 0 && ::lseek(fd, 0, SEEK_SET) == 0)
             return fd;
         if (fd >= 0)
             ::close(fd);
@@ -155,8 +143,8 @@ QString startReading(const QString& program, const QByteArray& name, const QStri
     QString why = result == 0 ? QString() : QString::fromLocal8Bit(std::strerror(result));
     if (pipeEnds[1] >= 0) {
         // The process reads all of it before it starts a launcher.
-        if (result == 0 && !writeAll(pipeEnds[1], input))
-            why = QString::fromLocal8Bit(std::strerror(errno));
+        if (const int error = result == 0 ? writeAll(pipeEnds[1], input) : 0)
+            why = QString::fromLocal8Bit(std::strerror(error));
         ::close(pipeEnds[1]);
     }
     if (result == 0 && started)
