@@ -199,8 +199,8 @@ private slots:
     {
         Form1 form;
         QCOMPARE(form.size(), QSize(536, 652));
-        QCOMPARE(form.minimumSize(), form.maximumSize());
-        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(form.minimumSize(), form.size());
+        QVERIFY(form.windowFlags() & Qt::WindowMaximizeButtonHint);
         QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
         QCOMPARE(form.Frame2->geometry(), QRect(8, 8, 520, 341));
         QCOMPARE(form.Text1->geometry(), QRect(112, 20, 391, 23));

@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "ListView.h"
+#include "MenuText.h"
 #include "NearbyMenu.h"
 #include "SearchButtons.h"
 #include "SearchMenu.h"
@@ -9,6 +10,7 @@
 #include "Trap.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,6 +41,22 @@ void showReportBox(const QString& title, const QString& text)
     box.exec();
 }
 
+bool askOpenBox(QWidget* window, int pages, bool& askAgain)
+{
+    QMessageBox box(QMessageBox::Question, QMessageBox::tr("Open Pages"),
+        QMessageBox::tr("Open %1 pages in your browser?").arg(pages), QMessageBox::NoButton, window);
+    QPushButton* open = box.addButton(QMessageBox::tr("&Open"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(open);
+    box.setEscapeButton(QMessageBox::Cancel);
+    auto* again = new QCheckBox(QMessageBox::tr("&Don't ask again"));
+    box.setCheckBox(again);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    askAgain = !again->isChecked();
+    return box.clickedButton() == open;
+}
+
 Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
@@ -55,6 +73,8 @@ Application::Application(Platform platform)
         else
             writeReport(text);
     };
+    if (!platform_.askToOpen)
+        platform_.askToOpen = [this](int pages, bool& askAgain) { return askOpenBox(&form_, pages, askAgain); };
     // A launcher that fails is reported as the statement that asked for it.
     if (platform_.reportLaunchesTo) {
         platform_.reportLaunchesTo([this](const QString& procedure, int line, const QString& description) {
@@ -76,7 +96,9 @@ void Application::connectHandlers()
     };
     // What a button does to the saved list can be undone, step by step.
     const auto undoable = [this](QPushButton* button, void (*handler)(Form1&, Platform&)) {
-        return [this, button, handler] { savedListUndo_.record(button->text(), [&] { handler(form_, platform_); }); };
+        return [this, button, handler] {
+            savedListUndo_.record(spokenText(button->text()), [&] { handler(form_, platform_); });
+        };
     };
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, undoable(button, handler));
@@ -122,8 +144,8 @@ void Application::connectSearchMenu()
         const QUndoStack& steps = savedListUndo_.stack();
         menu->setUndoSteps(
             steps.canUndo() ? steps.undoText() : QString(), steps.canRedo() ? steps.redoText() : QString());
-        menu->setEditEnabled(
-            !form_.ListView2->selectedRows().isEmpty(), !QGuiApplication::clipboard()->text().isEmpty());
+        menu->setEditEnabled(!form_.ListView2->selectedRows().isEmpty(),
+            !QGuiApplication::clipboard()->text().isEmpty(), form_.ListView2->count() > 0);
         menu->setStopOpeningEnabled(pagesWaiting());
         menu->popup(at);
     });
@@ -155,6 +177,10 @@ void Application::connectEditing()
     SavedListEditing* const editing = &editing_;
     connect(menu, &SearchMenu::copy, editing, &SavedListEditing::copy);
     connect(menu, &SearchMenu::cut, editing, &SavedListEditing::cut);
+    connect(menu, &SearchMenu::deleteSelected, this, [this] {
+        savedListUndo_.record(spokenText(form_.PushButton4->text()), [&] { PushButton4_Click(form_, platform_); });
+    });
+    connect(menu, &SearchMenu::selectAll, form_.ListView2, &ListView::selectAll);
     connect(menu, &SearchMenu::paste, editing, &SavedListEditing::paste);
     connect(menu, &SearchMenu::moveSelected, editing, &SavedListEditing::move);
     connect(form_.ListView2, &ListView::rowsDropped, editing, &SavedListEditing::drop);
@@ -189,6 +215,7 @@ void Application::start()
         return;
     }
     form_.centre();
+    WindowSettings::restorePlace(form_, storedKeys_);
     form_.show();
 }
 

@@ -7,6 +7,7 @@
 #include "SavedListEditing.h"
 #include "SavedListUndo.h"
 #include "SkinFramework.h"
+#include "WindowSettings.h"
 
 #include <QObject>
 
@@ -14,6 +15,10 @@ namespace quillmoor {
 
 // The error report's box: modal, a warning, one OK button.
 void showReportBox(const QString& title, const QString& text);
+
+// Asks over `window` whether to open `pages` pages: Open (Return) or Cancel
+// (Escape), and "Don't ask again", which clears `askAgain`.
+bool askOpenBox(QWidget* window, int pages, bool& askAgain);
 
 // The program: the window, its start-up and shut-down, and the wiring of
 // every control's events to the handler that does the work.
@@ -87,6 +92,8 @@ private:
     StoredTexts storedKeys_;
     // Where searches open, and which of those choices the user made.
     OpenChoices openChoices_;
+    // The window's place and whether it asks before many pages.
+    WindowSettings windowSettings_;
 };
 
 } // namespace quillmoor

@@ -33,7 +33,7 @@ void Application::Form_Load()
     QString value;
     trap.run(142, [&] {
         storedKeys_ = GetSettings(
-            platform_.settingsFile, settings::kSection, QStringList { settings::kSearches } + OpenChoices::keys());
+            platform_.settingsFile, settings::kSection, QStringList { settings::kSearches } + OpenChoices::keys() + WindowSettings::keys());
         value = storedAtStart_ = storedKeys_.values.value(settings::kSearches);
     });
     trap.run(142, [&] { reportNotice(storedKeys_.notice); });
@@ -68,6 +68,7 @@ void Application::restoreOpenChoices()
     // Where searches open, read with the searches from the same file.
     Trap trap(platform_, QStringLiteral("Form_Load"));
     trap.run(156, [&] { openChoices_.restore(form_, storedKeys_); });
+    trap.run(156, [&] { windowSettings_.restoreAsking(platform_, storedKeys_); });
 }
 
 void Application::Form_QueryUnload()
@@ -101,7 +102,8 @@ void Application::Form_QueryUnload()
         };
         // Where searches open goes in the same save, as far as the user chose it.
         notice = SaveSettings(platform_.settingsFile, settings::kSection,
-            QList<std::pair<QString, ComposeSetting>> { { settings::kSearches, searches } } + openChoices_.chosenKeys(form_));
+            QList<std::pair<QString, ComposeSetting>> { { settings::kSearches, searches } } + openChoices_.chosenKeys(form_)
+                + windowSettings_.chosenKeys(form_, platform_));
     });
     trap.run(106, [&] { reportNotice(notice); });
 }

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <limits>
 
 namespace quillmoor {
 
@@ -30,6 +31,21 @@ namespace {
     }
 
 } // namespace
+
+bool mayOpenPages(Platform& platform, qsizetype pages)
+{
+    // A browser asked to open that many tabs at once asks first, and so do
+    // we: a stray Ctrl+A before Add Search makes hundreds of searches.
+    if (pages <= kAskAbovePages || !platform.askBeforeManyPages || !platform.askToOpen)
+        return true;
+    bool askAgain = true;
+    const bool open = platform.askToOpen(int(qMin<qsizetype>(pages, std::numeric_limits<int>::max())), askAgain);
+    // "Don't ask again" counts only with Open: ticked and cancelled, the
+    // next flood would otherwise open unasked, which nobody said.
+    if (open && !askAgain)
+        platform.askBeforeManyPages = false;
+    return open;
+}
 
 void PushButton7_Click(Form1& form, Platform& platform)
 {
@@ -61,6 +77,8 @@ void PushButton2_Click(Form1& form, Platform& platform)
     trap.run(100, [&] {
         rows = selectedRows(*form.ListView2, "No saved search is selected.");
         where = whereToOpen(*form.mnuSearches);
+        if (!mayOpenPages(platform, rows.size()))
+            rows.clear();
     });
     for (const qsizetype row : std::as_const(rows))
         trap.run(100, [&] { trap.openUrl(where.url(form.ListView2->itemText(row))); });
@@ -81,7 +99,7 @@ void PushButton6_Click(Form1& form, Platform& platform)
             pages = form.ListView2->itemTexts();
             if (where.combinesCities())
                 pages = pageQueries(pages, where.engine.wordLimit(), where.engine.charLimit());
-            count = pages.size();
+            count = mayOpenPages(platform, pages.size()) ? pages.size() : 0;
             i = 0;
             return i < count;
         },

@@ -1,9 +1,17 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace quillmoor {
 
 class Form1;
 struct Platform;
+
+// More pages than this at once are asked about first.
+constexpr int kAskAbovePages = 20;
+// Whether `pages` pages may open: asked, above the limit, unless the user
+// said not to be asked again.
+bool mayOpenPages(Platform& platform, qsizetype pages);
 
 // The click handlers of the search buttons. Each numbers its steps and
 // reports a failing one, then carries on with the next.

@@ -75,6 +75,8 @@ QStringList LauncherQueue::namedBrowser(const QUrl& url)
 
 void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
 {
+    if (!ended_ && pending_.contains(url))
+        return;
     if (!gathering_ || gathering_->procedure != procedure || gathering_->line != line) {
         gathering_ = std::make_shared<Action>();
         gathering_->procedure = procedure;
@@ -94,6 +96,7 @@ void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
     ++gathering_->total;
     ++gathering_->unsettled;
     waiting_.push_back(Entry { url, gathering_ });
+    pending_.insert(url);
     ++runTotal_;
     stopped_ = false;
     if (ended_) {
@@ -210,6 +213,7 @@ void LauncherQueue::letGoOf(qint64 pid)
 
 void LauncherQueue::settle(const std::shared_ptr<Action>& action, const QUrl& url, bool taken, const QString& message)
 {
+    pending_.remove(url);
     --action->unsettled;
     if (!taken && action->failed++ == 0) {
         action->firstFailed = argument(url);
@@ -248,6 +252,7 @@ void LauncherQueue::stop()
     std::deque<Entry> dropped;
     dropped.swap(waiting_);
     for (const Entry& entry : dropped) {
+        pending_.remove(entry.url);
         // Never asked of the browser: neither taken nor failed.
         --entry.action->total;
         --entry.action->unsettled;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -54,6 +55,9 @@ public:
 
     // Queues `url` for the action of `procedure` at `line`. Addresses queued
     // by one handler before the event loop next runs belong to one action.
+    // An address still waiting, or being handed over, is not queued twice:
+    // a second press of Open All while the first one's pages wait opens
+    // each page once.
     void open(const QUrl& url, const QString& procedure, int line);
 
     // The first address waits for process `pid`, a launcher started by
@@ -107,6 +111,8 @@ private:
     QString launcher_ = QStringLiteral("xdg-open");
     int graceMs_ = 2000;
     std::deque<Entry> waiting_;
+    // The addresses waiting, and the one whose launcher the queue holds.
+    QSet<QUrl> pending_;
     std::shared_ptr<Action> gathering_; // the action still taking addresses
     QTimer* holding_ = nullptr; // the grace time of what the queue waits for
     QList<qint64> unreaped_; // launchers let go that have not ended yet

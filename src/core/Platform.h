@@ -32,6 +32,14 @@ struct Platform {
     // `shown` hears how far the pages asked for are handed over: `handed`
     // of `total`, a total of 0 once none waits.
     std::function<void(std::function<void(int handed, int total)> shown)> watchLaunches;
+    // Asks whether `pages` pages should open at once, with a way to say
+    // not to be asked again (which clears `askAgain`); answers whether to
+    // open them. The window's side of the program sets it, as it sets
+    // showMessage.
+    std::function<bool(int pages, bool& askAgain)> askToOpen;
+    // Whether a flood of pages is asked about first; the user can turn it
+    // off, and the settings file keeps that.
+    bool askBeforeManyPages = true;
     // The home-page lottery: a whole number from 1 to 100.
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.

@@ -10,5 +10,8 @@ inline const QString kSearches = QStringLiteral("Searches");
 inline const QString kEngine = QStringLiteral("Engine");
 inline const QString kPagesFrom = QStringLiteral("PagesFrom");
 inline const QString kCombineCities = QStringLiteral("CombineCities");
+inline const QString kAskBeforeManyPages = QStringLiteral("AskBeforeManyPages");
+inline const QString kWindowPlace = QStringLiteral("WindowPlace");
+inline const QString kWindowMaximized = QStringLiteral("WindowMaximized");
 
 } // namespace quillmoor::settings

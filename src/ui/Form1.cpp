@@ -29,6 +29,9 @@ namespace {
 
     // The window's client area as designed.
     constexpr QSize kClientArea(twips(8040), twips(9780));
+    // Room left for a desktop panel where its place is not known: a panel
+    // of the common desktops is 32 to 48 pixels high.
+    constexpr int kPanelRoom = 48;
 
     void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
     {
@@ -68,12 +71,15 @@ namespace {
 Form1::Form1(QWidget* parent)
     : QWidget(parent,
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+            | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(windowFont());
     setAutoFillBackground(true);
-    setFixedSize(kClientArea);
+    // Opens as designed, and may grow.
+    setMinimumSize(kClientArea);
+    resize(kClientArea);
+    notePlace();
 
     createControls();
     applyColours();
@@ -91,15 +97,15 @@ void Form1::createControls()
     ListView1 = place(new ListView(Frame2), "ListView1", 240, 750, 7320, 2820);
     Frame1 = place(new QGroupBox(QStringLiteral("Search For This Text"), Frame2), "Frame1", 240, 3600, 7320, 825);
     txtSearch = place(new QLineEdit(Frame1), "txtSearch", 240, 300, 6840, 345);
-    PushButton7 = place(pushButton(QStringLiteral("Add Search"), Frame2), "PushButton7", 240, 4560, 7320, 405);
+    PushButton7 = place(pushButton(QStringLiteral("Add &Search"), Frame2), "PushButton7", 240, 4560, 7320, 405);
     ListView2 = place(new ListView(this), "ListView2", 120, 5340, 7800, 2820);
-    PushButton2 = place(pushButton(QStringLiteral("Open Selected"), this), "PushButton2", 120, 8250, 3840, 405);
-    PushButton6 = place(pushButton(QStringLiteral("Open All"), this), "PushButton6", 4080, 8250, 3840, 405);
+    PushButton2 = place(pushButton(QStringLiteral("&Open Selected"), this), "PushButton2", 120, 8250, 3840, 405);
+    PushButton6 = place(pushButton(QStringLiteral("Open &All"), this), "PushButton6", 4080, 8250, 3840, 405);
     PushButton4 = place(
-        pushButton(QStringLiteral("Delete Selected Search From List"), this), "PushButton4", 120, 8760, 3840, 405);
-    PushButton3 = place(pushButton(QStringLiteral("Clear All"), this), "PushButton3", 4080, 8760, 3840, 405);
+        pushButton(QStringLiteral("&Delete Selected Search From List"), this), "PushButton4", 120, 8760, 3840, 405);
+    PushButton3 = place(pushButton(QStringLiteral("&Clear All"), this), "PushButton3", 4080, 8760, 3840, 405);
     PushButton5
-        = place(pushButton(QStringLiteral("Load Example/Sample Searches"), this), "PushButton5", 120, 9270, 7800, 405);
+        = place(pushButton(QStringLiteral("&Load Example/Sample Searches"), this), "PushButton5", 120, 9270, 7800, 405);
     mnuNearby = new NearbyMenu(this);
     mnuSearches = new SearchMenu(this);
     // Over the lower edge of the saved list, clear of its scroll bar, and
@@ -108,7 +114,7 @@ void Form1::createControls()
     barOpening->setFormat(QStringLiteral("%v of %m pages opened"));
     barOpening->setAccessibleName(QStringLiteral("Pages opened"));
     barOpening->hide();
-    cmdStopOpening = place(pushButton(QStringLiteral("Stop Opening"), this), "cmdStopOpening", 5280, 7785, 2340, 375);
+    cmdStopOpening = place(pushButton(QStringLiteral("S&top Opening"), this), "cmdStopOpening", 5280, 7785, 2340, 375);
     cmdStopOpening->setToolTip(QStringLiteral("Stop opening the pages not yet opened (Esc)"));
     cmdStopOpening->hide();
 
@@ -117,6 +123,51 @@ void Form1::createControls()
     // lose its colon.
     const int needed = QFontMetrics(Label1->font()).horizontalAdvance(Label1->text()) + 1;
     Label1->resize(qBound(Label1->width(), needed, Text1->x() - Label1->x()), Label1->height());
+
+    // A larger window gives its room to the two lists, half to each; the
+    // boxes and full-width buttons widen, the half-width buttons share the
+    // width, and what lies below a list follows it down.
+    follow(Frame2, 0, 2, 0, 1);
+    follow(Text1, 0, 2, 0, 0);
+    follow(ListView1, 0, 2, 0, 1);
+    follow(Frame1, 0, 2, 1, 1);
+    follow(txtSearch, 0, 2, 0, 0);
+    follow(PushButton7, 0, 2, 1, 1);
+    follow(ListView2, 0, 2, 1, 2);
+    for (QWidget* left : { PushButton2, PushButton4 })
+        follow(left, 0, 1, 2, 2);
+    for (QWidget* right : { PushButton6, PushButton3 })
+        follow(right, 1, 2, 2, 2);
+    follow(PushButton5, 0, 2, 2, 2);
+    follow(barOpening, 0, 2, 2, 2);
+    follow(cmdStopOpening, 2, 2, 2, 2);
+}
+
+void Form1::follow(QWidget* control, int left, int right, int top, int bottom)
+{
+    followers_.append({ control, control->geometry(), left, right, top, bottom });
+}
+
+void Form1::layOut(const QSize& extra)
+{
+    const int width = qMax(0, extra.width());
+    const int height[] = { 0, qMax(0, extra.height()) / 2, qMax(0, extra.height()) };
+    for (const Follower& f : std::as_const(followers_)) {
+        QRect place = f.designed;
+        place.setLeft(place.left() + width * f.left / 2);
+        place.setRight(place.right() + width * f.right / 2);
+        place.setTop(place.top() + height[f.top]);
+        place.setBottom(place.bottom() + height[f.bottom]);
+        f.control->setGeometry(place);
+    }
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // On a page that scrolls, the controls keep their designed places.
+    if (!scroller_)
+        layOut(size() - kClientArea);
 }
 
 void Form1::setUpLists()
@@ -295,6 +346,46 @@ void Form1::centre()
         return;
     fitInto(screen->availableGeometry());
     move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+    notePlace();
+}
+
+void Form1::notePlace() { placed_ = QRect(pos(), size()); }
+
+bool Form1::placeChanged() const
+{
+    return (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) || QRect(pos(), size()) != placed_;
+}
+
+QRect Form1::keptPlace() const
+{
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return QRect(pos(), size());
+    // The place it goes back to, its frame where it is now.
+    const QRect normal = normalGeometry();
+    return QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
+}
+
+void Form1::restorePlace(const QRect& place, bool maximized)
+{
+    // A screen too small for the window keeps it scrolling at its size.
+    QScreen* screen = QGuiApplication::screenAt(place.center());
+    if (!screen)
+        screen = this->screen();
+    if (scroller_ || !screen || !place.isValid())
+        return;
+    // On the screen it opens on: a screen since taken away, or made
+    // smaller, never leaves the window out of reach.
+    const QRect free = screen->availableGeometry();
+    const QSize size = place.size().boundedTo(free.size()).expandedTo(kClientArea);
+    const auto within = [](int at, int from, int space, int length) {
+        return qMax(from, qMin(at, from + space - length));
+    };
+    resize(size);
+    move(within(place.x(), free.left(), free.width(), size.width()),
+        within(place.y(), free.top(), free.height(), size.height()));
+    notePlace();
+    if (maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void Form1::showEvent(QShowEvent* event)
@@ -321,8 +412,10 @@ void Form1::refit()
         return;
     const QSize before = size();
     fitInto(screen->availableGeometry());
-    if (size() != before)
+    if (size() != before) {
         move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
+        notePlace();
+    }
 }
 
 void Form1::showOpening(int handed, int total)
@@ -344,13 +437,22 @@ void Form1::showOpening(int handed, int total)
 void Form1::fitInto(const QRect& available)
 {
     // Where the screen holds the window, the window stays as designed.
-    const QSize room = available.size() - (frameGeometry().size() - size());
+    QSize room = available.size() - (frameGeometry().size() - size());
     if (kClientArea.width() <= room.width() && kClientArea.height() <= room.height())
         return;
+    // A Wayland compositor does not say where its panels are: the free area
+    // it gives is the whole screen, and a panel along an edge would cover
+    // the foot of a window that tall, its last row and scroll arrows.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && screen()
+        && available == screen()->geometry())
+        room.rheight() -= kPanelRoom;
     // The page and the scroll bars stand for the window in the pointer's
-    // feedback, as a list's parts stand for the list.
-    if (!scroller_)
+    // feedback, as a list's parts stand for the list; on the page the
+    // controls stand where they were designed.
+    if (!scroller_) {
+        layOut(QSize());
         scroller_ = scrollControls(this, kClientArea, this);
+    }
     setFixedSize(scrolledSize(kClientArea, room, scroller_));
     scroller_->setGeometry(rect());
 }

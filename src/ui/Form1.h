@@ -66,6 +66,17 @@ public:
     // Fits the window into its screen's free area and centres it there.
     void centre();
 
+    // The window's place as the user left it: where its frame's top-left
+    // corner is and the size of its inside, as it shows when not maximised.
+    QRect keptPlace() const;
+    // Whether the user has moved, resized or maximised the window since
+    // the program placed it.
+    bool placeChanged() const;
+    // Puts the window back at `place` (as keptPlace() gave it), maximised
+    // when `maximized`: never larger than the free area of the screen it
+    // opens on, nor smaller than designed, and wholly on that screen.
+    void restorePlace(const QRect& place, bool maximized);
+
     // Shows that `handed` of `total` pages are handed over to the browser,
     // with the button that stops the rest; a total of 0 takes both away.
     void showOpening(int handed, int total);
@@ -78,6 +89,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -94,6 +106,13 @@ private:
     void applyColours();
     void fitInto(const QRect& available);
     void refit();
+    // Where the window grows, a control goes: its left and right edges move
+    // by halves of the extra width (0, 1 or 2), its top and bottom edges by
+    // none of the extra height (0), the location list's share of it (1) or
+    // all of it (2).
+    void follow(QWidget* control, int left, int right, int top, int bottom);
+    void layOut(const QSize& extra);
+    void notePlace();
 
     // The controls whose pointer movements set the window's pointer, with
     // the value each one sets.
@@ -108,6 +127,14 @@ private:
     bool buttonFaceBackground_ = false;
     // Holds the controls when the screen is too small for the window.
     QScrollArea* scroller_ = nullptr;
+    struct Follower {
+        QWidget* control;
+        QRect designed;
+        int left, right, top, bottom;
+    };
+    QList<Follower> followers_;
+    // Where the program itself last put the window.
+    QRect placed_;
 };
 
 // Where a window frame of size `frame` goes in the screen's free area: centred

@@ -7,7 +7,10 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QItemSelection>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QResizeEvent>
+#include <QToolTip>
 #include <algorithm>
 #include <stdexcept>
 
@@ -266,6 +269,35 @@ void ListView::requestMenuForCurrentRow()
     const int column = qMin(1, model_->columnCount() - 1);
     const QRect row = visualRect(model_->index(current.row(), column)).intersected(viewport()->rect());
     emit contextMenuRequested(current.row(), viewport()->mapToGlobal(QPoint(row.left() + 8, row.bottom())));
+}
+
+bool ListView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        // What the row needs, margins included, against what its cell shows
+        // of it; a list's own tool tip stays for the rows that fit.
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const QRect cell = visualRect(index);
+        if (index.isValid()
+            && itemDelegateForIndex(index)->sizeHint(option, index).width()
+                > cell.intersected(viewport()->rect()).width()) {
+            QToolTip::showText(help->globalPos(), index.data().toString(), viewport(), cell);
+            return true;
+        }
+    }
+    return QTableView::viewportEvent(event);
+}
+
+void ListView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    const int last = model_->columnCount() - 1;
+    const int wider = event->size().width() - event->oldSize().width();
+    if (last >= 0 && event->oldSize().isValid() && wider != 0)
+        horizontalHeader()->resizeSection(last, qMax(0, horizontalHeader()->sectionSize(last) + wider));
 }
 
 void ListView::changeEvent(QEvent* event)

@@ -84,6 +84,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void dropEvent(QDropEvent* event) override;
+    // An entry cut off by its column shows its whole text as its tool tip.
+    bool viewportEvent(QEvent* event) override;
+    // A list made wider gives the room to its last column.
+    void resizeEvent(QResizeEvent* event) override;
 
 public:
     void keyboardSearch(const QString& search) override;

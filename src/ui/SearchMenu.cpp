@@ -23,14 +23,17 @@ namespace {
         { Entry::OpenSelected, QT_TRANSLATE_NOOP("SearchMenu", "&Open Selected") },
         { Entry::OpenAll, QT_TRANSLATE_NOOP("SearchMenu", "Open &All") },
         { Entry::OpenAll, nullptr },
-        { Entry::EditText, QT_TRANSLATE_NOOP("SearchMenu", "E&dit Search Text\u2026") },
+        { Entry::EditText, QT_TRANSLATE_NOOP("SearchMenu", "&Edit Search Text\u2026") },
         { Entry::MoveUp, QT_TRANSLATE_NOOP("SearchMenu", "&Move Up") },
         { Entry::MoveDown, QT_TRANSLATE_NOOP("SearchMenu", "Move Do&wn") },
+        { Entry::Cut, QT_TRANSLATE_NOOP("SearchMenu", "Cu&t") },
         { Entry::Copy, QT_TRANSLATE_NOOP("SearchMenu", "Cop&y") },
-        { Entry::Paste, QT_TRANSLATE_NOOP("SearchMenu", "Pas&te") },
-        { Entry::Paste, nullptr },
-        { Entry::Engine, QT_TRANSLATE_NOOP("SearchMenu", "Search &Engine") },
-        { Entry::PagesFrom, QT_TRANSLATE_NOOP("SearchMenu", "&Pages From") },
+        { Entry::Paste, QT_TRANSLATE_NOOP("SearchMenu", "&Paste") },
+        { Entry::Delete, QT_TRANSLATE_NOOP("SearchMenu", "&Delete") },
+        { Entry::SelectAll, QT_TRANSLATE_NOOP("SearchMenu", "Select A&ll") },
+        { Entry::SelectAll, nullptr },
+        { Entry::Engine, QT_TRANSLATE_NOOP("SearchMenu", "Search E&ngine") },
+        { Entry::PagesFrom, QT_TRANSLATE_NOOP("SearchMenu", "Pages &From") },
         { Entry::CombineCities, QT_TRANSLATE_NOOP("SearchMenu", "One Page for Several &Cities") },
         { Entry::CombineCities, nullptr },
         { Entry::Undo, QT_TRANSLATE_NOOP("SearchMenu", "&Undo") },
@@ -53,8 +56,14 @@ namespace {
             return { QKeySequence(Qt::ALT | Qt::Key_Up) };
         case Entry::MoveDown:
             return { QKeySequence(Qt::ALT | Qt::Key_Down) };
+        case Entry::Cut:
+            return { QKeySequence(QKeySequence::Cut) };
         case Entry::Copy:
             return { QKeySequence(QKeySequence::Copy) };
+        case Entry::Delete:
+            return { QKeySequence(QKeySequence::Delete) };
+        case Entry::SelectAll:
+            return { QKeySequence(QKeySequence::SelectAll) };
         case Entry::Paste:
             return { QKeySequence(QKeySequence::Paste) };
         case Entry::Undo:
@@ -135,8 +144,14 @@ void SearchMenu::act(Entry entry)
         return emit moveSelected(-1);
     case Entry::MoveDown:
         return emit moveSelected(1);
+    case Entry::Cut:
+        return emit cut();
     case Entry::Copy:
         return emit copy();
+    case Entry::Delete:
+        return emit deleteSelected();
+    case Entry::SelectAll:
+        return emit selectAll();
     case Entry::Paste:
         return emit paste();
     case Entry::CombineCities:
@@ -166,9 +181,8 @@ void SearchMenu::addKeys(QWidget* window, QWidget* list)
         connect(key, &QAction::triggered, this, onKey);
         to->addAction(key);
     };
-    for (const Entry entry : { Entry::EditText, Entry::MoveUp, Entry::MoveDown, Entry::Copy, Entry::Paste })
+    for (const Entry entry : { Entry::EditText, Entry::MoveUp, Entry::MoveDown, Entry::Cut, Entry::Copy, Entry::Paste })
         addKey(list, keysOf(entry), [this, entry] { act(entry); });
-    addKey(list, { QKeySequence(QKeySequence::Cut) }, [this] { emit cut(); });
     // A text box keeps its own undo: the keys it does not take for itself
     // (Ctrl+Y where the desktop binds Ctrl+Shift+Z) are passed to it here.
     for (const Entry entry : { Entry::Undo, Entry::Redo }) {
@@ -194,11 +208,12 @@ void SearchMenu::setUndoSteps(const QString& undo, const QString& redo)
     show(Entry::Redo, "&Redo", "&Redo %1", redo);
 }
 
-void SearchMenu::setEditEnabled(bool selected, bool canPaste)
+void SearchMenu::setEditEnabled(bool selected, bool canPaste, bool any)
 {
-    for (const Entry entry : { Entry::EditText, Entry::MoveUp, Entry::MoveDown, Entry::Copy })
+    for (const Entry entry : { Entry::EditText, Entry::MoveUp, Entry::MoveDown, Entry::Cut, Entry::Copy, Entry::Delete })
         action(entry)->setEnabled(selected);
     action(Entry::Paste)->setEnabled(canPaste);
+    action(Entry::SelectAll)->setEnabled(any);
 }
 
 void SearchMenu::fill(QMenu* menu, QActionGroup* group, const QList<Choice>& choices)

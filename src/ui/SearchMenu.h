@@ -18,8 +18,11 @@ public:
         EditText,
         MoveUp,
         MoveDown,
+        Cut,
         Copy,
         Paste,
+        Delete,
+        SelectAll,
         Engine,
         PagesFrom,
         CombineCities,
@@ -65,12 +68,12 @@ public:
     // again; an empty name disables them.
     void setUndoEnabled(bool enabled) { action(Entry::Undo)->setEnabled(enabled); }
     void setUndoSteps(const QString& undo, const QString& redo);
-    // The entries that edit selected searches, and Paste.
-    void setEditEnabled(bool selected, bool canPaste);
+    // The entries that edit selected searches, Paste, and Select All.
+    void setEditEnabled(bool selected, bool canPaste, bool any);
 
     // The entries' keys, where they act without the menu: Undo and Redo in
     // all of `window` except its text boxes, which keep the keys for their
-    // own text; the others, and Cut (Ctrl+X, no entry), in `list`.
+    // own text; the others in `list`, whose own Delete and Ctrl+A stay.
     void addKeys(QWidget* window, QWidget* list);
     void setStopOpeningEnabled(bool enabled) { action(Entry::StopOpening)->setEnabled(enabled); }
 
@@ -86,6 +89,8 @@ signals:
     void moveSelected(int by);
     void copy();
     void cut();
+    void deleteSelected();
+    void selectAll();
     void paste();
     void undo();
     void redo();
