@@ -28,6 +28,8 @@ struct FakeDesktop {
     int lottery = 50;
     std::function<void(const QUrl&)> failOpen; // throws to simulate a browser that cannot start
     std::function<void()> duringReport; // runs while a report is shown, as a signal arriving then would
+    QList<int> askedToOpen; // page counts asked about before opening
+    std::function<bool(int, bool&)> answerToOpen; // the answer; unset: open, ask again
 
     FakeDesktop() { QStandardPaths::setTestModeEnabled(true); }
 
@@ -49,6 +51,10 @@ struct FakeDesktop {
                 failOpen(url);
             opened << url;
             openedBy << procedure + u':' + QString::number(line);
+        };
+        p.askToOpen = [this](int pages, bool& askAgain) {
+            askedToOpen << pages;
+            return !answerToOpen || answerToOpen(pages, askAgain);
         };
         p.drawLottery = [this] { return lottery; };
         p.applicationFolder = folder();

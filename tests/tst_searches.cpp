@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QUndoStack>
 #include <QtTest>
@@ -454,6 +455,39 @@ private slots:
         QVERIFY(own && own->isCustom());
         QCOMPARE(own->name(), QStringLiteral("Custom (x.example)"));
         QCOMPARE(own->url(QStringLiteral("a&b"), PageAge::Week, {}).toEncoded(), "http://x.example/s?a=a%26b&b=a%26b");
+    }
+
+    void manyPagesAreAskedAboutFirst()
+    {
+        QStringList searches;
+        for (int i = 1; i <= 21; ++i)
+            searches << QStringLiteral("p%1").arg(i);
+        Window w(searches.mid(0, 20));
+        w.click(w.form->PushButton6);
+        QCOMPARE(w.desktop.opened.size(), 20);
+        QVERIFY(w.desktop.askedToOpen.isEmpty());
+        // Cancelled, "Don't ask again" ticked or not: nothing opens, and
+        // the next flood, by either button, is asked about again.
+        w.desktop.opened.clear();
+        w.form->ListView2->addItem(searches.last());
+        w.desktop.answerToOpen = [](int, bool& askAgain) { return askAgain = false; };
+        w.click(w.form->PushButton6);
+        w.form->ListView2->selectAll();
+        w.click(w.form->PushButton2);
+        QCOMPARE(w.desktop.askedToOpen, QList<int>({ 21, 21 }));
+        QVERIFY(w.desktop.opened.isEmpty());
+        // Opened with it ticked: all in order, and not asked again, also
+        // after a restart.
+        w.desktop.answerToOpen = [](int, bool& askAgain) { return !(askAgain = false); };
+        w.click(w.form->PushButton6);
+        w.click(w.form->PushButton2);
+        QCOMPARE(w.desktop.askedToOpen.size(), 3);
+        QCOMPARE(w.desktop.opened.size(), 42);
+        QCOMPARE(w.desktop.opened.at(20), QUrl(engine("p21")));
+        QVERIFY(w.form->close());
+        QCOMPARE(QSettings(w.desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/AskBeforeManyPages"),
+            QStringLiteral("false"));
+        QVERIFY(!w.desktop.load()->platform().askBeforeManyPages);
     }
 
     void openSelectedOpensOneEntry()

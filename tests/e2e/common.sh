@@ -351,6 +351,15 @@ close_report() { # what
     fi
 }
 
+# Answers the question asked before many pages open at once with KEY.
+answer_question() { # key
+    wait_window 'Open Pages' || { fail "no question before the pages opened"; return 1; }
+    x windowfocus --sync "$found"
+    x key "$1"
+    wait_no_window 'Open Pages' || fail "the question stayed open after $1"
+    x windowfocus --sync "$win"
+}
+
 save_screenshot() { # path
     local out=$1
     # Let the last keystrokes be drawn.

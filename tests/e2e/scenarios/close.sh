@@ -50,6 +50,7 @@ close_during_open_all() { # count times what
     printf '[Quillmoor]\nSearches=%s\n' "$searches" >"$settings"
     start_main_window
     click_on 'Open All'
+    ((count <= 20)) || answer_question Return
     local end=$((SECONDS + OPEN_TIMEOUT))
     while ((SECONDS <= end)) && [ "$(grep -c '^end ' "$times")" -lt 5 ]; do sleep 0.02; done
     # As after an upgrade while the window was open: the program's file is

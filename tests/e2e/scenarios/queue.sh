@@ -27,7 +27,10 @@ EOF
     x key ctrl+a
     type_search bike
     click_on 'Add Search'
-    click_on 'Open All'
+    # A double-click: the second press finds the pages waiting, and each
+    # opens once.
+    locate 'Open All'
+    x mousemove --window "$win" "$px" "$py" click --repeat 2 --delay 120 1
     # While the pages are handed over the window answers: the filter
     # rebuilds the list (so no city is picked), and Add Search says so.
     type_search kayak
@@ -50,7 +53,8 @@ EOF
     fi
     local end=$((SECONDS + OPEN_TIMEOUT))
     while ((SECONDS <= end)) && [ "$(cat -- "$taken" 2>/dev/null | wc -l)" -lt 5 ]; do sleep 0.1; done
-    check_eq "Ctrl+A on the Texas cities, Add Search, Open All: every page in list order" \
+    sleep 1 # a page queued twice would come within a launcher's time
+    check_eq "Ctrl+A on the Texas cities, Add Search, Open All twice: every page once, in list order" \
         "$(printf '%s\n' "$(url_for bike%20site%3Ahouston.listora.org)" "$(url_for bike%20site%3Aaustin.listora.org)" \
             "$(url_for bike%20site%3Adallas.listora.org)" "$(url_for bike%20site%3Aelpaso.listora.org)" \
             "$(url_for bike%20site%3Asanantonio.listora.org)")" \
@@ -78,8 +82,9 @@ EOF
     stop_a_long_open_all
 }
 
-# Thirty pages wait: the title counts them, and the button beside the
-# progress stops the rest; nothing opens after it.
+# Thirty pages are asked about first: Escape opens none. Answered, they
+# wait: the title counts them, and the button beside the progress stops
+# the rest; nothing opens after it.
 stop_a_long_open_all() {
     local taken=$work/stopped.log searches='' i title stopped_at
     for ((i = 1; i <= 30; i++)); do searches+="page$i|"; done
@@ -90,6 +95,11 @@ printf '%s\\n' "\$1" >>'$taken'
 EOF
     start_main_window
     click_on 'Open All'
+    answer_question Escape
+    sleep "$SETTLE"
+    check_eq "Escape on the question before 30 pages opens none" 0 "$(cat -- "$taken" 2>/dev/null | wc -l)"
+    click_on 'Open All'
+    answer_question Return
     sleep 1
     title=$(x getwindowname "$win")
     if [[ $title =~ ^Quillmoor\ –\ [1-9][0-9]?\ of\ 30$ ]]; then
