@@ -32,8 +32,8 @@ void Application::Form_Load()
     // One read of the file for the searches and where they open.
     QString value;
     trap.run(142, [&] {
-        storedKeys_ = GetSettings(
-            platform_.settingsFile, settings::kSection, QStringList { settings::kSearches } + OpenChoices::keys() + WindowSettings::keys());
+        storedKeys_ = GetSettings(platform_.settingsFile, settings::kSection,
+            QStringList { settings::kSearches } + OpenChoices::keys() + WindowSettings::keys());
         value = storedAtStart_ = storedKeys_.values.value(settings::kSearches);
     });
     trap.run(142, [&] { reportNotice(storedKeys_.notice); });
@@ -102,8 +102,8 @@ void Application::Form_QueryUnload()
         };
         // Where searches open goes in the same save, as far as the user chose it.
         notice = SaveSettings(platform_.settingsFile, settings::kSection,
-            QList<std::pair<QString, ComposeSetting>> { { settings::kSearches, searches } } + openChoices_.chosenKeys(form_)
-                + windowSettings_.chosenKeys(form_, platform_));
+            QList<std::pair<QString, ComposeSetting>> { { settings::kSearches, searches } }
+                + openChoices_.chosenKeys(form_) + windowSettings_.chosenKeys(form_, platform_));
     });
     trap.run(106, [&] { reportNotice(notice); });
 }

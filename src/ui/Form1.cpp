@@ -377,9 +377,8 @@ void Form1::restorePlace(const QRect& place, bool maximized)
     // smaller, never leaves the window out of reach.
     const QRect free = screen->availableGeometry();
     const QSize size = place.size().boundedTo(free.size()).expandedTo(kClientArea);
-    const auto within = [](int at, int from, int space, int length) {
-        return qMax(from, qMin(at, from + space - length));
-    };
+    const auto within
+        = [](int at, int from, int space, int length) { return qMax(from, qMin(at, from + space - length)); };
     resize(size);
     move(within(place.x(), free.left(), free.width(), size.width()),
         within(place.y(), free.top(), free.height(), size.height()));

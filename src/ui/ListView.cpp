@@ -6,8 +6,8 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QHeaderView>
-#include <QItemSelection>
 #include <QHelpEvent>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QToolTip>

@@ -210,7 +210,8 @@ void SearchMenu::setUndoSteps(const QString& undo, const QString& redo)
 
 void SearchMenu::setEditEnabled(bool selected, bool canPaste, bool any)
 {
-    for (const Entry entry : { Entry::EditText, Entry::MoveUp, Entry::MoveDown, Entry::Cut, Entry::Copy, Entry::Delete })
+    for (const Entry entry :
+        { Entry::EditText, Entry::MoveUp, Entry::MoveDown, Entry::Cut, Entry::Copy, Entry::Delete })
         action(entry)->setEnabled(selected);
     action(Entry::Paste)->setEnabled(canPaste);
     action(Entry::SelectAll)->setEnabled(any);
