@@ -291,13 +291,16 @@ bool ListView::viewportEvent(QEvent* event)
     return QTableView::viewportEvent(event);
 }
 
-void ListView::resizeEvent(QResizeEvent* event)
+bool ListView::event(QEvent* event)
 {
-    QTableView::resizeEvent(event);
-    const int last = model_->columnCount() - 1;
-    const int wider = event->size().width() - event->oldSize().width();
-    if (last >= 0 && event->oldSize().isValid() && wider != 0)
-        horizontalHeader()->resizeSection(last, qMax(0, horizontalHeader()->sectionSize(last) + wider));
+    if (event->type() == QEvent::Resize) {
+        const auto* resize = static_cast<QResizeEvent*>(event);
+        const int last = model_->columnCount() - 1;
+        const int wider = resize->size().width() - resize->oldSize().width();
+        if (last >= 0 && resize->oldSize().isValid() && wider != 0)
+            horizontalHeader()->resizeSection(last, qMax(0, horizontalHeader()->sectionSize(last) + wider));
+    }
+    return QTableView::event(event);
 }
 
 void ListView::changeEvent(QEvent* event)

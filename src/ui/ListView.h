@@ -86,8 +86,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
     // An entry cut off by its column shows its whole text as its tool tip.
     bool viewportEvent(QEvent* event) override;
-    // A list made wider gives the room to its last column.
-    void resizeEvent(QResizeEvent* event) override;
+    // A list made wider gives the room to its last column (the list's own
+    // size; resizeEvent() hears of its inside, which a scroll bar narrows).
+    bool event(QEvent* event) override;
 
 public:
     void keyboardSearch(const QString& search) override;
