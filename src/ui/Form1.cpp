@@ -331,6 +331,9 @@ void Form1::applyColours()
 
 void Form1::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::WindowStateChange
+        && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        restoredNormal_ = QRect();
     // The desktop's scheme changed while the program runs. The window's own
     // colour changes arrive here too, and need nothing.
     if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange)
@@ -360,6 +363,8 @@ QRect Form1::keptPlace() const
 {
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         return QRect(pos(), size());
+    if (restoredNormal_.isValid())
+        return restoredNormal_;
     // The place it goes back to, its frame where it is now.
     const QRect normal = normalGeometry();
     return QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
@@ -383,8 +388,10 @@ void Form1::restorePlace(const QRect& place, bool maximized)
     move(within(place.x(), free.left(), free.width(), size.width()),
         within(place.y(), free.top(), free.height(), size.height()));
     notePlace();
-    if (maximized)
+    if (maximized) {
+        restoredNormal_ = placed_;
         setWindowState(windowState() | Qt::WindowMaximized);
+    }
 }
 
 void Form1::showEvent(QShowEvent* event)

@@ -135,6 +135,9 @@ private:
     QList<Follower> followers_;
     // Where the program itself last put the window.
     QRect placed_;
+    // The place a window restored maximised goes back to: Qt noted it
+    // before the frame was known, as the inside's place.
+    QRect restoredNormal_;
 };
 
 // Where a window frame of size `frame` goes in the screen's free area: centred

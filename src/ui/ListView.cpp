@@ -70,6 +70,7 @@ QModelIndex ListView::keyIndex(int row) const
 void ListView::setColumnWidthTwips(int column, int twips)
 {
     horizontalHeader()->resizeSection(column, quillmoor::twips(twips));
+    columnsFitWidth_ = width();
 }
 
 qsizetype ListView::addItem(const QString& text) { return model_->append(text); }
@@ -294,11 +295,14 @@ bool ListView::viewportEvent(QEvent* event)
 bool ListView::event(QEvent* event)
 {
     if (event->type() == QEvent::Resize) {
-        const auto* resize = static_cast<QResizeEvent*>(event);
+        // Against the width the columns were last fitted to: a window
+        // resized before it shows tells its lists no former size.
+        const int width = static_cast<QResizeEvent*>(event)->size().width();
         const int last = model_->columnCount() - 1;
-        const int wider = resize->size().width() - resize->oldSize().width();
-        if (last >= 0 && resize->oldSize().isValid() && wider != 0)
-            horizontalHeader()->resizeSection(last, qMax(0, horizontalHeader()->sectionSize(last) + wider));
+        if (last >= 0 && columnsFitWidth_ > 0 && width != columnsFitWidth_)
+            horizontalHeader()->resizeSection(
+                last, qMax(0, horizontalHeader()->sectionSize(last) + width - columnsFitWidth_));
+        columnsFitWidth_ = width;
     }
     return QTableView::event(event);
 }

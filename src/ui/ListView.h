@@ -100,6 +100,8 @@ private:
 
     ItemModel* model_;
     bool menuWithoutRow_ = false;
+    // The list's width its columns were last fitted to, once set.
+    int columnsFitWidth_ = 0;
     int keyColumn_ = 0;
 };
 
