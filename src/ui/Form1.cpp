@@ -331,8 +331,7 @@ void Form1::applyColours()
 
 void Form1::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange
-        && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         restoredNormal_ = QRect();
     // The desktop's scheme changed while the program runs. The window's own
     // colour changes arrive here too, and need nothing.
