@@ -75,7 +75,8 @@ QStringList LauncherQueue::namedBrowser(const QUrl& url)
 
 void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
 {
-    if (!ended_ && pending_.contains(url))
+    const auto earlier = pending_.constFind(url);
+    if (!ended_ && earlier != pending_.cend() && (!gathering_ || earlier->action != gathering_.get()))
         return;
     if (!gathering_ || gathering_->procedure != procedure || gathering_->line != line) {
         gathering_ = std::make_shared<Action>();
@@ -96,7 +97,8 @@ void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
     ++gathering_->total;
     ++gathering_->unsettled;
     waiting_.push_back(Entry { url, gathering_ });
-    pending_.insert(url);
+    Pending& pending = pending_[url];
+    pending = { gathering_.get(), pending.copies + 1 };
     ++runTotal_;
     stopped_ = false;
     if (ended_) {
@@ -107,6 +109,22 @@ void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
     schedulePump();
     updateBusy();
     updateProgress();
+}
+
+void LauncherQueue::endAction()
+{
+    if (!gathering_)
+        return;
+    const std::shared_ptr<Action> action = std::move(gathering_);
+    action->sealed = true;
+    finishIfDone(action);
+}
+
+void LauncherQueue::forget(const QUrl& url)
+{
+    const auto pending = pending_.find(url);
+    if (pending != pending_.end() && --pending->copies <= 0)
+        pending_.erase(pending);
 }
 
 void LauncherQueue::schedulePump()
@@ -213,7 +231,7 @@ void LauncherQueue::letGoOf(qint64 pid)
 
 void LauncherQueue::settle(const std::shared_ptr<Action>& action, const QUrl& url, bool taken, const QString& message)
 {
-    pending_.remove(url);
+    forget(url);
     --action->unsettled;
     if (!taken && action->failed++ == 0) {
         action->firstFailed = argument(url);
@@ -252,7 +270,7 @@ void LauncherQueue::stop()
     std::deque<Entry> dropped;
     dropped.swap(waiting_);
     for (const Entry& entry : dropped) {
-        pending_.remove(entry.url);
+        forget(entry.url);
         // Never asked of the browser: neither taken nor failed.
         --entry.action->total;
         --entry.action->unsettled;

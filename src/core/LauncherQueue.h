@@ -2,7 +2,7 @@
 
 #include <QList>
 #include <QObject>
-#include <QSet>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -55,10 +55,15 @@ public:
 
     // Queues `url` for the action of `procedure` at `line`. Addresses queued
     // by one handler before the event loop next runs belong to one action.
-    // An address still waiting, or being handed over, is not queued twice:
-    // a second press of Open All while the first one's pages wait opens
-    // each page once.
+    // An address that an earlier action left waiting, or being handed
+    // over, is not queued again: a second press of Open All while the
+    // first one's pages wait opens each page once. Within one action an
+    // address may come twice, as a list may hold a search twice.
     void open(const QUrl& url, const QString& procedure, int line);
+
+    // The handler that asked has ended: what it asked for is one action,
+    // and what comes next another, even before the event loop runs.
+    void endAction();
 
     // The first address waits for process `pid`, a launcher started by
     // another program, to end, or for `ms` at most.
@@ -111,8 +116,14 @@ private:
     QString launcher_ = QStringLiteral("xdg-open");
     int graceMs_ = 2000;
     std::deque<Entry> waiting_;
-    // The addresses waiting, and the one whose launcher the queue holds.
-    QSet<QUrl> pending_;
+    // The addresses waiting, and the one whose launcher the queue holds:
+    // the action that last asked for each, and how many times it waits.
+    struct Pending {
+        const Action* action;
+        int copies;
+    };
+    QHash<QUrl, Pending> pending_;
+    void forget(const QUrl& url);
     std::shared_ptr<Action> gathering_; // the action still taking addresses
     QTimer* holding_ = nullptr; // the grace time of what the queue waits for
     QList<qint64> unreaped_; // launchers let go that have not ended yet

@@ -25,6 +25,7 @@ Platform Platform::desktop()
     const auto queue = std::make_shared<LauncherQueue>(LauncherQueue::Report());
     p.reportLaunchesTo = [queue](LaunchReport report) { queue->setReport(std::move(report)); };
     p.openUrl = [queue](const QUrl& url, const QString& procedure, int line) { queue->open(url, procedure, line); };
+    p.endLaunchAction = [queue] { queue->endAction(); };
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };
     p.handOverLaunches = [queue] { return queue->handOver(); };

@@ -16,6 +16,9 @@ struct Platform {
     // Queues an address for the browser, for the action of `procedure` at
     // `line`; what fails is reported later, once per action.
     std::function<void(const QUrl& url, const QString& procedure, int line)> openUrl;
+    // The handler that queued addresses has ended: what it asked for is
+    // one action, and another press of its button another.
+    std::function<void()> endLaunchAction;
     // Where the failures of what openUrl queued are reported, once per
     // action, after the handler that asked has ended.
     using LaunchReport = std::function<void(const QString& procedure, int line, const QString& description)>;

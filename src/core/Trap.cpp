@@ -15,9 +15,19 @@ Trap::Trap(Platform& platform, QString procedure)
 {
 }
 
+Trap::~Trap()
+{
+    if (opened_ && platform_.endLaunchAction)
+        platform_.endLaunchAction();
+}
+
 bool Trap::ended() const { return platform_.unloaded; }
 
-void Trap::openUrl(const QUrl& url) { platform_.openUrl(url, procedure_, line_); }
+void Trap::openUrl(const QUrl& url)
+{
+    opened_ = true;
+    platform_.openUrl(url, procedure_, line_);
+}
 
 QString describeFailure(std::exception_ptr failure)
 {

@@ -16,6 +16,10 @@ struct Platform;
 class Trap {
 public:
     Trap(Platform& platform, QString procedure);
+    // What the handler asked of the browser is one action.
+    ~Trap();
+    Trap(const Trap&) = delete;
+    Trap& operator=(const Trap&) = delete;
 
     // An ordinary statement. Answers whether it completed.
     template <class Statement> bool run(int line, Statement&& statement)
@@ -94,6 +98,7 @@ private:
     QString procedure_;
     int line_ = 0;
     QString* lastReported_ = nullptr;
+    bool opened_ = false;
 };
 
 // The one sentence a failure is reported with.

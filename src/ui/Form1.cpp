@@ -355,7 +355,11 @@ void Form1::notePlace() { placed_ = QRect(pos(), size()); }
 
 bool Form1::placeChanged() const
 {
-    return (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) || QRect(pos(), size()) != placed_;
+    // A Wayland window knows no place of its own, only the offset of the
+    // frame it draws, which turns up once it shows.
+    const bool placeKnown = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) || size() != placed_.size()
+        || (placeKnown && pos() != placed_.topLeft());
 }
 
 QRect Form1::keptPlace() const
