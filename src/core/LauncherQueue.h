@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
