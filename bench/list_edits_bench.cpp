@@ -2,17 +2,28 @@
 // laid out and painted: a paste of 100,000 clipboard lines and an import of
 // a file of 1,000,000 lines. Each is one handler run, which the window spends
 // without answering; the heap memory the list and its undo step hold
-// afterwards is reported per entry.
+// afterwards is reported per entry. `quillmoor --import` of a 1,000,000-line
+// and of a 100 MB file is run as the program itself, and its peak memory
+// reported.
 //   build/bin/list_edits_bench
 #include "Application.h"
 #include "ListView.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <limits>
 #include <malloc.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
 
 using namespace quillmoor;
 
@@ -108,7 +119,84 @@ void Import(benchmark::State& state)
     });
 }
 
+// Writes lines as searchLines() makes them until there are `lines` of them
+// or the file holds `bytes`; answers its size.
+qint64 writeSearchLines(const QString& path, qint64 lines, qint64 bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    for (qint64 i = 0; i < lines && file.size() < bytes; i += 1000) {
+        const QString some = searchLines(int(qMin<qint64>(1000, lines - i)));
+        file.write(some.toUtf8());
+    }
+    return file.size();
+}
+
+// Runs the program with `arguments`; answers its peak resident memory in
+// bytes, or -1 when it failed.
+double peakOfRun(const QStringList& arguments)
+{
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/quillmoor"));
+    QList<QByteArray> encoded { program };
+    for (const QString& argument : arguments)
+        encoded << QFile::encodeName(argument);
+    std::vector<char*> argv;
+    for (QByteArray& argument : encoded)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, program.constData(), &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    int status = 0;
+    struct rusage usage { };
+    if (error != 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return double(usage.ru_maxrss) * 1024;
+}
+
+// `quillmoor --import` into a settings file of its own, empty at each run.
+void importCommand(benchmark::State& state, qint64 lines, qint64 bytes)
+{
+    const QString path = workDir().filePath(QStringLiteral("command-%1-%2.txt").arg(lines).arg(bytes));
+    const qint64 size = writeSearchLines(path, lines, bytes);
+    const QString empty = workDir().filePath(QStringLiteral("one.txt"));
+    writeSearchLines(empty, 1, 1);
+    const QString config = workDir().filePath(QStringLiteral("command-config"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    // What the program takes with a file of one line: the fixed base.
+    const double base = peakOfRun({ QStringLiteral("--import"), empty });
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QDir(config).removeRecursively();
+        state.ResumeTiming();
+        peak = qMax(peak, peakOfRun({ QStringLiteral("--import"), path }));
+    }
+    if (peak < 0 || base < 0)
+        state.SkipWithError("the import failed");
+    state.counters["file_MB"] = double(size) / 1e6;
+    state.counters["peak_MB"] = peak / 1e6;
+    state.counters["base_MB"] = base / 1e6;
+    state.counters["peak_over_base_per_file_byte"] = (peak - base) / double(size);
+}
+
+void ImportCommandLines(benchmark::State& state)
+{
+    importCommand(state, state.range(0), std::numeric_limits<qint64>::max());
+}
+
+void ImportCommandMegabytes(benchmark::State& state)
+{
+    importCommand(state, std::numeric_limits<qint64>::max(), state.range(0) * 1000 * 1000);
+}
+
 } // namespace
 
 BENCHMARK(Paste)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Import)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(ImportCommandLines)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(ImportCommandMegabytes)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1);

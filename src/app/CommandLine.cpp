@@ -177,7 +177,14 @@ std::optional<int> handleCommandLine(int argc, char* argv[])
         print(stdout, program + u' ' + QStringLiteral(QUILLMOOR_VERSION) + u'\n');
         return 0;
     }
-    // The saved searches in and out need no window.
+    // The saved searches in and out need no window. A second file would
+    // silently win over the first.
+    for (const QCommandLineOption* option : { &options.exportTo, &options.importFrom }) {
+        if (parser.values(*option).size() > 1) {
+            print(stderr, QStringLiteral("%1: --%2 may be given only once\n").arg(program, option->names().first()));
+            return 2;
+        }
+    }
     if (parser.isSet(options.exportTo) && parser.isSet(options.importFrom)) {
         print(stderr, program + QStringLiteral(": --export and --import cannot be given together\n") + tryHelp);
         return 2;

@@ -1,11 +1,12 @@
 #include "SearchesCommand.h"
 
 #include "Failure.h"
-#include "ListEdits.h"
+#include "SavedList.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace quillmoor {
@@ -50,33 +51,39 @@ namespace {
 int exportSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        const StoredText stored = GetSetting(settingsFile, kSection, kKey);
+        // Only read: a failure leaves every file as it was.
+        const StoredText stored = ReadSettingOnly(settingsFile, kSection, kKey);
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
         if (path == u"-")
             writeOut(searchesFileBytes(entries));
         else
-            writeSearchesFile(path, entries);
+            writeSearchesFile(path, entries, settingsFile);
     });
 }
 
 int importSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        // Read and checked whole before the store is touched.
-        const QStringList entries = entryLines(readSearchesFile(path));
-        if (entries.isEmpty()) {
+        // Read and checked whole before the store is touched, gathered as
+        // the value it adds to: never a list of every entry.
+        StoredAddition added;
+        added.reserve(qMin(QFileInfo(path).size(), kLargestSearchesFile) + 64);
+        forEachSearchInFile(
+            path, [&](QString&& entry) { added.add(entry); }, [&] { added.clear(); });
+        const qsizetype count = added.count();
+        if (count == 0) {
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
-        const QString notice = SaveSetting(settingsFile, kSection, kKey,
-            [&](const QString& stored) { return storedValue(storedEntries(stored) + entries); });
+        const QString notice = SaveSetting(
+            settingsFile, kSection, kKey, [&](const QString& stored) { return added.appendedTo(stored); });
         if (!notice.isEmpty())
             say(stderr, notice);
         say(stdout,
-            entries.size() == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
-                                : SearchesCommand::tr("%1 searches added from %2.").arg(entries.size()).arg(path));
+            count == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
+                       : SearchesCommand::tr("%1 searches added from %2.").arg(count).arg(path));
     });
 }
 

@@ -129,10 +129,13 @@ QByteArray encodeIniName(const QString& name)
 
 QString withoutLoneSurrogates(QString text)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+    // Read through the constant view: writing a character makes a copy of
+    // a text shared with the caller, which only a lone half is worth.
+    const QString& chars = text;
+    for (qsizetype i = 0; i < chars.size(); ++i) {
+        if (chars[i].isHighSurrogate() && i + 1 < chars.size() && chars[i + 1].isLowSurrogate())
             ++i;
-        else if (text[i].isSurrogate())
+        else if (chars[i].isSurrogate())
             text[i] = QChar::ReplacementCharacter;
     }
     return text;
