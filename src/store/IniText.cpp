@@ -149,7 +149,10 @@ bool IniScan::hasUnclosedHeader() const
 namespace {
     // Of two lines with one key, QSettings takes the one in the more specific
     // section, and within one section the later line.
-    bool takesOver(const IniEntry& later, const IniEntry& earlier) { return later.sectionLength >= earlier.sectionLength; }
+    bool takesOver(const IniEntry& later, const IniEntry& earlier)
+    {
+        return later.sectionLength >= earlier.sectionLength;
+    }
 } // namespace
 
 qsizetype IniScan::winner(const QString& key) const
@@ -254,6 +257,9 @@ QStringList decodeIniValue(QByteArrayView raw, bool commasSplit, bool* isList)
     QStringList items;
     QString out;
     const qsizetype n = raw.size();
+    // No more characters than bytes: a long value is decoded in place, never
+    // through a copy of itself.
+    out.reserve(n);
     qsizetype i = 0, keepUpTo = 0; // blanks before `keepUpTo` are part of the value
     bool inQuotes = false, quoted = false, chop = true;
     const auto skipBlanks = [&] {
@@ -286,7 +292,10 @@ QStringList decodeIniValue(QByteArrayView raw, bool commasSplit, bool* isList)
             const qsizetype from = i - 1;
             while (i < n && raw[i] != '\\' && raw[i] != '"' && raw[i] != ',')
                 ++i;
-            out += QString(utf8(raw.sliced(from, i - from)));
+            const QByteArrayView run = raw.sliced(from, i - from);
+            const qsizetype kept = out.size();
+            out.resize(kept + utf8.requiredSpace(run.size()));
+            out.truncate(utf8.appendToBuffer(out.data() + kept, run) - out.constData());
         }
     }
     if (chop && !quoted)
