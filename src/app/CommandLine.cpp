@@ -122,11 +122,13 @@ namespace {
             QStringLiteral("Displays version information.") };
         QCommandLineOption exportTo { QStringLiteral("export"),
             QStringLiteral(
-                "Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends."),
+                "Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends. A "
+                "pipe or device is written into, never replaced."),
             QStringLiteral("file") };
         QCommandLineOption importFrom { QStringLiteral("import"),
             QStringLiteral(
-                "Adds each non-blank line of the text file <file> to the end of the saved searches, and ends."),
+                "Adds each non-blank line of the text file <file> (at most 256 MB) to the end of the saved "
+                "searches, and ends."),
             QStringLiteral("file") };
     };
 
