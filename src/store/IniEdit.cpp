@@ -128,36 +128,30 @@ namespace {
         return places;
     }
 
-    // `data` with the key's `line` put in as `edit` says, made in one piece.
-    QByteArray edited(const QByteArray& data, const Edit& edit, const QByteArray& line)
+    // `data` with the key's line put in as `edit` says, the value encoded
+    // straight into the new file: a long value is never held twice there.
+    QByteArray edited(const QByteArray& data, const Edit& edit, const QString& key, const QString& text)
     {
-        QByteArray bytes;
-        bytes.reserve(data.size() - edit.removed + edit.before.size() + line.size() + edit.after.size());
-        bytes.append(QByteArrayView(data).first(edit.at)).append(edit.before).append(line).append(edit.after);
-        return bytes.append(QByteArrayView(data).sliced(edit.at + edit.removed));
+        const QByteArrayView rest = QByteArrayView(data).sliced(edit.at + edit.removed);
+        QByteArray bytes = encodeIniValue(text,
+            QByteArrayView(data).first(edit.at).toByteArray() + edit.before + encodeIniName(key) + '=',
+            edit.after.size() + rest.size());
+        return bytes.append(edit.after).append(rest);
     }
 
     std::optional<QByteArray> withOneValue(
         const QByteArray& data, const QString& section, const QString& key, const QString& value)
     {
         const QString text = withoutLoneSurrogates(value);
-        const auto readsBack = [&](QByteArrayView bytes, const IniScan& scan) {
-            const IniRead read = readIniKey(bytes, scan, section, key);
-            return read.present && read.isText && read.text == text;
-        };
+        const auto readsBack
+            = [&](QByteArrayView bytes, const IniScan& scan) { return iniKeyReads(bytes, scan, section, key, text); };
         const IniScan scan = scanIni(data);
         if (readsBack(data, scan))
             return data;
         Promise promise = promiseOf(data, scan, section + u'/');
         promise.others.remove(section + u'/' + key);
-        const auto lineOf = [&] { return encodeIniName(key) + '=' + encodeIniValue(text); };
-        QByteArray line = lineOf();
         for (const Edit& edit : placesFor(data, scan, section, key)) {
-            if (line.isNull())
-                line = lineOf();
-            QByteArray bytes = edited(data, edit, line);
-            // A long value is not held a third time while it is read back.
-            line = QByteArray();
+            QByteArray bytes = edited(data, edit, key, text);
             const IniScan check = scanIni(bytes);
             if (readsBack(bytes, check) && kept(promise, bytes, check))
                 return bytes;
