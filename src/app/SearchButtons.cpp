@@ -1,5 +1,6 @@
 #include "SearchButtons.h"
 
+#include "EntryText.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
@@ -44,7 +45,7 @@ void PushButton7_Click(Form1& form, Platform& platform)
             throw Failure(SearchButtons::tr("No location is selected. Pick a city in the list of locations first."));
         ItemBatch queries;
         for (const qsizetype row : rows)
-            queries.add(searchQuery(text, form.ListView1->itemText(row)));
+            queries.add(entryText(searchQuery(text, form.ListView1->itemText(row))));
         form.ListView2->addItems(std::move(queries));
     });
     trap.run(104, [&] { form.txtSearch->clear(); });
