@@ -1,5 +1,6 @@
 // list.txt at start-up and the filter, through the real window.
 #include "Application.h"
+#include "FileCalls.h"
 #include "Form1.h"
 #include "GeoPosition.h"
 #include "ItemModel.h"
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStringEncoder>
 #include <QtTest>
+#include <cerrno>
 #include <sys/stat.h>
 
 using namespace quillmoor;
@@ -585,7 +587,7 @@ private slots:
             (QStringList { "Select Cities Within 50 km of Boston, Massachusetts",
                 "Select Cities Within 100 km of Boston, Massachusetts",
                 "Select Cities Within 200 km of Boston, Massachusetts",
-                "Select Cities Within 400 km of Boston, Massachusetts" }));
+                "Select Cities Within 400 km of Boston, Massachusetts", "&Edit City List\u2026" }));
         form.mnuNearby->actions().at(2)->trigger();
 
         // The filter is emptied, the whole list is back, and the cities
@@ -608,7 +610,7 @@ private slots:
         form.mnuNearby->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         rightClick(form, 6);
         QCOMPARE(menuTexts(form).first(), QStringLiteral("Select Cities Within 30 mi of Boston, Massachusetts"));
-        QCOMPARE(menuTexts(form).last(), QStringLiteral("Select Cities Within 250 mi of Boston, Massachusetts"));
+        QCOMPARE(menuTexts(form).at(3), QStringLiteral("Select Cities Within 250 mi of Boston, Massachusetts"));
         form.mnuNearby->actions().first()->trigger();
         QCOMPARE(form.ListView1->selectedRows(), (QList<qsizetype> { 4, 6, 9 }));
 
@@ -634,14 +636,14 @@ private slots:
         QApplication::sendEvent(form.ListView1, &key);
         QVERIFY(form.mnuNearby->isVisible());
         const QStringList texts = menuTexts(form);
-        QCOMPARE(texts.size(), 5);
+        QCOMPARE(texts.size(), 6);
         QCOMPARE(texts.first(), QStringLiteral("[list.txt gives no position for Quincy, Massachusetts]"));
         QCOMPARE(texts.at(1), QStringLiteral("[Select Cities Within 50 km of Quincy, Massachusetts]"));
         form.mnuNearby->close();
 
         form.ListView1->selectRow(3);
         QTest::keyClick(form.ListView1, Qt::Key_F10, Qt::ShiftModifier);
-        QCOMPARE(menuTexts(form).size(), 4);
+        QCOMPARE(menuTexts(form).size(), 5);
         QCOMPARE(menuTexts(form).first(), QStringLiteral("Select Cities Within 50 km of Albany, New York"));
         form.mnuNearby->close();
 
@@ -658,7 +660,7 @@ private slots:
         desktop.write(QStringLiteral("list.txt"), kNearBoston);
         type(form, QStringLiteral("o"));
         rightClick(form, 4); // Boston
-        QCOMPARE(menuTexts(form).last(), QStringLiteral("Select Cities Within 400 km of Boston, Massachusetts"));
+        QCOMPARE(menuTexts(form).at(3), QStringLiteral("Select Cities Within 400 km of Boston, Massachusetts"));
         desktop.write(
             QStringLiteral("list.txt"), kNearBoston.left(kNearBoston.indexOf("http://hartford")) + "broken\r\n");
         form.mnuNearby->actions().at(3)->trigger(); // 400 km
@@ -732,6 +734,59 @@ private slots:
         };
         for (const auto& k : known)
             QVERIFY2(distanceKm(where.value(QString::fromUtf8(k.city), { 0, 0 }), k.at) < 15, k.city);
+    }
+
+    void ownListGoesBeforeTheShippedOne()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kCities);
+        auto app = desktop.load();
+        Form1& form = app->form();
+        const QString own = desktop.dir.filePath(QStringLiteral("data/quillmoor/list.txt"));
+        const auto editList = [&] {
+            rightClick(form, 0);
+            QCOMPARE(menuTexts(form).last(), QStringLiteral("&Edit City List\u2026"));
+            form.mnuNearby->actions().last()->trigger();
+        };
+        // A copy that cannot be made is reported; nothing is made, nothing opens.
+        desktop.write(QStringLiteral("data"), "a file where the folder goes");
+        editList();
+        QCOMPARE(desktop.where(), QStringList { QStringLiteral("mnuEditList_Click:100") });
+        QVERIFY(desktop.opened.isEmpty());
+        QVERIFY(QFile::remove(desktop.dir.filePath(QStringLiteral("data"))));
+
+        // The first time, the shipped list is copied whole and opened; from
+        // then on it is the one read, at the next keystroke.
+        editList();
+        QCOMPARE(desktop.opened, QList<QUrl> { QUrl::fromLocalFile(own) });
+        QCOMPARE(QDir(QFileInfo(own).path()).entryList(QDir::Files | QDir::Hidden), QStringList { "list.txt" });
+        desktop.write(QStringLiteral("data/quillmoor/list.txt"), "http://rome.listora.org/,Rome,Italy\r\n");
+        type(form, QStringLiteral("o"));
+        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Rome, Italy" });
+        // A list already there is opened as it is, never copied over, not
+        // even when it appears between the look and the copy.
+        editList();
+        QCOMPARE(desktop.opened.size(), 2);
+        QFile staged(desktop.dir.filePath(QStringLiteral("staged")));
+        QVERIFY(staged.open(QIODevice::WriteOnly));
+        QCOMPARE(os::placeNewFile(staged.fileName(), own), EEXIST);
+        QVERIFY(staged.exists());
+        QFile ownFile(own);
+        QVERIFY(ownFile.open(QIODevice::ReadOnly));
+        QCOMPARE(ownFile.readAll(), QByteArray("http://rome.listora.org/,Rome,Italy\r\n"));
+
+        // Gone again, the shipped list is back; with no city shown the menu
+        // still offers the list to edit.
+        QVERIFY(QFile::remove(own));
+        form.Text1->clear();
+        QCOMPARE(form.ListView1->count(), 4);
+        type(form, QStringLiteral("zz"));
+        QCOMPARE(form.ListView1->count(), 0);
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(form.ListView1, &key);
+        QCOMPARE(menuTexts(form), QStringList { "&Edit City List\u2026" });
+        form.mnuNearby->close();
+        QCOMPARE(desktop.reports.size(), 1);
     }
 
     void aStartUpFaultIsNotRepeatedByTheFilter()

@@ -85,6 +85,7 @@ void Application::connectHandlers()
     connect(form_.ListView1, &ListView::contextMenuRequested, this,
         [this](qsizetype row, const QPoint& at) { locations_.ListView1_ContextMenu(row, at); });
     connect(form_.mnuNearby, &NearbyMenu::distanceChosen, this, [this](double km) { locations_.mnuNearby_Click(km); });
+    connect(form_.mnuNearby, &NearbyMenu::editCityList, this, [this] { locations_.mnuEditList_Click(); });
     // Keys users expect: Enter adds the search, Delete removes the selected
     // one, a double-click or Return opens it.
     connect(form_.txtSearch, &QLineEdit::returnPressed, this, undoable(form_.PushButton7, PushButton7_Click));

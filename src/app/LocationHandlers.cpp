@@ -5,6 +5,7 @@
 #include "ListView.h"
 #include "LocationFile.h"
 #include "NearbyMenu.h"
+#include "OwnList.h"
 #include "Platform.h"
 #include "Trap.h"
 
@@ -25,7 +26,7 @@ LocationHandlers::LocationHandlers(Form1& form, Platform& platform)
 {
 }
 
-QString LocationHandlers::path() const { return LocationFile::pathIn(platform_.applicationFolder); }
+QString LocationHandlers::path() const { return chosenListPath(platform_.userDataFolder, platform_.applicationFolder); }
 
 void LocationHandlers::LoadLocations()
 {
@@ -75,6 +76,11 @@ void LocationHandlers::ListView1_ContextMenu(qsizetype row, const QPoint& global
     Trap trap(platform_, QStringLiteral("ListView1_ContextMenu"));
     QString city;
     menuCity_.reset();
+    if (row < 0) {
+        trap.run(102, [&] { form_.mnuNearby->offerListOnly(); });
+        trap.run(104, [&] { form_.mnuNearby->popup(globalPos); });
+        return;
+    }
     if (!trap.run(100, [&] {
             city = form_.ListView1->subItemText(row);
             menuCity_ = cityAtRow(path(), form_.Text1->text(), row, form_.ListView1->itemText(row));
@@ -121,6 +127,17 @@ void LocationHandlers::mnuNearby_Click(double km)
         form_.ListView1->selectRows(rows);
     });
     trap.run(108, [&] { form_.ListView1->setFocus(); });
+}
+
+void LocationHandlers::mnuEditList_Click()
+{
+    Trap trap(platform_, QStringLiteral("mnuEditList_Click"));
+    QString own;
+    if (!trap.run(100, [&] { own = makeOwnList(platform_.userDataFolder, platform_.applicationFolder); }))
+        return;
+    // Through the desktop's opener, as pages go, so it is the user's
+    // choice of editor.
+    trap.run(102, [&] { trap.openUrl(QUrl::fromLocalFile(own)); });
 }
 
 } // namespace quillmoor

@@ -35,13 +35,18 @@ public:
 
     // The context menu of row `row` of ListView1, at `globalPos`: the
     // cities within a distance of that one. Its entries are disabled when
-    // list.txt gives the city no position.
+    // list.txt gives the city no position. Below the cities (row -1) it
+    // offers only the list itself to edit.
     void ListView1_ContextMenu(qsizetype row, const QPoint& globalPos);
     // A distance of the menu chosen: the whole list comes back and exactly
     // the cities within `km` of the menu's city are selected. When list.txt
     // no longer holds that city as it did when the menu opened, that is
     // reported and nothing changes.
     void mnuNearby_Click(double km);
+    // Edit City List: the user's own list.txt, made the first time from the
+    // shipped one, opens in the desktop's editor for text. The next
+    // keystroke in the filter shows what was saved there.
+    void mnuEditList_Click();
 
 private:
     QString path() const;

@@ -128,6 +128,8 @@ void Form1::setUpLists()
     ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Where searches open can be chosen before there is any to open.
     ListView2->setMenuWithoutRow(true);
+    // The city list can be edited also when it shows no city.
+    ListView1->setMenuWithoutRow(true);
     // The city's name is what the keyboard stands on, is read out and is
     // searched by typing; the narrow address column is passed over.
     ListView1->setKeyColumn(1);
