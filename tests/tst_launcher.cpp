@@ -309,6 +309,49 @@ private slots:
         QCOMPARE(s.log(), addresses({ QStringLiteral("ok") }));
     }
 
+    // The launcher's menu on the desktop runs --open-all: the stored searches
+    // go out as Open All sends them, and the program ends with the last.
+    void openAllWithoutAWindow()
+    {
+        Stand s;
+        const QString config = s.dir.filePath(QStringLiteral("config"));
+        const struct {
+            QByteArray settings; // null: a folder stands where the file goes
+            QStringList opened;
+            int status;
+        } cases[] = {
+            { "[Quillmoor]\nSearches=a site:x.org|fail site:y.org|b site:z.org|\nEngine=DuckDuckGo\nPagesFrom=Week\n",
+                { "https://duckduckgo.com/?q=a%20site%3Ax.org&df=w",
+                    "https://duckduckgo.com/?q=b%20site%3Az.org&df=w" },
+                1 },
+            { "[Quillmoor]\nSearches=a site:x.org|a site:y.org|b site:z.org|\nCombineCities=true\n",
+                { "https://www.google.com/search?q=a%20%28site%3Ax.org%20OR%20site%3Ay.org%29",
+                    "https://www.google.com/search?q=b%20site%3Az.org" },
+                0 },
+            { "", {}, 0 },
+            { QByteArray(), {}, 1 },
+        };
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        for (const auto& c : cases) {
+            QDir(config).removeRecursively();
+            QFile::remove(s.dir.filePath(QStringLiteral("log")));
+            QVERIFY(QDir().mkpath(c.settings.isNull() ? config + QStringLiteral("/Marrowfen.ini") : config));
+            QFile settings(config + QStringLiteral("/Marrowfen.ini"));
+            QVERIFY(c.settings.isNull() || (settings.open(QIODevice::WriteOnly) && settings.write(c.settings) >= 0));
+            settings.close();
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(QUILLMOOR_PROGRAM), { QStringLiteral("--open-all") });
+            QVERIFY(program.waitForFinished(20000));
+            const QByteArray err = program.readAllStandardError();
+            QVERIFY2(program.exitCode() == c.status, err.constData());
+            QCOMPARE(err.count('\n'), c.status); // one line says why
+            QCOMPARE(s.log(), c.opened);
+        }
+    }
+
 private:
     static qsizetype openDescriptors() { return QDir(QStringLiteral("/proc/self/fd")).count() - 2; }
 

@@ -54,7 +54,7 @@ void showWhereToOpen(Form1& form)
 
 QStringList OpenChoices::keys() { return { settings::kEngine, settings::kPagesFrom, settings::kCombineCities }; }
 
-void OpenChoices::restore(Form1& form, const StoredTexts& stored)
+WhereToOpen storedWhereToOpen(const StoredTexts& stored)
 {
     // A value that is no text, or a file that is not all INI, has been
     // reported with the saved searches or means the default.
@@ -63,8 +63,10 @@ void OpenChoices::restore(Form1& form, const StoredTexts& stored)
     where.engine = SearchEngine::fromKey(value(settings::kEngine)).value_or(SearchEngine());
     where.age = pageAgeFromKey(value(settings::kPagesFrom)).value_or(PageAge::Any);
     where.combineCities = value(settings::kCombineCities) == u"true";
-    offerWhereToOpen(form, where);
+    return where;
 }
+
+void OpenChoices::restore(Form1& form, const StoredTexts& stored) { offerWhereToOpen(form, storedWhereToOpen(stored)); }
 
 QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys(const Form1& form) const
 {

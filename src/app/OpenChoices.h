@@ -15,6 +15,10 @@ class SearchMenu;
 // The choices checked in the menu; an unchecked one counts as the default.
 WhereToOpen whereToOpen(const SearchMenu& menu);
 
+// Where searches open as the settings file holds it; a value that is no
+// text, or a file that is not all INI, means the default.
+WhereToOpen storedWhereToOpen(const StoredTexts& stored);
+
 // Offers the engines (with `where`'s own address when it has one) and the
 // ages in the menu, checks `where`'s choices and shows them.
 void offerWhereToOpen(Form1& form, const WhereToOpen& where);

@@ -3,7 +3,6 @@
 #include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
-#include "PageQueries.h"
 #include "Platform.h"
 #include "SearchQuery.h"
 #include "Trap.h"
@@ -78,9 +77,7 @@ void PushButton6_Click(Form1& form, Platform& platform)
         [&] {
             // The pages are worked out before any opens; the saved list
             // itself stays as it is.
-            pages = form.ListView2->itemTexts();
-            if (where.combinesCities())
-                pages = pageQueries(pages, where.engine.wordLimit(), where.engine.charLimit());
+            pages = where.openAllQueries(form.ListView2->itemTexts());
             count = pages.size();
             i = 0;
             return i < count;

@@ -1,7 +1,9 @@
 #include "SearchesCommand.h"
 
 #include "Failure.h"
+#include "LauncherQueue.h"
 #include "ListEdits.h"
+#include "OpenChoices.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
 
@@ -78,6 +80,37 @@ int importSearches(const QString& settingsFile, const QString& path)
             entries.size() == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
                                 : SearchesCommand::tr("%1 searches added from %2.").arg(entries.size()).arg(path));
     });
+}
+
+int openAllSearches(int argc, char* argv[], const QString& settingsFile)
+{
+    QCoreApplication application(argc, argv);
+    StoredTexts stored;
+    if (const int status
+        = carefully([&] { stored = GetSettings(settingsFile, kSection, QStringList { kKey } + OpenChoices::keys()); }))
+        return status;
+    // What could be read of a damaged file still opens; the status says
+    // that not all was.
+    int status = 0;
+    if (!stored.notice.isEmpty()) {
+        say(stderr, stored.notice);
+        status = 1;
+    }
+    const WhereToOpen where = storedWhereToOpen(stored);
+    LauncherQueue queue([&status](const QString&, int, const QString& description) {
+        say(stderr, description);
+        status = 1;
+    });
+    for (const QString& query : where.openAllQueries(storedEntries(stored.values.value(kKey))))
+        queue.open(where.url(query), QStringLiteral("openAll"), 0);
+    if (queue.busy()) {
+        QObject::connect(&queue, &LauncherQueue::busyChanged, &application, [](bool busy) {
+            if (!busy)
+                QCoreApplication::quit();
+        });
+        application.exec();
+    }
+    return status;
 }
 
 } // namespace quillmoor
