@@ -129,7 +129,7 @@ namespace {
                 "Adds each non-blank line of the text file <file> to the end of the saved searches, and ends."),
             QStringLiteral("file") };
         QCommandLineOption openAll { QStringLiteral("open-all"),
-            QStringLiteral("Opens every saved search in the browser as Open All does, without a window, and ends\n"
+            QStringLiteral("Opens every saved search in the browser as Open All does, without a window, and ends "
                            "once the last page is handed over.") };
     };
 
