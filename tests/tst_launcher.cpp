@@ -328,18 +328,17 @@ private slots:
                 { "https://www.google.com/search?q=a%20%28site%3Ax.org%20OR%20site%3Ay.org%29",
                     "https://www.google.com/search?q=b%20site%3Az.org" },
                 0 },
-            { "", {}, 0 },
             { QByteArray(), {}, 1 },
         };
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("DISPLAY"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
         for (const auto& c : cases) {
-            QDir(config).removeRecursively();
             QFile::remove(s.dir.filePath(QStringLiteral("log")));
-            QVERIFY(QDir().mkpath(c.settings.isNull() ? config + QStringLiteral("/Marrowfen.ini") : config));
             QFile settings(config + QStringLiteral("/Marrowfen.ini"));
-            QVERIFY(c.settings.isNull() || (settings.open(QIODevice::WriteOnly) && settings.write(c.settings) >= 0));
+            QVERIFY(
+                QDir(config).removeRecursively() && QDir().mkpath(c.settings.isNull() ? settings.fileName() : config));
+            QVERIFY(c.settings.isNull() || (settings.open(QIODevice::WriteOnly) && settings.write(c.settings) > 0));
             settings.close();
             QProcess program;
             program.setProcessEnvironment(environment);
