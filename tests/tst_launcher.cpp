@@ -31,7 +31,8 @@ struct Stand {
 
     // A launcher that sleeps a varying time, fails for addresses holding
     // "fail" and hangs for those holding "hang", and logs each address it
-    // took after its sleep, so a launch started too early shows as out of order.
+    // took after its sleep, so a launch started too early shows as out of order;
+    // its parent's name goes first, so it is there once the address is.
     Stand()
     {
         QFile script(dir.filePath(QStringLiteral("xdg-open")));
@@ -42,8 +43,8 @@ struct Stand {
                      "case \"$1\" in *fail*) echo \"no method available for $1\" >&2; echo more >&2; exit 3 ;; esac\n"
                      "case \"$1\" in *odd*) printf 'odd\\033[31m %s\\n' \"$1\" >&2; exit 4 ;; esac\n"
                      "case \"$1\" in *blank*) printf '\\n  \\nnot taken\\n' >&2; exit 5 ;; esac\n"
-                     "printf '%s\\n' \"$1\" >>\"$(dirname \"$0\")/log\"\n"
-                     "cat /proc/$PPID/comm >>\"$(dirname \"$0\")/parents\"\n");
+                     "cat /proc/$PPID/comm >>\"$(dirname \"$0\")/parents\"\n"
+                     "printf '%s\\n' \"$1\" >>\"$(dirname \"$0\")/log\"\n");
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("PATH", dir.path().toLocal8Bit() + ':' + qgetenv("PATH"));
