@@ -77,6 +77,8 @@ Platform quietPlatform(const QString& folder)
     p.openUrl = [](const QUrl&, const QString&, int) {};
     p.drawLottery = [] { return 1; };
     p.applicationFolder = folder;
+    // As for a user without a list of their own: every read looks for it first.
+    p.userDataFolder = workDir().filePath(QStringLiteral("data"));
     p.settingsFile = workDir().filePath(QStringLiteral("settings.ini"));
     return p;
 }
