@@ -112,7 +112,7 @@ void AddSearch(benchmark::State& state)
     QCoreApplication::processEvents();
     for (auto _ : state) {
         state.PauseTiming();
-        app.form().ListView2->clearItems();
+        app.searches().clear();
         app.form().txtSearch->setText(QStringLiteral("road bike"));
         QCoreApplication::processEvents();
         state.ResumeTiming();

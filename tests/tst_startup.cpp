@@ -396,7 +396,7 @@ private slots:
         auto app = desktop.load();
         Form1& form = app->form();
         for (int i = 0; i < 30; ++i)
-            form.ListView2->addItem(QStringLiteral("a site:b"));
+            app->searches().append({ QStringLiteral("a site:b") });
         form.ListView1->setColumnWidthTwips(1, 9000); // wider than the list
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -447,7 +447,7 @@ private slots:
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), kList);
         auto app = desktop.load();
-        app->form().ListView2->addItem(QStringLiteral("a site:b"));
+        app->searches().append({ QStringLiteral("a site:b") });
         app->form().show();
         QSignalSpy unloads(&app->form(), &Form1::queryUnload);
         QVERIFY(app->form().close());
@@ -502,7 +502,7 @@ private slots:
             Form1& form = app->form();
             QCOMPARE(form.mnuSearches->engine(), QStringLiteral("Bing"));
             // The menu's Open Selected opens the selected entry there.
-            form.ListView2->addItem(QStringLiteral("a site:x.org"));
+            app->searches().append({ QStringLiteral("a site:x.org") });
             form.ListView2->selectRow(0);
             form.show();
             QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -562,8 +562,8 @@ private slots:
             desktop.write(QStringLiteral("list.txt"), kList);
             auto app = std::make_unique<Application>(desktop.platform());
             app->start();
-            app->form().ListView2->addItem(QStringLiteral("a site:x.org"));
-            app->form().ListView2->addItem(QStringLiteral("b site:y.org"));
+            app->searches().append({ QStringLiteral("a site:x.org") });
+            app->searches().append({ QStringLiteral("b site:y.org") });
             desktop.failOpen = [](const QUrl& url) {
                 if (url.toString().contains(QLatin1String("x.org")))
                     throw std::runtime_error("The browser could not be started.");

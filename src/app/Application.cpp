@@ -43,8 +43,9 @@ Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
     , savedListUndo_(*form_.ListView2)
-    , editing_(form_, platform_, savedListUndo_)
+    , editing_(form_, platform_, searches_, savedListUndo_)
 {
+    form_.ListView2->setModel(&searches_);
     // Once a signal or the session's end asks for the close, nobody may be
     // there to press OK: reports go to standard error in full, and the
     // program ends.
@@ -66,7 +67,7 @@ Application::Application(Platform platform)
 
 void Application::connectHandlers()
 {
-    const std::pair<QPushButton*, void (*)(Form1&, Platform&)> buttons[] = {
+    const std::pair<QPushButton*, void (*)(Form1&, Platform&, SavedListParts&)> buttons[] = {
         { form_.PushButton7, PushButton7_Click },
         { form_.PushButton2, PushButton2_Click },
         { form_.PushButton6, PushButton6_Click },
@@ -74,12 +75,11 @@ void Application::connectHandlers()
         { form_.PushButton4, PushButton4_Click },
         { form_.PushButton5, PushButton5_Click },
     };
-    // What a button does to the saved list can be undone, step by step.
-    const auto undoable = [this](QPushButton* button, void (*handler)(Form1&, Platform&)) {
-        return [this, button, handler] { savedListUndo_.record(button->text(), [&] { handler(form_, platform_); }); };
+    const auto handle = [this](void (*handler)(Form1&, Platform&, SavedListParts&)) {
+        return [this, handler] { handler(form_, platform_, saved_); };
     };
     for (const auto& [button, handler] : buttons)
-        connect(button, &QPushButton::clicked, this, undoable(button, handler));
+        connect(button, &QPushButton::clicked, this, handle(handler));
 
     connect(form_.Text1, &QLineEdit::textChanged, this, [this] { locations_.Text1_Change(); });
     connect(form_.ListView1, &ListView::contextMenuRequested, this,
@@ -87,10 +87,10 @@ void Application::connectHandlers()
     connect(form_.mnuNearby, &NearbyMenu::distanceChosen, this, [this](double km) { locations_.mnuNearby_Click(km); });
     // Keys users expect: Enter adds the search, Delete removes the selected
     // one, a double-click or Return opens it.
-    connect(form_.txtSearch, &QLineEdit::returnPressed, this, undoable(form_.PushButton7, PushButton7_Click));
-    connect(form_.ListView2, &ListView::deletePressed, this, undoable(form_.PushButton4, PushButton4_Click));
+    connect(form_.txtSearch, &QLineEdit::returnPressed, this, handle(PushButton7_Click));
+    connect(form_.ListView2, &ListView::deletePressed, this, handle(PushButton4_Click));
     for (auto opened : { &ListView::itemDoubleClicked, &ListView::returnPressed })
-        connect(form_.ListView2, opened, this, [this] { PushButton2_Click(form_, platform_); });
+        connect(form_.ListView2, opened, this, handle(PushButton2_Click));
 
     connectSearchMenu();
 
@@ -117,7 +117,7 @@ void Application::connectSearchMenu()
 {
     // The saved-search list's menu: open, and choose where pages open.
     SearchMenu* const menu = form_.mnuSearches;
-    offerWhereToOpen(form_, WhereToOpen());
+    openChoices_.offer(form_);
     connect(form_.ListView2, &ListView::contextMenuRequested, menu, [this, menu](qsizetype, const QPoint& at) {
         const QUndoStack& steps = savedListUndo_.stack();
         menu->setUndoSteps(
@@ -130,20 +130,13 @@ void Application::connectSearchMenu()
     connect(menu, &SearchMenu::undo, &savedListUndo_.stack(), &QUndoStack::undo);
     connect(menu, &SearchMenu::redo, &savedListUndo_.stack(), &QUndoStack::redo);
     connect(menu, &SearchMenu::stopOpening, this, [this] { stopOpening(); });
-    connect(menu, &SearchMenu::openSelected, this, [this] { PushButton2_Click(form_, platform_); });
-    connect(menu, &SearchMenu::openAll, this, [this] { PushButton6_Click(form_, platform_); });
-    connect(menu, &SearchMenu::engineChosen, this, [this] {
-        openChoices_.engineChosen();
-        showWhereToOpen(form_);
-    });
-    connect(menu, &SearchMenu::ageChosen, this, [this] {
-        openChoices_.ageChosen();
-        showWhereToOpen(form_);
-    });
-    connect(menu, &SearchMenu::combineCitiesChosen, this, [this] {
-        openChoices_.combineCitiesChosen();
-        showWhereToOpen(form_);
-    });
+    connect(menu, &SearchMenu::openSelected, this, [this] { PushButton2_Click(form_, platform_, saved_); });
+    connect(menu, &SearchMenu::openAll, this, [this] { PushButton6_Click(form_, platform_, saved_); });
+    connect(
+        menu, &SearchMenu::engineChosen, this, [this](const QString& key) { openChoices_.chooseEngine(form_, key); });
+    connect(menu, &SearchMenu::ageChosen, this, [this](const QString& key) { openChoices_.chooseAge(form_, key); });
+    connect(
+        menu, &SearchMenu::combineCitiesChosen, this, [this](bool on) { openChoices_.chooseCombineCities(form_, on); });
     connectEditing();
 }
 

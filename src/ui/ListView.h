@@ -3,6 +3,7 @@
 #include "ItemBatch.h"
 
 #include <QTableView>
+#include <functional>
 
 namespace quillmoor {
 
@@ -17,6 +18,11 @@ class ListView : public QTableView {
 public:
     explicit ListView(QWidget* parent = nullptr);
 
+    // The list shows its own rows (the item operations below), or another
+    // model given by setModel(), which answers a row's whole text, however
+    // long, for this role.
+    static constexpr int kFullTextRole = Qt::UserRole;
+
     void addColumn(const QString& caption);
     void setColumnWidthTwips(int column, int twips);
 
@@ -26,16 +32,9 @@ public:
     // in `batch`, so their memory can serve the next rebuild.
     void swapItems(ItemBatch& batch);
     void clearItems();
-    void removeItem(qsizetype row);
-    // Removes the rows at `rows` (ascending, distinct), each run of
-    // neighbours at once, from the last run up.
-    void removeRows(const QList<qsizetype>& rows);
-    // The rows from `first` on become `texts`, as many as there are.
-    void replaceItems(qsizetype first, const QStringList& texts);
-    // Puts `texts` back as rows from `at` on, and takes `count` rows from
-    // `first` on away: the steps of undoing an edit.
-    void insertItems(qsizetype at, const QStringList& texts);
-    void removeItems(qsizetype first, qsizetype count);
+    // Runs `remove`, which takes the rows at `rows` (ascending, distinct)
+    // out of the model shown, and keeps the keyboard's place in the list.
+    void removeRows(const QList<qsizetype>& rows, const std::function<void()>& remove);
 
     qsizetype count() const;
     QString itemText(qsizetype row) const;
@@ -90,6 +89,8 @@ public:
 
 private:
     void requestMenuForCurrentRow();
+    // The list's own rows, when it shows them.
+    ItemModel& ownRows() const;
     // The cell of `row` that holds the keyboard's place.
     QModelIndex keyIndex(int row) const;
 
