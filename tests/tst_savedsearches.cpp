@@ -23,7 +23,7 @@ struct Store : test::StoreFiles {
     QStringList roundTrip(const QStringList& entries)
     {
         save(entries);
-        return itemTexts(*desktop.load()->form().ListView2);
+        return itemTexts(*desktop.load()->form().savedList);
     }
     void save(const QStringList& entries)
     {
@@ -67,7 +67,7 @@ private slots:
         Store store;
         const auto restored = [&](const QString& value) {
             store.setValue(value);
-            return itemTexts(*store.desktop.load()->form().ListView2);
+            return itemTexts(*store.desktop.load()->form().savedList);
         };
         QCOMPARE(restored(QStringLiteral("X|Y")), (QStringList { "X", "Y" })); // no final bar
         QCOMPARE(restored(QStringLiteral("||||")), QStringList());
@@ -145,7 +145,7 @@ private slots:
                 QVERIFY2(shape.shown.isEmpty() || searches.typeId() == QMetaType::QStringList, shape.name);
             store.desktop.write(QStringLiteral("config/Marrowfen.ini"), shape.file);
             auto app = store.desktop.load();
-            QVERIFY2(itemTexts(*app->form().ListView2) == shape.shown, shape.name);
+            QVERIFY2(itemTexts(*app->form().savedList) == shape.shown, shape.name);
             app->searches().append({ QStringLiteral("new") });
             app->form().close();
             const QStringList once = shape.reported ? QStringList { QStringLiteral("Form_Load:142") } : QStringList();
@@ -233,7 +233,7 @@ private slots:
         second->searches().append({ QStringLiteral("a|two") });
         second->searches().remove({ 0 });
         second->form().close();
-        QCOMPARE(itemTexts(*store.desktop.load()->form().ListView2), (QStringList { "b", "one", "a|two" }));
+        QCOMPARE(itemTexts(*store.desktop.load()->form().savedList), (QStringList { "b", "one", "a|two" }));
         QCOMPARE(store.desktop.reports, QStringList());
 
         // Another program's doing while a window is open: a file gone or
@@ -306,7 +306,7 @@ private slots:
         store.desktop.write(
             QStringLiteral("config/Marrowfen.ini"), "[Other]\nkept=1\n[Quillmoor]\nSearches=one|two|\n[broken\nx=1\n");
         auto app = store.desktop.load();
-        QCOMPARE(itemTexts(*app->form().ListView2), (QStringList { "one", "two" }));
+        QCOMPARE(itemTexts(*app->form().savedList), (QStringList { "one", "two" }));
         app->searches().append({ QStringLiteral("three") });
         app->form().close();
         // Said once, at start-up, naming the copy; the close adds nothing.

@@ -20,13 +20,13 @@ void Application::Form_Load()
     trap.run(126, [&] { form_.setWindowTitle(kProductName); });
     trap.run(126, [&] { form_.setWindowIcon(applicationIcon()); });
     trap.run(126, [&] { SetApplicationTitle(); });
-    trap.run(128, [&] { form_.ListView1->addColumn(QStringLiteral("URL")); });
-    trap.run(130, [&] { form_.ListView1->addColumn(QStringLiteral("Locations")); });
-    trap.run(132, [&] { form_.ListView1->setColumnWidthTwips(0, 1); });
-    trap.run(134, [&] { form_.ListView1->setColumnWidthTwips(1, 7000); });
+    trap.run(128, [&] { form_.cityList->addColumn(QStringLiteral("URL")); });
+    trap.run(130, [&] { form_.cityList->addColumn(QStringLiteral("Locations")); });
+    trap.run(132, [&] { form_.cityList->setColumnWidthTwips(0, 1); });
+    trap.run(134, [&] { form_.cityList->setColumnWidthTwips(1, 7000); });
     trap.run(136, [&] { locations_.LoadLocations(); });
     trap.run(138, [&] { searches_.setCaption(QStringLiteral("Searches")); });
-    trap.run(140, [&] { form_.ListView2->setColumnWidthTwips(0, 7000); });
+    trap.run(140, [&] { form_.savedList->setColumnWidthTwips(0, 7000); });
 
     // The saved searches, restored as the last steps.
     // One read of the file for the searches and where they open.

@@ -14,7 +14,7 @@ class Form1;
 class LocationFile;
 struct Platform;
 
-// The handlers of the location list and its filter box. ListView1 is filled
+// The handlers of the location list and its filter box. cityList is filled
 // from list.txt at start-up and rebuilt on every change of the filter box.
 // The file is the only record of the locations: nothing is cached between
 // keystrokes, so an edit of list.txt shows at the next one.
@@ -24,16 +24,16 @@ class LocationHandlers {
 public:
     LocationHandlers(Form1& form, Platform& platform);
 
-    // Appends every location of list.txt to ListView1. Throws Failure at the
+    // Appends every location of list.txt to cityList. Throws Failure at the
     // first fault, with the locations before it already in the list.
     void LoadLocations();
 
     // The filter: keeps the lines whose display name contains the text of
-    // Text1. A fault is reported once; typing on while the same fault
+    // filterBox. A fault is reported once; typing on while the same fault
     // persists stays quiet.
     void Text1_Change();
 
-    // The context menu of row `row` of ListView1, at `globalPos`: the
+    // The context menu of row `row` of cityList, at `globalPos`: the
     // cities within a distance of that one. Its entries are disabled when
     // list.txt gives the city no position.
     void ListView1_ContextMenu(qsizetype row, const QPoint& globalPos);

@@ -12,7 +12,7 @@ namespace quillmoor {
 
 void OpenChoices::offer(Form1& form) const
 {
-    SearchMenu& menu = *form.mnuSearches;
+    SearchMenu& menu = *form.searchMenu;
     QList<SearchMenu::Choice> engines;
     for (const SearchEngine& engine : SearchEngine::known())
         engines.append({ engine.key(), engine.name() });
@@ -31,15 +31,15 @@ void OpenChoices::offer(Form1& form) const
 
 void OpenChoices::show(Form1& form) const
 {
-    SearchMenu& menu = *form.mnuSearches;
+    SearchMenu& menu = *form.searchMenu;
     for (const PageAge age : kPageAges)
         menu.setAgeEnabled(pageAgeKey(age), where_.engine.hasAge(age));
     menu.setCombineCitiesEnabled(where_.engine.combinesSites());
     const QString selected = whereToOpenText(where_, false);
     const QString all = whereToOpenText(where_, true);
     menu.setOpenToolTips(selected, all);
-    form.PushButton2->setToolTip(selected);
-    form.PushButton6->setToolTip(all);
+    form.openSelectedButton->setToolTip(selected);
+    form.openAllButton->setToolTip(all);
 }
 
 void OpenChoices::chooseEngine(Form1& form, const QString& key)

@@ -42,7 +42,7 @@ SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SearchListMo
     };
 }
 
-QList<qsizetype> SavedListEditing::selected() const { return form_.ListView2->selectedRows(); }
+QList<qsizetype> SavedListEditing::selected() const { return form_.savedList->selectedRows(); }
 
 void SavedListEditing::copy()
 {
@@ -64,7 +64,7 @@ void SavedListEditing::cut()
     copy();
     Trap trap(platform_, QStringLiteral("mnuCut_Click"));
     trap.run(100, [&] {
-        form_.ListView2->removeRows(rows, [&] { undo_.push(new RemoveSearches(searches_, tr("Cut"), rows)); });
+        form_.savedList->removeRows(rows, [&] { undo_.push(new RemoveSearches(searches_, tr("Cut"), rows)); });
     });
 }
 
@@ -75,7 +75,7 @@ void SavedListEditing::paste()
     trap.run(100, [&] { entries = entryLines(QGuiApplication::clipboard()->text()); });
     if (entries.isEmpty())
         return;
-    ListView& list = *form_.ListView2;
+    ListView& list = *form_.savedList;
     // After the current entry, or at the end when there is none. The
     // keyboard's place alone, unselected (where the list put it on getting
     // the focus, or after a removal), is no entry the user picked.
@@ -104,7 +104,7 @@ void SavedListEditing::moveTo(const QString& procedure, const QString& step,
     trap.run(100, [&] { moved = rearrange(searches_.entries(), rows); });
     if (!moved.rows.isEmpty()
         && trap.run(102, [&] { undo_.push(new ReplaceSearches(searches_, step, moved.first, moved.rows)); }))
-        trap.run(104, [&] { form_.ListView2->selectRows(moved.selected, false); });
+        trap.run(104, [&] { form_.savedList->selectRows(moved.selected, false); });
 }
 
 void SavedListEditing::move(int by)
@@ -122,7 +122,7 @@ void SavedListEditing::drop(qsizetype to)
 void SavedListEditing::editText()
 {
     Trap trap(platform_, QStringLiteral("mnuEditText_Click"));
-    ListView& list = *form_.ListView2;
+    ListView& list = *form_.savedList;
     const QList<qsizetype> rows = selected();
     if (rows.isEmpty())
         return;

@@ -37,22 +37,23 @@ namespace {
 void PushButton7_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton7_Click"));
-    if (!trap.test(100, [&] { return !form.txtSearch->text().isEmpty(); }))
+    if (!trap.test(100, [&] { return !form.searchTextBox->text().isEmpty(); }))
         return;
     trap.run(102, [&] {
-        const QString text = form.txtSearch->text();
+        const QString text = form.searchTextBox->text();
         // One search per selected city, top to bottom, added as one batch.
-        const QList<qsizetype> rows = form.ListView1->selectedRows();
+        const QList<qsizetype> rows = form.cityList->selectedRows();
         if (rows.isEmpty())
             throw Failure(SearchButtons::tr("No location is selected. Pick a city in the list of locations first."));
         QStringList queries;
         queries.reserve(rows.size());
         for (const qsizetype row : rows)
-            queries << searchQuery(text, form.ListView1->itemText(row));
-        saved.undo.push(new InsertSearches(saved.searches, form.PushButton7->text(), saved.searches.count(), queries));
+            queries << searchQuery(text, form.cityList->itemText(row));
+        saved.undo.push(
+            new InsertSearches(saved.searches, form.addSearchButton->text(), saved.searches.count(), queries));
     });
-    trap.run(104, [&] { form.txtSearch->clear(); });
-    trap.run(106, [&] { form.txtSearch->setFocus(); });
+    trap.run(104, [&] { form.searchTextBox->clear(); });
+    trap.run(106, [&] { form.searchTextBox->setFocus(); });
 }
 
 void PushButton2_Click(Form1& form, Platform& platform, SavedListParts& saved)
@@ -61,7 +62,7 @@ void PushButton2_Click(Form1& form, Platform& platform, SavedListParts& saved)
     // Every selected entry, top to bottom, through the same queue; one
     // that fails to open does not keep the others back.
     QList<qsizetype> rows;
-    trap.run(100, [&] { rows = selectedRows(*form.ListView2, "No saved search is selected."); });
+    trap.run(100, [&] { rows = selectedRows(*form.savedList, "No saved search is selected."); });
     for (const qsizetype row : std::as_const(rows))
         trap.run(100, [&] { trap.openUrl(saved.where.url(saved.searches.at(row))); });
 }
@@ -92,7 +93,7 @@ void PushButton6_Click(Form1&, Platform& platform, SavedListParts& saved)
 void PushButton3_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton3_Click"));
-    trap.run(100, [&] { saved.undo.push(new ClearSearches(saved.searches, form.PushButton3->text())); });
+    trap.run(100, [&] { saved.undo.push(new ClearSearches(saved.searches, form.clearAllButton->text())); });
 }
 
 void PushButton4_Click(Form1& form, Platform& platform, SavedListParts& saved)
@@ -102,9 +103,9 @@ void PushButton4_Click(Form1& form, Platform& platform, SavedListParts& saved)
         return;
     // All selected entries go at once, so one undo brings them all back.
     trap.run(102, [&] {
-        const QList<qsizetype> rows = selectedRows(*form.ListView2, "No saved search is selected.");
-        form.ListView2->removeRows(
-            rows, [&] { saved.undo.push(new RemoveSearches(saved.searches, form.PushButton4->text(), rows)); });
+        const QList<qsizetype> rows = selectedRows(*form.savedList, "No saved search is selected.");
+        form.savedList->removeRows(
+            rows, [&] { saved.undo.push(new RemoveSearches(saved.searches, form.deleteButton->text(), rows)); });
     });
 }
 
@@ -112,8 +113,8 @@ void PushButton5_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton5_Click"));
     trap.run(100, [&] {
-        saved.undo.push(
-            new InsertSearches(saved.searches, form.PushButton5->text(), saved.searches.count(), { exampleSearch() }));
+        saved.undo.push(new InsertSearches(
+            saved.searches, form.exampleButton->text(), saved.searches.count(), { exampleSearch() }));
     });
 }
 
