@@ -2,11 +2,11 @@
 #include "Application.h"
 #include "Form1.h"
 #include "GeoPosition.h"
-#include "ItemModel.h"
 #include "ListView.h"
 #include "LocationFile.h"
 #include "NameMatcher.h"
 #include "NearbyMenu.h"
+#include "ShownText.h"
 #include "TestSupport.h"
 
 #include <QContextMenuEvent>
@@ -387,7 +387,7 @@ private slots:
         QCOMPARE(list.subItemText(expected - 2).size(), 3 << 20);
         // Only its start is shown.
         const QModelIndex shown = list.model()->index(int(expected - 2), 1);
-        QCOMPARE(shown.data().toString(), QString(ItemModel::kShownLength, u'n'));
+        QCOMPARE(shown.data().toString(), QString(kShownLength, u'n'));
         QCOMPARE(list.subItemText(expected - 1), QStringLiteral("End, \u00E2\u201A"));
     }
 

@@ -6,6 +6,7 @@
 #include "SearchListModel.h"
 #include "SearchMenu.h"
 #include "SearchQuery.h"
+#include "ShownText.h"
 #include "TestSupport.h"
 #include "WhereToOpen.h"
 
@@ -112,10 +113,14 @@ private slots:
 
     void engineAddressIsPercentEncoded()
     {
-        QCOMPARE(searchEngineUrl(QStringLiteral("a&b #c+d \"x\" ü-._~ site:boston.listora.org")).toEncoded(),
+        QCOMPARE(SearchEngine()
+                     .url(QStringLiteral("a&b #c+d \"x\" ü-._~ site:boston.listora.org"), PageAge::Any, QDate())
+                     .toEncoded(),
             engine("a%26b%20%23c%2Bd%20%22x%22%20%C3%BC-._~%20site%3Aboston.listora.org").toLatin1());
         // Shell syntax is an ordinary query: nothing of it survives unencoded.
-        QCOMPARE(searchEngineUrl(QStringLiteral("\"; rm -rf ~; \" $(reboot) `id` 'q'")).toEncoded(),
+        QCOMPARE(SearchEngine()
+                     .url(QStringLiteral("\"; rm -rf ~; \" $(reboot) `id` 'q'"), PageAge::Any, QDate())
+                     .toEncoded(),
             engine("%22%3B%20rm%20-rf%20~%3B%20%22%20%24%28reboot%29%20%60id%60%20%27q%27").toLatin1());
     }
 
@@ -247,7 +252,7 @@ private slots:
         // Only the start of a long entry is shown, and a surrogate pair is
         // never cut in half; it is saved whole.
         Window w;
-        const qsizetype shown = SearchListModel::kShownLength;
+        const qsizetype shown = kShownLength;
         const QString across = QString(shown - 1, u'a') + QStringLiteral("\U0001F600") + QString(1 << 20, u'b');
         const QString inside = across.mid(1);
         w.app->searches().append({ across });

@@ -96,7 +96,7 @@ private:
     // Where searches open, and which of those choices the user made.
     OpenChoices openChoices_;
     // What the search buttons work on.
-    SavedListParts saved_ { searches_, savedListUndo_, openChoices_.where() };
+    SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where() };
 };
 
 } // namespace quillmoor

@@ -20,8 +20,8 @@ void Application::Form_Load()
     trap.run(126, [&] { form_.setWindowTitle(kProductName); });
     trap.run(126, [&] { form_.setWindowIcon(applicationIcon()); });
     trap.run(126, [&] { SetApplicationTitle(); });
-    trap.run(128, [&] { form_.cityList->addColumn(QStringLiteral("URL")); });
-    trap.run(130, [&] { form_.cityList->addColumn(QStringLiteral("Locations")); });
+    trap.run(128, [&] { locations_.cities().addColumn(QStringLiteral("URL")); });
+    trap.run(130, [&] { locations_.cities().addColumn(QStringLiteral("Locations")); });
     trap.run(132, [&] { form_.cityList->setColumnWidthTwips(0, 1); });
     trap.run(134, [&] { form_.cityList->setColumnWidthTwips(1, 7000); });
     trap.run(136, [&] { locations_.LoadLocations(); });

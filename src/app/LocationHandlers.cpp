@@ -23,6 +23,7 @@ LocationHandlers::LocationHandlers(Form1& form, Platform& platform)
     : form_(form)
     , platform_(platform)
 {
+    form_.cityList->setModel(&cities_);
 }
 
 QString LocationHandlers::path() const { return LocationFile::pathIn(platform_.applicationFolder); }
@@ -35,7 +36,7 @@ void LocationHandlers::LoadLocations()
         LocationFile file(path());
         ItemBatch items;
         const std::optional<QString> fault = file.read({}, items);
-        form_.cityList->addItems(std::move(items));
+        cities_.append(std::move(items));
         if (fault)
             throw Failure(*fault);
     } catch (...) {
@@ -64,7 +65,7 @@ std::optional<QString> LocationHandlers::refill(LocationFile& file, QStringView 
 {
     spare_.reset();
     const std::optional<QString> fault = file.read(filter, spare_);
-    form_.cityList->swapItems(spare_);
+    cities_.swapAll(spare_);
     if (spare_.capacity() > kSpareLimit)
         spare_.clear();
     return fault;
@@ -76,8 +77,8 @@ void LocationHandlers::ListView1_ContextMenu(qsizetype row, const QPoint& global
     QString city;
     menuCity_.reset();
     if (!trap.run(100, [&] {
-            city = form_.cityList->subItemText(row);
-            menuCity_ = cityAtRow(path(), form_.filterBox->text(), row, form_.cityList->itemText(row));
+            city = cities_.name(row);
+            menuCity_ = cityAtRow(path(), form_.filterBox->text(), row, cities_.address(row));
         }))
         return;
     trap.run(102, [&] {
@@ -116,7 +117,7 @@ void LocationHandlers::mnuNearby_Click(double km)
     });
     trap.run(106, [&] {
         // Only rows the list shows: a line that lacks its fields ends both.
-        while (!rows.isEmpty() && rows.last() >= form_.cityList->count())
+        while (!rows.isEmpty() && rows.last() >= cities_.count())
             rows.removeLast();
         form_.cityList->selectRows(rows);
     });

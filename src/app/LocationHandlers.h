@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CityListModel.h"
 #include "ItemBatch.h"
 #include "NearbyQuery.h"
 
@@ -22,7 +23,11 @@ class LocationHandlers {
     Q_DECLARE_TR_FUNCTIONS(LocationList)
 
 public:
+    // The city list shows the cities these handlers keep.
     LocationHandlers(Form1& form, Platform& platform);
+
+    // The cities the filter gives, as the city list shows them.
+    CityListModel& cities() { return cities_; }
 
     // Appends every location of list.txt to cityList. Throws Failure at the
     // first fault, with the locations before it already in the list.
@@ -51,6 +56,7 @@ private:
 
     Form1& form_;
     Platform& platform_;
+    CityListModel cities_;
     // The fault reported last by the filter, until the list reads whole.
     QString lastFault_;
     // The rows the list showed before the last keystroke. Refilling memory

@@ -1,5 +1,6 @@
 #include "SearchButtons.h"
 
+#include "CityListModel.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
@@ -48,7 +49,7 @@ void PushButton7_Click(Form1& form, Platform& platform, SavedListParts& saved)
         QStringList queries;
         queries.reserve(rows.size());
         for (const qsizetype row : rows)
-            queries << searchQuery(text, form.cityList->itemText(row));
+            queries << searchQuery(text, saved.cities.address(row));
         saved.undo.push(
             new InsertSearches(saved.searches, form.addSearchButton->text(), saved.searches.count(), queries));
     });

@@ -2,15 +2,17 @@
 
 namespace quillmoor {
 
+class CityListModel;
 class Form1;
 class SavedListUndo;
 class SearchListModel;
 struct Platform;
 struct WhereToOpen;
 
-// What the search buttons work on beyond the window: the saved searches,
-// their undo history and where their pages open.
+// What the search buttons work on beyond the window: the cities picked
+// from, the saved searches, their undo history and where their pages open.
 struct SavedListParts {
+    const CityListModel& cities;
     SearchListModel& searches;
     SavedListUndo& undo;
     const WhereToOpen& where;

@@ -1,5 +1,7 @@
 #include "SearchListModel.h"
 
+#include "ShownText.h"
+
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -13,17 +15,6 @@ namespace {
             const qsizetype bad = first < 0 || first > size ? first : first + count - 1;
             throw std::out_of_range("The list has no item at position " + std::to_string(bad + 1) + ".");
         }
-    }
-
-    // Cut to kShownLength, never between the two halves of a surrogate pair.
-    QString shown(const QString& text)
-    {
-        if (text.size() <= SearchListModel::kShownLength)
-            return text;
-        qsizetype end = SearchListModel::kShownLength;
-        if (text.at(end - 1).isHighSurrogate())
-            --end;
-        return text.left(end);
     }
 } // namespace
 
@@ -40,7 +31,7 @@ QVariant SearchListModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     if (role == Qt::DisplayRole)
-        return shown(entries_.at(index.row()));
+        return shownText(entries_.at(index.row()).left(kShownLength + 1));
     if (role == FullTextRole)
         return entries_.at(index.row());
     return {};

@@ -15,10 +15,6 @@ class SearchListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    // The most characters of a search that a row shows: several screens
-    // wide in any font. The rest stays in the list, but laying out and
-    // painting megabytes for one row would stall the window.
-    static constexpr qsizetype kShownLength = 4096;
     // The whole text of a row, however long.
     static constexpr int FullTextRole = Qt::UserRole;
 

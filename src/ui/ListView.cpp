@@ -1,6 +1,5 @@
 #include "ListView.h"
 
-#include "ItemModel.h"
 #include "Twips.h"
 
 #include <QContextMenuEvent>
@@ -24,9 +23,7 @@ namespace {
 
 ListView::ListView(QWidget* parent)
     : QTableView(parent)
-    , model_(new ItemModel(this))
 {
-    setModel(model_);
     setShowGrid(false);
     setWordWrap(false);
     setCornerButtonEnabled(false);
@@ -58,16 +55,6 @@ ListView::ListView(QWidget* parent)
     });
 }
 
-ItemModel& ListView::ownRows() const
-{
-    // A list that shows another model is edited through that model.
-    if (model() != model_)
-        throw std::logic_error("The list shows rows it does not own.");
-    return *model_;
-}
-
-void ListView::addColumn(const QString& caption) { ownRows().addColumn(caption); }
-
 QModelIndex ListView::keyIndex(int row) const
 {
     return model()->index(row, qBound(0, keyColumn_, qMax(0, model()->columnCount() - 1)));
@@ -77,14 +64,6 @@ void ListView::setColumnWidthTwips(int column, int twips)
 {
     horizontalHeader()->resizeSection(column, quillmoor::twips(twips));
 }
-
-qsizetype ListView::addItem(const QString& text) { return ownRows().append(text); }
-
-void ListView::addItems(ItemBatch&& batch) { ownRows().append(std::move(batch)); }
-
-void ListView::swapItems(ItemBatch& batch) { ownRows().swapAll(batch); }
-
-void ListView::clearItems() { ownRows().clear(); }
 
 void ListView::removeRows(const QList<qsizetype>& rows, const std::function<void()>& remove)
 {
@@ -106,28 +85,13 @@ qsizetype ListView::count() const { return model()->rowCount(); }
 QString ListView::itemText(qsizetype row) const
 {
     checkRow(row, count());
-    if (model() == model_)
-        return model_->items().text(row).toString();
     return model()->index(int(row), 0).data(kFullTextRole).toString();
-}
-
-QStringList ListView::itemTexts(qsizetype first, qsizetype count) const
-{
-    if (count < 0)
-        count = this->count() - first;
-    QStringList texts;
-    texts.reserve(qMax<qsizetype>(0, count));
-    for (qsizetype row = first; row < first + count; ++row)
-        texts << itemText(row);
-    return texts;
 }
 
 QString ListView::subItemText(qsizetype row) const
 {
     checkRow(row, count());
-    if (model() != model_)
-        return {};
-    return model_->items().subText(row);
+    return model()->index(int(row), 1).data(kFullTextRole).toString();
 }
 
 qsizetype ListView::selectedRow() const
@@ -191,8 +155,6 @@ void ListView::selectRows(const QList<qsizetype>& rows, bool toTop)
 
 void ListView::setMovableRows(bool on)
 {
-    if (model() == model_)
-        model_->setMovable(on);
     setDragEnabled(on);
     setAcceptDrops(on);
     setDropIndicatorShown(on);

@@ -1,13 +1,9 @@
 #pragma once
 
-#include "ItemBatch.h"
-
 #include <QTableView>
 #include <functional>
 
 namespace quillmoor {
-
-class ItemModel;
 
 // A list in report view: rows under one row of column headers, whole-row
 // selection, one selected row unless the list is set to take several. Positions count from 0. A table view
@@ -18,28 +14,18 @@ class ListView : public QTableView {
 public:
     explicit ListView(QWidget* parent = nullptr);
 
-    // The list shows its own rows (the item operations below), or another
-    // model given by setModel(), which answers a row's whole text, however
-    // long, for this role.
+    // The model shown answers a cell's whole text, however long, for this
+    // role; the display role may show it cut.
     static constexpr int kFullTextRole = Qt::UserRole;
 
-    void addColumn(const QString& caption);
     void setColumnWidthTwips(int column, int twips);
 
-    qsizetype addItem(const QString& text);
-    void addItems(ItemBatch&& batch);
-    // Shows the rows of `batch` instead of the current ones, which come back
-    // in `batch`, so their memory can serve the next rebuild.
-    void swapItems(ItemBatch& batch);
-    void clearItems();
     // Runs `remove`, which takes the rows at `rows` (ascending, distinct)
     // out of the model shown, and keeps the keyboard's place in the list.
     void removeRows(const QList<qsizetype>& rows, const std::function<void()>& remove);
 
     qsizetype count() const;
     QString itemText(qsizetype row) const;
-    // The texts of `count` rows from `first` on (all from `first` when -1).
-    QStringList itemTexts(qsizetype first = 0, qsizetype count = -1) const;
     QString subItemText(qsizetype row) const;
     // The selected row, or -1 when none is.
     qsizetype selectedRow() const;
@@ -89,12 +75,9 @@ public:
 
 private:
     void requestMenuForCurrentRow();
-    // The list's own rows, when it shows them.
-    ItemModel& ownRows() const;
     // The cell of `row` that holds the keyboard's place.
     QModelIndex keyIndex(int row) const;
 
-    ItemModel* model_;
     bool menuWithoutRow_ = false;
     int keyColumn_ = 0;
 };
