@@ -4,6 +4,7 @@
 #include "ListEdits.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
+#include "SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -15,9 +16,6 @@ namespace {
     class SearchesCommand {
         Q_DECLARE_TR_FUNCTIONS(SearchesCommand)
     };
-
-    const QString kSection = QStringLiteral("Quillmoor");
-    const QString kKey = QStringLiteral("Searches");
 
     void say(std::FILE* to, const QString& line)
     {
@@ -50,7 +48,7 @@ namespace {
 int exportSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        const StoredText stored = GetSetting(settingsFile, kSection, kKey);
+        const StoredText stored = GetSetting(settingsFile, settings::kSection, settings::kSearches);
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
@@ -70,7 +68,7 @@ int importSearches(const QString& settingsFile, const QString& path)
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
-        const QString notice = SaveSetting(settingsFile, kSection, kKey,
+        const QString notice = SaveSetting(settingsFile, settings::kSection, settings::kSearches,
             [&](const QString& stored) { return storedValue(storedEntries(stored) + entries); });
         if (!notice.isEmpty())
             say(stderr, notice);
