@@ -6,6 +6,7 @@
 #include "OpenChoices.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
+#include "SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -17,9 +18,6 @@ namespace {
     class SearchesCommand {
         Q_DECLARE_TR_FUNCTIONS(SearchesCommand)
     };
-
-    const QString kSection = QStringLiteral("Quillmoor");
-    const QString kKey = QStringLiteral("Searches");
 
     void say(std::FILE* to, const QString& line)
     {
@@ -52,7 +50,7 @@ namespace {
 int exportSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        const StoredText stored = GetSetting(settingsFile, kSection, kKey);
+        const StoredText stored = GetSetting(settingsFile, settings::kSection, settings::kSearches);
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
@@ -72,7 +70,7 @@ int importSearches(const QString& settingsFile, const QString& path)
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
-        const QString notice = SaveSetting(settingsFile, kSection, kKey,
+        const QString notice = SaveSetting(settingsFile, settings::kSection, settings::kSearches,
             [&](const QString& stored) { return storedValue(storedEntries(stored) + entries); });
         if (!notice.isEmpty())
             say(stderr, notice);
@@ -86,8 +84,10 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
 {
     QCoreApplication application(argc, argv);
     StoredTexts stored;
-    if (const int status
-        = carefully([&] { stored = GetSettings(settingsFile, kSection, QStringList { kKey } + OpenChoices::keys()); }))
+    if (const int status = carefully([&] {
+            stored = GetSettings(
+                settingsFile, settings::kSection, QStringList { settings::kSearches } + OpenChoices::keys());
+        }))
         return status;
     // What could be read of a damaged file still opens; the status says
     // that not all was.
@@ -101,7 +101,7 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
         say(stderr, description);
         status = 1;
     });
-    for (const QString& query : where.openAllQueries(storedEntries(stored.values.value(kKey))))
+    for (const QString& query : where.openAllQueries(storedEntries(stored.values.value(settings::kSearches))))
         queue.open(where.url(query), QStringLiteral("openAll"), 0);
     if (queue.busy()) {
         QObject::connect(&queue, &LauncherQueue::busyChanged, &application, [](bool busy) {
