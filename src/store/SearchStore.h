@@ -65,8 +65,7 @@ using ComposeSetting = std::function<QString(const QString& stored)>;
 QString SaveSettings(
     const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys);
 
-// One key, given how to compose it or its new text.
+// One key, given how to compose it.
 QString SaveSetting(const QString& file, const QString& section, const QString& key, const ComposeSetting& compose);
-QString SaveSetting(const QString& file, const QString& section, const QString& key, const QString& value);
 
 } // namespace quillmoor
