@@ -6,6 +6,8 @@
 #include "Platform.h"
 #include "SavedListEditing.h"
 #include "SavedListUndo.h"
+#include "SearchButtons.h"
+#include "SearchListModel.h"
 #include "SkinFramework.h"
 #include "WindowSettings.h"
 
@@ -28,10 +30,14 @@ public:
     explicit Application(Platform platform);
 
     Form1& form() { return form_; }
+    // The saved searches, which the window's list shows.
+    SearchListModel& searches() { return searches_; }
     Platform& platform() { return platform_; }
     // Undo and redo of the saved list's edits: undo() takes back the last
     // one, canUndoChanged() tells when there is one to take back.
     QUndoStack& undoStack() { return savedListUndo_.stack(); }
+    // Where searches open.
+    OpenChoices& openChoices() { return openChoices_; }
     // The saved list's clipboard, moves, new text, import and export.
     SavedListEditing& editing() { return editing_; }
 
@@ -75,6 +81,8 @@ private:
     void unload();
 
     Platform platform_;
+    // Made before the window that shows it, and gone after it.
+    SearchListModel searches_;
     Form1 form_;
     LocationHandlers locations_;
     SkinFramework SkinFramework1;
@@ -94,6 +102,8 @@ private:
     OpenChoices openChoices_;
     // The window's place and whether it asks before many pages.
     WindowSettings windowSettings_;
+    // What the search buttons work on.
+    SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where() };
 };
 
 } // namespace quillmoor

@@ -20,13 +20,13 @@ void Application::Form_Load()
     trap.run(126, [&] { form_.setWindowTitle(kProductName); });
     trap.run(126, [&] { form_.setWindowIcon(applicationIcon()); });
     trap.run(126, [&] { SetApplicationTitle(); });
-    trap.run(128, [&] { form_.ListView1->addColumn(QStringLiteral("URL")); });
-    trap.run(130, [&] { form_.ListView1->addColumn(QStringLiteral("Locations")); });
-    trap.run(132, [&] { form_.ListView1->setColumnWidthTwips(0, 1); });
-    trap.run(134, [&] { form_.ListView1->setColumnWidthTwips(1, 7000); });
+    trap.run(128, [&] { locations_.cities().addColumn(QStringLiteral("URL")); });
+    trap.run(130, [&] { locations_.cities().addColumn(QStringLiteral("Locations")); });
+    trap.run(132, [&] { form_.cityList->setColumnWidthTwips(0, 1); });
+    trap.run(134, [&] { form_.cityList->setColumnWidthTwips(1, 7000); });
     trap.run(136, [&] { locations_.LoadLocations(); });
-    trap.run(138, [&] { form_.ListView2->addColumn(QStringLiteral("Searches")); });
-    trap.run(140, [&] { form_.ListView2->setColumnWidthTwips(0, 7000); });
+    trap.run(138, [&] { searches_.setCaption(QStringLiteral("Searches")); });
+    trap.run(140, [&] { form_.savedList->setColumnWidthTwips(0, 7000); });
 
     // The saved searches, restored as the last steps.
     // One read of the file for the searches and where they open.
@@ -43,7 +43,7 @@ void Application::Form_Load()
     }
     StoredPieces pieces;
     trap.run(146, [&] { pieces = StoredPieces(value); });
-    ItemBatch restored;
+    QStringList restored;
     qsizetype i = 0;
     trap.loop(
         148,
@@ -53,13 +53,16 @@ void Application::Form_Load()
         },
         [&] {
             if (trap.test(150, [&] { return !pieces.isEmpty(i); }))
-                trap.run(152, [&] { restored.add(pieces.entry(i)); });
+                trap.run(152, [&] { restored << pieces.entry(i); });
         },
         154, [&] { return ++i < pieces.size(); });
     // The appends of line 152 reach the list as one batch: the view hears of
-    // one insertion, not one per entry (a hundred thousand entries take about
-    // a third of the time).
-    trap.run(152, [&] { form_.ListView2->addItems(std::move(restored)); });
+    // one change, not one per entry (a hundred thousand entries take about
+    // a third of the time). What was there before is nothing to undo.
+    trap.run(152, [&] {
+        searches_.restore(restored);
+        savedListUndo_.stack().clear();
+    });
     restoreOpenChoices();
 }
 
@@ -80,11 +83,11 @@ void Application::Form_QueryUnload()
     trap.loop(
         100,
         [&] {
-            count = form_.ListView2->count();
+            count = searches_.count();
             i = 0;
             return i < count;
         },
-        [&] { trap.run(102, [&] { entries << form_.ListView2->itemText(i); }); }, 104, [&] { return ++i < count; });
+        [&] { trap.run(102, [&] { entries << searches_.at(i); }); }, 104, [&] { return ++i < count; });
     QString notice;
     saveFailed_ = !trap.run(106, [&] {
         const QString value = storedValue(entries);
@@ -103,7 +106,7 @@ void Application::Form_QueryUnload()
         // Where searches open goes in the same save, as far as the user chose it.
         notice = SaveSettings(platform_.settingsFile, settings::kSection,
             QList<std::pair<QString, ComposeSetting>> { { settings::kSearches, searches } }
-                + openChoices_.chosenKeys(form_) + windowSettings_.chosenKeys(form_, platform_));
+                + openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_));
     });
     trap.run(106, [&] { reportNotice(notice); });
 }

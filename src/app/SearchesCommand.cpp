@@ -1,11 +1,16 @@
 #include "SearchesCommand.h"
 
 #include "Failure.h"
+#include "SavedList.h"
+#include "LauncherQueue.h"
 #include "ListEdits.h"
+#include "OpenChoices.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
+#include "SettingsKeys.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace quillmoor {
@@ -15,9 +20,6 @@ namespace {
     class SearchesCommand {
         Q_DECLARE_TR_FUNCTIONS(SearchesCommand)
     };
-
-    const QString kSection = QStringLiteral("Quillmoor");
-    const QString kKey = QStringLiteral("Searches");
 
     void say(std::FILE* to, const QString& line)
     {
@@ -50,34 +52,73 @@ namespace {
 int exportSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        const StoredText stored = GetSetting(settingsFile, kSection, kKey);
+        // Only read: a failure leaves every file as it was.
+        const StoredText stored = ReadSettingOnly(settingsFile, settings::kSection, settings::kSearches);
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
         if (path == u"-")
             writeOut(searchesFileBytes(entries));
         else
-            writeSearchesFile(path, entries);
+            writeSearchesFile(path, entries, settingsFile);
     });
 }
 
 int importSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        // Read and checked whole before the store is touched.
-        const QStringList entries = entryLines(readSearchesFile(path));
-        if (entries.isEmpty()) {
+        // Read and checked whole before the store is touched, gathered as
+        // the value it adds to: never a list of every entry.
+        StoredAddition added;
+        added.reserve(qMin(QFileInfo(path).size(), kLargestSearchesFile) + 64);
+        forEachSearchInFile(
+            path, [&](QString&& entry) { added.add(entry); }, [&] { added.clear(); });
+        const qsizetype count = added.count();
+        if (count == 0) {
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
-        const QString notice = SaveSetting(settingsFile, kSection, kKey,
-            [&](const QString& stored) { return storedValue(storedEntries(stored) + entries); });
+        const QString notice = SaveSetting(
+            settingsFile, settings::kSection, settings::kSearches, [&](const QString& stored) { return added.appendedTo(stored); });
         if (!notice.isEmpty())
             say(stderr, notice);
         say(stdout,
-            entries.size() == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
-                                : SearchesCommand::tr("%1 searches added from %2.").arg(entries.size()).arg(path));
+            count == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
+                       : SearchesCommand::tr("%1 searches added from %2.").arg(count).arg(path));
     });
+}
+
+int openAllSearches(int argc, char* argv[], const QString& settingsFile)
+{
+    QCoreApplication application(argc, argv);
+    StoredTexts stored;
+    if (const int status = carefully([&] {
+            stored = GetSettings(
+                settingsFile, settings::kSection, QStringList { settings::kSearches } + OpenChoices::keys());
+        }))
+        return status;
+    // What could be read of a damaged file still opens; the status says
+    // that not all was.
+    int status = 0;
+    if (!stored.notice.isEmpty()) {
+        say(stderr, stored.notice);
+        status = 1;
+    }
+    const WhereToOpen where = storedWhereToOpen(stored);
+    LauncherQueue queue([&status](const QString&, int, const QString& description) {
+        say(stderr, description);
+        status = 1;
+    });
+    for (const QString& query : where.openAllQueries(storedEntries(stored.values.value(settings::kSearches))))
+        queue.open(where.url(query), QStringLiteral("openAll"), 0);
+    if (queue.busy()) {
+        QObject::connect(&queue, &LauncherQueue::busyChanged, &application, [](bool busy) {
+            if (!busy)
+                QCoreApplication::quit();
+        });
+        application.exec();
+    }
+    return status;
 }
 
 } // namespace quillmoor
