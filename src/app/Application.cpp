@@ -44,6 +44,7 @@ Application::Application(Platform platform)
     , locations_(form_, platform_)
     , savedListUndo_(*form_.ListView2)
     , editing_(form_, platform_, savedListUndo_)
+    , saver_(platform_.settingsFile, [this] { return saveSnapshot(form_.ListView2->itemTexts()); })
 {
     // Once a signal or the session's end asks for the close, nobody may be
     // there to press OK: reports go to standard error in full, and the
@@ -111,6 +112,39 @@ void Application::connectHandlers()
     if (platform_.watchLaunches)
         platform_.watchLaunches([this](int handed, int total) { showOpening(handed, total); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
+    connectSaving();
+}
+
+void Application::connectSaving()
+{
+    // Every change of the list reaches its model, whichever handler made it.
+    const QAbstractItemModel* list = form_.ListView2->model();
+    const auto changed = [this] { saver_.changed(); };
+    connect(list, &QAbstractItemModel::rowsInserted, &saver_, changed);
+    connect(list, &QAbstractItemModel::rowsRemoved, &saver_, changed);
+    connect(list, &QAbstractItemModel::rowsMoved, &saver_, changed);
+    connect(list, &QAbstractItemModel::dataChanged, &saver_, changed);
+    connect(list, &QAbstractItemModel::modelReset, &saver_, changed);
+    connect(list, &QAbstractItemModel::layoutChanged, &saver_, changed);
+    const SearchMenu* menu = form_.mnuSearches;
+    connect(menu, &SearchMenu::engineChosen, &saver_, changed);
+    connect(menu, &SearchMenu::ageChosen, &saver_, changed);
+    connect(menu, &SearchMenu::combineCitiesChosen, &saver_, changed);
+    // A save that fails is said once, as the statement of a timer that
+    // saves would say it.
+    const auto report = [this](const QString& description) {
+        Trap(platform_, QStringLiteral("tmrSave_Timer")).report(100, std::make_exception_ptr(Failure(description)));
+    };
+    connect(&saver_, &SearchSaver::failed, this, report);
+    connect(&saver_, &SearchSaver::noticed, this, report);
+}
+
+SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const
+{
+    SearchSaver::Snapshot snapshot { entries, {} };
+    for (const auto& [key, compose] : openChoices_.chosenKeys(form_))
+        snapshot.keys.append({ key, compose(QString()) });
+    return snapshot;
 }
 
 void Application::connectSearchMenu()

@@ -6,11 +6,14 @@
 #include "Platform.h"
 #include "SavedListEditing.h"
 #include "SavedListUndo.h"
+#include "SearchSaver.h"
 #include "SkinFramework.h"
 
 #include <QObject>
 
 namespace quillmoor {
+
+class Trap;
 
 // The error report's box: modal, a warning, one OK button.
 void showReportBox(const QString& title, const QString& text);
@@ -66,6 +69,13 @@ private:
     // its title.
     void showOpening(int handed, int total);
     void restoreOpenChoices();
+    // Lists that a close could not save, taken back into the list shown.
+    void takeBackRescued(Trap& trap);
+    // What a save writes: the list shown and the choices made of where
+    // pages open.
+    SearchSaver::Snapshot saveSnapshot(const QStringList& entries) const;
+    // The list as the user goes, saved within a second of each change.
+    void connectSaving();
     // Saves the list and hands over what waits; no handler acts after it.
     void unload();
 
@@ -87,6 +97,8 @@ private:
     StoredTexts storedKeys_;
     // Where searches open, and which of those choices the user made.
     OpenChoices openChoices_;
+    // Last: a save in flight ends before what it reads goes.
+    SearchSaver saver_;
 };
 
 } // namespace quillmoor

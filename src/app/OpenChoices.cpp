@@ -66,6 +66,15 @@ void OpenChoices::restore(Form1& form, const StoredTexts& stored)
     offerWhereToOpen(form, where);
 }
 
+void OpenChoices::chosen(const QList<std::pair<QString, QString>>& keys)
+{
+    for (const auto& key : keys) {
+        engine_ = engine_ || key.first == settings::kEngine;
+        age_ = age_ || key.first == settings::kPagesFrom;
+        combine_ = combine_ || key.first == settings::kCombineCities;
+    }
+}
+
 QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys(const Form1& form) const
 {
     const SearchMenu& menu = *form.mnuSearches;

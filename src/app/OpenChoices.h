@@ -38,6 +38,10 @@ public:
     // new texts, for the save that writes the searches.
     QList<std::pair<QString, ComposeSetting>> chosenKeys(const Form1& form) const;
 
+    // The choices kept under `keys` count as the user's (a list taken
+    // back after a close that could not save them).
+    void chosen(const QList<std::pair<QString, QString>>& keys);
+
     void engineChosen() { engine_ = true; }
     void ageChosen() { age_ = true; }
     void combineCitiesChosen() { combine_ = true; }
