@@ -13,10 +13,10 @@
 
 namespace quillmoor {
 
-SearchSaver::SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, QObject* parent)
-    : QObject(parent)
-    , file_(std::move(settingsFile))
+SearchSaver::SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs)
+    : file_(std::move(settingsFile))
     , snapshot_(std::move(snapshot))
+    , quietMs_(quietMs)
 {
     quiet_.setSingleShot(true);
     connect(&quiet_, &QTimer::timeout, this, &SearchSaver::startSave);
@@ -45,7 +45,7 @@ void SearchSaver::changed()
     if (!unsaved_.isValid())
         unsaved_.start();
     if (!quiet_.isActive() || unsaved_.elapsed() < kLongestWaitMs)
-        quiet_.start(kQuietMs);
+        quiet_.start(quietMs_);
 }
 
 void SearchSaver::startSave()

@@ -33,7 +33,7 @@ public:
     static constexpr int kQuietMs = 1000; // after the last change
     static constexpr int kLongestWaitMs = 5000; // edits without a pause still save
 
-    SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, QObject* parent = nullptr);
+    SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs = kQuietMs);
     // Waits for a save in flight.
     ~SearchSaver() override;
 
@@ -75,6 +75,7 @@ private:
 
     const QString file_;
     const std::function<Snapshot()> snapshot_;
+    const int quietMs_;
     QTimer quiet_;
     QElapsedTimer unsaved_; // since the first change not yet saved
     QThreadPool thread_;
