@@ -2,8 +2,10 @@
 
 #include "Failure.h"
 #include "ListEdits.h"
+#include "ListVersion.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
+#include "SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -70,8 +72,13 @@ int importSearches(const QString& settingsFile, const QString& path)
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
-        const QString notice = SaveSetting(settingsFile, kSection, kKey,
-            [&](const QString& stored) { return storedValue(storedEntries(stored) + entries); });
+        // A new version of the list, so a window open on it merges the
+        // additions rather than taking the file for another one.
+        const QString notice = SaveSettings(settingsFile, settings::kSection,
+            { settings::kSearches, settings::kSearchesVersion }, [&](const QStringList& stored) {
+                const ListVersion now = ListVersion::of(stored[1], stored[0]);
+                return QStringList { storedValue(storedEntries(stored[0]) + entries), ListVersion::after(now).text() };
+            });
         if (!notice.isEmpty())
             say(stderr, notice);
         say(stdout,
