@@ -266,11 +266,12 @@ private slots:
         } meddled[] = {
             { "deleted", [](Store& s) { QVERIFY(QFile::remove(s.desktop.settingsFile())); }, "a|b|c|" },
             { "zero bytes", [](Store& s) { s.desktop.write(QStringLiteral("config/Marrowfen.ini"), ""); }, "a|b|c|" },
-            { "no section",
-                [](Store& s) { s.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Other]\nk=1\n"); }, "a|b|c|" },
+            { "no section", [](Store& s) { s.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Other]\nk=1\n"); },
+                "a|b|c|" },
             { "made anew by an import",
                 [](Store& s) {
-                    QVERIFY(QFile::rename(s.desktop.settingsFile(), s.desktop.dir.filePath(QStringLiteral("away.ini"))));
+                    QVERIFY(
+                        QFile::rename(s.desktop.settingsFile(), s.desktop.dir.filePath(QStringLiteral("away.ini"))));
                     s.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nSearches=C|\n");
                 },
                 "a|b|c|C|" },

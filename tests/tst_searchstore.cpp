@@ -69,8 +69,18 @@ private slots:
         const QString file = store.desktop.settingsFile();
         QStringList lists[2] = { { "a", "b" }, { "a", "b" } };
         int snapshots = 0;
-        SearchSaver first(file, [&] { return ++snapshots, SearchSaver::Snapshot { lists[0], {} }; }, 20);
-        SearchSaver second(file, [&] { return SearchSaver::Snapshot { lists[1], {} }; }, 20);
+        SearchSaver first(
+            file,
+            [&] {
+                return ++snapshots, SearchSaver::Snapshot { lists[0], {} };
+            },
+            20);
+        SearchSaver second(
+            file,
+            [&] {
+                return SearchSaver::Snapshot { lists[1], {} };
+            },
+            20);
         for (SearchSaver* saver : { &first, &second })
             saver->begin(QStringLiteral("a|b|"), QString());
         const auto edit = [&](SearchSaver& saver, QStringList& list, const QStringList& now) {

@@ -29,8 +29,8 @@ QString keepRescued(const QString& settingsFile, const RescuedList& list)
             throw FileTrouble { SearchStoreText::tr("the list would not read back as it is") };
         return keepAside(settingsFile, *bytes, kSuffix).first;
     } catch (const FileTrouble& why) {
-        throw Failure(SearchStoreText::tr("The list could not be kept beside \"%1\" either: %2.")
-                          .arg(settingsFile, why.text));
+        throw Failure(
+            SearchStoreText::tr("The list could not be kept beside \"%1\" either: %2.").arg(settingsFile, why.text));
     }
 }
 
@@ -41,8 +41,8 @@ QList<RescuedList> findRescued(const QString& settingsFile, const QStringList& k
         if (!QFileInfo::exists(name))
             continue;
         try {
-            const StoredTexts stored = GetSettings(
-                name, settings::kSection, QStringList { settings::kSearches, settings::kSearchesVersion, kBase } + keys);
+            const StoredTexts stored = GetSettings(name, settings::kSection,
+                QStringList { settings::kSearches, settings::kSearchesVersion, kBase } + keys);
             RescuedList list { name, storedEntries(stored.values.value(settings::kSearches)),
                 storedEntries(stored.values.value(kBase)), stored.values.value(settings::kSearchesVersion), {} };
             for (const QString& key : keys) {

@@ -57,7 +57,8 @@ void SearchSaver::startSave()
     inFlight_ = true;
     thread_.start([this, snapshot = snapshot_()] {
         const Outcome outcome = save(snapshot);
-        QMetaObject::invokeMethod(this, [this, outcome] { ended(outcome); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { ended(outcome); }, Qt::QueuedConnection);
     });
 }
 
@@ -125,8 +126,8 @@ QString SearchSaver::saveLast(const Snapshot& snapshot)
     // Nothing the user sees may go without a copy.
     QString kept;
     try {
-        kept = keepRescued(file_,
-            { QString(), snapshot.entries, base_, known_.isNone() ? QString() : known_.text(), snapshot.keys });
+        kept = keepRescued(
+            file_, { QString(), snapshot.entries, base_, known_.isNone() ? QString() : known_.text(), snapshot.keys });
     } catch (const Failure& failure) {
         throw Failure(outcome.text + u' ' + failure.description());
     }

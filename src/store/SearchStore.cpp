@@ -147,7 +147,8 @@ QString SaveSettings(const QString& file, const QString& section, const QList<st
     });
 }
 
-QString SaveSettings(const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose)
+QString SaveSettings(
+    const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose)
 {
     const auto fail = [&](const QString& why) {
         throw Failure(SearchStoreText::tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));

@@ -63,7 +63,8 @@ QString SaveSettings(
 // ComposeSetting does one, and answers the texts to store there, in order:
 // for keys whose new texts depend on each other.
 using ComposeSettings = std::function<QStringList(const QStringList& stored)>;
-QString SaveSettings(const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose);
+QString SaveSettings(
+    const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose);
 
 // One key, given how to compose it or its new text.
 QString SaveSetting(const QString& file, const QString& section, const QString& key, const ComposeSetting& compose);

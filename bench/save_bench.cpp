@@ -1,0 +1,75 @@
+// Saving the list as the user goes: one save of 1,000, 100,000 and 1,000,000
+// entries through the careful, locked, merging save, from a change of the
+// real list view to the file synced, and the longest time the window's
+// thread is busy meanwhile (a timer ticks on it every millisecond; the
+// longest gap between two ticks is the longest the window could not answer).
+//   build/bin/save_bench
+#include "ListView.h"
+#include "SearchSaver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+using namespace quillmoor;
+
+namespace {
+
+void SaveAsYouGo(benchmark::State& state)
+{
+    const int entries = int(state.range(0));
+    QTemporaryDir dir;
+    ListView list;
+    list.addColumn(QStringLiteral("Searches"));
+    ItemBatch batch;
+    for (int i = 0; i < entries; ++i)
+        batch.add(QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i));
+    list.addItems(std::move(batch));
+    // The snapshot the window takes, with no wait after the change.
+    SearchSaver saver(
+        dir.filePath(QStringLiteral("Marrowfen.ini")),
+        [&] {
+            return SearchSaver::Snapshot { list.itemTexts(), {} };
+        },
+        0);
+    saver.begin(QString(), QString());
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = 0;
+    qint64 busiest = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        busiest = qMax(busiest, now - lastTick);
+        lastTick = now;
+    });
+    tick.start(1);
+    bool failed = false;
+    QObject::connect(&saver, &SearchSaver::failed, [&] { failed = true; });
+    bool grow = true;
+    for (auto _ : state) {
+        // An entry added or taken away, as an edit does.
+        if (grow)
+            list.addItem(QStringLiteral("one more site:boston.listora.org"));
+        else
+            list.removeItem(list.count() - 1);
+        grow = !grow;
+        QEventLoop loop;
+        QObject::connect(&saver, &SearchSaver::finished, &loop, &QEventLoop::quit);
+        lastTick = clock.nsecsElapsed();
+        saver.changed();
+        loop.exec();
+    }
+    if (failed)
+        state.SkipWithError("a save failed");
+    state.counters["window_busy_ms"] = double(busiest) / 1e6;
+}
+
+} // namespace
+
+BENCHMARK(SaveAsYouGo)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
