@@ -77,6 +77,10 @@ private slots:
         QCOMPARE(restored(QStringLiteral("a%7Cb|c%25|")), (QStringList { "a%7Cb", "c%25" })); // old format: kept as is
         QCOMPARE(restored(QStringLiteral("|a%7cb|")), QStringList { "a|b" });
         QCOMPARE(store.desktop.reports, QStringList());
+        // A close that changed nothing leaves the file byte for byte.
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nSearches = a|b| ; by hand\n");
+        store.desktop.load()->form().close();
+        QCOMPARE(store.bytes(), QByteArray("[Quillmoor]\nSearches = a|b| ; by hand\n"));
     }
 
     // Files as people leave them: what the next start shows and says, and

@@ -91,7 +91,9 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot)
         ListVersion written;
         const QString notice = SaveSettings(file_, settings::kSection, keys, [&](const QStringList& stored) {
             const ListToStore store = listToStore(known_, base_, snapshot.entries, stored[1], stored[0]);
-            const QString value = storedValue(store.entries);
+            QString value = storedValue(store.entries);
+            if (value.isNull())
+                value = QStringLiteral(""); // an empty list is the empty text
             // A list that stays as it is keeps its version, and the file
             // its bytes.
             const bool same = !stored[0].isNull() && value == stored[0];

@@ -75,8 +75,10 @@ namespace {
             stored << composedFrom(key);
         const QStringList texts = compose(stored);
         QList<std::pair<QString, QString>> values;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            values << std::pair { names[i], texts.value(i) };
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (!texts.value(i).isNull() || read.reads[i].present)
+                values << std::pair { names[i], texts.value(i) };
+        }
         if (std::optional<QByteArray> bytes = withIniValues(old, section, values))
             return { *bytes, notice };
         // Nothing in the old file lets the new lines stand beside it.
@@ -141,8 +143,11 @@ QString SaveSettings(const QString& file, const QString& section, const QList<st
         names << key.first;
     return SaveSettings(file, section, names, [&](const QStringList& stored) {
         QStringList texts;
-        for (qsizetype i = 0; i < keys.size(); ++i)
-            texts << keys[i].second(stored[i]);
+        // An empty text is written, also where there was no key.
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const QString text = keys[i].second(stored[i]);
+            texts << (text.isNull() ? QStringLiteral("") : text);
+        }
         return texts;
     });
 }
