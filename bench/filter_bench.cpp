@@ -77,6 +77,8 @@ Platform quietPlatform(const QString& folder)
     p.openUrl = [](const QUrl&, const QString&, int) {};
     p.drawLottery = [] { return 1; };
     p.applicationFolder = folder;
+    // As for a user without a list of their own: every read looks for it first.
+    p.userDataFolder = workDir().filePath(QStringLiteral("data"));
     p.settingsFile = workDir().filePath(QStringLiteral("settings.ini"));
     return p;
 }
@@ -92,10 +94,10 @@ void FilterKeystroke(benchmark::State& state)
     const QString texts[] = { QStringLiteral("city"), QStringLiteral("cit") };
     int i = 0;
     for (auto _ : state) {
-        app.form().Text1->setText(texts[i++ % 2]);
+        app.form().filterBox->setText(texts[i++ % 2]);
         QCoreApplication::processEvents(); // lay out and paint the rebuilt list
     }
-    if (app.form().ListView1->count() != lines)
+    if (app.form().cityList->count() != lines)
         state.SkipWithError("the filter lost lines");
     state.counters["lines"] = lines;
 }
@@ -108,18 +110,18 @@ void AddSearch(benchmark::State& state)
     Application app(quietPlatform(folderWith(cities)));
     app.Form_Load();
     app.form().show();
-    app.form().ListView1->selectAll();
+    app.form().cityList->selectAll();
     QCoreApplication::processEvents();
     for (auto _ : state) {
         state.PauseTiming();
-        app.form().ListView2->clearItems();
-        app.form().txtSearch->setText(QStringLiteral("road bike"));
+        app.searches().clear();
+        app.form().searchTextBox->setText(QStringLiteral("road bike"));
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        app.form().PushButton7->click();
+        app.form().addSearchButton->click();
         QCoreApplication::processEvents();
     }
-    if (app.form().ListView2->count() != cities)
+    if (app.form().savedList->count() != cities)
         state.SkipWithError("not one search per city");
     state.counters["cities"] = cities;
 }
@@ -136,22 +138,22 @@ void SelectNearby(benchmark::State& state)
     Form1& form = app.form();
     form.show();
     QCoreApplication::processEvents();
-    QWidget* viewport = form.ListView1->viewport();
+    QWidget* viewport = form.cityList->viewport();
     for (auto _ : state) {
         state.PauseTiming();
         // The menu of a city the filter narrowed the list to.
-        form.Text1->setText(QStringLiteral("city number 5000"));
-        form.ListView1->selectRow(0);
-        const QPoint at = form.ListView1->visualRect(form.ListView1->model()->index(0, 1)).center();
+        form.filterBox->setText(QStringLiteral("city number 5000"));
+        form.cityList->selectRow(0);
+        const QPoint at = form.cityList->visualRect(form.cityList->model()->index(0, 1)).center();
         QContextMenuEvent click(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
         QApplication::sendEvent(viewport, &click);
         QCoreApplication::processEvents();
         state.ResumeTiming();
-        form.mnuNearby->actions().at(2)->trigger();
+        form.nearbyMenu->actions().at(2)->trigger();
         QCoreApplication::processEvents();
     }
-    const qsizetype selected = form.ListView1->selectedRows().size();
-    if (form.ListView1->count() != lines || selected < lines / 20)
+    const qsizetype selected = form.cityList->selectedRows().size();
+    if (form.cityList->count() != lines || selected < lines / 20)
         state.SkipWithError("the list or the selection is wrong");
     state.counters["selected"] = double(selected);
 }

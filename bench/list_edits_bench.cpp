@@ -5,7 +5,7 @@
 // afterwards is reported per entry.
 //   build/bin/list_edits_bench
 #include "Application.h"
-#include "ListView.h"
+#include "SearchListModel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -67,11 +67,12 @@ std::unique_ptr<Application> window()
 template <class Edit> void bulkEdit(benchmark::State& state, int lines, Edit&& edit)
 {
     const auto app = window();
-    ListView& list = *app->form().ListView2;
+    SearchListModel& list = app->searches();
     double grown = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        list.clearItems();
+        list.clear();
+        app->undoStack().clear();
         QCoreApplication::processEvents();
         const double before = heapInUse();
         state.ResumeTiming();

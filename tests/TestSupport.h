@@ -52,6 +52,7 @@ struct FakeDesktop {
         };
         p.drawLottery = [this] { return lottery; };
         p.applicationFolder = folder();
+        p.userDataFolder = dir.filePath(QStringLiteral("data/quillmoor"));
         p.settingsFile = settingsFile();
         return p;
     }

@@ -31,7 +31,8 @@ struct Stand {
 
     // A launcher that sleeps a varying time, fails for addresses holding
     // "fail" and hangs for those holding "hang", and logs each address it
-    // took after its sleep, so a launch started too early shows as out of order.
+    // took after its sleep, so a launch started too early shows as out of order;
+    // its parent's name goes first, so it is there once the address is.
     Stand()
     {
         QFile script(dir.filePath(QStringLiteral("xdg-open")));
@@ -42,8 +43,8 @@ struct Stand {
                      "case \"$1\" in *fail*) echo \"no method available for $1\" >&2; echo more >&2; exit 3 ;; esac\n"
                      "case \"$1\" in *odd*) printf 'odd\\033[31m %s\\n' \"$1\" >&2; exit 4 ;; esac\n"
                      "case \"$1\" in *blank*) printf '\\n  \\nnot taken\\n' >&2; exit 5 ;; esac\n"
-                     "printf '%s\\n' \"$1\" >>\"$(dirname \"$0\")/log\"\n"
-                     "cat /proc/$PPID/comm >>\"$(dirname \"$0\")/parents\"\n");
+                     "cat /proc/$PPID/comm >>\"$(dirname \"$0\")/parents\"\n"
+                     "printf '%s\\n' \"$1\" >>\"$(dirname \"$0\")/log\"\n");
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("PATH", dir.path().toLocal8Bit() + ':' + qgetenv("PATH"));
@@ -307,6 +308,48 @@ private slots:
         lines.close();
         QCOMPARE(handOver([&](QProcess& p) { p.setStandardInputFile(lines.fileName()); }), 0);
         QCOMPARE(s.log(), addresses({ QStringLiteral("ok") }));
+    }
+
+    // The launcher's menu on the desktop runs --open-all: the stored searches
+    // go out as Open All sends them, and the program ends with the last.
+    void openAllWithoutAWindow()
+    {
+        Stand s;
+        const QString config = s.dir.filePath(QStringLiteral("config"));
+        const struct {
+            QByteArray settings; // null: a folder stands where the file goes
+            QStringList opened;
+            int status;
+        } cases[] = {
+            { "[Quillmoor]\nSearches=a site:x.org|fail site:y.org|b site:z.org|\nEngine=DuckDuckGo\nPagesFrom=Week\n",
+                { "https://duckduckgo.com/?q=a%20site%3Ax.org&df=w",
+                    "https://duckduckgo.com/?q=b%20site%3Az.org&df=w" },
+                1 },
+            { "[Quillmoor]\nSearches=a site:x.org|a site:y.org|b site:z.org|\nCombineCities=true\n",
+                { "https://www.google.com/search?q=a%20%28site%3Ax.org%20OR%20site%3Ay.org%29",
+                    "https://www.google.com/search?q=b%20site%3Az.org" },
+                0 },
+            { QByteArray(), {}, 1 },
+        };
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        for (const auto& c : cases) {
+            QFile::remove(s.dir.filePath(QStringLiteral("log")));
+            QFile settings(config + QStringLiteral("/Marrowfen.ini"));
+            QVERIFY(
+                QDir(config).removeRecursively() && QDir().mkpath(c.settings.isNull() ? settings.fileName() : config));
+            QVERIFY(c.settings.isNull() || (settings.open(QIODevice::WriteOnly) && settings.write(c.settings) > 0));
+            settings.close();
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(QUILLMOOR_PROGRAM), { QStringLiteral("--open-all") });
+            QVERIFY(program.waitForFinished(20000));
+            const QByteArray err = program.readAllStandardError();
+            QVERIFY2(program.exitCode() == c.status, err.constData());
+            QCOMPARE(err.count('\n'), c.status); // one line says why
+            QCOMPARE(s.log(), c.opened);
+        }
     }
 
 private:

@@ -1,12 +1,13 @@
 // list.txt at start-up and the filter, through the real window.
 #include "Application.h"
+#include "FileCalls.h"
 #include "Form1.h"
 #include "GeoPosition.h"
-#include "ItemModel.h"
 #include "ListView.h"
 #include "LocationFile.h"
 #include "NameMatcher.h"
 #include "NearbyMenu.h"
+#include "ShownText.h"
 #include "TestSupport.h"
 
 #include <QContextMenuEvent>
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStringEncoder>
 #include <QtTest>
+#include <cerrno>
 #include <sys/stat.h>
 
 using namespace quillmoor;
@@ -29,8 +31,8 @@ const QByteArray kCities = "http://boston.listora.org/,Boston,Massachusetts\r\n"
 
 void type(Form1& form, const QString& text)
 {
-    form.Text1->setFocus();
-    QTest::keyClicks(form.Text1, text);
+    form.filterBox->setFocus();
+    QTest::keyClicks(form.filterBox, text);
 }
 
 // Cities around Boston with their positions, and some whose fourth field
@@ -50,7 +52,7 @@ const QByteArray kNearBoston = "http://newyork.listora.org/,New York,New York,40
 QStringList menuTexts(const Form1& form)
 {
     QStringList texts;
-    for (const QAction* action : form.mnuNearby->actions()) {
+    for (const QAction* action : form.nearbyMenu->actions()) {
         if (!action->isSeparator())
             texts << (action->isEnabled() ? action->text() : u'[' + action->text() + u']');
     }
@@ -60,8 +62,8 @@ QStringList menuTexts(const Form1& form)
 // A right-click on `row` of the location list.
 void rightClick(Form1& form, int row)
 {
-    QWidget* viewport = form.ListView1->viewport();
-    const QPoint at = form.ListView1->visualRect(form.ListView1->model()->index(row, 1)).center();
+    QWidget* viewport = form.cityList->viewport();
+    const QPoint at = form.cityList->visualRect(form.cityList->model()->index(row, 1)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
     QApplication::sendEvent(viewport, &event);
 }
@@ -155,7 +157,7 @@ private slots:
                 + QByteArray(nulLine, sizeof nulLine - 1) + "last,No Break,End"); // no line break at the end
         auto app = desktop.load();
         QCOMPARE(desktop.reports, QStringList());
-        ListView& list = *app->form().ListView1;
+        ListView& list = *app->form().cityList;
         QCOMPARE(itemTexts(list),
             (QStringList { "http://a.listora.org/", "http://b.listora.org/", "http://c.listora.org/", "\"q\"", "dup",
                 "dup", "nul", "last" }));
@@ -187,9 +189,9 @@ private slots:
         QVERIFY2(desktop.description(0).startsWith(what + QStringLiteral(" of the location file \"") + desktop.folder()
                      + QStringLiteral("/list.txt\"")),
             qPrintable(desktop.description(0)));
-        QCOMPARE(app->form().ListView1->count(), loaded);
+        QCOMPARE(app->form().cityList->count(), loaded);
         // Start-up went on: the saved-search list got its column.
-        QCOMPARE(app->form().ListView2->model()->columnCount(), 1);
+        QCOMPARE(app->form().savedList->model()->columnCount(), 1);
     }
 
     void faultyLinesAreQuotedWhole_data()
@@ -239,14 +241,14 @@ private slots:
             auto app = desktop.load();
             QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:136") });
             QVERIFY2(desktop.description(0).contains(QLatin1String(says)), qPrintable(desktop.description(0)));
-            QCOMPARE(app->form().ListView1->count(), 0);
+            QCOMPARE(app->form().cityList->count(), 0);
             type(app->form(), QStringLiteral("bo"));
             QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:136") });
         }
 
         test::FakeDesktop empty;
         empty.write(QStringLiteral("list.txt"), QByteArray());
-        QCOMPARE(empty.load()->form().ListView1->count(), 0);
+        QCOMPARE(empty.load()->form().cityList->count(), 0);
         QCOMPARE(empty.reports, QStringList());
     }
 
@@ -287,18 +289,18 @@ private slots:
         desktop.write(QStringLiteral("list.txt"), content);
         auto app = desktop.load();
         Form1& form = app->form();
-        QCOMPARE(subItemTexts(*form.ListView1),
+        QCOMPARE(subItemTexts(*form.cityList),
             (QStringList { "Montr\u00E9al, Qu\u00E9bec", "Z\u00FCrich, \u20AC Region", "Paris" }));
-        QCOMPARE(itemTexts(*form.ListView1),
+        QCOMPARE(itemTexts(*form.cityList),
             (QStringList {
                 "http://montreal.listora.org/", "http://zurich.listora.org/", "http://paris.listora.org/" }));
         type(form, QStringLiteral("QU\u00C9"));
-        QCOMPARE(itemTexts(*form.ListView1), QStringList { "http://montreal.listora.org/" });
+        QCOMPARE(itemTexts(*form.cityList), QStringList { "http://montreal.listora.org/" });
         // The search built on the city opens the address it names.
-        form.ListView1->selectRow(0);
-        form.txtSearch->setText(QStringLiteral("v\u00E9lo"));
-        form.PushButton7->click();
-        form.PushButton6->click();
+        form.cityList->selectRow(0);
+        form.searchTextBox->setText(QStringLiteral("v\u00E9lo"));
+        form.addSearchButton->click();
+        form.openAllButton->click();
         QCOMPARE(desktop.opened.size(), 1);
         QCOMPARE(desktop.opened[0].toEncoded(),
             QByteArray("https://www.google.com/search?q=v%C3%A9lo%20site%3Amontreal.listora.org"));
@@ -380,14 +382,14 @@ private slots:
         desktop.write(QStringLiteral("list.txt"), content);
         auto app = desktop.load();
         QCOMPARE(desktop.reports, QStringList());
-        const ListView& list = *app->form().ListView1;
+        const ListView& list = *app->form().cityList;
         QCOMPARE(list.subItemText(expected - 4), QStringLiteral("Curitiba, Paran\u00E1"));
         QCOMPARE(list.count(), expected);
         QCOMPARE(list.subItemText(expected - 3), QStringLiteral("Split"));
         QCOMPARE(list.subItemText(expected - 2).size(), 3 << 20);
         // Only its start is shown.
         const QModelIndex shown = list.model()->index(int(expected - 2), 1);
-        QCOMPARE(shown.data().toString(), QString(ItemModel::kShownLength, u'n'));
+        QCOMPARE(shown.data().toString(), QString(kShownLength, u'n'));
         QCOMPARE(list.subItemText(expected - 1), QStringLiteral("End, \u00E2\u201A"));
     }
 
@@ -448,7 +450,7 @@ private slots:
             displayNames << (fields[2].isEmpty() ? fields[1] : fields[1] + QStringLiteral(", ") + fields[2]);
         }
         for (const QString filter : { "", "YORK", "é", "ão p", "1, r", "zürich 11", "", "x", "ÉTRETAT 4" }) {
-            form.Text1->setText(filter);
+            form.filterBox->setText(filter);
             QStringList expected;
             QStringList expectedAddresses;
             for (qsizetype i = 0; i < displayNames.size(); ++i) {
@@ -457,8 +459,8 @@ private slots:
                     expectedAddresses << addresses[i];
                 }
             }
-            QCOMPARE(subItemTexts(*form.ListView1), expected);
-            QCOMPARE(itemTexts(*form.ListView1), expectedAddresses);
+            QCOMPARE(subItemTexts(*form.cityList), expected);
+            QCOMPARE(itemTexts(*form.cityList), expectedAddresses);
         }
         QCOMPARE(desktop.reports, QStringList());
     }
@@ -471,25 +473,25 @@ private slots:
         Form1& form = app->form();
 
         type(form, QStringLiteral("YORK"));
-        QCOMPARE(subItemTexts(*form.ListView1), (QStringList { "New York, New York", "York, United Kingdom" }));
+        QCOMPARE(subItemTexts(*form.cityList), (QStringList { "New York, New York", "York, United Kingdom" }));
         QCOMPARE(
-            itemTexts(*form.ListView1), (QStringList { "http://newyork.listora.org/", "http://york.listora.org/" }));
+            itemTexts(*form.cityList), (QStringList { "http://newyork.listora.org/", "http://york.listora.org/" }));
         // A blank is part of what is sought; a comma and blank match across
         // the name and its addition.
-        form.Text1->setText(QStringLiteral(" york"));
-        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "New York, New York" });
-        form.Text1->setText(QStringLiteral("on, mass"));
-        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Boston, Massachusetts" });
+        form.filterBox->setText(QStringLiteral(" york"));
+        QCOMPARE(subItemTexts(*form.cityList), QStringList { "New York, New York" });
+        form.filterBox->setText(QStringLiteral("on, mass"));
+        QCOMPARE(subItemTexts(*form.cityList), QStringList { "Boston, Massachusetts" });
         // Addresses are never matched.
-        form.Text1->setText(QStringLiteral("listora"));
-        QCOMPARE(form.ListView1->count(), 0);
-        form.Text1->clear();
-        QCOMPARE(form.ListView1->count(), 4);
+        form.filterBox->setText(QStringLiteral("listora"));
+        QCOMPARE(form.cityList->count(), 0);
+        form.filterBox->clear();
+        QCOMPARE(form.cityList->count(), 4);
 
         // The file is read again on every change.
         desktop.write(QStringLiteral("list.txt"), kCities + "http://rome.listora.org/,Rome,Italy\r\n");
         type(form, QStringLiteral("r"));
-        QCOMPARE(subItemTexts(*form.ListView1).last(), QStringLiteral("Rome, Italy"));
+        QCOMPARE(subItemTexts(*form.cityList).last(), QStringLiteral("Rome, Italy"));
         QCOMPARE(desktop.reports, QStringList());
     }
 
@@ -506,22 +508,22 @@ private slots:
         QFile::remove(desktop.dir.filePath(QStringLiteral("list.txt")));
         type(form, QStringLiteral("abc"));
         QCOMPARE(desktop.where(), QStringList { QStringLiteral("Text1_Change:100") });
-        QCOMPARE(form.ListView1->count(), 2);
+        QCOMPARE(form.cityList->count(), 2);
 
         // A short line: the matches before it, one report for the new fault.
         desktop.write(QStringLiteral("list.txt"), kCities + "broken line\r\nhttp://yorkton.listora.org/,Yorkton,\r\n");
-        form.Text1->setText(QStringLiteral("york"));
-        form.Text1->setText(QStringLiteral("yor"));
+        form.filterBox->setText(QStringLiteral("york"));
+        form.filterBox->setText(QStringLiteral("yor"));
         QCOMPARE(
             desktop.where(), (QStringList { QStringLiteral("Text1_Change:100"), QStringLiteral("Text1_Change:102") }));
         QVERIFY(desktop.description(1).startsWith(QLatin1String("Line 5 ")));
-        QCOMPARE(subItemTexts(*form.ListView1), (QStringList { "New York, New York", "York, United Kingdom" }));
+        QCOMPARE(subItemTexts(*form.cityList), (QStringList { "New York, New York", "York, United Kingdom" }));
 
         // Mended, then broken the same way again: that is a new fault.
         desktop.write(QStringLiteral("list.txt"), kCities);
-        form.Text1->setText(QStringLiteral("yo"));
+        form.filterBox->setText(QStringLiteral("yo"));
         QFile::remove(desktop.dir.filePath(QStringLiteral("list.txt")));
-        form.Text1->setText(QStringLiteral("y"));
+        form.filterBox->setText(QStringLiteral("y"));
         QCOMPARE(desktop.reports.size(), 3);
     }
 
@@ -575,47 +577,47 @@ private slots:
         auto app = desktop.load();
         Form1& form = app->form();
         form.show();
-        form.mnuNearby->setLocale(QLocale(QLocale::German, QLocale::Germany));
+        form.nearbyMenu->setLocale(QLocale(QLocale::German, QLocale::Germany));
 
         type(form, QStringLiteral("ton, mass"));
-        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Boston, Massachusetts" });
+        QCOMPARE(subItemTexts(*form.cityList), QStringList { "Boston, Massachusetts" });
         rightClick(form, 0);
-        QVERIFY(form.mnuNearby->isVisible());
+        QVERIFY(form.nearbyMenu->isVisible());
         QCOMPARE(menuTexts(form),
             (QStringList { "Select Cities Within 50 km of Boston, Massachusetts",
                 "Select Cities Within 100 km of Boston, Massachusetts",
                 "Select Cities Within 200 km of Boston, Massachusetts",
-                "Select Cities Within 400 km of Boston, Massachusetts" }));
-        form.mnuNearby->actions().at(2)->trigger();
+                "Select Cities Within 400 km of Boston, Massachusetts", "&Edit City List\u2026" }));
+        form.nearbyMenu->actions().at(2)->trigger();
 
         // The filter is emptied, the whole list is back, and the cities
         // within reach are selected in list order, Boston itself included;
         // those without a position never are.
-        QCOMPARE(form.Text1->text(), QString());
-        QCOMPARE(form.ListView1->count(), 10);
-        QCOMPARE(form.ListView1->selectedRows(), (QList<qsizetype> { 1, 4, 6, 7, 8, 9 }));
-        QCOMPARE(form.ListView1->currentIndex().row(), 1);
-        QCOMPARE(form.focusWidget(), form.ListView1);
-        form.txtSearch->setText(QStringLiteral("bike"));
-        form.PushButton7->click();
-        QCOMPARE(itemTexts(*form.ListView2),
+        QCOMPARE(form.filterBox->text(), QString());
+        QCOMPARE(form.cityList->count(), 10);
+        QCOMPARE(form.cityList->selectedRows(), (QList<qsizetype> { 1, 4, 6, 7, 8, 9 }));
+        QCOMPARE(form.cityList->currentIndex().row(), 1);
+        QCOMPARE(form.focusWidget(), form.cityList);
+        form.searchTextBox->setText(QStringLiteral("bike"));
+        form.addSearchButton->click();
+        QCOMPARE(itemTexts(*form.savedList),
             (QStringList { "bike site:worcester.listora.org", "bike site:salem.listora.org",
                 "bike site:boston.listora.org", "bike site:hartford.listora.org", "bike site:portland.listora.org",
                 "bike site:lawrence.listora.org" }));
 
         // Where the locale measures in miles, so does the menu; 30 miles
         // are 48 km: Lawrence (40 km) is within, Worcester (62 km) is not.
-        form.mnuNearby->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+        form.nearbyMenu->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
         rightClick(form, 6);
         QCOMPARE(menuTexts(form).first(), QStringLiteral("Select Cities Within 30 mi of Boston, Massachusetts"));
-        QCOMPARE(menuTexts(form).last(), QStringLiteral("Select Cities Within 250 mi of Boston, Massachusetts"));
-        form.mnuNearby->actions().first()->trigger();
-        QCOMPARE(form.ListView1->selectedRows(), (QList<qsizetype> { 4, 6, 9 }));
+        QCOMPARE(menuTexts(form).at(3), QStringLiteral("Select Cities Within 250 mi of Boston, Massachusetts"));
+        form.nearbyMenu->actions().first()->trigger();
+        QCOMPARE(form.cityList->selectedRows(), (QList<qsizetype> { 4, 6, 9 }));
 
         // An ampersand in a name is shown, not taken as an access key.
         rightClick(form, 8);
         QCOMPARE(menuTexts(form).at(1), QStringLiteral("Select Cities Within 60 mi of Portland && Co, Maine"));
-        form.mnuNearby->close();
+        form.nearbyMenu->close();
         QCOMPARE(desktop.reports, QStringList());
     }
 
@@ -626,30 +628,30 @@ private slots:
         auto app = desktop.load();
         Form1& form = app->form();
         form.show();
-        form.mnuNearby->setLocale(QLocale(QLocale::French, QLocale::France));
+        form.nearbyMenu->setLocale(QLocale(QLocale::French, QLocale::France));
 
         // The menu key, and Shift+F10, open the menu of the current city.
-        form.ListView1->selectRow(5);
+        form.cityList->selectRow(5);
         QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
-        QApplication::sendEvent(form.ListView1, &key);
-        QVERIFY(form.mnuNearby->isVisible());
+        QApplication::sendEvent(form.cityList, &key);
+        QVERIFY(form.nearbyMenu->isVisible());
         const QStringList texts = menuTexts(form);
-        QCOMPARE(texts.size(), 5);
+        QCOMPARE(texts.size(), 6);
         QCOMPARE(texts.first(), QStringLiteral("[list.txt gives no position for Quincy, Massachusetts]"));
         QCOMPARE(texts.at(1), QStringLiteral("[Select Cities Within 50 km of Quincy, Massachusetts]"));
-        form.mnuNearby->close();
+        form.nearbyMenu->close();
 
-        form.ListView1->selectRow(3);
-        QTest::keyClick(form.ListView1, Qt::Key_F10, Qt::ShiftModifier);
-        QCOMPARE(menuTexts(form).size(), 4);
+        form.cityList->selectRow(3);
+        QTest::keyClick(form.cityList, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(menuTexts(form).size(), 5);
         QCOMPARE(menuTexts(form).first(), QStringLiteral("Select Cities Within 50 km of Albany, New York"));
-        form.mnuNearby->close();
+        form.nearbyMenu->close();
 
         // A file changed since the list was shown is said so, and no menu
         // comes up for a city the file may no longer hold.
         desktop.write(QStringLiteral("list.txt"), "http://other.listora.org/,Other,,1 2\r\n" + kNearBoston);
         rightClick(form, 0);
-        QVERIFY(!form.mnuNearby->isVisible());
+        QVERIFY(!form.nearbyMenu->isVisible());
         QCOMPARE(desktop.where(), QStringList { QStringLiteral("ListView1_ContextMenu:100") });
         QVERIFY(desktop.description(0).startsWith(QLatin1String("The location file has changed")));
 
@@ -658,13 +660,13 @@ private slots:
         desktop.write(QStringLiteral("list.txt"), kNearBoston);
         type(form, QStringLiteral("o"));
         rightClick(form, 4); // Boston
-        QCOMPARE(menuTexts(form).last(), QStringLiteral("Select Cities Within 400 km of Boston, Massachusetts"));
+        QCOMPARE(menuTexts(form).at(3), QStringLiteral("Select Cities Within 400 km of Boston, Massachusetts"));
         desktop.write(
             QStringLiteral("list.txt"), kNearBoston.left(kNearBoston.indexOf("http://hartford")) + "broken\r\n");
-        form.mnuNearby->actions().at(3)->trigger(); // 400 km
+        form.nearbyMenu->actions().at(3)->trigger(); // 400 km
         QCOMPARE(desktop.where().last(), QStringLiteral("mnuNearby_Click:104"));
-        QCOMPARE(form.ListView1->count(), 7);
-        QCOMPARE(form.ListView1->selectedRows(), (QList<qsizetype> { 0, 1, 3, 4, 6 }));
+        QCOMPARE(form.cityList->count(), 7);
+        QCOMPARE(form.cityList->selectedRows(), (QList<qsizetype> { 0, 1, 3, 4, 6 }));
         // The filter does not repeat that report at the next keystroke.
         type(form, QStringLiteral("s"));
         QCOMPARE(desktop.reports.size(), 2);
@@ -672,13 +674,13 @@ private slots:
         // A file gone by the time an entry is chosen: one report, and the
         // filter and the list stay as they were.
         desktop.write(QStringLiteral("list.txt"), kNearBoston);
-        form.Text1->setText(QStringLiteral("boston"));
+        form.filterBox->setText(QStringLiteral("boston"));
         rightClick(form, 0);
         QFile::remove(desktop.dir.filePath(QStringLiteral("list.txt")));
-        form.mnuNearby->actions().at(0)->trigger();
+        form.nearbyMenu->actions().at(0)->trigger();
         QCOMPARE(desktop.where().mid(2), QStringList { QStringLiteral("mnuNearby_Click:100") });
-        QCOMPARE(form.Text1->text(), QStringLiteral("boston"));
-        QCOMPARE(subItemTexts(*form.ListView1), QStringList { "Boston, Massachusetts" });
+        QCOMPARE(form.filterBox->text(), QStringLiteral("boston"));
+        QCOMPARE(subItemTexts(*form.cityList), QStringList { "Boston, Massachusetts" });
 
         // So does a file that no longer holds the city as it was when the
         // menu opened: a line added before it, or Boston moved to Albany,
@@ -689,11 +691,11 @@ private slots:
             desktop.write(QStringLiteral("list.txt"), kNearBoston);
             rightClick(form, 0);
             desktop.write(QStringLiteral("list.txt"), changed);
-            form.mnuNearby->actions().at(0)->trigger();
+            form.nearbyMenu->actions().at(0)->trigger();
             QCOMPARE(desktop.where().last(), QStringLiteral("mnuNearby_Click:100"));
             QVERIFY(desktop.description(int(desktop.reports.size()) - 1).startsWith("The location file has changed"));
-            QCOMPARE(form.Text1->text(), QStringLiteral("boston"));
-            QCOMPARE(form.ListView1->selectedRows(), QList<qsizetype>());
+            QCOMPARE(form.filterBox->text(), QStringLiteral("boston"));
+            QCOMPARE(form.cityList->selectedRows(), QList<qsizetype>());
         }
         QCOMPARE(desktop.reports.size(), 5);
     }
@@ -734,6 +736,55 @@ private slots:
             QVERIFY2(distanceKm(where.value(QString::fromUtf8(k.city), { 0, 0 }), k.at) < 15, k.city);
     }
 
+    void ownListGoesBeforeTheShippedOne()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kCities);
+        auto app = desktop.load();
+        Form1& form = app->form();
+        const QString own = desktop.dir.filePath(QStringLiteral("data/quillmoor/list.txt"));
+        const QByteArray rome = "http://rome.listora.org/,Rome,Italy\r\n";
+        const auto editList = [&] {
+            rightClick(form, 0);
+            form.nearbyMenu->actions().last()->trigger();
+        };
+        const auto ownBytes = [&] {
+            QFile file(own);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        // A copy that cannot be made is reported, and nothing opens.
+        desktop.write(QStringLiteral("data"), "a file where the folder goes");
+        editList();
+        QCOMPARE(desktop.where(), QStringList { QStringLiteral("mnuEditList_Click:100") });
+        QVERIFY(QFile::remove(desktop.dir.filePath(QStringLiteral("data"))));
+        // The first time, the shipped list is copied whole, nothing staged
+        // stays behind, and the copy opens; the next keystroke reads it.
+        editList();
+        QCOMPARE(desktop.opened, QList<QUrl> { QUrl::fromLocalFile(own) });
+        QCOMPARE(ownBytes(), kCities);
+        QCOMPARE(QDir(QFileInfo(own).path()).entryList(QDir::Files | QDir::Hidden), QStringList { "list.txt" });
+        desktop.write(QStringLiteral("data/quillmoor/list.txt"), rome);
+        type(form, QStringLiteral("o"));
+        QCOMPARE(subItemTexts(*form.cityList), QStringList { "Rome, Italy" });
+        // A list already there is opened as it is, never copied over, also
+        // when it appears between the look and the copy.
+        editList();
+        QCOMPARE(desktop.opened.size(), 2);
+        desktop.write(QStringLiteral("staged"), kCities);
+        QCOMPARE(os::placeNewFile(desktop.dir.filePath(QStringLiteral("staged")), own), EEXIST);
+        QCOMPARE(ownBytes(), rome);
+        // Gone again, the shipped list is back; with no city shown the menu
+        // still offers the list to edit.
+        QVERIFY(QFile::remove(own));
+        type(form, QStringLiteral("zz"));
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(form.cityList, &key);
+        QCOMPARE(menuTexts(form), QStringList { "&Edit City List\u2026" });
+        form.filterBox->clear();
+        QCOMPARE(form.cityList->count(), 4);
+        QCOMPARE(desktop.reports.size(), 1);
+    }
+
     void aStartUpFaultIsNotRepeatedByTheFilter()
     {
         test::FakeDesktop desktop;
@@ -741,7 +792,7 @@ private slots:
         auto app = desktop.load();
         type(app->form(), QStringLiteral("a"));
         QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:136") });
-        QCOMPARE(app->form().ListView1->count(), 1);
+        QCOMPARE(app->form().cityList->count(), 1);
     }
 };
 

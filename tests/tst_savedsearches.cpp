@@ -23,16 +23,13 @@ struct Store : test::StoreFiles {
     QStringList roundTrip(const QStringList& entries)
     {
         save(entries);
-        return itemTexts(*desktop.load()->form().ListView2);
+        return itemTexts(*desktop.load()->form().savedList);
     }
     void save(const QStringList& entries)
     {
         auto app = desktop.load();
-        app->form().ListView2->clearItems();
-        ItemBatch batch;
-        for (const QString& entry : entries)
-            batch.add(entry);
-        app->form().ListView2->addItems(std::move(batch));
+        app->searches().clear();
+        app->searches().append(entries);
         app->form().close();
     }
 };
@@ -70,7 +67,7 @@ private slots:
         Store store;
         const auto restored = [&](const QString& value) {
             store.setValue(value);
-            return itemTexts(*store.desktop.load()->form().ListView2);
+            return itemTexts(*store.desktop.load()->form().savedList);
         };
         QCOMPARE(restored(QStringLiteral("X|Y")), (QStringList { "X", "Y" })); // no final bar
         QCOMPARE(restored(QStringLiteral("||||")), QStringList());
@@ -152,8 +149,8 @@ private slots:
                 QVERIFY2(shape.shown.isEmpty() || searches.typeId() == QMetaType::QStringList, shape.name);
             store.desktop.write(QStringLiteral("config/Marrowfen.ini"), shape.file);
             auto app = store.desktop.load();
-            QVERIFY2(itemTexts(*app->form().ListView2) == shape.shown, shape.name);
-            app->form().ListView2->addItem(QStringLiteral("new"));
+            QVERIFY2(itemTexts(*app->form().savedList) == shape.shown, shape.name);
+            app->searches().append({ QStringLiteral("new") });
             app->form().close();
             const QStringList once = shape.reported ? QStringList { QStringLiteral("Form_Load:142") } : QStringList();
             QVERIFY2(store.desktop.where() == once, shape.name);
@@ -209,7 +206,7 @@ private slots:
             // can be made merges it with what the file holds by then, and
             // the rescue file goes.
             auto next = store.desktop.load();
-            QCOMPARE(itemTexts(*next->form().ListView2), QStringList { "lost" });
+            QCOMPARE(itemTexts(*next->form().savedList), QStringList { "lost" });
             QCOMPARE(store.desktop.where().mid(2), (QStringList { "Form_Load:142", "Form_Load:158" }));
             QVERIFY(QFile::remove(file));
             store.setValue(QStringLiteral("other|"));
@@ -252,12 +249,12 @@ private slots:
         store.setValue(QStringLiteral("a|b|"));
         auto first = store.desktop.load();
         auto second = store.desktop.load();
-        first->form().ListView2->addItem(QStringLiteral("one"));
+        first->searches().append({ QStringLiteral("one") });
         first->form().close();
-        second->form().ListView2->addItem(QStringLiteral("a|two"));
-        second->form().ListView2->removeItem(0);
+        second->searches().append({ QStringLiteral("a|two") });
+        second->searches().remove({ 0 });
         second->form().close();
-        QCOMPARE(itemTexts(*store.desktop.load()->form().ListView2), (QStringList { "b", "a|two", "one" }));
+        QCOMPARE(itemTexts(*store.desktop.load()->form().savedList), (QStringList { "b", "a|two", "one" }));
         QCOMPARE(store.desktop.reports, QStringList());
 
         // Another program's doing while a window is open: a file gone or
@@ -282,7 +279,7 @@ private slots:
             { "cleared by another copy",
                 [](Store& s) {
                     auto other = s.desktop.load();
-                    other->form().ListView2->clearItems();
+                    other->searches().clear();
                     other->form().close();
                 },
                 "c|" },
@@ -291,7 +288,7 @@ private slots:
             Store one;
             one.setValue(QStringLiteral("a|b|"));
             auto window = one.desktop.load();
-            window->form().ListView2->addItem(QStringLiteral("c"));
+            window->searches().append({ QStringLiteral("c") });
             m.meddle(one);
             window->form().close();
             QVERIFY2(one.value() == m.saved, qPrintable(QStringLiteral("%1: %2").arg(m.name, one.value())));
@@ -340,8 +337,8 @@ private slots:
         store.desktop.write(
             QStringLiteral("config/Marrowfen.ini"), "[Other]\nkept=1\n[Quillmoor]\nSearches=one|two|\n[broken\nx=1\n");
         auto app = store.desktop.load();
-        QCOMPARE(itemTexts(*app->form().ListView2), (QStringList { "one", "two" }));
-        app->form().ListView2->addItem(QStringLiteral("three"));
+        QCOMPARE(itemTexts(*app->form().savedList), (QStringList { "one", "two" }));
+        app->searches().append({ QStringLiteral("three") });
         app->form().close();
         // Said once, at start-up, naming the copy; the close adds nothing.
         const QString aside = store.desktop.settingsFile() + QStringLiteral(".unreadable");
@@ -389,7 +386,7 @@ private slots:
         Application app(store.desktop.platform());
         SignalCloser closer([&app] { app.requestClose(); });
         app.start();
-        app.form().ListView2->addItem(QStringLiteral("kept"));
+        app.searches().append({ QStringLiteral("kept") });
         QVERIFY(app.form().isVisible());
         std::raise(SIGTERM);
         QTRY_VERIFY(!app.form().isVisible());

@@ -117,8 +117,10 @@ private slots:
         const QString file = store.desktop.settingsFile();
         QLockFile lock(file + QStringLiteral(".lock"));
         QVERIFY(lock.lock());
-        std::thread saving(
-            [&] { SaveSetting(file, QStringLiteral("Quillmoor"), QStringLiteral("Searches"), "mine|"); });
+        std::thread saving([&] {
+            SaveSetting(file, QStringLiteral("Quillmoor"), QStringLiteral("Searches"),
+                [](const QString&) { return QStringLiteral("mine|"); });
+        });
         QTest::qWait(300);
         QCOMPARE(store.value(), QStringLiteral("old|"));
         store.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Other]\nk=2\n\n[Quillmoor]\nSearches=old|\n");

@@ -90,16 +90,16 @@ private slots:
         QVERIFY(!form.hasMouseIcon());
         QCOMPARE(form.mousePointer(), 0);
         QCOMPARE(background(&form), QColor(Qt::white));
-        QVERIFY(!form.Label1->autoFillBackground());
+        QVERIFY(!form.filterLabel->autoFillBackground());
 
-        QHeaderView* locations = form.ListView1->horizontalHeader();
-        QCOMPARE(form.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("URL"));
-        QCOMPARE(form.ListView1->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Locations"));
+        QHeaderView* locations = form.cityList->horizontalHeader();
+        QCOMPARE(form.cityList->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("URL"));
+        QCOMPARE(form.cityList->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Locations"));
         QCOMPARE(locations->sectionSize(0), 0);
         QCOMPARE(locations->sectionSize(1), 467);
-        QCOMPARE(form.ListView2->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Searches"));
-        QCOMPARE(form.ListView2->horizontalHeader()->sectionSize(0), 467);
-        QCOMPARE(form.ListView2->count(), 0);
+        QCOMPARE(form.savedList->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Searches"));
+        QCOMPARE(form.savedList->horizontalHeader()->sectionSize(0), 467);
+        QCOMPARE(form.savedList->count(), 0);
     }
 
     void pointerFileAndSkin()
@@ -118,14 +118,14 @@ private slots:
 
         const QColor face = QApplication::palette().color(QPalette::Button);
         QVERIFY(face != QColor(Qt::white));
-        for (QWidget* painted : { static_cast<QWidget*>(&form), static_cast<QWidget*>(form.Frame1),
-                 static_cast<QWidget*>(form.Frame2), static_cast<QWidget*>(form.Label1) }) {
+        for (QWidget* painted : { static_cast<QWidget*>(&form), static_cast<QWidget*>(form.searchFrame),
+                 static_cast<QWidget*>(form.locationsFrame), static_cast<QWidget*>(form.filterLabel) }) {
             QCOMPARE(background(painted), face);
             QVERIFY(painted->autoFillBackground());
         }
-        QCOMPARE(form.PushButton7->palette().color(QPalette::Button), QColor(Qt::white));
-        QVERIFY(!form.Text1->autoFillBackground() || background(form.Text1) != face);
-        QVERIFY(form.ListView1->palette().color(QPalette::Base) != face);
+        QCOMPARE(form.addSearchButton->palette().color(QPalette::Button), QColor(Qt::white));
+        QVERIFY(!form.filterBox->autoFillBackground() || background(form.filterBox) != face);
+        QVERIFY(form.cityList->palette().color(QPalette::Base) != face);
         QCOMPARE(qApp->styleSheet(), QStringLiteral("QPushButton { font-style: italic; }"));
     }
 
@@ -136,12 +136,12 @@ private slots:
         const QPalette dark(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20)); // button, window; light text
         QApplication::setPalette(dark);
         QTRY_COMPARE(background(&form), dark.color(QPalette::Window));
-        QCOMPARE(form.PushButton5->palette().color(QPalette::Button), dark.color(QPalette::Button));
+        QCOMPARE(form.exampleButton->palette().color(QPalette::Button), dark.color(QPalette::Button));
         form.useButtonFaceBackground();
-        QCOMPARE(background(form.Frame1), dark.color(QPalette::Button));
+        QCOMPARE(background(form.searchFrame), dark.color(QPalette::Button));
         QApplication::setPalette(light);
-        QTRY_COMPARE(background(form.Label1), light.color(QPalette::Button));
-        QCOMPARE(form.PushButton5->palette().color(QPalette::Button), QColor(Qt::white));
+        QTRY_COMPARE(background(form.filterLabel), light.color(QPalette::Button));
+        QCOMPARE(form.exampleButton->palette().color(QPalette::Button), QColor(Qt::white));
     }
 
     void brokenPointerFileAndSkinAreReportedAndStartUpGoesOn()
@@ -155,10 +155,10 @@ private slots:
         QVERIFY(desktop.description(0).contains(QLatin1String("o.cjs")));
         QVERIFY(desktop.description(1).contains(QLatin1String("HAND-M.CUR")));
         // The colours set before the skin failed stay; the sheet does not.
-        QCOMPARE(background(app->form().Label1), QApplication::palette().color(QPalette::Button));
+        QCOMPARE(background(app->form().filterLabel), QApplication::palette().color(QPalette::Button));
         QCOMPARE(qApp->styleSheet(), QString());
         QVERIFY(!app->form().hasMouseIcon());
-        QCOMPARE(app->form().ListView1->count(), 1);
+        QCOMPARE(app->form().cityList->count(), 1);
         QCOMPARE(app->form().windowTitle(), QStringLiteral("Quillmoor"));
     }
 
@@ -202,38 +202,40 @@ private slots:
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
-        QCOMPARE(form.Frame2->geometry(), QRect(8, 8, 520, 341));
-        QCOMPARE(form.Text1->geometry(), QRect(112, 20, 391, 23));
-        QCOMPARE(form.ListView1->geometry(), QRect(16, 50, 488, 188));
-        QCOMPARE(form.Frame1->geometry(), QRect(16, 240, 488, 55));
-        QCOMPARE(form.txtSearch->parentWidget(), form.Frame1);
-        QCOMPARE(form.txtSearch->geometry(), QRect(16, 20, 456, 23));
-        QCOMPARE(form.PushButton7->geometry(), QRect(16, 304, 488, 27));
-        QCOMPARE(form.ListView2->geometry(), QRect(8, 356, 520, 188));
-        QCOMPARE(form.PushButton2->geometry(), QRect(8, 550, 256, 27));
-        QCOMPARE(form.PushButton6->geometry(), QRect(272, 550, 256, 27));
-        QCOMPARE(form.PushButton4->geometry(), QRect(8, 584, 256, 27));
-        QCOMPARE(form.PushButton3->geometry(), QRect(272, 584, 256, 27));
-        QCOMPARE(form.PushButton5->geometry(), QRect(8, 618, 520, 27));
+        QCOMPARE(form.locationsFrame->geometry(), QRect(8, 8, 520, 341));
+        QCOMPARE(form.filterBox->geometry(), QRect(112, 20, 391, 23));
+        QCOMPARE(form.cityList->geometry(), QRect(16, 50, 488, 188));
+        QCOMPARE(form.searchFrame->geometry(), QRect(16, 240, 488, 55));
+        QCOMPARE(form.searchTextBox->parentWidget(), form.searchFrame);
+        QCOMPARE(form.searchTextBox->geometry(), QRect(16, 20, 456, 23));
+        QCOMPARE(form.addSearchButton->geometry(), QRect(16, 304, 488, 27));
+        QCOMPARE(form.savedList->geometry(), QRect(8, 356, 520, 188));
+        QCOMPARE(form.openSelectedButton->geometry(), QRect(8, 550, 256, 27));
+        QCOMPARE(form.openAllButton->geometry(), QRect(272, 550, 256, 27));
+        QCOMPARE(form.deleteButton->geometry(), QRect(8, 584, 256, 27));
+        QCOMPARE(form.clearAllButton->geometry(), QRect(272, 584, 256, 27));
+        QCOMPARE(form.exampleButton->geometry(), QRect(8, 618, 520, 27));
         // The whole caption of the label fits, colon included, without
         // reaching the filter box.
-        QVERIFY(form.Label1->width() >= QFontMetrics(form.Label1->font()).horizontalAdvance(form.Label1->text()));
-        QVERIFY(form.Label1->geometry().right() < form.Text1->x());
+        QVERIFY(form.filterLabel->width()
+            >= QFontMetrics(form.filterLabel->font()).horizontalAdvance(form.filterLabel->text()));
+        QVERIFY(form.filterLabel->geometry().right() < form.filterBox->x());
 
         QCOMPARE(form.font().family(), QStringLiteral("Arial"));
         QCOMPARE(form.font().pointSizeF(), 9.0);
-        QVERIFY(form.font().bold() && form.ListView2->font().bold() && form.Text1->font().bold());
-        QCOMPARE(form.PushButton5->font().pointSizeF(), 11.25);
-        QVERIFY(form.PushButton5->font().bold());
-        QCOMPARE(form.ListView2->toolTip(), QStringLiteral("Double-click item to open in InterNet Explorer"));
-        QCOMPARE(form.ListView1->selectionBehavior(), QAbstractItemView::SelectRows);
+        QVERIFY(form.font().bold() && form.savedList->font().bold() && form.filterBox->font().bold());
+        QCOMPARE(form.exampleButton->font().pointSizeF(), 11.25);
+        QVERIFY(form.exampleButton->font().bold());
+        QCOMPARE(form.savedList->toolTip(), QStringLiteral("Double-click item to open in InterNet Explorer"));
+        QCOMPARE(form.cityList->selectionBehavior(), QAbstractItemView::SelectRows);
 
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QCOMPARE(QApplication::focusWidget(), form.Text1);
-        const QList<QWidget*> order = { form.ListView2, form.PushButton2, form.PushButton6, form.PushButton3,
-            form.PushButton4, form.PushButton5, form.ListView1, form.txtSearch, form.PushButton7, form.Text1 };
+        QCOMPARE(QApplication::focusWidget(), form.filterBox);
+        const QList<QWidget*> order
+            = { form.savedList, form.openSelectedButton, form.openAllButton, form.clearAllButton, form.deleteButton,
+                  form.exampleButton, form.cityList, form.searchTextBox, form.addSearchButton, form.filterBox };
         for (QWidget* expected : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), expected);
@@ -370,23 +372,23 @@ private slots:
             return accessible ? accessible->text(which) : QStringLiteral("no interface");
         };
         const std::pair<QWidget*, const char*> names[] = {
-            { form.Text1, "Filter Locations" },
-            { form.ListView1, "Locations" },
-            { form.txtSearch, "Search For This Text" },
-            { form.ListView2, "Searches" },
+            { form.filterBox, "Filter Locations" },
+            { form.cityList, "Locations" },
+            { form.searchTextBox, "Search For This Text" },
+            { form.savedList, "Searches" },
         };
         for (const auto& [widget, name] : names)
             QCOMPARE(text(widget, QAccessible::Name), QLatin1String(name));
-        QCOMPARE(text(form.ListView2, QAccessible::Description), form.ListView2->toolTip());
+        QCOMPARE(text(form.savedList, QAccessible::Description), form.savedList->toolTip());
         // The filter box is labelled by the label the user sees, which still
         // shows its colon.
-        QCOMPARE(form.Label1->buddy(), form.Text1);
-        QCOMPARE(form.Label1->text(), QStringLiteral("Filter Locations:"));
+        QCOMPARE(form.filterLabel->buddy(), form.filterBox);
+        QCOMPARE(form.filterLabel->text(), QStringLiteral("Filter Locations:"));
         QList<QObject*> labels;
         for (const auto& [label, relation] :
-            QAccessible::queryAccessibleInterface(form.Text1)->relations(QAccessible::Label))
+            QAccessible::queryAccessibleInterface(form.filterBox)->relations(QAccessible::Label))
             labels << label->object();
-        QVERIFY(labels.contains(form.Label1));
+        QVERIFY(labels.contains(form.filterLabel));
     }
 
     void pointerFollowsTheControls()
@@ -396,8 +398,8 @@ private slots:
         auto app = desktop.load();
         Form1& form = app->form();
         for (int i = 0; i < 30; ++i)
-            form.ListView2->addItem(QStringLiteral("a site:b"));
-        form.ListView1->setColumnWidthTwips(1, 9000); // wider than the list
+            app->searches().append({ QStringLiteral("a site:b") });
+        form.cityList->setColumnWidthTwips(1, 9000); // wider than the list
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const auto moveOver = [&](QWidget* widget, QPoint at = QPoint(5, 5)) {
@@ -405,39 +407,39 @@ private slots:
             return form.mousePointer();
         };
         QCOMPARE(form.mousePointer(), 0);
-        QCOMPARE(moveOver(form.PushButton2), 99);
+        QCOMPARE(moveOver(form.openSelectedButton), 99);
         QCOMPARE(form.cursor().shape(), Qt::PointingHandCursor); // no HAND-M.CUR: the platform's hand
         // The label and the text boxes leave the pointer as it was; the frame
         // behind them must not take their movements either.
-        QCOMPARE(moveOver(form.Label1), 99);
-        QCOMPARE(moveOver(form.Text1), 99);
-        QCOMPARE(moveOver(form.txtSearch), 99);
-        QCOMPARE(moveOver(form.ListView2->viewport()), 0);
+        QCOMPARE(moveOver(form.filterLabel), 99);
+        QCOMPARE(moveOver(form.filterBox), 99);
+        QCOMPARE(moveOver(form.searchTextBox), 99);
+        QCOMPARE(moveOver(form.savedList->viewport()), 0);
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(moveOver(form.PushButton7), 99);
-        QCOMPARE(moveOver(form.Frame1, QPoint(3, 50)), 0);
-        QCOMPARE(moveOver(form.PushButton5), 99);
+        QCOMPARE(moveOver(form.addSearchButton), 99);
+        QCOMPARE(moveOver(form.searchFrame, QPoint(3, 50)), 0);
+        QCOMPARE(moveOver(form.exampleButton), 99);
         QCOMPARE(moveOver(&form, QPoint(4, 548)), 0); // the strip between the list and the buttons
-        QCOMPARE(moveOver(form.PushButton3), 99);
-        QCOMPARE(moveOver(form.ListView1->viewport()), 0);
-        QCOMPARE(moveOver(form.PushButton4), 99);
-        QCOMPARE(moveOver(form.Frame2, QPoint(3, 200)), 0);
-        QCOMPARE(moveOver(form.PushButton6), 99);
+        QCOMPARE(moveOver(form.clearAllButton), 99);
+        QCOMPARE(moveOver(form.cityList->viewport()), 0);
+        QCOMPARE(moveOver(form.deleteButton), 99);
+        QCOMPARE(moveOver(form.locationsFrame, QPoint(3, 200)), 0);
+        QCOMPARE(moveOver(form.openAllButton), 99);
 
         // Every part of a list is the list: header, scroll bars, the corner
         // between them and the frame around it.
         const std::pair<QWidget*, QPoint> parts[] = {
-            { form.ListView1->horizontalHeader()->viewport(), QPoint(100, 8) },
-            { form.ListView1->verticalScrollBar(), QPoint(5, 30) },
-            { form.ListView1->horizontalScrollBar(), QPoint(30, 5) },
-            { form.ListView1, form.ListView1->rect().bottomRight() - QPoint(3, 3) },
-            { form.ListView2->horizontalHeader()->viewport(), QPoint(100, 8) },
-            { form.ListView2->verticalScrollBar(), QPoint(5, 30) },
-            { form.ListView2, QPoint(0, 60) },
+            { form.cityList->horizontalHeader()->viewport(), QPoint(100, 8) },
+            { form.cityList->verticalScrollBar(), QPoint(5, 30) },
+            { form.cityList->horizontalScrollBar(), QPoint(30, 5) },
+            { form.cityList, form.cityList->rect().bottomRight() - QPoint(3, 3) },
+            { form.savedList->horizontalHeader()->viewport(), QPoint(100, 8) },
+            { form.savedList->verticalScrollBar(), QPoint(5, 30) },
+            { form.savedList, QPoint(0, 60) },
         };
         for (const auto& [part, at] : parts) {
             QTRY_VERIFY(part->isVisible());
-            QCOMPARE(moveOver(form.PushButton6), 99);
+            QCOMPARE(moveOver(form.openAllButton), 99);
             QCOMPARE(moveOver(part, at), 0);
         }
     }
@@ -447,7 +449,7 @@ private slots:
         test::FakeDesktop desktop;
         desktop.write(QStringLiteral("list.txt"), kList);
         auto app = desktop.load();
-        app->form().ListView2->addItem(QStringLiteral("a site:b"));
+        app->searches().append({ QStringLiteral("a site:b") });
         app->form().show();
         QSignalSpy unloads(&app->form(), &Form1::queryUnload);
         QVERIFY(app->form().close());
@@ -473,19 +475,19 @@ private slots:
         {
             auto app = desktop.load();
             Form1& form = app->form();
-            SearchMenu& menu = *form.mnuSearches;
+            SearchMenu& menu = *form.searchMenu;
             form.show();
             QVERIFY(QTest::qWaitForWindowActive(&form));
             QCOMPARE(menu.engine(), QStringLiteral("Google"));
-            QCOMPARE(form.PushButton6->toolTip(), QStringLiteral("Opens in Google, pages from any time"));
+            QCOMPARE(form.openAllButton->toolTip(), QStringLiteral("Opens in Google, pages from any time"));
             // Shift+F10 on the empty list; Search Engine is the third entry.
-            form.ListView2->setFocus();
-            QTest::keyClick(form.ListView2, Qt::Key_F10, Qt::ShiftModifier);
+            form.savedList->setFocus();
+            QTest::keyClick(form.savedList, Qt::Key_F10, Qt::ShiftModifier);
             QVERIFY(menu.isVisible());
             keys({ Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return });
             QVERIFY(!menu.isVisible());
             QCOMPARE(menu.engine(), QStringLiteral("Bing"));
-            QCOMPARE(form.PushButton2->toolTip(), QStringLiteral("Opens in Bing, pages from any time"));
+            QCOMPARE(form.openSelectedButton->toolTip(), QStringLiteral("Opens in Bing, pages from any time"));
             // Every entry has an access key; Undo and Stop Opening wait for
             // whoever offers them.
             for (const QAction* action : menu.actions())
@@ -500,22 +502,22 @@ private slots:
         {
             auto app = desktop.load();
             Form1& form = app->form();
-            QCOMPARE(form.mnuSearches->engine(), QStringLiteral("Bing"));
+            QCOMPARE(form.searchMenu->engine(), QStringLiteral("Bing"));
             // The menu's Open Selected opens the selected entry there.
-            form.ListView2->addItem(QStringLiteral("a site:x.org"));
-            form.ListView2->selectRow(0);
+            app->searches().append({ QStringLiteral("a site:x.org") });
+            form.savedList->selectRow(0);
             form.show();
             QVERIFY(QTest::qWaitForWindowActive(&form));
             // The menu key, as the window system passes it on.
             QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), QPoint());
-            QApplication::sendEvent(form.ListView2, &menuKey);
+            QApplication::sendEvent(form.savedList, &menuKey);
             keys({ Qt::Key_Down, Qt::Key_Return });
             QCOMPARE(desktop.opened, QList<QUrl> { QUrl("https://www.bing.com/search?q=a%20site%3Ax.org") });
         }
         // An address of one's own: no ages, no combining.
         desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\r\nEngine=https://find.example/?q=%s\r\n");
         auto app = desktop.load();
-        const SearchMenu& menu = *app->form().mnuSearches;
+        const SearchMenu& menu = *app->form().searchMenu;
         QCOMPARE(menu.engineMenu()->actions().last()->text(), QStringLiteral("Custom (find.example)"));
         QVERIFY(menu.engineMenu()->actions().last()->isChecked());
         QVERIFY(!menu.ageMenu()->actions().at(1)->isEnabled());
@@ -562,14 +564,14 @@ private slots:
             desktop.write(QStringLiteral("list.txt"), kList);
             auto app = std::make_unique<Application>(desktop.platform());
             app->start();
-            app->form().ListView2->addItem(QStringLiteral("a site:x.org"));
-            app->form().ListView2->addItem(QStringLiteral("b site:y.org"));
+            app->searches().append({ QStringLiteral("a site:x.org") });
+            app->searches().append({ QStringLiteral("b site:y.org") });
             desktop.failOpen = [](const QUrl& url) {
                 if (url.toString().contains(QLatin1String("x.org")))
                     throw std::runtime_error("The browser could not be started.");
             };
             desktop.duringReport = [&] { app->requestClose(); };
-            app->form().PushButton6->click();
+            app->form().openAllButton->click();
             QCOMPARE(desktop.where(), QStringList { QStringLiteral("PushButton6_Click:102") });
             QCOMPARE(desktop.opened, QList<QUrl>());
             QCOMPARE(saved(desktop), QStringLiteral("a site:x.org|b site:y.org|"));

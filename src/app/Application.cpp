@@ -42,10 +42,11 @@ void showReportBox(const QString& title, const QString& text)
 Application::Application(Platform platform)
     : platform_(std::move(platform))
     , locations_(form_, platform_)
-    , savedListUndo_(*form_.ListView2)
-    , editing_(form_, platform_, savedListUndo_)
-    , saver_(platform_.settingsFile, [this] { return saveSnapshot(form_.ListView2->itemTexts()); })
+    , savedListUndo_(*form_.savedList)
+    , editing_(form_, platform_, searches_, savedListUndo_)
+    , saver_(platform_.settingsFile, [this] { return saveSnapshot(searches_.entries()); })
 {
+    form_.savedList->setModel(&searches_);
     // Once a signal or the session's end asks for the close, nobody may be
     // there to press OK: reports go to standard error in full, and the
     // program ends.
@@ -67,31 +68,31 @@ Application::Application(Platform platform)
 
 void Application::connectHandlers()
 {
-    const std::pair<QPushButton*, void (*)(Form1&, Platform&)> buttons[] = {
-        { form_.PushButton7, PushButton7_Click },
-        { form_.PushButton2, PushButton2_Click },
-        { form_.PushButton6, PushButton6_Click },
-        { form_.PushButton3, PushButton3_Click },
-        { form_.PushButton4, PushButton4_Click },
-        { form_.PushButton5, PushButton5_Click },
+    const std::pair<QPushButton*, void (*)(Form1&, Platform&, SavedListParts&)> buttons[] = {
+        { form_.addSearchButton, PushButton7_Click },
+        { form_.openSelectedButton, PushButton2_Click },
+        { form_.openAllButton, PushButton6_Click },
+        { form_.clearAllButton, PushButton3_Click },
+        { form_.deleteButton, PushButton4_Click },
+        { form_.exampleButton, PushButton5_Click },
     };
-    // What a button does to the saved list can be undone, step by step.
-    const auto undoable = [this](QPushButton* button, void (*handler)(Form1&, Platform&)) {
-        return [this, button, handler] { savedListUndo_.record(button->text(), [&] { handler(form_, platform_); }); };
+    const auto handle = [this](void (*handler)(Form1&, Platform&, SavedListParts&)) {
+        return [this, handler] { handler(form_, platform_, saved_); };
     };
     for (const auto& [button, handler] : buttons)
-        connect(button, &QPushButton::clicked, this, undoable(button, handler));
+        connect(button, &QPushButton::clicked, this, handle(handler));
 
-    connect(form_.Text1, &QLineEdit::textChanged, this, [this] { locations_.Text1_Change(); });
-    connect(form_.ListView1, &ListView::contextMenuRequested, this,
+    connect(form_.filterBox, &QLineEdit::textChanged, this, [this] { locations_.Text1_Change(); });
+    connect(form_.cityList, &ListView::contextMenuRequested, this,
         [this](qsizetype row, const QPoint& at) { locations_.ListView1_ContextMenu(row, at); });
-    connect(form_.mnuNearby, &NearbyMenu::distanceChosen, this, [this](double km) { locations_.mnuNearby_Click(km); });
+    connect(form_.nearbyMenu, &NearbyMenu::distanceChosen, this, [this](double km) { locations_.mnuNearby_Click(km); });
+    connect(form_.nearbyMenu, &NearbyMenu::editCityList, this, [this] { locations_.mnuEditList_Click(); });
     // Keys users expect: Enter adds the search, Delete removes the selected
     // one, a double-click or Return opens it.
-    connect(form_.txtSearch, &QLineEdit::returnPressed, this, undoable(form_.PushButton7, PushButton7_Click));
-    connect(form_.ListView2, &ListView::deletePressed, this, undoable(form_.PushButton4, PushButton4_Click));
+    connect(form_.searchTextBox, &QLineEdit::returnPressed, this, handle(PushButton7_Click));
+    connect(form_.savedList, &ListView::deletePressed, this, handle(PushButton4_Click));
     for (auto opened : { &ListView::itemDoubleClicked, &ListView::returnPressed })
-        connect(form_.ListView2, opened, this, [this] { PushButton2_Click(form_, platform_); });
+        connect(form_.savedList, opened, this, handle(PushButton2_Click));
 
     connectSearchMenu();
 
@@ -108,7 +109,7 @@ void Application::connectHandlers()
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), &form_);
     stop->setContext(Qt::WindowShortcut);
     connect(stop, &QShortcut::activated, this, [this] { stopOpening(); });
-    connect(form_.cmdStopOpening, &QPushButton::clicked, this, [this] { stopOpening(); });
+    connect(form_.stopOpeningButton, &QPushButton::clicked, this, [this] { stopOpening(); });
     if (platform_.watchLaunches)
         platform_.watchLaunches([this](int handed, int total) { showOpening(handed, total); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
@@ -117,16 +118,11 @@ void Application::connectHandlers()
 
 void Application::connectSaving()
 {
-    // Every change of the list reaches its model, whichever handler made it.
-    const QAbstractItemModel* list = form_.ListView2->model();
+    // The model says when the list changed, by whatever edit, undo or
+    // redo; the menu when the user chose where pages open.
     const auto changed = [this] { saver_.changed(); };
-    connect(list, &QAbstractItemModel::rowsInserted, &saver_, changed);
-    connect(list, &QAbstractItemModel::rowsRemoved, &saver_, changed);
-    connect(list, &QAbstractItemModel::rowsMoved, &saver_, changed);
-    connect(list, &QAbstractItemModel::dataChanged, &saver_, changed);
-    connect(list, &QAbstractItemModel::modelReset, &saver_, changed);
-    connect(list, &QAbstractItemModel::layoutChanged, &saver_, changed);
-    const SearchMenu* menu = form_.mnuSearches;
+    connect(&searches_, &SearchListModel::listChanged, &saver_, changed);
+    const SearchMenu* menu = form_.searchMenu;
     connect(menu, &SearchMenu::engineChosen, &saver_, changed);
     connect(menu, &SearchMenu::ageChosen, &saver_, changed);
     connect(menu, &SearchMenu::combineCitiesChosen, &saver_, changed);
@@ -142,7 +138,7 @@ void Application::connectSaving()
 SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const
 {
     SearchSaver::Snapshot snapshot { entries, {} };
-    for (const auto& [key, compose] : openChoices_.chosenKeys(form_))
+    for (const auto& [key, compose] : openChoices_.chosenKeys())
         snapshot.keys.append({ key, compose(QString()) });
     return snapshot;
 }
@@ -150,48 +146,41 @@ SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) cons
 void Application::connectSearchMenu()
 {
     // The saved-search list's menu: open, and choose where pages open.
-    SearchMenu* const menu = form_.mnuSearches;
-    offerWhereToOpen(form_, WhereToOpen());
-    connect(form_.ListView2, &ListView::contextMenuRequested, menu, [this, menu](qsizetype, const QPoint& at) {
+    SearchMenu* const menu = form_.searchMenu;
+    openChoices_.offer(form_);
+    connect(form_.savedList, &ListView::contextMenuRequested, menu, [this, menu](qsizetype, const QPoint& at) {
         const QUndoStack& steps = savedListUndo_.stack();
         menu->setUndoSteps(
             steps.canUndo() ? steps.undoText() : QString(), steps.canRedo() ? steps.redoText() : QString());
         menu->setEditEnabled(
-            !form_.ListView2->selectedRows().isEmpty(), !QGuiApplication::clipboard()->text().isEmpty());
+            !form_.savedList->selectedRows().isEmpty(), !QGuiApplication::clipboard()->text().isEmpty());
         menu->setStopOpeningEnabled(pagesWaiting());
         menu->popup(at);
     });
     connect(menu, &SearchMenu::undo, &savedListUndo_.stack(), &QUndoStack::undo);
     connect(menu, &SearchMenu::redo, &savedListUndo_.stack(), &QUndoStack::redo);
     connect(menu, &SearchMenu::stopOpening, this, [this] { stopOpening(); });
-    connect(menu, &SearchMenu::openSelected, this, [this] { PushButton2_Click(form_, platform_); });
-    connect(menu, &SearchMenu::openAll, this, [this] { PushButton6_Click(form_, platform_); });
-    connect(menu, &SearchMenu::engineChosen, this, [this] {
-        openChoices_.engineChosen();
-        showWhereToOpen(form_);
-    });
-    connect(menu, &SearchMenu::ageChosen, this, [this] {
-        openChoices_.ageChosen();
-        showWhereToOpen(form_);
-    });
-    connect(menu, &SearchMenu::combineCitiesChosen, this, [this] {
-        openChoices_.combineCitiesChosen();
-        showWhereToOpen(form_);
-    });
+    connect(menu, &SearchMenu::openSelected, this, [this] { PushButton2_Click(form_, platform_, saved_); });
+    connect(menu, &SearchMenu::openAll, this, [this] { PushButton6_Click(form_, platform_, saved_); });
+    connect(
+        menu, &SearchMenu::engineChosen, this, [this](const QString& key) { openChoices_.chooseEngine(form_, key); });
+    connect(menu, &SearchMenu::ageChosen, this, [this](const QString& key) { openChoices_.chooseAge(form_, key); });
+    connect(
+        menu, &SearchMenu::combineCitiesChosen, this, [this](bool on) { openChoices_.chooseCombineCities(form_, on); });
     connectEditing();
 }
 
 void Application::connectEditing()
 {
-    SearchMenu* const menu = form_.mnuSearches;
-    menu->addKeys(&form_, form_.ListView2);
-    form_.ListView2->setMovableRows(true);
+    SearchMenu* const menu = form_.searchMenu;
+    menu->addKeys(&form_, form_.savedList);
+    form_.savedList->setMovableRows(true);
     SavedListEditing* const editing = &editing_;
     connect(menu, &SearchMenu::copy, editing, &SavedListEditing::copy);
     connect(menu, &SearchMenu::cut, editing, &SavedListEditing::cut);
     connect(menu, &SearchMenu::paste, editing, &SavedListEditing::paste);
     connect(menu, &SearchMenu::moveSelected, editing, &SavedListEditing::move);
-    connect(form_.ListView2, &ListView::rowsDropped, editing, &SavedListEditing::drop);
+    connect(form_.savedList, &ListView::rowsDropped, editing, &SavedListEditing::drop);
     connect(menu, &SearchMenu::editText, editing, &SavedListEditing::editText);
     connect(menu, &SearchMenu::importSearches, editing, &SavedListEditing::importSearches);
     connect(menu, &SearchMenu::exportSearches, editing, &SavedListEditing::exportSearches);

@@ -6,6 +6,8 @@
 #include "Platform.h"
 #include "SavedListEditing.h"
 #include "SavedListUndo.h"
+#include "SearchButtons.h"
+#include "SearchListModel.h"
 #include "SearchSaver.h"
 #include "SkinFramework.h"
 
@@ -26,10 +28,14 @@ public:
     explicit Application(Platform platform);
 
     Form1& form() { return form_; }
+    // The saved searches, which the window's list shows.
+    SearchListModel& searches() { return searches_; }
     Platform& platform() { return platform_; }
     // Undo and redo of the saved list's edits: undo() takes back the last
     // one, canUndoChanged() tells when there is one to take back.
     QUndoStack& undoStack() { return savedListUndo_.stack(); }
+    // Where searches open.
+    OpenChoices& openChoices() { return openChoices_; }
     // The saved list's clipboard, moves, new text, import and export.
     SavedListEditing& editing() { return editing_; }
 
@@ -80,6 +86,8 @@ private:
     void unload();
 
     Platform platform_;
+    // Made before the window that shows it, and gone after it.
+    SearchListModel searches_;
     Form1 form_;
     LocationHandlers locations_;
     SkinFramework SkinFramework1;
@@ -97,6 +105,8 @@ private:
     StoredTexts storedKeys_;
     // Where searches open, and which of those choices the user made.
     OpenChoices openChoices_;
+    // What the search buttons work on.
+    SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where() };
     // Last: a save in flight ends before what it reads goes.
     SearchSaver saver_;
 };

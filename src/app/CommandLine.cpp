@@ -128,6 +128,9 @@ namespace {
             QStringLiteral(
                 "Adds each non-blank line of the text file <file> to the end of the saved searches, and ends."),
             QStringLiteral("file") };
+        QCommandLineOption openAll { QStringLiteral("open-all"),
+            QStringLiteral("Opens every saved search in the browser as Open All does, without a window, and ends "
+                           "once the last page is handed over.") };
     };
 
     void describe(QCommandLineParser& parser, const Options& options)
@@ -136,10 +139,16 @@ namespace {
         parser.setApplicationDescription(QStringLiteral(
             "Builds web searches limited to the classified-ad sites of the cities you pick, keeps them in a list\n"
             "and opens them in the browser. Searches open in the web search engine (Google by default);\n"
-            "about one start in a hundred also opens the Marrowfen home page."));
+            "about one start in a hundred also opens the Marrowfen home page.\n"
+            "\n"
+            "The cities are read from your own list, $XDG_DATA_HOME/quillmoor/list.txt (by default\n"
+            "~/.local/share/quillmoor/list.txt), when it exists, else from the list.txt beside the program,\n"
+            "which is the package's and not for editing. \"Edit City List...\" in the city list's menu\n"
+            "(right-click) makes your own list as a copy of that one and opens it in your text editor;\n"
+            "a city added there, one a line as address,city,state, shows at the next keystroke in the filter."));
         // Not Qt's own help option, which also offers a --help-all that lists
         // Qt's options, and those are read only once a window can open.
-        parser.addOptions({ options.help, options.version, options.exportTo, options.importFrom });
+        parser.addOptions({ options.help, options.version, options.exportTo, options.importFrom, options.openAll });
         addToolkitOptions(parser);
     }
 
@@ -177,15 +186,24 @@ std::optional<int> handleCommandLine(int argc, char* argv[])
         print(stdout, program + u' ' + QStringLiteral(QUILLMOOR_VERSION) + u'\n');
         return 0;
     }
-    // The saved searches in and out need no window.
-    if (parser.isSet(options.exportTo) && parser.isSet(options.importFrom)) {
-        print(stderr, program + QStringLiteral(": --export and --import cannot be given together\n") + tryHelp);
+    // The saved searches in, out and to the browser need no window.
+    QStringList modes;
+    for (const QCommandLineOption* mode : { &options.exportTo, &options.importFrom, &options.openAll }) {
+        if (parser.isSet(*mode))
+            modes << QStringLiteral("--") + mode->names().first();
+    }
+    if (modes.size() > 1) {
+        print(stderr,
+            program + QStringLiteral(": %1 cannot be given together\n").arg(modes.join(QStringLiteral(" and ")))
+                + tryHelp);
         return 2;
     }
     if (parser.isSet(options.exportTo))
         return exportSearches(userSettingsFile(), parser.value(options.exportTo));
     if (parser.isSet(options.importFrom))
         return importSearches(userSettingsFile(), parser.value(options.importFrom));
+    if (parser.isSet(options.openAll))
+        return openAllSearches(argc, argv, userSettingsFile());
     const QString missing = missingDisplay(parser);
     if (!missing.isEmpty()) {
         print(stderr, QStringLiteral("%1: no display (%2)\n").arg(program, missing));

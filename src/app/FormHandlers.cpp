@@ -24,13 +24,13 @@ void Application::Form_Load()
     trap.run(126, [&] { form_.setWindowTitle(kProductName); });
     trap.run(126, [&] { form_.setWindowIcon(applicationIcon()); });
     trap.run(126, [&] { SetApplicationTitle(); });
-    trap.run(128, [&] { form_.ListView1->addColumn(QStringLiteral("URL")); });
-    trap.run(130, [&] { form_.ListView1->addColumn(QStringLiteral("Locations")); });
-    trap.run(132, [&] { form_.ListView1->setColumnWidthTwips(0, 1); });
-    trap.run(134, [&] { form_.ListView1->setColumnWidthTwips(1, 7000); });
+    trap.run(128, [&] { locations_.cities().addColumn(QStringLiteral("URL")); });
+    trap.run(130, [&] { locations_.cities().addColumn(QStringLiteral("Locations")); });
+    trap.run(132, [&] { form_.cityList->setColumnWidthTwips(0, 1); });
+    trap.run(134, [&] { form_.cityList->setColumnWidthTwips(1, 7000); });
     trap.run(136, [&] { locations_.LoadLocations(); });
-    trap.run(138, [&] { form_.ListView2->addColumn(QStringLiteral("Searches")); });
-    trap.run(140, [&] { form_.ListView2->setColumnWidthTwips(0, 7000); });
+    trap.run(138, [&] { searches_.setCaption(QStringLiteral("Searches")); });
+    trap.run(140, [&] { form_.savedList->setColumnWidthTwips(0, 7000); });
 
     // The saved searches, restored as the last steps.
     // One read of the file for the searches and where they open.
@@ -47,7 +47,7 @@ void Application::Form_Load()
     }
     StoredPieces pieces;
     trap.run(146, [&] { pieces = StoredPieces(value); });
-    ItemBatch restored;
+    QStringList restored;
     qsizetype i = 0;
     trap.loop(
         148,
@@ -57,13 +57,16 @@ void Application::Form_Load()
         },
         [&] {
             if (trap.test(150, [&] { return !pieces.isEmpty(i); }))
-                trap.run(152, [&] { restored.add(pieces.entry(i)); });
+                trap.run(152, [&] { restored << pieces.entry(i); });
         },
         154, [&] { return ++i < pieces.size(); });
     // The appends of line 152 reach the list as one batch: the view hears of
-    // one insertion, not one per entry (a hundred thousand entries take about
-    // a third of the time).
-    trap.run(152, [&] { form_.ListView2->addItems(std::move(restored)); });
+    // one change, not one per entry (a hundred thousand entries take about
+    // a third of the time). What was there before is nothing to undo.
+    trap.run(152, [&] {
+        searches_.restore(restored);
+        savedListUndo_.stack().clear();
+    });
     restoreOpenChoices();
 }
 
@@ -97,11 +100,10 @@ void Application::takeBackRescued(Trap& trap)
             openChoices_.chosen(list.keys);
             files << list.file;
         }
-        ItemBatch batch;
-        for (const QString& entry : std::as_const(entries))
-            batch.add(entry);
-        form_.ListView2->clearItems();
-        form_.ListView2->addItems(std::move(batch));
+        // Part of the restore: nothing to undo.
+        searches_.clear();
+        searches_.restore(entries);
+        savedListUndo_.stack().clear();
         openChoices_.restore(form_, storedKeys_);
         // Removed once a save holds them; the first follows shortly.
         saver_.removeAfterSave(files);
@@ -124,11 +126,11 @@ void Application::Form_QueryUnload()
     trap.loop(
         100,
         [&] {
-            count = form_.ListView2->count();
+            count = searches_.count();
             i = 0;
             return i < count;
         },
-        [&] { trap.run(102, [&] { entries << form_.ListView2->itemText(i); }); }, 104, [&] { return ++i < count; });
+        [&] { trap.run(102, [&] { entries << searches_.at(i); }); }, 104, [&] { return ++i < count; });
     QString notice;
     // The last save, merged with what another copy or program saved since
     // this copy's previous one; where searches open goes with it, as far

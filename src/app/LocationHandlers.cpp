@@ -5,6 +5,7 @@
 #include "ListView.h"
 #include "LocationFile.h"
 #include "NearbyMenu.h"
+#include "OwnList.h"
 #include "Platform.h"
 #include "Trap.h"
 
@@ -23,9 +24,10 @@ LocationHandlers::LocationHandlers(Form1& form, Platform& platform)
     : form_(form)
     , platform_(platform)
 {
+    form_.cityList->setModel(&cities_);
 }
 
-QString LocationHandlers::path() const { return LocationFile::pathIn(platform_.applicationFolder); }
+QString LocationHandlers::path() const { return chosenListPath(platform_.userDataFolder, platform_.applicationFolder); }
 
 void LocationHandlers::LoadLocations()
 {
@@ -35,7 +37,7 @@ void LocationHandlers::LoadLocations()
         LocationFile file(path());
         ItemBatch items;
         const std::optional<QString> fault = file.read({}, items);
-        form_.ListView1->addItems(std::move(items));
+        cities_.append(std::move(items));
         if (fault)
             throw Failure(*fault);
     } catch (...) {
@@ -54,7 +56,7 @@ void LocationHandlers::Text1_Change()
     if (!trap.run(100, [&] { file.emplace(path()); }))
         return;
     trap.run(102, [&] {
-        if (const std::optional<QString> fault = refill(*file, form_.Text1->text()))
+        if (const std::optional<QString> fault = refill(*file, form_.filterBox->text()))
             throw Failure(*fault);
         lastFault_.clear();
     });
@@ -64,7 +66,7 @@ std::optional<QString> LocationHandlers::refill(LocationFile& file, QStringView 
 {
     spare_.reset();
     const std::optional<QString> fault = file.read(filter, spare_);
-    form_.ListView1->swapItems(spare_);
+    cities_.swapAll(spare_);
     if (spare_.capacity() > kSpareLimit)
         spare_.clear();
     return fault;
@@ -75,15 +77,20 @@ void LocationHandlers::ListView1_ContextMenu(qsizetype row, const QPoint& global
     Trap trap(platform_, QStringLiteral("ListView1_ContextMenu"));
     QString city;
     menuCity_.reset();
+    if (row < 0) {
+        trap.run(102, [&] { form_.nearbyMenu->offerListOnly(); });
+        trap.run(104, [&] { form_.nearbyMenu->popup(globalPos); });
+        return;
+    }
     if (!trap.run(100, [&] {
-            city = form_.ListView1->subItemText(row);
-            menuCity_ = cityAtRow(path(), form_.Text1->text(), row, form_.ListView1->itemText(row));
+            city = cities_.name(row);
+            menuCity_ = cityAtRow(path(), form_.filterBox->text(), row, cities_.address(row));
         }))
         return;
     trap.run(102, [&] {
-        form_.mnuNearby->offer(city, menuCity_ ? QString() : tr("list.txt gives no position for %1").arg(city));
+        form_.nearbyMenu->offer(city, menuCity_ ? QString() : tr("list.txt gives no position for %1").arg(city));
     });
-    trap.run(104, [&] { form_.mnuNearby->popup(globalPos); });
+    trap.run(104, [&] { form_.nearbyMenu->popup(globalPos); });
 }
 
 void LocationHandlers::mnuNearby_Click(double km)
@@ -104,8 +111,8 @@ void LocationHandlers::mnuNearby_Click(double km)
         return;
     // The whole list, so that every city within reach can be selected.
     trap.run(102, [&] {
-        const QSignalBlocker quiet(form_.Text1);
-        form_.Text1->clear();
+        const QSignalBlocker quiet(form_.filterBox);
+        form_.filterBox->clear();
     });
     trap.run(104, [&] {
         const std::optional<QString> fault = refill(*file, {});
@@ -116,11 +123,22 @@ void LocationHandlers::mnuNearby_Click(double km)
     });
     trap.run(106, [&] {
         // Only rows the list shows: a line that lacks its fields ends both.
-        while (!rows.isEmpty() && rows.last() >= form_.ListView1->count())
+        while (!rows.isEmpty() && rows.last() >= cities_.count())
             rows.removeLast();
-        form_.ListView1->selectRows(rows);
+        form_.cityList->selectRows(rows);
     });
-    trap.run(108, [&] { form_.ListView1->setFocus(); });
+    trap.run(108, [&] { form_.cityList->setFocus(); });
+}
+
+void LocationHandlers::mnuEditList_Click()
+{
+    Trap trap(platform_, QStringLiteral("mnuEditList_Click"));
+    QString own;
+    if (!trap.run(100, [&] { own = makeOwnList(platform_.userDataFolder, platform_.applicationFolder); }))
+        return;
+    // Through the desktop's opener, as pages go, so it is the user's
+    // choice of editor.
+    trap.run(102, [&] { trap.openUrl(QUrl::fromLocalFile(own)); });
 }
 
 } // namespace quillmoor

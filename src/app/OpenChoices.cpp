@@ -10,51 +10,62 @@
 
 namespace quillmoor {
 
-WhereToOpen whereToOpen(const SearchMenu& menu)
+void OpenChoices::offer(Form1& form) const
 {
-    WhereToOpen where;
-    where.engine = SearchEngine::fromKey(menu.engine()).value_or(SearchEngine());
-    where.age = pageAgeFromKey(menu.age()).value_or(PageAge::Any);
-    where.combineCities = menu.combinesCities();
-    return where;
-}
-
-void offerWhereToOpen(Form1& form, const WhereToOpen& where)
-{
-    SearchMenu& menu = *form.mnuSearches;
+    SearchMenu& menu = *form.searchMenu;
     QList<SearchMenu::Choice> engines;
     for (const SearchEngine& engine : SearchEngine::known())
         engines.append({ engine.key(), engine.name() });
-    if (where.engine.isCustom())
-        engines.append({ where.engine.key(), where.engine.name() });
+    if (where_.engine.isCustom())
+        engines.append({ where_.engine.key(), where_.engine.name() });
     menu.setEngines(engines);
     QList<SearchMenu::Choice> ages;
     for (const PageAge age : kPageAges)
         ages.append({ pageAgeKey(age), pageAgeName(age) });
     menu.setAges(ages);
-    menu.setEngine(where.engine.key());
-    menu.setAge(pageAgeKey(where.age));
-    menu.setCombinesCities(where.combineCities);
-    showWhereToOpen(form);
+    menu.setEngine(where_.engine.key());
+    menu.setAge(pageAgeKey(where_.age));
+    menu.setCombinesCities(where_.combineCities);
+    show(form);
 }
 
-void showWhereToOpen(Form1& form)
+void OpenChoices::show(Form1& form) const
 {
-    SearchMenu& menu = *form.mnuSearches;
-    const WhereToOpen where = whereToOpen(menu);
+    SearchMenu& menu = *form.searchMenu;
     for (const PageAge age : kPageAges)
-        menu.setAgeEnabled(pageAgeKey(age), where.engine.hasAge(age));
-    menu.setCombineCitiesEnabled(where.engine.combinesSites());
-    const QString selected = whereToOpenText(where, false);
-    const QString all = whereToOpenText(where, true);
+        menu.setAgeEnabled(pageAgeKey(age), where_.engine.hasAge(age));
+    menu.setCombineCitiesEnabled(where_.engine.combinesSites());
+    const QString selected = whereToOpenText(where_, false);
+    const QString all = whereToOpenText(where_, true);
     menu.setOpenToolTips(selected, all);
-    form.PushButton2->setToolTip(selected);
-    form.PushButton6->setToolTip(all);
+    form.openSelectedButton->setToolTip(selected);
+    form.openAllButton->setToolTip(all);
+}
+
+void OpenChoices::chooseEngine(Form1& form, const QString& key)
+{
+    engine_ = true;
+    where_.engine = SearchEngine::fromKey(key).value_or(SearchEngine());
+    show(form);
+}
+
+void OpenChoices::chooseAge(Form1& form, const QString& key)
+{
+    age_ = true;
+    where_.age = pageAgeFromKey(key).value_or(PageAge::Any);
+    show(form);
+}
+
+void OpenChoices::chooseCombineCities(Form1& form, bool on)
+{
+    combine_ = true;
+    where_.combineCities = on;
+    show(form);
 }
 
 QStringList OpenChoices::keys() { return { settings::kEngine, settings::kPagesFrom, settings::kCombineCities }; }
 
-void OpenChoices::restore(Form1& form, const StoredTexts& stored)
+WhereToOpen storedWhereToOpen(const StoredTexts& stored)
 {
     // A value that is no text, or a file that is not all INI, has been
     // reported with the saved searches or means the default.
@@ -63,7 +74,15 @@ void OpenChoices::restore(Form1& form, const StoredTexts& stored)
     where.engine = SearchEngine::fromKey(value(settings::kEngine)).value_or(SearchEngine());
     where.age = pageAgeFromKey(value(settings::kPagesFrom)).value_or(PageAge::Any);
     where.combineCities = value(settings::kCombineCities) == u"true";
-    offerWhereToOpen(form, where);
+    return where;
+}
+
+void OpenChoices::restore(Form1& form, const StoredTexts& stored) { set(form, storedWhereToOpen(stored)); }
+
+void OpenChoices::set(Form1& form, const WhereToOpen& where)
+{
+    where_ = where;
+    offer(form);
 }
 
 void OpenChoices::chosen(const QList<std::pair<QString, QString>>& keys)
@@ -75,13 +94,13 @@ void OpenChoices::chosen(const QList<std::pair<QString, QString>>& keys)
     }
 }
 
-QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys(const Form1& form) const
+QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys() const
 {
-    const SearchMenu& menu = *form.mnuSearches;
     const std::pair<bool, std::pair<QString, QString>> keys[] = {
-        { engine_, { settings::kEngine, menu.engine() } },
-        { age_, { settings::kPagesFrom, menu.age() } },
-        { combine_, { settings::kCombineCities, menu.combinesCities() ? QStringLiteral("true") : QStringLiteral("false") } },
+        { engine_, { settings::kEngine, where_.engine.key() } },
+        { age_, { settings::kPagesFrom, pageAgeKey(where_.age) } },
+        { combine_,
+            { settings::kCombineCities, where_.combineCities ? QStringLiteral("true") : QStringLiteral("false") } },
     };
     QList<std::pair<QString, ComposeSetting>> chosen;
     for (const auto& [isChosen, keyValue] : keys) {

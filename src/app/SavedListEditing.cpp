@@ -5,6 +5,7 @@
 #include "ListView.h"
 #include "Platform.h"
 #include "SavedListUndo.h"
+#include "SearchListCommands.h"
 #include "SearchesFile.h"
 #include "Trap.h"
 
@@ -21,9 +22,10 @@ namespace {
     const QString kFileTypes = QStringLiteral("Text files (*.txt);;All files (*)");
 }
 
-SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SavedListUndo& undo)
+SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo)
     : form_(form)
     , platform_(platform)
+    , searches_(searches)
     , undo_(undo)
 {
     askSearchText = [this](const QString& shown) -> std::optional<QString> {
@@ -40,7 +42,7 @@ SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SavedListUnd
     };
 }
 
-QList<qsizetype> SavedListEditing::selected() const { return form_.ListView2->selectedRows(); }
+QList<qsizetype> SavedListEditing::selected() const { return form_.savedList->selectedRows(); }
 
 void SavedListEditing::copy()
 {
@@ -48,7 +50,7 @@ void SavedListEditing::copy()
     QStringList lines;
     trap.run(100, [&] {
         for (const qsizetype row : selected())
-            lines << form_.ListView2->itemText(row);
+            lines << searches_.at(row);
     });
     if (!lines.isEmpty())
         trap.run(102, [&] { QGuiApplication::clipboard()->setText(lines.join(u'\n') + u'\n'); });
@@ -56,12 +58,13 @@ void SavedListEditing::copy()
 
 void SavedListEditing::cut()
 {
-    if (selected().isEmpty())
+    const QList<qsizetype> rows = selected();
+    if (rows.isEmpty())
         return;
     copy();
-    undo_.record(tr("Cut"), [&] {
-        Trap trap(platform_, QStringLiteral("mnuCut_Click"));
-        trap.run(100, [&] { form_.ListView2->removeRows(selected()); });
+    Trap trap(platform_, QStringLiteral("mnuCut_Click"));
+    trap.run(100, [&] {
+        form_.savedList->removeRows(rows, [&] { undo_.push(new RemoveSearches(searches_, tr("Cut"), rows)); });
     });
 }
 
@@ -72,17 +75,17 @@ void SavedListEditing::paste()
     trap.run(100, [&] { entries = entryLines(QGuiApplication::clipboard()->text()); });
     if (entries.isEmpty())
         return;
-    ListView& list = *form_.ListView2;
+    ListView& list = *form_.savedList;
     // After the current entry, or at the end when there is none. The
     // keyboard's place alone, unselected (where the list put it on getting
     // the focus, or after a removal), is no entry the user picked.
-    qsizetype at = list.count();
+    qsizetype at = searches_.count();
     trap.run(102, [&] {
         const QModelIndex current = list.currentIndex();
         if (current.isValid() && list.selectionModel()->isRowSelected(current.row()))
             at = current.row() + 1;
     });
-    undo_.record(tr("Paste"), [&] { trap.run(104, [&] { list.insertItems(at, entries); }); });
+    trap.run(104, [&] { undo_.push(new InsertSearches(searches_, tr("Paste"), at, entries)); });
     trap.run(106, [&] {
         QList<qsizetype> pasted(entries.size());
         std::iota(pasted.begin(), pasted.end(), at);
@@ -90,47 +93,42 @@ void SavedListEditing::paste()
     });
 }
 
-void SavedListEditing::moveTo(const QString& step, const std::function<void(const QList<qsizetype>&)>& rearrange)
+void SavedListEditing::moveTo(const QString& procedure, const QString& step,
+    const std::function<Rearranged(const QStringList&, const QList<qsizetype>&)>& rearrange)
 {
     const QList<qsizetype> rows = selected();
-    if (!rows.isEmpty())
-        undo_.record(step, [&] { rearrange(rows); });
+    if (rows.isEmpty())
+        return;
+    Trap trap(platform_, procedure);
+    Rearranged moved;
+    trap.run(100, [&] { moved = rearrange(searches_.entries(), rows); });
+    if (!moved.rows.isEmpty()
+        && trap.run(102, [&] { undo_.push(new ReplaceSearches(searches_, step, moved.first, moved.rows)); }))
+        trap.run(104, [&] { form_.savedList->selectRows(moved.selected, false); });
 }
 
 void SavedListEditing::move(int by)
 {
-    Trap trap(platform_, QStringLiteral("mnuMove_Click"));
-    ListView& list = *form_.ListView2;
-    moveTo(by < 0 ? tr("Move Up") : tr("Move Down"), [&](const QList<qsizetype>& rows) {
-        Rearranged moved;
-        trap.run(100, [&] { moved = moveRows(list.itemTexts(), rows, by); });
-        if (!moved.rows.isEmpty() && trap.run(102, [&] { list.replaceItems(moved.first, moved.rows); }))
-            trap.run(104, [&] { list.selectRows(moved.selected, false); });
-    });
+    moveTo(QStringLiteral("mnuMove_Click"), by < 0 ? tr("Move Up") : tr("Move Down"),
+        [by](const QStringList& entries, const QList<qsizetype>& rows) { return moveRows(entries, rows, by); });
 }
 
 void SavedListEditing::drop(qsizetype to)
 {
-    Trap trap(platform_, QStringLiteral("ListView2_DragDrop"));
-    ListView& list = *form_.ListView2;
-    moveTo(tr("Move"), [&](const QList<qsizetype>& rows) {
-        Rearranged moved;
-        trap.run(100, [&] { moved = moveRowsTo(list.itemTexts(), rows, to); });
-        if (!moved.rows.isEmpty() && trap.run(102, [&] { list.replaceItems(moved.first, moved.rows); }))
-            trap.run(104, [&] { list.selectRows(moved.selected, false); });
-    });
+    moveTo(QStringLiteral("ListView2_DragDrop"), tr("Move"),
+        [to](const QStringList& entries, const QList<qsizetype>& rows) { return moveRowsTo(entries, rows, to); });
 }
 
 void SavedListEditing::editText()
 {
     Trap trap(platform_, QStringLiteral("mnuEditText_Click"));
-    ListView& list = *form_.ListView2;
+    ListView& list = *form_.savedList;
     const QList<qsizetype> rows = selected();
     if (rows.isEmpty())
         return;
     // The rows from the first selected to the last, replaced at once.
     QStringList span;
-    trap.run(100, [&] { span = list.itemTexts(rows.first(), rows.last() - rows.first() + 1); });
+    trap.run(100, [&] { span = searches_.entries(rows.first(), rows.last() - rows.first() + 1); });
     QStringList chosen;
     for (const qsizetype row : rows)
         chosen << span.value(row - rows.first());
@@ -140,7 +138,7 @@ void SavedListEditing::editText()
         return;
     for (const qsizetype row : rows)
         span[row - rows.first()] = withSearchText(span[row - rows.first()], *text);
-    undo_.record(tr("Edit Search Text"), [&] { trap.run(104, [&] { list.replaceItems(rows.first(), span); }); });
+    trap.run(104, [&] { undo_.push(new ReplaceSearches(searches_, tr("Edit Search Text"), rows.first(), span)); });
     trap.run(106, [&] { list.selectRows(rows, false); });
 }
 
@@ -154,8 +152,7 @@ void SavedListEditing::importSearches()
     trap.run(100, [&] { entries = entryLines(readSearchesFile(path)); });
     if (entries.isEmpty())
         return;
-    ListView& list = *form_.ListView2;
-    undo_.record(tr("Import"), [&] { trap.run(102, [&] { list.insertItems(list.count(), entries); }); });
+    trap.run(102, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
 }
 
 void SavedListEditing::exportSearches()
@@ -163,7 +160,7 @@ void SavedListEditing::exportSearches()
     Trap trap(platform_, QStringLiteral("mnuExport_Click"));
     const QString path = askExportFile();
     if (!path.isEmpty())
-        trap.run(100, [&] { writeSearchesFile(path, form_.ListView2->itemTexts()); });
+        trap.run(100, [&] { writeSearchesFile(path, searches_.entries()); });
 }
 
 } // namespace quillmoor

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ListEdits.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -10,6 +12,7 @@ namespace quillmoor {
 
 class Form1;
 class SavedListUndo;
+class SearchListModel;
 struct Platform;
 
 // The saved list's edits beyond the buttons: the clipboard, moving entries,
@@ -18,7 +21,7 @@ struct Platform;
 class SavedListEditing : public QObject {
     Q_OBJECT
 public:
-    SavedListEditing(Form1& form, Platform& platform, SavedListUndo& undo);
+    SavedListEditing(Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo);
 
     // The questions the edits ask, as dialogs; tests answer them instead.
     // An empty answer (or none) means the user changed their mind.
@@ -39,10 +42,13 @@ public:
 private:
     // The selected rows, or none when nothing is selected.
     QList<qsizetype> selected() const;
-    void moveTo(const QString& step, const std::function<void(const QList<qsizetype>&)>& rearrange);
+    // Moves the selected entries as `rearrange` says, as one step.
+    void moveTo(const QString& procedure, const QString& step,
+        const std::function<Rearranged(const QStringList&, const QList<qsizetype>&)>& rearrange);
 
     Form1& form_;
     Platform& platform_;
+    SearchListModel& searches_;
     SavedListUndo& undo_;
 };
 

@@ -1,16 +1,19 @@
 #include "SearchButtons.h"
 
+#include "CityListModel.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
-#include "PageQueries.h"
 #include "Platform.h"
+#include "SavedListUndo.h"
+#include "SearchListCommands.h"
 #include "SearchQuery.h"
 #include "Trap.h"
-#include "OpenChoices.h"
+#include "WhereToOpen.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace quillmoor {
 
@@ -31,45 +34,43 @@ namespace {
 
 } // namespace
 
-void PushButton7_Click(Form1& form, Platform& platform)
+void PushButton7_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton7_Click"));
-    if (!trap.test(100, [&] { return !form.txtSearch->text().isEmpty(); }))
+    if (!trap.test(100, [&] { return !form.searchTextBox->text().isEmpty(); }))
         return;
     trap.run(102, [&] {
-        const QString text = form.txtSearch->text();
+        const QString text = form.searchTextBox->text();
         // One search per selected city, top to bottom, added as one batch.
-        const QList<qsizetype> rows = form.ListView1->selectedRows();
+        const QList<qsizetype> rows = form.cityList->selectedRows();
         if (rows.isEmpty())
             throw Failure(SearchButtons::tr("No location is selected. Pick a city in the list of locations first."));
-        ItemBatch queries;
+        QStringList queries;
+        queries.reserve(rows.size());
         for (const qsizetype row : rows)
-            queries.add(searchQuery(text, form.ListView1->itemText(row)));
-        form.ListView2->addItems(std::move(queries));
+            queries << searchQuery(text, saved.cities.address(row));
+        saved.undo.push(
+            new InsertSearches(saved.searches, form.addSearchButton->text(), saved.searches.count(), queries));
     });
-    trap.run(104, [&] { form.txtSearch->clear(); });
-    trap.run(106, [&] { form.txtSearch->setFocus(); });
+    trap.run(104, [&] { form.searchTextBox->clear(); });
+    trap.run(106, [&] { form.searchTextBox->setFocus(); });
 }
 
-void PushButton2_Click(Form1& form, Platform& platform)
+void PushButton2_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton2_Click"));
     // Every selected entry, top to bottom, through the same queue; one
     // that fails to open does not keep the others back.
     QList<qsizetype> rows;
-    WhereToOpen where;
-    trap.run(100, [&] {
-        rows = selectedRows(*form.ListView2, "No saved search is selected.");
-        where = whereToOpen(*form.mnuSearches);
-    });
+    trap.run(100, [&] { rows = selectedRows(*form.savedList, "No saved search is selected."); });
     for (const qsizetype row : std::as_const(rows))
-        trap.run(100, [&] { trap.openUrl(where.url(form.ListView2->itemText(row))); });
+        trap.run(100, [&] { trap.openUrl(saved.where.url(saved.searches.at(row))); });
 }
 
-void PushButton6_Click(Form1& form, Platform& platform)
+void PushButton6_Click(Form1&, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton6_Click"));
-    const WhereToOpen where = whereToOpen(*form.mnuSearches);
+    const WhereToOpen& where = saved.where;
     QStringList pages;
     qsizetype count = 0;
     qsizetype i = 0;
@@ -78,9 +79,7 @@ void PushButton6_Click(Form1& form, Platform& platform)
         [&] {
             // The pages are worked out before any opens; the saved list
             // itself stays as it is.
-            pages = form.ListView2->itemTexts();
-            if (where.combinesCities())
-                pages = pageQueries(pages, where.engine.wordLimit(), where.engine.charLimit());
+            pages = where.openAllQueries(saved.searches.entries());
             count = pages.size();
             i = 0;
             return i < count;
@@ -89,25 +88,32 @@ void PushButton6_Click(Form1& form, Platform& platform)
         104, [&] { return ++i < count; });
 }
 
-void PushButton3_Click(Form1& form, Platform& platform)
+void PushButton3_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton3_Click"));
-    trap.run(100, [&] { form.ListView2->clearItems(); });
+    trap.run(100, [&] { saved.undo.push(new ClearSearches(saved.searches, form.clearAllButton->text())); });
 }
 
-void PushButton4_Click(Form1& form, Platform& platform)
+void PushButton4_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton4_Click"));
-    if (!trap.test(100, [&] { return form.ListView2->count() > 0; }))
+    if (!trap.test(100, [&] { return saved.searches.count() > 0; }))
         return;
     // All selected entries go at once, so one undo brings them all back.
-    trap.run(102, [&] { form.ListView2->removeRows(selectedRows(*form.ListView2, "No saved search is selected.")); });
+    trap.run(102, [&] {
+        const QList<qsizetype> rows = selectedRows(*form.savedList, "No saved search is selected.");
+        form.savedList->removeRows(
+            rows, [&] { saved.undo.push(new RemoveSearches(saved.searches, form.deleteButton->text(), rows)); });
+    });
 }
 
-void PushButton5_Click(Form1& form, Platform& platform)
+void PushButton5_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton5_Click"));
-    trap.run(100, [&] { form.ListView2->addItem(exampleSearch()); });
+    trap.run(100, [&] {
+        saved.undo.push(new InsertSearches(
+            saved.searches, form.exampleButton->text(), saved.searches.count(), { exampleSearch() }));
+    });
 }
 
 } // namespace quillmoor

@@ -1,8 +1,10 @@
 #include "SearchesCommand.h"
 
 #include "Failure.h"
+#include "LauncherQueue.h"
 #include "ListEdits.h"
 #include "ListVersion.h"
+#include "OpenChoices.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
 #include "SettingsKeys.h"
@@ -17,9 +19,6 @@ namespace {
     class SearchesCommand {
         Q_DECLARE_TR_FUNCTIONS(SearchesCommand)
     };
-
-    const QString kSection = QStringLiteral("Quillmoor");
-    const QString kKey = QStringLiteral("Searches");
 
     void say(std::FILE* to, const QString& line)
     {
@@ -52,7 +51,7 @@ namespace {
 int exportSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        const StoredText stored = GetSetting(settingsFile, kSection, kKey);
+        const StoredText stored = GetSetting(settingsFile, settings::kSection, settings::kSearches);
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
@@ -85,6 +84,39 @@ int importSearches(const QString& settingsFile, const QString& path)
             entries.size() == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
                                 : SearchesCommand::tr("%1 searches added from %2.").arg(entries.size()).arg(path));
     });
+}
+
+int openAllSearches(int argc, char* argv[], const QString& settingsFile)
+{
+    QCoreApplication application(argc, argv);
+    StoredTexts stored;
+    if (const int status = carefully([&] {
+            stored = GetSettings(
+                settingsFile, settings::kSection, QStringList { settings::kSearches } + OpenChoices::keys());
+        }))
+        return status;
+    // What could be read of a damaged file still opens; the status says
+    // that not all was.
+    int status = 0;
+    if (!stored.notice.isEmpty()) {
+        say(stderr, stored.notice);
+        status = 1;
+    }
+    const WhereToOpen where = storedWhereToOpen(stored);
+    LauncherQueue queue([&status](const QString&, int, const QString& description) {
+        say(stderr, description);
+        status = 1;
+    });
+    for (const QString& query : where.openAllQueries(storedEntries(stored.values.value(settings::kSearches))))
+        queue.open(where.url(query), QStringLiteral("openAll"), 0);
+    if (queue.busy()) {
+        QObject::connect(&queue, &LauncherQueue::busyChanged, &application, [](bool busy) {
+            if (!busy)
+                QCoreApplication::quit();
+        });
+        application.exec();
+    }
+    return status;
 }
 
 } // namespace quillmoor

@@ -4,11 +4,12 @@
 
 namespace quillmoor {
 
-// The saved searches from the command line, with no window and no display:
-// both go through the same careful save as the window (under the store's
-// lock, merged with what is stored at that moment), so nothing stored is
-// lost. Each answers the exit status: 0 when done, 1 when refused or failed,
-// said in one line on standard error; the settings file is then unchanged.
+// The saved searches from the command line, with no window and no display.
+// Export and import go through the same careful save as the window (under
+// the store's lock, merged with what is stored at that moment), so nothing
+// stored is lost. Each answers the exit status: 0 when done, 1 when refused
+// or failed, said in one line on standard error; the settings file is then
+// unchanged.
 
 // Writes the stored list to `path`, one entry a line in UTF-8; "-" is
 // standard output.
@@ -16,5 +17,12 @@ int exportSearches(const QString& settingsFile, const QString& path);
 
 // Adds the lines of the text file at `path` to the end of the stored list.
 int importSearches(const QString& settingsFile, const QString& path);
+
+// Opens every stored search as Open All does (the engine, age and combining
+// chosen in the window, the same queue, order and pace) and answers once the
+// last page is handed over; 1 when a launcher failed or the settings file
+// could not be read. `argc` and `argv` go to the application object that
+// runs the queue.
+int openAllSearches(int argc, char* argv[], const QString& settingsFile);
 
 } // namespace quillmoor

@@ -5,12 +5,11 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QStyleFactory>
 #include <QWidget>
 
 namespace quillmoor {
 
-void SkinFramework::loadSkin(const QString& path, const QString& baseStyle)
+void SkinFramework::loadSkin(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -20,19 +19,12 @@ void SkinFramework::loadSkin(const QString& path, const QString& baseStyle)
         throw Failure(tr("The skin file \"%1\" could not be read: %2.").arg(path, file.errorString()));
     path_ = path;
     sheet_ = QString::fromUtf8(bytes);
-    baseStyle_ = baseStyle;
 }
 
 void SkinFramework::applyWindow(QWidget* window)
 {
     if (!enabled_ || !window)
         return;
-    if (!baseStyle_.isEmpty()) {
-        if (!QStyleFactory::keys().contains(baseStyle_, Qt::CaseInsensitive))
-            throw Failure(tr("The skin asks for the style \"%1\", which is not available.").arg(baseStyle_));
-        QApplication::setStyle(baseStyle_);
-    }
-
     const QString previous = skinDialogs_ ? qApp->styleSheet() : window->styleSheet();
     // Qt reports a style sheet it cannot parse only as a warning; this
     // catches that warning while the sheet is installed.

@@ -17,10 +17,9 @@ public:
         RejectInvalidSkin = 1,
     };
 
-    // Reads the style sheet from `path`. `baseStyle` names the Qt style the
-    // sheet is drawn over; empty keeps the current one. Throws Failure when
-    // the file cannot be read.
-    void loadSkin(const QString& path, const QString& baseStyle);
+    // Reads the style sheet from `path`, drawn over the current Qt style.
+    // Throws Failure when the file cannot be read.
+    void loadSkin(const QString& path);
 
     int options() const { return options_; }
     void setOptions(int options) { options_ = options; }
@@ -36,7 +35,6 @@ public:
 private:
     QString path_;
     QString sheet_;
-    QString baseStyle_;
     int options_ = 0;
     bool enabled_ = false;
     bool skinDialogs_ = false;

@@ -38,7 +38,7 @@ void ApplySkin(Form1& form, SkinFramework& skin, const QString& applicationFolde
 
     form.useButtonFaceBackground();
 
-    skin.loadSkin(path, QString());
+    skin.loadSkin(path);
     skin.setOptions(skin.options() | SkinFramework::RejectInvalidSkin);
     skin.setEnabled(true);
     skin.setSkinDialogs(true);

@@ -34,8 +34,15 @@ Platform Platform::desktop()
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();
+    p.userDataFolder = quillmoor::userDataFolder();
     p.settingsFile = userSettingsFile();
     return p;
+}
+
+QString userDataFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .absoluteFilePath(QStringLiteral("quillmoor"));
 }
 
 QString userSettingsFile()

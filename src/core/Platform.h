@@ -36,6 +36,9 @@ struct Platform {
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.
     QString applicationFolder;
+    // The user's own folder for the program's files, without a trailing
+    // separator: a list.txt there goes before the one beside the program.
+    QString userDataFolder;
     // The INI file of the per-user settings store.
     QString settingsFile;
     // Set once the window has been unloaded: from then on no handler runs
@@ -43,7 +46,8 @@ struct Platform {
     bool unloaded = false;
 
     // The real desktop: the launcher queue, a generator seeded with the
-    // seconds since midnight, the executable's folder, the user's config.
+    // seconds since midnight, the executable's folder, the user's data and
+    // config.
     // The report box is the window's to give.
     static Platform desktop();
 };
@@ -51,6 +55,10 @@ struct Platform {
 // The INI file of the user's settings store, where QSettings keeps it. Needs
 // no application object.
 QString userSettingsFile();
+
+// The user's own folder for the program's files: quillmoor in
+// $XDG_DATA_HOME, by default ~/.local/share/quillmoor.
+QString userDataFolder();
 
 // 1..100 from a generator seeded with `seed`, the way the lottery draws.
 int drawOneToHundred(unsigned seed);

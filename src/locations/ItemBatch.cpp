@@ -17,7 +17,6 @@ void ItemBatch::add(QStringView text, QStringView sub) { rows_.push_back(copy(te
 qint32 ItemBatch::hold(QString&& chunk)
 {
     chunks_.push_back(std::move(chunk));
-    dead_.push_back(0);
     return qint32(chunks_.size() - 1);
 }
 
@@ -29,7 +28,6 @@ void ItemBatch::releaseUnused(qint32 number)
         return;
     spare_.push_back(std::move(chunks_.back()));
     chunks_.pop_back();
-    dead_.pop_back();
 }
 
 QString ItemBatch::takeBuffer()
@@ -57,71 +55,10 @@ QString ItemBatch::subText(qsizetype row, qsizetype most) const
     return text;
 }
 
-void ItemBatch::remove(qsizetype row)
-{
-    const Row gone = rows_[size_t(row)];
-    rows_.erase(rows_.begin() + row);
-    forget(gone);
-}
-
-void ItemBatch::remove(qsizetype first, qsizetype count)
-{
-    const auto from = rows_.begin() + first;
-    const std::vector<Row> gone(from, from + count);
-    rows_.erase(from, from + count);
-    std::vector<bool> touched(chunks_.size());
-    for (const Row& row : gone) {
-        dead_[size_t(row.chunk)] += extent(row);
-        touched[size_t(row.chunk)] = true;
-    }
-    for (size_t c = 0; c < touched.size(); ++c)
-        if (touched[c] && 2 * dead_[c] > chunks_[c].size())
-            compact(qint32(c));
-}
-
-void ItemBatch::insert(qsizetype at, const QList<QString>& texts)
-{
-    // Copied first and moved in once: one shift of the rows after `at`.
-    std::vector<Row> added;
-    added.reserve(size_t(texts.size()));
-    for (const QString& text : texts)
-        added.push_back(copy(text, {}));
-    rows_.insert(rows_.begin() + at, added.begin(), added.end());
-}
-
-void ItemBatch::forget(const Row& row)
-{
-    // Memory follows the rows: a chunk that is more than half unused is
-    // copied down to what is still used. More characters were given up
-    // since the last copy than this one keeps, so the copying costs little
-    // on average.
-    const size_t c = size_t(row.chunk);
-    dead_[c] += extent(row);
-    if (2 * dead_[c] > chunks_[c].size())
-        compact(row.chunk);
-}
-
-void ItemBatch::compact(qint32 number)
-{
-    const QString old = std::move(chunks_[size_t(number)]);
-    QString kept;
-    kept.reserve(qMax<qsizetype>(0, old.size() - dead_[size_t(number)]));
-    for (Row& r : rows_) {
-        if (r.chunk != number)
-            continue;
-        const qsizetype at = kept.size();
-        kept.append(QStringView(old).sliced(r.pos, extent(r)));
-        r.pos = at;
-    }
-    chunks_[size_t(number)] = std::move(kept);
-    dead_[size_t(number)] = 0;
-}
-
 void ItemBatch::append(const ItemBatch& other)
 {
     const qint32 shift = qint32(chunks_.size());
     chunks_.insert(chunks_.end(), other.chunks_.begin(), other.chunks_.end());
-    dead_.insert(dead_.end(), other.dead_.begin(), other.dead_.end());
     if (joiner_.isEmpty())
         joiner_ = other.joiner_;
     rows_.reserve(rows_.size() + other.rows_.size());
@@ -142,7 +79,6 @@ void ItemBatch::reset()
             spare_.push_back(std::move(chunk));
     }
     chunks_.clear();
-    dead_.clear();
     own_ = -1;
 }
 
@@ -154,7 +90,6 @@ void ItemBatch::rollBack(const Mark& to)
             spare_.push_back(std::move(chunks_.back()));
         chunks_.pop_back();
     }
-    dead_.resize(chunks_.size());
     if (own_ >= qint32(chunks_.size()))
         own_ = -1;
 }

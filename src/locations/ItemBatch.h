@@ -63,11 +63,6 @@ public:
     // The sub-item, or its first `most` characters when it is longer.
     QString subText(qsizetype row, qsizetype most = std::numeric_limits<qsizetype>::max()) const;
 
-    void remove(qsizetype row);
-    // Removes `count` rows from `first` on with one shift of the rows after.
-    void remove(qsizetype first, qsizetype count);
-    // Puts rows of `texts` (no sub-items) before row `at`, in their order.
-    void insert(qsizetype at, const QList<QString>& texts);
     // Appends the rows of `other`, whose chunks this batch then shares.
     void append(const ItemBatch& other);
     // Empties the batch but keeps its chunks for the next fill.
@@ -87,20 +82,10 @@ public:
 private:
     // Copies the texts of a row into the batch's own chunk.
     Row copy(QStringView text, QStringView sub);
-    // The characters a row takes up in its chunk.
-    static qsizetype extent(const Row& r)
-    {
-        return qsizetype(r.textLen) + 1 + r.subLen + (r.moreLen > 0 ? 1 + r.moreLen : 0);
-    }
-    // Counts the characters of `row` as no longer used.
-    void forget(const Row& row);
-    // Copies chunk `number` down to the characters rows still use.
-    void compact(qint32 number);
 
     std::vector<QString> chunks_;
     std::vector<QString> spare_;
     std::vector<Row> rows_;
-    std::vector<qsizetype> dead_; // per chunk: characters no row uses any more
     QString joiner_;
     qint32 own_ = -1; // the chunk that copied texts are appended to
 };

@@ -4,6 +4,7 @@
 #include <QScopeGuard>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,6 +100,22 @@ int createNewFile(const QString& name, int* fd)
 {
     *fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     return *fd >= 0 ? 0 : errno;
+}
+
+int placeNewFile(const QString& staged, const QString& name)
+{
+    const QByteArray from = QFile::encodeName(staged);
+    const QByteArray to = QFile::encodeName(name);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system that cannot rename so (NFS, say) refuses a taken name
+    // for a hard link just as surely.
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno;
+    ::unlink(from.constData());
+    return 0;
 }
 
 int setMode(int fd, mode_t mode) { return ::fchmod(fd, mode) == 0 ? 0 : errno; }

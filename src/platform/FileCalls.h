@@ -39,6 +39,11 @@ OrdinaryFile readOrdinaryFile(const QString& path);
 // owner only; answers its descriptor in `fd`. EEXIST when the name is taken.
 int createNewFile(const QString& name, int* fd);
 
+// Gives the file `staged` the name `name` unless that name is taken: the
+// name is never replaced, not even by a file made there meanwhile. EEXIST
+// when it is taken; `staged` then stays where it was.
+int placeNewFile(const QString& staged, const QString& name);
+
 int setMode(int fd, mode_t mode);
 void removeFile(const QString& name);
 

@@ -26,8 +26,6 @@ QString searchQuery(const QString& text, const QString& address)
     return text + QStringLiteral(" site:") + siteHost(address);
 }
 
-QUrl searchEngineUrl(const QString& query) { return SearchEngine().url(query, PageAge::Any, QDate()); }
-
 QString exampleSearch()
 {
     return QStringLiteral("lawnmower site:") + siteHost(QStringLiteral("http://boston.listora.org/"));

@@ -13,11 +13,6 @@ QString siteHost(const QString& address);
 // The search text, " site:" and the site host of `address`.
 QString searchQuery(const QString& text, const QString& address);
 
-// The results page of the default engine for `query`, with pages of any
-// age. The query is percent-encoded as UTF-8, so "&", "#" and "+" reach the
-// engine as typed.
-QUrl searchEngineUrl(const QString& query);
-
 // The example search that "Load Example/Sample Searches" adds.
 QString exampleSearch();
 

@@ -1,5 +1,7 @@
 #include "WhereToOpen.h"
 
+#include "PageQueries.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 
@@ -15,6 +17,11 @@ namespace {
 QUrl WhereToOpen::url(const QString& query) const
 {
     return engine.url(query, usedAge(), QDateTime::currentDateTimeUtc().date());
+}
+
+QStringList WhereToOpen::openAllQueries(const QStringList& entries) const
+{
+    return combinesCities() ? pageQueries(entries, engine.wordLimit(), engine.charLimit()) : entries;
 }
 
 QString whereToOpenText(const WhereToOpen& where, bool openAll)

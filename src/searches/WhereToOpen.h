@@ -15,6 +15,9 @@ struct WhereToOpen {
     PageAge usedAge() const { return engine.hasAge(age) ? age : PageAge::Any; }
     bool combinesCities() const { return combineCities && engine.combinesSites(); }
     QUrl url(const QString& query) const;
+    // The queries Open All opens for the saved `entries`, in order: the
+    // entries themselves, or with cities combined on shared pages.
+    QStringList openAllQueries(const QStringList& entries) const;
 };
 
 // "Opens in DuckDuckGo, pages from the past week", and for Open All when

@@ -182,9 +182,4 @@ QString SaveSetting(const QString& file, const QString& section, const QString& 
     return SaveSettings(file, section, { { key, compose } });
 }
 
-QString SaveSetting(const QString& file, const QString& section, const QString& key, const QString& value)
-{
-    return SaveSetting(file, section, key, [&](const QString&) { return value; });
-}
-
 } // namespace quillmoor

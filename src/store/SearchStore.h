@@ -67,8 +67,7 @@ using ComposeSettings = std::function<QStringList(const QStringList& stored)>;
 QString SaveSettings(
     const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose);
 
-// One key, given how to compose it or its new text.
+// One key, given how to compose it.
 QString SaveSetting(const QString& file, const QString& section, const QString& key, const ComposeSetting& compose);
-QString SaveSetting(const QString& file, const QString& section, const QString& key, const QString& value);
 
 } // namespace quillmoor

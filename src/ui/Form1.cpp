@@ -85,38 +85,42 @@ Form1::Form1(QWidget* parent)
 void Form1::createControls()
 {
     // The layout as designed, in twips, with each control's designer name.
-    Frame2 = place(new QGroupBox(QStringLiteral("Create New Listora Search"), this), "Frame2", 120, 120, 7800, 5115);
-    Label1 = place(new QLabel(QStringLiteral("Filter Locations:"), Frame2), "Label1", 240, 330, 1350, 225);
-    Text1 = place(new QLineEdit(Frame2), "Text1", 1680, 300, 5865, 345);
-    ListView1 = place(new ListView(Frame2), "ListView1", 240, 750, 7320, 2820);
-    Frame1 = place(new QGroupBox(QStringLiteral("Search For This Text"), Frame2), "Frame1", 240, 3600, 7320, 825);
-    txtSearch = place(new QLineEdit(Frame1), "txtSearch", 240, 300, 6840, 345);
-    PushButton7 = place(pushButton(QStringLiteral("Add Search"), Frame2), "PushButton7", 240, 4560, 7320, 405);
-    ListView2 = place(new ListView(this), "ListView2", 120, 5340, 7800, 2820);
-    PushButton2 = place(pushButton(QStringLiteral("Open Selected"), this), "PushButton2", 120, 8250, 3840, 405);
-    PushButton6 = place(pushButton(QStringLiteral("Open All"), this), "PushButton6", 4080, 8250, 3840, 405);
-    PushButton4 = place(
+    locationsFrame
+        = place(new QGroupBox(QStringLiteral("Create New Listora Search"), this), "Frame2", 120, 120, 7800, 5115);
+    filterLabel = place(new QLabel(QStringLiteral("Filter Locations:"), locationsFrame), "Label1", 240, 330, 1350, 225);
+    filterBox = place(new QLineEdit(locationsFrame), "Text1", 1680, 300, 5865, 345);
+    cityList = place(new ListView(locationsFrame), "ListView1", 240, 750, 7320, 2820);
+    searchFrame
+        = place(new QGroupBox(QStringLiteral("Search For This Text"), locationsFrame), "Frame1", 240, 3600, 7320, 825);
+    searchTextBox = place(new QLineEdit(searchFrame), "txtSearch", 240, 300, 6840, 345);
+    addSearchButton
+        = place(pushButton(QStringLiteral("Add Search"), locationsFrame), "PushButton7", 240, 4560, 7320, 405);
+    savedList = place(new ListView(this), "ListView2", 120, 5340, 7800, 2820);
+    openSelectedButton = place(pushButton(QStringLiteral("Open Selected"), this), "PushButton2", 120, 8250, 3840, 405);
+    openAllButton = place(pushButton(QStringLiteral("Open All"), this), "PushButton6", 4080, 8250, 3840, 405);
+    deleteButton = place(
         pushButton(QStringLiteral("Delete Selected Search From List"), this), "PushButton4", 120, 8760, 3840, 405);
-    PushButton3 = place(pushButton(QStringLiteral("Clear All"), this), "PushButton3", 4080, 8760, 3840, 405);
-    PushButton5
+    clearAllButton = place(pushButton(QStringLiteral("Clear All"), this), "PushButton3", 4080, 8760, 3840, 405);
+    exampleButton
         = place(pushButton(QStringLiteral("Load Example/Sample Searches"), this), "PushButton5", 120, 9270, 7800, 405);
-    mnuNearby = new NearbyMenu(this);
-    mnuSearches = new SearchMenu(this);
+    nearbyMenu = new NearbyMenu(this);
+    searchMenu = new SearchMenu(this);
     // Over the lower edge of the saved list, clear of its scroll bar, and
     // only while pages wait: no control of the window moves.
-    barOpening = place(new QProgressBar(this), "barOpening", 120, 7785, 5100, 375);
-    barOpening->setFormat(QStringLiteral("%v of %m pages opened"));
-    barOpening->setAccessibleName(QStringLiteral("Pages opened"));
-    barOpening->hide();
-    cmdStopOpening = place(pushButton(QStringLiteral("Stop Opening"), this), "cmdStopOpening", 5280, 7785, 2340, 375);
-    cmdStopOpening->setToolTip(QStringLiteral("Stop opening the pages not yet opened (Esc)"));
-    cmdStopOpening->hide();
+    openingProgress = place(new QProgressBar(this), "barOpening", 120, 7785, 5100, 375);
+    openingProgress->setFormat(QStringLiteral("%v of %m pages opened"));
+    openingProgress->setAccessibleName(QStringLiteral("Pages opened"));
+    openingProgress->hide();
+    stopOpeningButton
+        = place(pushButton(QStringLiteral("Stop Opening"), this), "cmdStopOpening", 5280, 7785, 2340, 375);
+    stopOpeningButton->setToolTip(QStringLiteral("Stop opening the pages not yet opened (Esc)"));
+    stopOpeningButton->hide();
 
     // The caption is a little wider than the space it was designed with in
     // bold Arial; let it run into the gap before the filter box rather than
     // lose its colon.
-    const int needed = QFontMetrics(Label1->font()).horizontalAdvance(Label1->text()) + 1;
-    Label1->resize(qBound(Label1->width(), needed, Text1->x() - Label1->x()), Label1->height());
+    const int needed = QFontMetrics(filterLabel->font()).horizontalAdvance(filterLabel->text()) + 1;
+    filterLabel->resize(qBound(filterLabel->width(), needed, filterBox->x() - filterLabel->x()), filterLabel->height());
 }
 
 void Form1::setUpLists()
@@ -124,44 +128,46 @@ void Form1::setUpLists()
     // Cities are picked the way desktop lists pick: Ctrl-click, Shift-click,
     // Shift+arrows and Ctrl+A; so are saved searches, to open, delete, copy
     // or move several at once.
-    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListView2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    cityList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    savedList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Where searches open can be chosen before there is any to open.
-    ListView2->setMenuWithoutRow(true);
+    savedList->setMenuWithoutRow(true);
+    // The city list can be edited also when it shows no city.
+    cityList->setMenuWithoutRow(true);
     // The city's name is what the keyboard stands on, is read out and is
     // searched by typing; the narrow address column is passed over.
-    ListView1->setKeyColumn(1);
+    cityList->setKeyColumn(1);
     // A line edit stops at 32,767 characters unless told otherwise; neither
     // box has a limit of its own.
-    for (QLineEdit* box : { Text1, txtSearch })
+    for (QLineEdit* box : { filterBox, searchTextBox })
         box->setMaxLength(std::numeric_limits<int>::max());
 
-    ListView2->setToolTip(QStringLiteral("Double-click item to open in InterNet Explorer"));
+    savedList->setToolTip(QStringLiteral("Double-click item to open in InterNet Explorer"));
 
     // What screen readers call the fields: the filter box takes its visible
     // label (the colon is not read out), the search box its frame's caption,
     // the lists what they hold.
-    Label1->setBuddy(Text1);
-    Text1->setAccessibleName(Label1->text().chopped(Label1->text().endsWith(u':') ? 1 : 0));
-    ListView1->setAccessibleName(QStringLiteral("Locations"));
-    txtSearch->setAccessibleName(Frame1->title());
-    ListView2->setAccessibleName(QStringLiteral("Searches"));
-    ListView2->setAccessibleDescription(ListView2->toolTip());
+    filterLabel->setBuddy(filterBox);
+    filterBox->setAccessibleName(filterLabel->text().chopped(filterLabel->text().endsWith(u':') ? 1 : 0));
+    cityList->setAccessibleName(QStringLiteral("Locations"));
+    searchTextBox->setAccessibleName(searchFrame->title());
+    savedList->setAccessibleName(QStringLiteral("Searches"));
+    savedList->setAccessibleDescription(savedList->toolTip());
 }
 
 void Form1::setUpKeyboard()
 {
-    Frame2->setFocusPolicy(Qt::NoFocus);
-    Frame1->setFocusPolicy(Qt::NoFocus);
-    Label1->setFocusPolicy(Qt::NoFocus);
-    QWidget* const tabOrder[] = { Text1, ListView2, PushButton2, PushButton6, PushButton3, PushButton4, PushButton5,
-        ListView1, txtSearch, PushButton7 };
+    locationsFrame->setFocusPolicy(Qt::NoFocus);
+    searchFrame->setFocusPolicy(Qt::NoFocus);
+    filterLabel->setFocusPolicy(Qt::NoFocus);
+    QWidget* const tabOrder[] = { filterBox, savedList, openSelectedButton, openAllButton, clearAllButton, deleteButton,
+        exampleButton, cityList, searchTextBox, addSearchButton };
     for (size_t i = 0; i + 1 < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     // While it shows, Stop Opening comes right after Open All.
-    setTabOrder(PushButton6, cmdStopOpening);
-    Text1->setFocus();
-    new KeyboardPath(Text1, ListView1, txtSearch, this);
+    setTabOrder(openAllButton, stopOpeningButton);
+    filterBox->setFocus();
+    new KeyboardPath(filterBox, cityList, searchTextBox, this);
 }
 
 void Form1::setUpPointer()
@@ -171,9 +177,9 @@ void Form1::setUpPointer()
     // boxes track no movement, and Qt passes none of theirs on to the frame
     // behind them, so over them the pointer stays as it was.
     watchPointer(this, kDefaultPointer);
-    watchPointer(Frame2, kDefaultPointer);
-    watchPointer(Frame1, kDefaultPointer);
-    for (ListView* list : { ListView1, ListView2 }) {
+    watchPointer(locationsFrame, kDefaultPointer);
+    watchPointer(searchFrame, kDefaultPointer);
+    for (ListView* list : { cityList, savedList }) {
         watchPointer(list, kDefaultPointer);
         // A list is made of parts (rows, header, scroll bars, the corner
         // between them), and a part that tracked no movement would swallow
@@ -183,7 +189,8 @@ void Form1::setUpPointer()
             part->installEventFilter(this);
         }
     }
-    for (QPushButton* button : { PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5 })
+    for (QPushButton* button :
+        { addSearchButton, openSelectedButton, openAllButton, deleteButton, clearAllButton, exampleButton })
         watchPointer(button, kCustomPointer);
 }
 
@@ -263,7 +270,8 @@ void Form1::applyColours()
     const QColor buttons = dark ? face : QColor(Qt::white);
     const QColor background = buttonFaceBackground_ ? face : dark ? scheme_.color(QPalette::Window) : buttons;
     setColour(this, QPalette::Window, background);
-    for (QPushButton* button : { PushButton7, PushButton2, PushButton6, PushButton4, PushButton3, PushButton5 })
+    for (QPushButton* button :
+        { addSearchButton, openSelectedButton, openAllButton, deleteButton, clearAllButton, exampleButton })
         setColour(button, QPalette::Button, buttons);
     if (!buttonFaceBackground_)
         return;
@@ -329,13 +337,13 @@ void Form1::showOpening(int handed, int total)
 {
     const bool shown = total > 0;
     if (shown) {
-        barOpening->setRange(0, total);
-        barOpening->setValue(handed);
+        openingProgress->setRange(0, total);
+        openingProgress->setValue(handed);
     }
     // The keyboard is not left on a button that goes away.
-    if (!shown && cmdStopOpening->hasFocus())
-        PushButton6->setFocus(Qt::OtherFocusReason);
-    for (QWidget* widget : { static_cast<QWidget*>(barOpening), static_cast<QWidget*>(cmdStopOpening) }) {
+    if (!shown && stopOpeningButton->hasFocus())
+        openAllButton->setFocus(Qt::OtherFocusReason);
+    for (QWidget* widget : { static_cast<QWidget*>(openingProgress), static_cast<QWidget*>(stopOpeningButton) }) {
         widget->setVisible(shown);
         widget->raise();
     }

@@ -20,34 +20,38 @@ class ListView;
 class NearbyMenu;
 class SearchMenu;
 
-// The main window. Controls keep their designer names; their places, sizes
-// and fonts are laid out in twips as the window was designed.
+// The main window. Its controls are named for what they are; their places,
+// sizes and fonts are laid out in twips as the window was designed.
+// The object names (Text1, ListView2, PushButton6...) and the handlers'
+// procedure names built on them (PushButton6_Click) stay the designer's:
+// error reports quote them, and a style sheet may select a control by its
+// object name.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
 
-    QGroupBox* Frame2;
-    QLabel* Label1;
-    QLineEdit* Text1;
-    ListView* ListView1;
-    QGroupBox* Frame1;
-    QLineEdit* txtSearch;
-    QPushButton* PushButton7;
-    ListView* ListView2;
-    QPushButton* PushButton2;
-    QPushButton* PushButton6;
-    QPushButton* PushButton4;
-    QPushButton* PushButton3;
-    QPushButton* PushButton5;
+    QGroupBox* locationsFrame;
+    QLabel* filterLabel;
+    QLineEdit* filterBox;
+    ListView* cityList;
+    QGroupBox* searchFrame;
+    QLineEdit* searchTextBox;
+    QPushButton* addSearchButton;
+    ListView* savedList;
+    QPushButton* openSelectedButton;
+    QPushButton* openAllButton;
+    QPushButton* deleteButton;
+    QPushButton* clearAllButton;
+    QPushButton* exampleButton;
     // The location list's context menu.
-    NearbyMenu* mnuNearby;
+    NearbyMenu* nearbyMenu;
     // The saved-search list's context menu.
-    SearchMenu* mnuSearches;
+    SearchMenu* searchMenu;
     // While pages wait for the browser: how many are handed over, and the
     // button that stops the rest, over the lower edge of the saved list.
-    QProgressBar* barOpening;
-    QPushButton* cmdStopOpening;
+    QProgressBar* openingProgress;
+    QPushButton* stopOpeningButton;
 
     // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
     // pointer image (a pointing hand when none was loaded).

@@ -1,6 +1,5 @@
 #include "ListView.h"
 
-#include "ItemModel.h"
 #include "Twips.h"
 
 #include <QContextMenuEvent>
@@ -9,6 +8,7 @@
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace quillmoor {
@@ -23,9 +23,7 @@ namespace {
 
 ListView::ListView(QWidget* parent)
     : QTableView(parent)
-    , model_(new ItemModel(this))
 {
-    setModel(model_);
     setShowGrid(false);
     setWordWrap(false);
     setCornerButtonEnabled(false);
@@ -57,11 +55,9 @@ ListView::ListView(QWidget* parent)
     });
 }
 
-void ListView::addColumn(const QString& caption) { model_->addColumn(caption); }
-
 QModelIndex ListView::keyIndex(int row) const
 {
-    return model_->index(row, qBound(0, keyColumn_, qMax(0, model_->columnCount() - 1)));
+    return model()->index(row, qBound(0, keyColumn_, qMax(0, model()->columnCount() - 1)));
 }
 
 void ListView::setColumnWidthTwips(int column, int twips)
@@ -69,21 +65,7 @@ void ListView::setColumnWidthTwips(int column, int twips)
     horizontalHeader()->resizeSection(column, quillmoor::twips(twips));
 }
 
-qsizetype ListView::addItem(const QString& text) { return model_->append(text); }
-
-void ListView::addItems(ItemBatch&& batch) { model_->append(std::move(batch)); }
-
-void ListView::swapItems(ItemBatch& batch) { model_->swapAll(batch); }
-
-void ListView::clearItems() { model_->clear(); }
-
-void ListView::removeItem(qsizetype row)
-{
-    checkRow(row, count());
-    removeRows({ row });
-}
-
-void ListView::removeRows(const QList<qsizetype>& rows)
+void ListView::removeRows(const QList<qsizetype>& rows, const std::function<void()>& remove)
 {
     // The keyboard's place, when it goes, moves on to the row that came
     // after it, or to the last row; it stays there but unselected, so a
@@ -91,64 +73,25 @@ void ListView::removeRows(const QList<qsizetype>& rows)
     const qsizetype current = currentIndex().row();
     const bool currentGoes = std::binary_search(rows.begin(), rows.end(), current);
     const qsizetype above = std::lower_bound(rows.begin(), rows.end(), current) - rows.begin();
-    for (qsizetype end = rows.size(); end > 0;) {
-        qsizetype start = end - 1;
-        while (start > 0 && rows[start - 1] == rows[start] - 1)
-            --start;
-        removeItems(rows[start], end - start);
-        end = start;
-    }
+    remove();
     if (currentGoes && count() > 0)
         selectionModel()->setCurrentIndex(
             keyIndex(int(qMin(current - above, count() - 1))), QItemSelectionModel::NoUpdate);
     selectionModel()->clearSelection();
 }
 
-void ListView::replaceItems(qsizetype first, const QStringList& texts)
-{
-    removeItems(first, texts.size());
-    insertItems(first, texts);
-}
-
-void ListView::insertItems(qsizetype at, const QStringList& texts)
-{
-    if (at != count())
-        checkRow(at, count());
-    model_->insert(at, texts);
-}
-
-void ListView::removeItems(qsizetype first, qsizetype count)
-{
-    if (count <= 0)
-        return;
-    checkRow(first, this->count());
-    checkRow(first + count - 1, this->count());
-    model_->remove(first, count);
-}
-
-qsizetype ListView::count() const { return model_->items().size(); }
+qsizetype ListView::count() const { return model()->rowCount(); }
 
 QString ListView::itemText(qsizetype row) const
 {
     checkRow(row, count());
-    return model_->items().text(row).toString();
-}
-
-QStringList ListView::itemTexts(qsizetype first, qsizetype count) const
-{
-    if (count < 0)
-        count = this->count() - first;
-    QStringList texts;
-    texts.reserve(qMax<qsizetype>(0, count));
-    for (qsizetype row = first; row < first + count; ++row)
-        texts << itemText(row);
-    return texts;
+    return model()->index(int(row), 0).data(kFullTextRole).toString();
 }
 
 QString ListView::subItemText(qsizetype row) const
 {
     checkRow(row, count());
-    return model_->items().subText(row);
+    return model()->index(int(row), 1).data(kFullTextRole).toString();
 }
 
 qsizetype ListView::selectedRow() const
@@ -191,7 +134,7 @@ void ListView::selectRows(const QList<qsizetype>& rows, bool toTop)
     // One range per run of neighbouring rows: a selection of thousands of
     // single rows is slow to build and to paint.
     QItemSelection selection;
-    const int lastColumn = qMax(0, model_->columnCount() - 1);
+    const int lastColumn = qMax(0, model()->columnCount() - 1);
     for (qsizetype i = 0; i < rows.size();) {
         qsizetype end = i + 1;
         while (end < rows.size() && rows[end] == rows[end - 1] + 1)
@@ -199,7 +142,7 @@ void ListView::selectRows(const QList<qsizetype>& rows, bool toTop)
         checkRow(rows[i], count());
         checkRow(rows[end - 1], count());
         selection.append(
-            QItemSelectionRange(model_->index(int(rows[i]), 0), model_->index(int(rows[end - 1]), lastColumn)));
+            QItemSelectionRange(model()->index(int(rows[i]), 0), model()->index(int(rows[end - 1]), lastColumn)));
         i = end;
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
@@ -212,7 +155,6 @@ void ListView::selectRows(const QList<qsizetype>& rows, bool toTop)
 
 void ListView::setMovableRows(bool on)
 {
-    model_->setMovable(on);
     setDragEnabled(on);
     setAcceptDrops(on);
     setDropIndicatorShown(on);
@@ -263,8 +205,8 @@ void ListView::requestMenuForCurrentRow()
     }
     scrollTo(current);
     // Below the left end of the row's text, where the eye already is.
-    const int column = qMin(1, model_->columnCount() - 1);
-    const QRect row = visualRect(model_->index(current.row(), column)).intersected(viewport()->rect());
+    const int column = qMin(1, model()->columnCount() - 1);
+    const QRect row = visualRect(model()->index(current.row(), column)).intersected(viewport()->rect());
     emit contextMenuRequested(current.row(), viewport()->mapToGlobal(QPoint(row.left() + 8, row.bottom())));
 }
 
@@ -283,7 +225,7 @@ QModelIndex ListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     case MoveHome:
         return keyIndex(0);
     case MoveEnd:
-        return keyIndex(model_->rowCount() - 1);
+        return keyIndex(model()->rowCount() - 1);
     case MoveLeft:
     case MoveRight:
         return currentIndex().isValid() ? currentIndex() : keyIndex(0);

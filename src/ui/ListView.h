@@ -1,12 +1,9 @@
 #pragma once
 
-#include "ItemBatch.h"
-
 #include <QTableView>
+#include <functional>
 
 namespace quillmoor {
-
-class ItemModel;
 
 // A list in report view: rows under one row of column headers, whole-row
 // selection, one selected row unless the list is set to take several. Positions count from 0. A table view
@@ -17,30 +14,18 @@ class ListView : public QTableView {
 public:
     explicit ListView(QWidget* parent = nullptr);
 
-    void addColumn(const QString& caption);
+    // The model shown answers a cell's whole text, however long, for this
+    // role; the display role may show it cut.
+    static constexpr int kFullTextRole = Qt::UserRole;
+
     void setColumnWidthTwips(int column, int twips);
 
-    qsizetype addItem(const QString& text);
-    void addItems(ItemBatch&& batch);
-    // Shows the rows of `batch` instead of the current ones, which come back
-    // in `batch`, so their memory can serve the next rebuild.
-    void swapItems(ItemBatch& batch);
-    void clearItems();
-    void removeItem(qsizetype row);
-    // Removes the rows at `rows` (ascending, distinct), each run of
-    // neighbours at once, from the last run up.
-    void removeRows(const QList<qsizetype>& rows);
-    // The rows from `first` on become `texts`, as many as there are.
-    void replaceItems(qsizetype first, const QStringList& texts);
-    // Puts `texts` back as rows from `at` on, and takes `count` rows from
-    // `first` on away: the steps of undoing an edit.
-    void insertItems(qsizetype at, const QStringList& texts);
-    void removeItems(qsizetype first, qsizetype count);
+    // Runs `remove`, which takes the rows at `rows` (ascending, distinct)
+    // out of the model shown, and keeps the keyboard's place in the list.
+    void removeRows(const QList<qsizetype>& rows, const std::function<void()>& remove);
 
     qsizetype count() const;
     QString itemText(qsizetype row) const;
-    // The texts of `count` rows from `first` on (all from `first` when -1).
-    QStringList itemTexts(qsizetype first = 0, qsizetype count = -1) const;
     QString subItemText(qsizetype row) const;
     // The selected row, or -1 when none is.
     qsizetype selectedRow() const;
@@ -93,7 +78,6 @@ private:
     // The cell of `row` that holds the keyboard's place.
     QModelIndex keyIndex(int row) const;
 
-    ItemModel* model_;
     bool menuWithoutRow_ = false;
     int keyColumn_ = 0;
 };

@@ -34,6 +34,19 @@ void NearbyMenu::offer(const QString& city, const QString& why)
         for (const int distance : kKilometres)
             add(distance, tr("km"), distance);
     }
+    addSeparator();
+    addEditEntry();
+}
+
+void NearbyMenu::offerListOnly()
+{
+    clear();
+    addEditEntry();
+}
+
+void NearbyMenu::addEditEntry()
+{
+    connect(addAction(tr("&Edit City List\u2026")), &QAction::triggered, this, &NearbyMenu::editCityList);
 }
 
 } // namespace quillmoor

@@ -5,8 +5,9 @@
 namespace quillmoor {
 
 // The location list's context menu: select every city within a distance of
-// one city. The distances are offered in kilometres, or in miles where the
-// locale measures in miles; the choice always arrives in kilometres.
+// one city, and edit the list itself. The distances are offered in
+// kilometres, or in miles where the locale measures in miles; the choice
+// always arrives in kilometres.
 class NearbyMenu : public QMenu {
     Q_OBJECT
 public:
@@ -15,6 +16,8 @@ public:
     // Refills the menu for `city`. When `why` is not empty the entries are
     // there but disabled, and the menu shows `why` above them.
     void offer(const QString& city, const QString& why = {});
+    // Refills the menu where no city is: only the list itself to edit.
+    void offerListOnly();
 
     static constexpr int kKilometres[] = { 50, 100, 200, 400 };
     static constexpr int kMiles[] = { 30, 60, 120, 250 };
@@ -22,6 +25,10 @@ public:
 
 signals:
     void distanceChosen(double km);
+    void editCityList();
+
+private:
+    void addEditEntry();
 };
 
 } // namespace quillmoor

@@ -2,52 +2,37 @@
 
 #include <QObject>
 #include <QUndoStack>
-#include <functional>
-#include <vector>
 
 namespace quillmoor {
 
 class ListView;
+class SearchListCommand;
 
-// The undo history of the saved-search list for the whole session. An edit
-// that an action makes to the list is recorded as one step, named after the
-// action; undo takes back the last step, redo does it again (the window
-// offers both in the list's menu and on its keys). A change made any other
-// way clears the history, as
-// the rows its steps refer to may no longer be where they were.
+// The undo history of the saved-search list for the whole session: the
+// edits' own undo steps, one a user's action, and nothing else (only the
+// start's restore clears it). Undo takes back the last step, redo does it
+// again; the list view shows what came back.
 class SavedListUndo : public QObject {
     Q_OBJECT
 public:
     explicit SavedListUndo(ListView& list, QObject* parent = nullptr);
 
-    // Runs `action` and records what it did to the list as one step. The
-    // last row an action adds is scrolled into view.
-    void record(const QString& name, const std::function<void()>& action);
+    // Makes the edit of `command` and keeps it as one step, unless it
+    // changed nothing. The last row an edit adds is scrolled into view.
+    void push(SearchListCommand* command);
 
     // The one way in for undo and redo, their enabled state
     // (canUndoChanged) and their captions.
     QUndoStack& stack() { return stack_; }
 
-    // One change of the list: from row `first` on, the rows `before` became
-    // the rows `after`.
-    struct Change {
-        qsizetype first = 0;
-        QStringList before;
-        QStringList after;
-    };
-
 private:
-    // Whether a change now is an action's to record; one made outside any
-    // action clears the history.
-    bool recordsChange();
+    // The step at `index` was undone (or done again): shows and selects
+    // what it put back.
+    void showStep(int index, bool undone);
 
     ListView& list_;
     QUndoStack stack_;
-    // While an action runs: the changes it has made so far.
-    std::vector<Change>* recording_ = nullptr;
-    // While a step is being undone or done again: its changes are its own.
-    bool replaying_ = false;
-    QStringList beforeReset_;
+    int index_ = 0;
 };
 
 } // namespace quillmoor

@@ -63,7 +63,6 @@ public:
     // Undo, Redo and Stop Opening start disabled; whoever offers them
     // enables them. Undo and Redo name the step they would take back or do
     // again; an empty name disables them.
-    void setUndoEnabled(bool enabled) { action(Entry::Undo)->setEnabled(enabled); }
     void setUndoSteps(const QString& undo, const QString& redo);
     // The entries that edit selected searches, and Paste.
     void setEditEnabled(bool selected, bool canPaste);

@@ -7,17 +7,17 @@
 
 namespace quillmoor {
 
-// The rows of one list view. Column 0 shows the item text, column 1 the
-// sub-item; there are as many columns as captions have been added.
-class ItemModel : public QAbstractTableModel {
+// The cities the filter gives, as the city list shows them: column 0 the
+// address, column 1 the name and region; there are as many columns as
+// captions have been added. A filter keystroke swaps a whole new batch of
+// rows in.
+class CityListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    // The most characters of a text that a row shows: several screens wide
-    // in any font. The rest stays in the item, but laying out and painting
-    // megabytes for one row would stall the window for many seconds.
-    static constexpr qsizetype kShownLength = 4096;
+    // The whole text of a cell, however long.
+    static constexpr int FullTextRole = Qt::UserRole;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -28,26 +28,21 @@ public:
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
-    Qt::DropActions supportedDropActions() const override;
-
-    // Rows may be dragged, and dropped between rows.
-    void setMovable(bool on) { movable_ = on; }
 
     void addColumn(const QString& caption);
-    qsizetype append(const QString& text);
     void append(ItemBatch&& batch);
     // Shows the rows of `batch` and hands the previous rows back in it.
     void swapAll(ItemBatch& batch);
-    void remove(qsizetype row);
-    void insert(qsizetype at, const QStringList& texts);
-    void remove(qsizetype first, qsizetype count);
-    void clear();
     const ItemBatch& items() const { return items_; }
+    qsizetype count() const { return items_.size(); }
+    // The address and the name (with its region) of row `row`; a row
+    // outside the list throws std::out_of_range.
+    QString address(qsizetype row) const;
+    QString name(qsizetype row) const;
 
 private:
     QStringList captions_;
     ItemBatch items_;
-    bool movable_ = false;
 };
 
 } // namespace quillmoor

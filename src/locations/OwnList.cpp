@@ -1,0 +1,80 @@
+#include "OwnList.h"
+
+#include "Failure.h"
+#include "FileCalls.h"
+#include "LocationFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstring>
+
+namespace quillmoor {
+
+namespace {
+
+    // Free functions have no class to lend their texts a translation context.
+    class OwnListText {
+        Q_DECLARE_TR_FUNCTIONS(OwnList)
+    };
+
+    QString errnoText(int error)
+    {
+        if (error == ENOSPC || error == EDQUOT)
+            return OwnListText::tr("the disk did not take the whole list (is it full?)");
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+
+} // namespace
+
+QString chosenListPath(const QString& userFolder, const QString& applicationFolder)
+{
+    if (!userFolder.isEmpty()) {
+        const QString own = LocationFile::pathIn(userFolder);
+        // A link whose target is gone is still the user's list: its fault is
+        // reported rather than the shipped cities shown as if they were theirs.
+        const QFileInfo info(own);
+        if (info.exists() || info.isSymLink())
+            return own;
+    }
+    return LocationFile::pathIn(applicationFolder);
+}
+
+QString makeOwnList(const QString& userFolder, const QString& applicationFolder)
+{
+    if (userFolder.isEmpty())
+        throw Failure(OwnListText::tr("There is no folder of your own to keep a city list in."));
+    const QString own = LocationFile::pathIn(userFolder);
+    if (chosenListPath(userFolder, applicationFolder) == own)
+        return own;
+    const QString shipped = LocationFile::pathIn(applicationFolder);
+    const auto fail = [&](const QString& why) {
+        throw Failure(
+            OwnListText::tr("Your own city list \"%1\" could not be made from \"%2\": %3.").arg(own, shipped, why));
+    };
+    const os::OrdinaryFile source = os::readOrdinaryFile(shipped);
+    if (source.error != 0)
+        fail(errnoText(source.error));
+    if (!source.ordinary)
+        fail(OwnListText::tr("it is not an ordinary file"));
+    if (!QDir().mkpath(userFolder))
+        fail(OwnListText::tr("its folder cannot be created"));
+    // Written whole and synced under a name of its own first: the list's
+    // name only ever stands for a whole copy. Whatever is left staged goes
+    // with `staged`.
+    QTemporaryFile staged(userFolder + QStringLiteral("/.list.txt.XXXXXX"));
+    if (!staged.open())
+        fail(staged.errorString());
+    if (const int error = os::writeAllSynced(int(staged.handle()), source.bytes))
+        fail(errnoText(error));
+    const int placed = os::placeNewFile(staged.fileName(), own);
+    if (placed != 0 && placed != EEXIST)
+        fail(errnoText(placed));
+    if (const int error = os::syncFolder(userFolder))
+        fail(errnoText(error));
+    return own;
+}
+
+} // namespace quillmoor

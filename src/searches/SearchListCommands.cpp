@@ -1,0 +1,62 @@
+#include "SearchListCommands.h"
+
+#include <utility>
+
+namespace quillmoor {
+
+SearchListCommand::SearchListCommand(SearchListModel& model, const QString& name)
+    : QUndoCommand(name)
+    , model_(model)
+{
+}
+
+void SearchListCommand::undo()
+{
+    firstTime_ = false;
+    model_.undo(changes_);
+}
+
+void SearchListCommand::redo()
+{
+    firstTime_ = !std::exchange(done_, true);
+    if (!firstTime_) {
+        model_.redo(changes_);
+        return;
+    }
+    changes_ = edit(model_);
+    if (changes_.isEmpty())
+        setObsolete(true);
+}
+
+InsertSearches::InsertSearches(SearchListModel& model, const QString& name, qsizetype at, QStringList texts)
+    : SearchListCommand(model, name)
+    , at_(at)
+    , texts_(std::move(texts))
+{
+}
+
+SearchListModel::Changes InsertSearches::edit(SearchListModel& model) { return model.insert(at_, texts_); }
+
+RemoveSearches::RemoveSearches(SearchListModel& model, const QString& name, QList<qsizetype> rows)
+    : SearchListCommand(model, name)
+    , rows_(std::move(rows))
+{
+}
+
+SearchListModel::Changes RemoveSearches::edit(SearchListModel& model) { return model.remove(rows_); }
+
+ReplaceSearches::ReplaceSearches(SearchListModel& model, const QString& name, qsizetype first, QStringList texts)
+    : SearchListCommand(model, name)
+    , first_(first)
+    , texts_(std::move(texts))
+{
+}
+
+SearchListModel::Changes ReplaceSearches::edit(SearchListModel& model) { return model.replace(first_, texts_); }
+
+ClearSearches::ClearSearches(SearchListModel& model, const QString& name)
+    : SearchListCommand(model, name)
+{
+}
+
+} // namespace quillmoor

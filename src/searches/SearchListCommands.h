@@ -1,0 +1,81 @@
+#pragma once
+
+#include "SearchListModel.h"
+
+#include <QUndoCommand>
+
+namespace quillmoor {
+
+// The edits of the saved list as undo steps. Each makes its edit on the
+// model when first pushed and keeps what it changed: undo() takes exactly
+// that back, redo() makes it again. A step that changed nothing marks
+// itself obsolete, so the history never holds an empty one.
+class SearchListCommand : public QUndoCommand {
+public:
+    void undo() override;
+    void redo() override;
+
+    const SearchListModel::Changes& changes() const { return changes_; }
+    // Whether the last redo() made the edit for the first time.
+    bool firstTime() const { return firstTime_; }
+
+protected:
+    SearchListCommand(SearchListModel& model, const QString& name);
+    // Makes the edit on the model, once.
+    virtual SearchListModel::Changes edit(SearchListModel& model) = 0;
+
+private:
+    SearchListModel& model_;
+    SearchListModel::Changes changes_;
+    bool done_ = false;
+    bool firstTime_ = false;
+};
+
+// New searches put in before row `at` (the number of rows: at the end).
+class InsertSearches : public SearchListCommand {
+public:
+    InsertSearches(SearchListModel& model, const QString& name, qsizetype at, QStringList texts);
+
+protected:
+    SearchListModel::Changes edit(SearchListModel& model) override;
+
+private:
+    qsizetype at_;
+    QStringList texts_;
+};
+
+// The searches at `rows` (ascending, distinct) taken out.
+class RemoveSearches : public SearchListCommand {
+public:
+    RemoveSearches(SearchListModel& model, const QString& name, QList<qsizetype> rows);
+
+protected:
+    SearchListModel::Changes edit(SearchListModel& model) override;
+
+private:
+    QList<qsizetype> rows_;
+};
+
+// The rows from `first` on get `texts`: moved entries, a new search text.
+class ReplaceSearches : public SearchListCommand {
+public:
+    ReplaceSearches(SearchListModel& model, const QString& name, qsizetype first, QStringList texts);
+
+protected:
+    SearchListModel::Changes edit(SearchListModel& model) override;
+
+private:
+    qsizetype first_;
+    QStringList texts_;
+};
+
+// Every search taken out.
+class ClearSearches : public SearchListCommand {
+public:
+    ClearSearches(SearchListModel& model, const QString& name);
+
+protected:
+    SearchListModel::Changes edit(SearchListModel& model) override { return model.clear(); }
+};
+
+} // namespace quillmoor

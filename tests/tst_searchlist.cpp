@@ -1,0 +1,79 @@
+#include "SearchListCommands.h"
+#include "SearchListModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QUndoStack>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+using namespace quillmoor;
+
+using MakeCommand = std::function<SearchListCommand*(SearchListModel&)>;
+Q_DECLARE_METATYPE(MakeCommand)
+
+class TestSearchList : public QObject {
+    Q_OBJECT
+private slots:
+    void eachEditUndoesAndRedoes_data()
+    {
+        QTest::addColumn<MakeCommand>("make");
+        QTest::addColumn<QStringList>("after");
+        const auto row
+            = [](const char* name, MakeCommand make, QStringList after) { QTest::newRow(name) << make << after; };
+        row("insert in the middle",
+            [](auto& m) {
+                return new InsertSearches(m, "Paste", 1, { "x", "y" });
+            },
+            { "a", "x", "y", "b", "c", "d" });
+        row("insert at the end", [](auto& m) { return new InsertSearches(m, "Add", 4, { "x" }); },
+            { "a", "b", "c", "d", "x" });
+        row("remove runs", [](auto& m) { return new RemoveSearches(m, "Delete", { 0, 2, 3 }); }, { "b" });
+        row("replace", [](auto& m) { return new ReplaceSearches(m, "Move", 1, { "c", "b" }); }, { "a", "c", "b", "d" });
+        row("replace by fewer rows", [](auto& m) { return new ReplaceSearches(m, "Edit", 2, { "C" }); },
+            { "a", "b", "C", "d" });
+        row("clear", [](auto& m) { return new ClearSearches(m, "Clear All"); }, {});
+    }
+
+    void eachEditUndoesAndRedoes()
+    {
+        QFETCH(MakeCommand, make);
+        QFETCH(QStringList, after);
+        SearchListModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QStringList before { "a", "b", "c", "d" };
+        model.restore(before);
+        QSignalSpy changed(&model, &SearchListModel::listChanged);
+        QUndoStack stack;
+        stack.push(make(model));
+        QCOMPARE(model.entries(), after);
+        QCOMPARE(changed.count(), 1);
+        for (int round = 0; round < 2; ++round) {
+            stack.undo();
+            QCOMPARE(model.entries(), before);
+            stack.redo();
+            QCOMPARE(model.entries(), after);
+        }
+        QCOMPARE(changed.count(), 5);
+    }
+
+    void aStepThatChangesNothingIsNotKept()
+    {
+        SearchListModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.restore({ "a" });
+        QUndoStack stack;
+        stack.push(new ClearSearches(model, "Clear All"));
+        stack.push(new ClearSearches(model, "Clear All"));
+        stack.push(new ReplaceSearches(model, "Edit", 0, {}));
+        QCOMPARE(stack.count(), 1);
+        // A row outside the list is refused, and the list stays as it was.
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.remove({ 0 }));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.insert(1, { "x" }));
+        QCOMPARE(model.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearchList)
+#include "tst_searchlist.moc"
