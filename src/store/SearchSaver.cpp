@@ -104,7 +104,9 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot)
             return texts;
         });
         known_ = written;
-        base_ = snapshot.entries;
+        // A list of its own: sharing the window's would make its next edit
+        // copy the whole list on the window's thread.
+        base_ = QStringList(snapshot.entries.cbegin(), snapshot.entries.cend());
         return { true, notice };
     } catch (const Failure& failure) {
         return { false, failure.description() };
