@@ -308,6 +308,20 @@ private slots:
         lines.close();
         QCOMPARE(handOver([&](QProcess& p) { p.setStandardInputFile(lines.fileName()); }), 0);
         QCOMPARE(s.log(), addresses({ QStringLiteral("ok") }));
+        // A page opens as it arrives, however long the input goes on.
+        QProcess endless;
+        endless.start(
+            QCoreApplication::applicationFilePath(), { QString::fromLatin1(LauncherQueue::kHandOverOption), "0", "0" });
+        endless.write(Stand::address(QStringLiteral("next")).toLatin1() + '\n');
+        QTRY_COMPARE_WITH_TIMEOUT(s.log(), addresses({ QStringLiteral("ok"), QStringLiteral("next") }), 10000);
+        endless.closeWriteChannel();
+        QVERIFY(endless.waitForFinished(20000) && endless.exitCode() == 0);
+        // A wait of days, or no number, is no pace the window sets.
+        for (const char* wait : { "2147483647", "-1", "2s" }) {
+            endless.start(QCoreApplication::applicationFilePath(),
+                { QString::fromLatin1(LauncherQueue::kHandOverOption), "0", wait });
+            QVERIFY(endless.waitForFinished(5000) && endless.exitCode() == 2);
+        }
     }
 
     // The launcher's menu on the desktop runs --open-all: the stored searches

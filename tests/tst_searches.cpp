@@ -582,6 +582,13 @@ private slots:
                                                  << "x\r\n\r\n \t\ny|z" << QStringList { "a", "x", "y|z", "b" } << "";
         QTest::newRow("Paste with none current") << "Paste" << QStringList { "a", "b" } << QList<qsizetype> {} << "x\n"
                                                  << QStringList { "a", "b", "x" } << "";
+        QTest::newRow("Paste drops what no entry holds")
+            << "Paste" << QStringList { "a" } << QList<qsizetype> {}
+            << (QStringLiteral("x\ry\x1B") + QChar(0) + QStringLiteral("z\n\uFEFFw"))
+            << QStringList { "a", "x", "yz", "w" } << "";
+        QTest::newRow("F2 takes a pasted line break as a blank")
+            << "F2" << bikes << QList<qsizetype> { 0 } << "road\r\nbike\a"
+            << QStringList { "road bike site:x.org", "bike site:y.org", "plain", "sofa site:z.org" } << "bike";
         QTest::newRow("Move up, a block at the top stays")
             << "Move Up" << abcd << QList<qsizetype> { 0, 1, 3 } << "" << QStringList { "a", "b", "d", "c" } << "";
         QTest::newRow("Move down a block")

@@ -1,9 +1,11 @@
 // The settings store's own work: merging two copies' lists, saving as the
 // list changes, several keys in one careful save, the lock that QSettings
 // takes.
+#include "EntryText.h"
 #include "ListVersion.h"
 #include "SearchSaver.h"
 #include "SearchStore.h"
+#include "SearchesFile.h"
 #include "StoreSupport.h"
 
 #include <QLockFile>
@@ -106,6 +108,26 @@ private slots:
         QVERIFY(edit(second, lists[1], { "two", "five" }));
         QCOMPARE(store.value(), QStringLiteral("two|five|"));
         QCOMPARE(failed.size(), 1);
+    }
+
+    // Whatever text an entry is made from, it goes out one a line and comes
+    // back the same.
+    void whatGoesOutComesBack()
+    {
+        Store store;
+        QStringList entries;
+        for (const QString& text :
+            { QStringLiteral("nul") + QChar(0) + QStringLiteral("in"), QStringLiteral("two\r\nline\rs\n"),
+                QStringLiteral("\x1B[31mred\x7F\u009B"), QStringLiteral("\uFEFF\uFEFFmark and mid\uFEFFmark"),
+                QStringLiteral("half ") + QChar(0xD800) + QStringLiteral("!"), QStringLiteral(" tab\tbar|per%25 "),
+                QStringLiteral("\u2028\U0001F6B2") })
+            entries << entryText(text);
+        const QString file = store.desktop.dir.filePath(QStringLiteral("out.txt"));
+        writeSearchesFile(file, entries, store.desktop.settingsFile());
+        QCOMPARE(readSearchEntries(file), entries);
+        QCOMPARE(
+            entries.filter(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0A-\\x1F\\x7F-\\x9F]"))), QStringList());
+        QCOMPARE(entries[1], QStringLiteral("two line s "));
     }
 
     // Another program saving its own section holds the lock QSettings takes;

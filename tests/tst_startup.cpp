@@ -23,6 +23,8 @@
 #include <QtEndian>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace quillmoor;
 
@@ -308,6 +310,27 @@ private slots:
             << QStringList { "--import", "FILE" } << png << 1 << QByteArray() << ab << png;
         QTest::newRow("a missing file is refused")
             << QStringList { "--import", "FILE" } << QByteArray() << 1 << QByteArray() << ab << QByteArray();
+        const QByteArray odd = "a\rb\x1B[1m\r\n\xEF\xBB\xBF"
+                               "c\n"; // CR alone, a control character, a late mark
+        QTest::newRow("import cuts lines as list.txt")
+            << QStringList { "--import", "FILE" } << odd << 0 << QByteArray("quillmoor: 3")
+            << QStringList { "A", "B", "a", "b[1m", "c" } << odd;
+        const QByteArray joined = "caf\xE9\n\xEF\xBB\xBF"
+                                  "d\n"; // Windows-1252 with a UTF-8 file joined on
+        QTest::newRow("import drops a mark read as Windows-1252")
+            << QStringList { "--import", "FILE" } << joined << 0 << QByteArray("quillmoor: 2")
+            << QStringList { "A", "B", "caf\u00E9", "d" } << joined;
+        QByteArray noise(65536, Qt::Uninitialized);
+        QRandomGenerator random(7);
+        for (char& byte : noise)
+            byte = char(1 + random.bounded(255));
+        QTest::newRow("random bytes without a NUL are refused")
+            << QStringList { "--import", "FILE" } << noise << 1 << QByteArray() << ab << noise;
+        QTest::newRow("a repeated option is refused")
+            << QStringList { "--import", "FILE", "--import", "FILE" } << lines << 2 << QByteArray() << ab << lines;
+        QTest::newRow("export onto the settings file is refused")
+            << QStringList { "--export", "config/./Marrowfen.ini" } << QByteArray() << 1 << QByteArray() << ab
+            << QByteArray();
         QTest::newRow("export to standard output")
             << QStringList { "--export", "-" } << QByteArray() << 0 << QByteArray("A\nB\n") << ab << QByteArray();
         QTest::newRow("export replaces a file") << QStringList { "--export", "FILE" } << QByteArray("old") << 0
@@ -329,6 +352,7 @@ private slots:
         if (!file.isNull())
             desktop.write(QStringLiteral("searches.txt"), file);
         arguments.replaceInStrings(QStringLiteral("FILE"), path);
+        arguments.replaceInStrings(QStringLiteral("config/"), desktop.dir.filePath(QStringLiteral("config/")));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("DISPLAY"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), desktop.dir.filePath(QStringLiteral("config")));
@@ -350,6 +374,41 @@ private slots:
             stored);
         QFile result(path);
         QCOMPARE(result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray(), written);
+    }
+
+    // Export writes into a FIFO instead of replacing it; with stored
+    // searches that are no text it fails and makes or empties no file.
+    void exportWritesIntoWhatIsNoFile()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nSearches=A|B\\x1b[2J|\n");
+        const QString fifo = desktop.dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), desktop.dir.filePath(QStringLiteral("config")));
+        const auto exportTo = [&](const QString& path) {
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(QUILLMOOR_PROGRAM), { QStringLiteral("--export"), path });
+            return program.waitForFinished(10000) ? program.exitCode() : -1;
+        };
+        QCOMPARE(exportTo(fifo), 0);
+        char got[16] = {};
+        QCOMPARE(::read(reader, got, sizeof got), 7);
+        ::close(reader);
+        QCOMPARE(QByteArray(got), QByteArray("A\nB[2J\n")); // no escape reaches a terminal
+        QVERIFY(QFileInfo::exists(fifo) && !QFileInfo(fifo).isFile());
+
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nSearches=@Invalid()\n");
+        desktop.write(QStringLiteral("backup.txt"), "kept\n");
+        QCOMPARE(exportTo(desktop.dir.filePath(QStringLiteral("backup.txt"))), 1);
+        QFile backup(desktop.dir.filePath(QStringLiteral("backup.txt")));
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        QCOMPARE(backup.readAll(), QByteArray("kept\n"));
+        QCOMPARE(QDir(desktop.dir.filePath(QStringLiteral("config"))).entryList(QDir::Files),
+            QStringList { "Marrowfen.ini" });
     }
 
     void aWindowLargerThanTheScreenKeepsItsTitleBarOnIt()

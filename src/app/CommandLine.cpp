@@ -122,11 +122,13 @@ namespace {
             QStringLiteral("Displays version information.") };
         QCommandLineOption exportTo { QStringLiteral("export"),
             QStringLiteral(
-                "Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends."),
+                "Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends. A "
+                "pipe or device is written into, never replaced."),
             QStringLiteral("file") };
         QCommandLineOption importFrom { QStringLiteral("import"),
             QStringLiteral(
-                "Adds each non-blank line of the text file <file> to the end of the saved searches, and ends."),
+                "Adds each non-blank line of the text file <file> (at most 256 MB) to the end of the saved "
+                "searches, and ends."),
             QStringLiteral("file") };
         QCommandLineOption openAll { QStringLiteral("open-all"),
             QStringLiteral("Opens every saved search in the browser as Open All does, without a window, and ends "
@@ -185,6 +187,13 @@ std::optional<int> handleCommandLine(int argc, char* argv[])
     if (parser.isSet(options.version)) {
         print(stdout, program + u' ' + QStringLiteral(QUILLMOOR_VERSION) + u'\n');
         return 0;
+    }
+    // A second file would silently win over the first.
+    for (const QCommandLineOption* option : { &options.exportTo, &options.importFrom }) {
+        if (parser.values(*option).size() > 1) {
+            print(stderr, QStringLiteral("%1: --%2 may be given only once\n").arg(program, option->names().first()));
+            return 2;
+        }
     }
     // The saved searches in, out and to the browser need no window.
     QStringList modes;

@@ -1,5 +1,6 @@
 #include "SavedListEditing.h"
 
+#include "EntryText.h"
 #include "Form1.h"
 #include "ListEdits.h"
 #include "ListView.h"
@@ -134,10 +135,12 @@ void SavedListEditing::editText()
         chosen << span.value(row - rows.first());
     std::optional<QString> text;
     trap.run(102, [&] { text = askSearchText(sharedSearchText(chosen)); });
-    if (!text || text->isEmpty() || span.isEmpty())
+    // A line break pasted into the box, or a control character, has no place in an entry.
+    const QString answer = text ? entryText(*text) : QString();
+    if (answer.isEmpty() || span.isEmpty())
         return;
     for (const qsizetype row : rows)
-        span[row - rows.first()] = withSearchText(span[row - rows.first()], *text);
+        span[row - rows.first()] = withSearchText(span[row - rows.first()], answer);
     trap.run(104, [&] { undo_.push(new ReplaceSearches(searches_, tr("Edit Search Text"), rows.first(), span)); });
     trap.run(106, [&] { list.selectRows(rows, false); });
 }
@@ -149,7 +152,7 @@ void SavedListEditing::importSearches()
     if (path.isEmpty())
         return;
     QStringList entries;
-    trap.run(100, [&] { entries = entryLines(readSearchesFile(path)); });
+    trap.run(100, [&] { entries = readSearchEntries(path); });
     if (entries.isEmpty())
         return;
     trap.run(102, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
@@ -160,7 +163,7 @@ void SavedListEditing::exportSearches()
     Trap trap(platform_, QStringLiteral("mnuExport_Click"));
     const QString path = askExportFile();
     if (!path.isEmpty())
-        trap.run(100, [&] { writeSearchesFile(path, searches_.entries()); });
+        trap.run(100, [&] { writeSearchesFile(path, searches_.entries(), platform_.settingsFile); });
 }
 
 } // namespace quillmoor

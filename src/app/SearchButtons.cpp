@@ -1,5 +1,6 @@
 #include "SearchButtons.h"
 
+#include "EntryText.h"
 #include "CityListModel.h"
 #include "Failure.h"
 #include "Form1.h"
@@ -47,8 +48,12 @@ void PushButton7_Click(Form1& form, Platform& platform, SavedListParts& saved)
             throw Failure(SearchButtons::tr("No location is selected. Pick a city in the list of locations first."));
         QStringList queries;
         queries.reserve(rows.size());
-        for (const qsizetype row : rows)
-            queries << searchQuery(text, saved.cities.address(row));
+        for (const qsizetype row : rows) {
+            // A line break pasted into the search box has no place in an entry.
+            const QString query = entryText(searchQuery(text, saved.cities.address(row)));
+            if (!query.isEmpty())
+                queries << query;
+        }
         saved.undo.push(
             new InsertSearches(saved.searches, form.addSearchButton->text(), saved.searches.count(), queries));
     });

@@ -1,6 +1,7 @@
 #include "SearchesCommand.h"
 
 #include "Failure.h"
+#include "SavedList.h"
 #include "LauncherQueue.h"
 #include "ListEdits.h"
 #include "ListVersion.h"
@@ -10,6 +11,7 @@
 #include "SettingsKeys.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace quillmoor {
@@ -51,23 +53,29 @@ namespace {
 int exportSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        const StoredText stored = GetSetting(settingsFile, settings::kSection, settings::kSearches);
+        // Only read: a failure leaves every file as it was.
+        const StoredText stored = ReadSettingOnly(settingsFile, settings::kSection, settings::kSearches);
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
         if (path == u"-")
             writeOut(searchesFileBytes(entries));
         else
-            writeSearchesFile(path, entries);
+            writeSearchesFile(path, entries, settingsFile);
     });
 }
 
 int importSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        // Read and checked whole before the store is touched.
-        const QStringList entries = entryLines(readSearchesFile(path));
-        if (entries.isEmpty()) {
+        // Read and checked whole before the store is touched, gathered as
+        // the value it adds to: never a list of every entry.
+        StoredAddition added;
+        added.reserve(qMin(QFileInfo(path).size(), kLargestSearchesFile) + 64);
+        forEachSearchInFile(
+            path, [&](QString&& entry) { added.add(entry); }, [&] { added.clear(); });
+        const qsizetype count = added.count();
+        if (count == 0) {
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
@@ -76,13 +84,13 @@ int importSearches(const QString& settingsFile, const QString& path)
         const QString notice = SaveSettings(settingsFile, settings::kSection,
             { settings::kSearches, settings::kSearchesVersion }, [&](const QStringList& stored) {
                 const ListVersion now = ListVersion::of(stored[1], stored[0]);
-                return QStringList { storedValue(storedEntries(stored[0]) + entries), ListVersion::after(now).text() };
+                return QStringList { added.appendedTo(stored[0]), ListVersion::after(now).text() };
             });
         if (!notice.isEmpty())
             say(stderr, notice);
         say(stdout,
-            entries.size() == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
-                                : SearchesCommand::tr("%1 searches added from %2.").arg(entries.size()).arg(path));
+            count == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
+                       : SearchesCommand::tr("%1 searches added from %2.").arg(count).arg(path));
     });
 }
 

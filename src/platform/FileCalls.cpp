@@ -96,6 +96,92 @@ OrdinaryFile readOrdinaryFile(const QString& path)
     }
 }
 
+PathKind pathKind(const QString& path)
+{
+    PathKind kind;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            kind.error = errno;
+        return kind;
+    }
+    kind.exists = true;
+    kind.ordinary = S_ISREG(st.st_mode);
+    kind.folder = S_ISDIR(st.st_mode);
+    kind.device = st.st_dev;
+    kind.inode = st.st_ino;
+    return kind;
+}
+
+int writeInto(const QString& path, const QByteArray& bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int error = writeAll(fd, bytes);
+    return ::close(fd) != 0 && error == 0 && errno != EINTR ? errno : error;
+}
+
+namespace {
+
+    void takeState(const struct stat& st, qint64* size, qint64* changed)
+    {
+        *size = st.st_size;
+        *changed = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    }
+
+} // namespace
+
+OpenedFile openOrdinaryFile(const QString& path)
+{
+    OpenedFile file;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            file.error = errno;
+        return file;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        file.error = errno;
+        ::close(fd);
+        return file;
+    }
+    file.exists = true;
+    file.ordinary = S_ISREG(st.st_mode);
+    if (!file.ordinary) {
+        ::close(fd);
+        return file;
+    }
+    takeState(st, &file.size, &file.changed);
+    file.fd = fd;
+    return file;
+}
+
+int fileState(int fd, qint64* size, qint64* changed)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    takeState(st, size, changed);
+    return 0;
+}
+
+qint64 readSome(int fd, char* to, qint64 size, int* error)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd, to, size_t(size));
+        if (got >= 0)
+            return got;
+        if (errno != EINTR) {
+            *error = errno;
+            return -1;
+        }
+    }
+}
+
+int rewind(int fd) { return ::lseek(fd, 0, SEEK_SET) == 0 ? 0 : errno; }
+
 int createNewFile(const QString& name, int* fd)
 {
     *fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

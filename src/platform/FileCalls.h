@@ -35,6 +35,40 @@ struct OrdinaryFile {
 };
 OrdinaryFile readOrdinaryFile(const QString& path);
 
+// What stands at `path`, its links followed. `exists` is false when nothing
+// is there.
+struct PathKind {
+    int error = 0;
+    bool exists = false;
+    bool ordinary = false;
+    bool folder = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+};
+PathKind pathKind(const QString& path);
+
+// Writes all of `bytes` into what stands at `path` (a pipe, a terminal, a
+// device), neither creating nor truncating it.
+int writeInto(const QString& path, const QByteArray& bytes);
+
+// An ordinary file opened to be read piece by piece, checked as
+// readOrdinaryFile() checks it; `fd` is -1 unless it is one. Its size and
+// last change tell whether it changed while it was read.
+struct OpenedFile {
+    int fd = -1;
+    int error = 0;
+    bool exists = false;
+    bool ordinary = true;
+    qint64 size = 0;
+    qint64 changed = 0; // nanoseconds
+};
+OpenedFile openOrdinaryFile(const QString& path);
+// The size and last change of an open file, to compare with the above.
+int fileState(int fd, qint64* size, qint64* changed);
+// Reads up to `size` bytes: the count, 0 at the end, -1 with `error` set.
+qint64 readSome(int fd, char* to, qint64 size, int* error);
+int rewind(int fd);
+
 // Makes file `name`, which must not exist yet, readable and writable by its
 // owner only; answers its descriptor in `fd`. EEXIST when the name is taken.
 int createNewFile(const QString& name, int* fd);

@@ -136,13 +136,15 @@ QString startReading(const QString& program, const QByteArray& name, const QStri
         if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
             return QString::fromLocal8Bit(std::strerror(errno));
         inputFd = pipeEnds[0];
+        // The process reads a page only when the one before has gone: a
+        // pipe as large as allowed keeps this side from waiting on it.
+        ::fcntl(pipeEnds[1], F_SETPIPE_SZ, int(qMin<qsizetype>(input.size(), 1 << 20)));
     }
     qint64 pid = 0;
     const int result = spawnWith(&pid, program, arguments, SpawnSetup { name, inputFd, -1, true });
     ::close(inputFd);
     QString why = result == 0 ? QString() : QString::fromLocal8Bit(std::strerror(result));
     if (pipeEnds[1] >= 0) {
-        // The process reads all of it before it starts a launcher.
         if (const int error = result == 0 ? writeAll(pipeEnds[1], input) : 0)
             why = QString::fromLocal8Bit(std::strerror(error));
         ::close(pipeEnds[1]);

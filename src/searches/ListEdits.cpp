@@ -1,5 +1,6 @@
 #include "ListEdits.h"
 
+#include "EntryText.h"
 #include "PageQueries.h"
 
 #include <utility>
@@ -9,18 +10,12 @@ namespace quillmoor {
 QStringList entryLines(QStringView text)
 {
     QStringList entries;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0)
-            end = text.size();
-        QStringView line = text.sliced(start, end - start);
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (!line.trimmed().isEmpty())
-            entries.append(line.toString());
-        start = end + 1;
-    }
+    LineSplitter lines;
+    lines.split(text, true, [&](QStringView line) {
+        QString entry = entryText(line);
+        if (!entry.isEmpty())
+            entries.append(std::move(entry));
+    });
     return entries;
 }
 

@@ -11,9 +11,10 @@ namespace quillmoor {
 // the new text of a search that keeps its city, and the entries a pasted or
 // imported text holds.
 
-// The entries of a text, one a line: lines end in LF or CR LF, and a line
-// that is empty or blank holds none. A line is taken as it stands
-// otherwise: blanks around it and any "|" inside stay in its entry.
+// The entries of a text, one a line: lines end where list.txt's do (LF,
+// CR LF or CR), each line becomes an entry by the one rule for an entry's
+// text (EntryText.h), and a line left empty or blank holds none. Blanks
+// around a line and any "|" inside stay in its entry.
 QStringList entryLines(QStringView text);
 
 // A reordering of the list: from row `first` on, the rows become `rows`

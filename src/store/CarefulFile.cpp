@@ -19,7 +19,11 @@ namespace {
 
     QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-    QString diskFull() { return SearchStoreText::tr("the disk did not take the whole list (is it full?)"); }
+    // Named as the system names it, which the user may search for.
+    QString diskFull(int error)
+    {
+        return SearchStoreText::tr("%1; the disk did not take the whole list (is it full?)").arg(errnoText(error));
+    }
 
     // How long a save waits for another program that is writing the file.
     constexpr int kLockWaitMs = 10000;
@@ -30,7 +34,7 @@ namespace {
     {
         const int error = os::writeAllSynced(fd, bytes);
         if (error == ENOSPC || error == EFBIG || error == EDQUOT)
-            throw FileTrouble { diskFull() };
+            throw FileTrouble { diskFull(error) };
         if (error != 0)
             throw FileTrouble { errnoText(error) };
     }

@@ -49,19 +49,29 @@ namespace {
         if ((scan.hasUnclosedHeader() && !promise.unclosedHeaders)
             || headerCount(scan, promise.sectionKey) > promise.sections)
             return false;
-        const KeyValues now = keyValues(bytes, scan);
+        // Only the keys promised are read again, never the long one just
+        // written.
         for (auto it = promise.others.cbegin(); it != promise.others.cend(); ++it) {
-            const auto there = now.constFind(it.key());
-            if (there == now.cend() || *there != *it)
+            const qsizetype at = scan.winner(it.key());
+            if (at < 0)
+                return false;
+            const IniEntry& e = scan.entries[at];
+            bool list = false;
+            QStringList items
+                = decodeIniValue(QByteArrayView(bytes).sliced(e.valueStart, e.end - e.valueStart), true, &list);
+            if (list != it->first || items != it->second)
                 return false;
         }
         return true;
     }
 
+    // The key's line goes in at `at` in place of `removed` bytes, between
+    // `before` and `after`.
     struct Edit {
         qsizetype at = 0;
         qsizetype removed = 0;
-        QByteArray inserted;
+        QByteArray before;
+        QByteArray after;
     };
 
     // Where a line ends, past its line break; and that break (none at the end).
@@ -86,14 +96,13 @@ namespace {
     // takes now; after the section's last, then first, header; where the file
     // has no such section, a new one at the end, then at the start, ahead of
     // anything (an open quote, say) that could swallow it.
-    QList<Edit> placesFor(
-        const QByteArray& data, const IniScan& scan, const QString& section, const QString& key, const QByteArray& line)
+    QList<Edit> placesFor(const QByteArray& data, const IniScan& scan, const QString& section, const QString& key)
     {
         const QString sectionKey = section + u'/';
         QList<Edit> places;
         const qsizetype now = scan.winner(sectionKey + key);
         if (now >= 0 && scan.entries[now].sectionLength == sectionKey.size())
-            places << Edit { scan.entries[now].start, scan.entries[now].end - scan.entries[now].start, line };
+            places << Edit { scan.entries[now].start, scan.entries[now].end - scan.entries[now].start, {}, {} };
         QList<const IniHeader*> ours;
         for (const IniHeader& header : scan.headers) {
             if (header.section == sectionKey)
@@ -102,40 +111,47 @@ namespace {
         if (!ours.isEmpty()) {
             for (const IniHeader* header : { ours.constLast(), ours.constFirst() }) {
                 const auto [at, eol] = pastLineBreak(data, header->end);
-                places << Edit { at, 0, (eol.isEmpty() ? "\n" + line + '\n' : line + eol) };
+                places << (eol.isEmpty() ? Edit { at, 0, "\n", "\n" } : Edit { at, 0, {}, eol });
             }
             // A header whose quote runs to the end: what follows its "]" is
             // no part of any key, so the quote may close there.
             if (ours.constLast()->end == data.size())
-                places << Edit { data.size(), 0, "\"\n" + line + '\n' };
+                places << Edit { data.size(), 0, "\"\n", "\n" };
             return places;
         }
         const QByteArray eol = data.contains("\r\n") ? "\r\n" : "\n";
-        const QByteArray added = sectionLine(section, eol) + line + eol;
+        const QByteArray header = sectionLine(section, eol);
         const bool empty = data.size() == scan.bodyStart;
-        places << Edit { data.size(), 0, (empty ? "" : isIniBreak(data.back()) ? eol : eol + eol) + added };
+        places << Edit { data.size(), 0, (empty ? "" : isIniBreak(data.back()) ? eol : eol + eol) + header, eol };
         // Whatever stood before the first header stays in [General].
-        places << Edit { scan.bodyStart, 0, added + (scan.startsInGeneral ? "[General]" + eol : QByteArray()) };
+        places << Edit { scan.bodyStart, 0, header, eol + (scan.startsInGeneral ? "[General]" + eol : QByteArray()) };
         return places;
+    }
+
+    // `data` with the key's line put in as `edit` says, the value encoded
+    // straight into the new file: a long value is never held twice there.
+    QByteArray edited(const QByteArray& data, const Edit& edit, const QString& key, const QString& text)
+    {
+        const QByteArrayView rest = QByteArrayView(data).sliced(edit.at + edit.removed);
+        QByteArray bytes = encodeIniValue(text,
+            QByteArrayView(data).first(edit.at).toByteArray() + edit.before + encodeIniName(key) + '=',
+            edit.after.size() + rest.size());
+        return bytes.append(edit.after).append(rest);
     }
 
     std::optional<QByteArray> withOneValue(
         const QByteArray& data, const QString& section, const QString& key, const QString& value)
     {
         const QString text = withoutLoneSurrogates(value);
-        const auto readsBack = [&](QByteArrayView bytes, const IniScan& scan) {
-            const IniRead read = readIniKey(bytes, scan, section, key);
-            return read.present && read.isText && read.text == text;
-        };
+        const auto readsBack
+            = [&](QByteArrayView bytes, const IniScan& scan) { return iniKeyReads(bytes, scan, section, key, text); };
         const IniScan scan = scanIni(data);
         if (readsBack(data, scan))
             return data;
         Promise promise = promiseOf(data, scan, section + u'/');
         promise.others.remove(section + u'/' + key);
-        const QByteArray line = encodeIniName(key) + '=' + encodeIniValue(text);
-        for (const Edit& edit : placesFor(data, scan, section, key, line)) {
-            QByteArray bytes = data;
-            bytes.replace(edit.at, edit.removed, edit.inserted);
+        for (const Edit& edit : placesFor(data, scan, section, key)) {
+            QByteArray bytes = edited(data, edit, key, text);
             const IniScan check = scanIni(bytes);
             if (readsBack(bytes, check) && kept(promise, bytes, check))
                 return bytes;

@@ -129,10 +129,13 @@ QByteArray encodeIniName(const QString& name)
 
 QString withoutLoneSurrogates(QString text)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+    // Read through the constant view: writing a character makes a copy of
+    // a text shared with the caller, which only a lone half is worth.
+    const QString& chars = text;
+    for (qsizetype i = 0; i < chars.size(); ++i) {
+        if (chars[i].isHighSurrogate() && i + 1 < chars.size() && chars[i + 1].isLowSurrogate())
             ++i;
-        else if (text[i].isSurrogate())
+        else if (chars[i].isSurrogate())
             text[i] = QChar::ReplacementCharacter;
     }
     return text;
@@ -146,7 +149,10 @@ bool IniScan::hasUnclosedHeader() const
 namespace {
     // Of two lines with one key, QSettings takes the one in the more specific
     // section, and within one section the later line.
-    bool takesOver(const IniEntry& later, const IniEntry& earlier) { return later.sectionLength >= earlier.sectionLength; }
+    bool takesOver(const IniEntry& later, const IniEntry& earlier)
+    {
+        return later.sectionLength >= earlier.sectionLength;
+    }
 } // namespace
 
 qsizetype IniScan::winner(const QString& key) const
@@ -242,56 +248,103 @@ namespace {
 
 } // namespace
 
+namespace {
+
+    // Decodes `raw` as QSettings does. Every so often `flush` may take the
+    // start of `out` that nothing can change any more, everything before
+    // `keepUpTo` or the last character that is no blank, so a long value
+    // need not be held whole.
+    template <class Flush>
+    QStringList decodeIniValueWith(QByteArrayView raw, bool commasSplit, bool* isList, qsizetype room, Flush&& flush)
+    {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QStringList items;
+        QString out;
+        const qsizetype n = raw.size();
+        // No more characters than bytes: a long value is decoded in place,
+        // never through a copy of itself.
+        out.reserve(qMin(n, room));
+        qsizetype i = 0, keepUpTo = 0; // blanks before `keepUpTo` are part of the value
+        bool inQuotes = false, quoted = false, chop = true;
+        const auto skipBlanks = [&] {
+            while (i < n && (raw[i] == ' ' || raw[i] == '\t'))
+                ++i;
+            keepUpTo = out.size();
+        };
+        skipBlanks();
+        while (i < n && chop) {
+            const char c = raw[i++];
+            if (c == '\\') {
+                chop = decodeEscape(raw, i, out);
+                keepUpTo = out.size();
+            } else if (c == '"') {
+                quoted = true;
+                inQuotes = !inQuotes;
+                if (!inQuotes)
+                    skipBlanks();
+            } else if (c == ',' && !inQuotes && commasSplit) {
+                if (!quoted)
+                    chopBlanks(out, keepUpTo);
+                quoted = false;
+                items << std::exchange(out, QString());
+                skipBlanks();
+            } else if (c == ',' && !inQuotes) {
+                quoted = false;
+                out += u',';
+                keepUpTo = out.size();
+            } else {
+                const qsizetype from = i - 1;
+                while (i < n && raw[i] != '\\' && raw[i] != '"' && raw[i] != ',' && i - from < room)
+                    ++i;
+                const QByteArrayView run = raw.sliced(from, i - from);
+                const qsizetype kept = out.size();
+                out.resize(kept + utf8.requiredSpace(run.size()));
+                out.truncate(utf8.appendToBuffer(out.data() + kept, run) - out.constData());
+            }
+            if (out.size() >= room) {
+                qsizetype done = out.size();
+                while (done > keepUpTo && (out[done - 1] == u' ' || out[done - 1] == u'\t'))
+                    --done;
+                flush(QStringView(out).first(done));
+                out.remove(0, done);
+                keepUpTo = qMax<qsizetype>(0, keepUpTo - done);
+            }
+        }
+        if (chop && !quoted)
+            chopBlanks(out, keepUpTo);
+        if (isList)
+            *isList = !items.isEmpty();
+        items << out;
+        return items;
+    }
+
+} // namespace
+
 // Quotes group, backslash escapes, blanks around an unquoted value drop. The
 // bytes between escapes and quotes go through one UTF-8 decoder, so a
 // character may be split by a quote, and a mark that comes first is dropped.
 QStringList decodeIniValue(QByteArrayView raw, bool commasSplit, bool* isList)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QStringList items;
-    QString out;
-    const qsizetype n = raw.size();
-    qsizetype i = 0, keepUpTo = 0; // blanks before `keepUpTo` are part of the value
-    bool inQuotes = false, quoted = false, chop = true;
-    const auto skipBlanks = [&] {
-        while (i < n && (raw[i] == ' ' || raw[i] == '\t'))
-            ++i;
-        keepUpTo = out.size();
+    return decodeIniValueWith(raw, commasSplit, isList, raw.size() + 1, [](QStringView) {});
+}
+
+bool iniValueReads(QByteArrayView raw, const QString& text)
+{
+    // What decodes to `text`: a text that starts with "@" is written with
+    // one more, and one that starts with any other "@" form reads as no text
+    // or as another, which differs from it at its first characters.
+    const QString expected = text.startsWith(u'@') ? u'@' + text : text;
+    qsizetype matched = 0;
+    bool same = true;
+    const auto compare = [&](QStringView part) {
+        same = same && part.size() <= expected.size() - matched
+            && QStringView(expected).sliced(matched, part.size()) == part;
+        matched += part.size();
     };
-    skipBlanks();
-    while (i < n && chop) {
-        const char c = raw[i++];
-        if (c == '\\') {
-            chop = decodeEscape(raw, i, out);
-            keepUpTo = out.size();
-        } else if (c == '"') {
-            quoted = true;
-            inQuotes = !inQuotes;
-            if (!inQuotes)
-                skipBlanks();
-        } else if (c == ',' && !inQuotes && commasSplit) {
-            if (!quoted)
-                chopBlanks(out, keepUpTo);
-            quoted = false;
-            items << std::exchange(out, QString());
-            skipBlanks();
-        } else if (c == ',' && !inQuotes) {
-            quoted = false;
-            out += u',';
-            keepUpTo = out.size();
-        } else {
-            const qsizetype from = i - 1;
-            while (i < n && raw[i] != '\\' && raw[i] != '"' && raw[i] != ',')
-                ++i;
-            out += QString(utf8(raw.sliced(from, i - from)));
-        }
-    }
-    if (chop && !quoted)
-        chopBlanks(out, keepUpTo);
-    if (isList)
-        *isList = !items.isEmpty();
-    items << out;
-    return items;
+    constexpr qsizetype kPiece = 1 << 16;
+    const QStringList items = decodeIniValueWith(raw, false, nullptr, kPiece, compare);
+    compare(items.constFirst());
+    return same && matched == expected.size();
 }
 
 namespace {
@@ -324,13 +377,16 @@ std::optional<QString> iniText(const QString& decoded)
 
 // As QSettings writes a text, except that U+FEFF is always escaped: written
 // as it is, QSettings would drop it where it comes first.
-QByteArray encodeIniValue(const QString& text)
+QByteArray encodeIniValue(const QString& text, QByteArrayView before, qsizetype after)
 {
     const QString s = withoutLoneSurrogates(text.startsWith(u'@') ? u'@' + text : text);
     static const char kNamed[][2] = { { '\a', 'a' }, { '\b', 'b' }, { '\f', 'f' }, { '\n', 'n' }, { '\r', 'r' },
         { '\t', 't' }, { '\v', 'v' }, { '"', '"' }, { '\\', '\\' } };
     QByteArray out;
-    out.reserve(s.size() + 2);
+    // Room for the quotes and what follows, so that they go in without a
+    // copy.
+    out.reserve(before.size() + s.size() + 2 + after);
+    out.append(before);
     bool needsQuotes = false;
     bool escapeHexDigit = false; // after a numeric escape a hex digit would join it
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -354,8 +410,9 @@ QByteArray encodeIniValue(const QString& text)
         else
             out += s.sliced(i, 1).toUtf8();
     }
-    if (needsQuotes || out.startsWith(' ') || out.endsWith(' '))
-        out = '"' + out + '"';
+    const QByteArrayView value = QByteArrayView(out).sliced(before.size());
+    if (needsQuotes || value.startsWith(' ') || value.endsWith(' '))
+        out.insert(before.size(), '"').append('"');
     return out;
 }
 
@@ -372,6 +429,16 @@ IniRead readIniKey(QByteArrayView data, const IniScan& scan, const QString& sect
     read.isText = text.has_value();
     read.text = text.value_or(QString());
     return read;
+}
+
+bool iniKeyReads(
+    QByteArrayView data, const IniScan& scan, const QString& section, const QString& key, const QString& text)
+{
+    const qsizetype at = scan.winner(section + u'/' + key);
+    if (at < 0)
+        return false;
+    const IniEntry& entry = scan.entries[at];
+    return iniValueReads(data.sliced(entry.valueStart, entry.end - entry.valueStart), text);
 }
 
 QString iniValue(const QByteArray& data, const QString& section, const QString& key, bool* whole)

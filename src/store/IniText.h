@@ -78,7 +78,9 @@ QString withoutLoneSurrogates(QString text);
 
 // A text as an INI value that both this reading and QSettings read back the
 // same.
-QByteArray encodeIniValue(const QString& text);
+// `before` comes first, and room is left for `after` more bytes, so a file
+// with a long value is made in one piece.
+QByteArray encodeIniValue(const QString& text, QByteArrayView before = {}, qsizetype after = 0);
 
 // What one key of the file holds.
 struct IniRead {
@@ -87,6 +89,13 @@ struct IniRead {
     QString text;
 };
 IniRead readIniKey(QByteArrayView data, const IniScan& scan, const QString& section, const QString& key);
+
+// Whether the key reads as the text `text`, as readIniKey() would read it,
+// decoded a piece at a time and compared as it goes: a value of hundreds of
+// megabytes is never decoded whole beside the text it is compared with.
+bool iniKeyReads(
+    QByteArrayView data, const IniScan& scan, const QString& section, const QString& key, const QString& text);
+bool iniValueReads(QByteArrayView raw, const QString& text);
 
 // The text under one key; `whole` is false when the file is not all INI (a
 // header misses its "]") or the value is no text.

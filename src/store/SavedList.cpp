@@ -61,4 +61,40 @@ QStringList storedEntries(const QString& value)
     return entries;
 }
 
+void StoredAddition::add(QStringView entry)
+{
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < entry.size(); ++i) {
+        if (entry[i] != u'|' && entry[i] != u'%')
+            continue;
+        text_.append(entry.sliced(from, i - from));
+        text_.append(entry[i] == u'|' ? QStringLiteral("%7C") : QStringLiteral("%25"));
+        (entry[i] == u'|' ? bar_ : percent_) = true;
+        from = i + 1;
+    }
+    text_.append(entry.sliced(from)).append(u'|');
+    ++count_;
+}
+
+QString StoredAddition::appendedTo(const QString& stored)
+{
+    QString before;
+    if (isEscapedValue(stored) || !bar_) {
+        before = stored;
+        if (!before.isEmpty() && !before.endsWith(u'|'))
+            before += u'|';
+        // Without a bar anywhere the value stays unescaped: only each "%"
+        // was written as "%25".
+        if (!isEscapedValue(stored) && percent_)
+            text_.replace(QStringLiteral("%25"), QStringLiteral("%"));
+    } else {
+        before = QStringLiteral("|");
+        for (const QString& entry : storedEntries(stored))
+            before += escapeEntry(entry) + u'|';
+    }
+    // In place where the room reserved allows.
+    text_.insert(0, before);
+    return std::move(text_);
+}
+
 } // namespace quillmoor

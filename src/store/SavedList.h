@@ -38,4 +38,24 @@ private:
 QString storedValue(const QStringList& entries);
 QStringList storedEntries(const QString& value);
 
+// Entries to be added at the end of a stored value, gathered one by one in
+// their stored form: a long import is never held as a list of entries.
+class StoredAddition {
+public:
+    void reserve(qsizetype characters) { text_.reserve(characters); }
+    // A non-empty entry.
+    void add(QStringView entry);
+    void clear() { *this = StoredAddition(); }
+    qsizetype count() const { return count_; }
+    // The value storedValue(storedEntries(stored) + the entries) reads as;
+    // the gathered text becomes part of it, so this is asked once.
+    QString appendedTo(const QString& stored);
+
+private:
+    QString text_; // every entry escaped, then "|"
+    qsizetype count_ = 0;
+    bool bar_ = false; // an entry holds "|": the value is to be escaped
+    bool percent_ = false;
+};
+
 } // namespace quillmoor

@@ -130,6 +130,25 @@ StoredTexts GetSettings(const QString& file, const QString& section, const QStri
     return stored;
 }
 
+StoredText ReadSettingOnly(const QString& file, const QString& section, const QString& key)
+{
+    FileBytes old;
+    try {
+        old = readOrdinaryFile(resolveLinks(file));
+    } catch (const FileTrouble& why) {
+        throw Failure(SearchStoreText::tr("The saved searches could not be read from \"%1\": %2.").arg(file, why.text));
+    }
+    const FileRead read = readKeys(old.bytes, section, { key });
+    if (!read.notText.isNull())
+        throw Failure(SearchStoreText::tr("The saved searches in \"%1\" are not text, so none can be read.").arg(file));
+    StoredText stored { read.reads.constFirst().text, QString() };
+    if (read.unclosedHeader)
+        stored.notice = SearchStoreText::tr(
+            "The settings file \"%1\" is not all in INI format: what could be read of it is used.")
+                            .arg(file);
+    return stored;
+}
+
 StoredText GetSetting(const QString& file, const QString& section, const QString& key)
 {
     StoredTexts stored = GetSettings(file, section, { key });

@@ -42,6 +42,12 @@ void reportNotice(const QString& notice);
 StoredText GetSetting(const QString& file, const QString& section, const QString& key);
 StoredTexts GetSettings(const QString& file, const QString& section, const QStringList& keys);
 
+// Reads one key as GetSetting does, for a command that only reads: the file
+// is left as it is, with no copy made beside it. A value that is no text is
+// a Failure, as nothing could be taken from it; a file not all in INI format
+// gives what could be read and a notice saying so.
+StoredText ReadSettingOnly(const QString& file, const QString& section, const QString& key);
+
 // Gets the text stored under a key at the moment of the save and answers the
 // text to store there. The text is null (QString::isNull) when nothing is
 // stored under the key: no file, an empty one, no such section or key. A key
