@@ -74,6 +74,10 @@ private slots:
         QCOMPARE(restored(QStringLiteral("a%7Cb|c%25|")), (QStringList { "a%7Cb", "c%25" })); // old format: kept as is
         QCOMPARE(restored(QStringLiteral("|a%7cb|")), QStringList { "a|b" });
         QCOMPARE(store.desktop.reports, QStringList());
+        // A close that changed nothing leaves the file byte for byte.
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nSearches = a|b| ; by hand\n");
+        store.desktop.load()->form().close();
+        QCOMPARE(store.bytes(), QByteArray("[Quillmoor]\nSearches = a|b| ; by hand\n"));
     }
 
     // Files as people leave them: what the next start shows and says, and
@@ -150,12 +154,15 @@ private slots:
             app->form().close();
             const QStringList once = shape.reported ? QStringList { QStringLiteral("Form_Load:142") } : QStringList();
             QVERIFY2(store.desktop.where() == once, shape.name);
-            QCOMPARE(store.bytes(), shape.after);
+            // The list's version has a line of its own, as a new key does.
+            static const QRegularExpression version(QStringLiteral("SearchesVersion=[0-9a-f]{16}\\.1\r?\n?"));
+            QCOMPARE(QString::fromLatin1(store.bytes()).remove(version).toLatin1(), shape.after);
             // What QSettings itself reads from the new file: the list, and
             // every other key as before.
             QCOMPARE(store.value(), storedValue(shape.shown + QStringList { "new" }));
             QVariantMap after = serialized ? QVariantMap() : settingsRead(store.desktop.settingsFile());
             after.remove(QStringLiteral("Quillmoor/Searches"));
+            QVERIFY(after.take(QStringLiteral("Quillmoor/SearchesVersion")).isValid() || serialized);
             before.remove(QStringLiteral("Quillmoor/Searches"));
             QCOMPARE(after, before);
             QStringList names = { "Marrowfen.ini" };
@@ -189,8 +196,22 @@ private slots:
             QCOMPARE(store.desktop.where(),
                 (QStringList { QStringLiteral("Form_Load:142"), QStringLiteral("Form_QueryUnload:106") }));
             QVERIFY(store.desktop.description(1).contains(QStringLiteral("not an ordinary file")));
-            QCOMPARE(store.names(), QStringList { "Marrowfen.ini" });
+            // What the window showed is kept beside it, and the report says where.
+            QVERIFY(store.desktop.description(1).contains(u'"' + file + QStringLiteral(".rescued\"")));
+            QCOMPARE(store.names(), (QStringList { "Marrowfen.ini", "Marrowfen.ini.rescued" }));
             QCOMPARE(QFileInfo(file).isSymLink(), !target.isEmpty());
+            if (!target.isEmpty())
+                continue;
+            // The next start takes it back and says so, the first save that
+            // can be made merges it with what the file holds by then, and
+            // the rescue file goes.
+            auto next = store.desktop.load();
+            QCOMPARE(itemTexts(*next->form().savedList), QStringList { "lost" });
+            QCOMPARE(store.desktop.where().mid(2), (QStringList { "Form_Load:142", "Form_Load:158" }));
+            QVERIFY(QFile::remove(file));
+            store.setValue(QStringLiteral("other|"));
+            QTRY_COMPARE(store.names(), QStringList { "Marrowfen.ini" });
+            QCOMPARE(store.value(), QStringLiteral("lost|other|"));
         }
 
         // Dotfiles kept elsewhere: the link stays, its target takes the list
@@ -233,32 +254,42 @@ private slots:
         second->searches().append({ QStringLiteral("a|two") });
         second->searches().remove({ 0 });
         second->form().close();
-        QCOMPARE(itemTexts(*store.desktop.load()->form().savedList), (QStringList { "b", "one", "a|two" }));
+        QCOMPARE(itemTexts(*store.desktop.load()->form().savedList), (QStringList { "b", "a|two", "one" }));
         QCOMPARE(store.desktop.reports, QStringList());
 
         // Another program's doing while a window is open: a file gone or
-        // emptied, or our section gone, cleared nothing; a key written
-        // empty by another copy did.
+        // emptied, our section gone, or a file made anew cleared nothing;
+        // another copy that cleared the list did.
         const struct {
             const char* name;
-            bool deleted;
-            QByteArray file;
+            std::function<void(Store&)> meddle;
             QString saved;
         } meddled[] = {
-            { "deleted", true, {}, "a|b|c|" },
-            { "zero bytes", false, "", "a|b|c|" },
-            { "no section", false, "[Other]\nk=1\n", "a|b|c|" },
-            { "cleared by another copy", false, "[Quillmoor]\nSearches=\n", "c|" },
+            { "deleted", [](Store& s) { QVERIFY(QFile::remove(s.desktop.settingsFile())); }, "a|b|c|" },
+            { "zero bytes", [](Store& s) { s.desktop.write(QStringLiteral("config/Marrowfen.ini"), ""); }, "a|b|c|" },
+            { "no section", [](Store& s) { s.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Other]\nk=1\n"); },
+                "a|b|c|" },
+            { "made anew by an import",
+                [](Store& s) {
+                    QVERIFY(
+                        QFile::rename(s.desktop.settingsFile(), s.desktop.dir.filePath(QStringLiteral("away.ini"))));
+                    s.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nSearches=C|\n");
+                },
+                "a|b|c|C|" },
+            { "cleared by another copy",
+                [](Store& s) {
+                    auto other = s.desktop.load();
+                    other->searches().clear();
+                    other->form().close();
+                },
+                "c|" },
         };
         for (const auto& m : meddled) {
             Store one;
             one.setValue(QStringLiteral("a|b|"));
             auto window = one.desktop.load();
             window->searches().append({ QStringLiteral("c") });
-            if (m.deleted)
-                QVERIFY(QFile::remove(one.desktop.settingsFile()));
-            else
-                one.desktop.write(QStringLiteral("config/Marrowfen.ini"), m.file);
+            m.meddle(one);
             window->form().close();
             QVERIFY2(one.value() == m.saved, qPrintable(QStringLiteral("%1: %2").arg(m.name, one.value())));
         }

@@ -1,6 +1,9 @@
-// The settings store's own work: merging two copies' lists, several keys in
-// one careful save, the lock that QSettings takes.
+// The settings store's own work: merging two copies' lists, saving as the
+// list changes, several keys in one careful save, the lock that QSettings
+// takes.
 #include "EntryText.h"
+#include "ListVersion.h"
+#include "SearchSaver.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
 #include "StoreSupport.h"
@@ -19,17 +22,92 @@ private slots:
     void twoCopiesListsMerge()
     {
         const struct {
-            QStringList atStart, mine, storedNow, merged;
+            QStringList base, mine, storedNow, merged;
         } merges[] = {
-            { { "a" }, { "a", "b" }, { "a", "c" }, { "a", "c", "b" } },
-            { { "a" }, { "a", "a", "b", "a" }, { "x", "a" }, { "x", "a", "a", "b", "a" } }, // repeats count
-            { { "a", "a", "b" }, { "b", "a" }, { "a", "a", "b", "c" }, { "a", "b", "c" } }, // one "a" deleted here
+            { { "a" }, { "a", "b" }, { "a", "c" }, { "a", "b", "c" } },
+            { { "a" }, { "a", "a", "b", "a" }, { "x", "a" }, { "a", "a", "b", "a", "x" } }, // repeats count
+            { { "a", "a", "b" }, { "b", "a" }, { "a", "a", "b", "c" }, { "b", "a", "c" } }, // one "a" deleted here
             { { "a", "b" }, { "b" }, { "b" }, { "b" } }, // deleted in both copies
-            { { "a", "b" }, { "c", "b", "d" }, { "b", "a", "e" }, { "b", "e", "c", "d" } },
-            { {}, { "x" }, { "y" }, { "y", "x" } },
+            { { "a", "b" }, { "c", "b", "d" }, { "b", "a", "e" }, { "c", "b", "d", "e" } },
+            { {}, { "x" }, { "y" }, { "x", "y" } },
+            { { "a", "b" }, { "b", "a", "a" }, { "b" }, { "b", "a" } }, // deleted there, added again here
+            // A move and an F2 here keep their places; the others' additions follow.
+            { { "p2", "p3", "p4" }, { "p3", "p2", "p4", "p5new" }, { "p2", "p3", "p4", "X1", "X2" },
+                { "p3", "p2", "p4", "p5new", "X1", "X2" } },
         };
         for (const auto& m : merges)
-            QCOMPARE(mergeSearches(m.atStart, m.mine, m.storedNow), m.merged);
+            QCOMPARE(mergeSearches(m.base, m.mine, m.storedNow), m.merged);
+
+        // Which file a save finds: only one descended from this copy's last
+        // save may clear this copy's entries.
+        const ListVersion known = ListVersion::of(QString(), "a|b|");
+        const QString later = ListVersion { known.line, 4 }.text();
+        const struct {
+            const char* name;
+            QString version, searches;
+            QStringList stored;
+        } files[] = {
+            { "saved by another copy", later, "b|x|", { "b", "x" } },
+            { "no file", {}, {}, { "b", "a" } },
+            { "made anew", {}, "x|", { "b", "a", "x" } },
+            { "another line", ListVersion::after(ListVersion()).text(), "x|", { "b", "a", "x" } },
+            { "an older save put back", ListVersion { known.line, 2 }.text(), "x|", { "b", "a", "x" } },
+        };
+        for (const auto& f : files) {
+            const ListToStore store = listToStore({ known.line, 3 }, { "a", "b" }, { "b", "a" }, f.version, f.searches);
+            QVERIFY2(store.entries == f.stored, f.name);
+            QVERIFY2(store.version.saves == ListVersion::of(f.version, f.searches).saves + 1, f.name);
+        }
+    }
+
+    // Two copies saving as they go, in turn, and never closed (as a kill
+    // leaves them): each keeps the other's additions and deletions. A burst
+    // of changes makes one save; a save that fails is said once, and the
+    // next change saves once it can.
+    void savingAsTheUserGoes()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|b|"));
+        const QString file = store.desktop.settingsFile();
+        QStringList lists[2] = { { "a", "b" }, { "a", "b" } };
+        int snapshots = 0;
+        SearchSaver first(
+            file,
+            [&] {
+                return ++snapshots, SearchSaver::Snapshot { lists[0], {} };
+            },
+            20);
+        SearchSaver second(
+            file,
+            [&] {
+                return SearchSaver::Snapshot { lists[1], {} };
+            },
+            20);
+        for (SearchSaver* saver : { &first, &second })
+            saver->begin(QStringLiteral("a|b|"), QString());
+        const auto edit = [&](SearchSaver& saver, QStringList& list, const QStringList& now) {
+            QSignalSpy ended(&saver, &SearchSaver::finished);
+            list = now;
+            for (int i = 0; i < 30; ++i)
+                saver.changed();
+            return ended.wait() && !ended.wait(100);
+        };
+        QVERIFY(edit(first, lists[0], { "a", "b", "one" }));
+        QVERIFY(edit(second, lists[1], { "b", "two" }));
+        QVERIFY(edit(first, lists[0], { "a", "one", "three" }));
+        QCOMPARE(store.value(), QStringLiteral("one|three|two|"));
+        QCOMPARE(snapshots, 2);
+
+        QSignalSpy failed(&second, &SearchSaver::failed);
+        QVERIFY(QFile::remove(file) && QDir().mkdir(file));
+        QVERIFY(edit(second, lists[1], { "two", "four" }));
+        QVERIFY(edit(second, lists[1], { "two", "four", "five" }));
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(failed.at(0).at(0).toString().contains(QStringLiteral("not an ordinary file")));
+        QVERIFY(QDir().rmdir(file));
+        QVERIFY(edit(second, lists[1], { "two", "five" }));
+        QCOMPARE(store.value(), QStringLiteral("two|five|"));
+        QCOMPARE(failed.size(), 1);
     }
 
     // Whatever text an entry is made from, it goes out one a line and comes

@@ -62,6 +62,7 @@ Application::Application(Platform platform)
     , locations_(form_, platform_)
     , savedListUndo_(*form_.savedList)
     , editing_(form_, platform_, searches_, savedListUndo_)
+    , saver_(platform_.settingsFile, [this] { return saveSnapshot(searches_.entries()); })
 {
     form_.savedList->setModel(&searches_);
     // Once a signal or the session's end asks for the close, nobody may be
@@ -132,6 +133,34 @@ void Application::connectHandlers()
     if (platform_.watchLaunches)
         platform_.watchLaunches([this](int handed, int total) { showOpening(handed, total); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
+    connectSaving();
+}
+
+void Application::connectSaving()
+{
+    // The model says when the list changed, by whatever edit, undo or
+    // redo; the menu when the user chose where pages open.
+    const auto changed = [this] { saver_.changed(); };
+    connect(&searches_, &SearchListModel::listChanged, &saver_, changed);
+    const SearchMenu* menu = form_.searchMenu;
+    connect(menu, &SearchMenu::engineChosen, &saver_, changed);
+    connect(menu, &SearchMenu::ageChosen, &saver_, changed);
+    connect(menu, &SearchMenu::combineCitiesChosen, &saver_, changed);
+    // A save that fails is said once, as the statement of a timer that
+    // saves would say it.
+    const auto report = [this](const QString& description) {
+        Trap(platform_, QStringLiteral("tmrSave_Timer")).report(100, std::make_exception_ptr(Failure(description)));
+    };
+    connect(&saver_, &SearchSaver::failed, this, report);
+    connect(&saver_, &SearchSaver::noticed, this, report);
+}
+
+SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const
+{
+    SearchSaver::Snapshot snapshot { entries, {} };
+    for (const auto& [key, compose] : openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_))
+        snapshot.keys.append({ key, compose(QString()) });
+    return snapshot;
 }
 
 void Application::connectSearchMenu()

@@ -8,12 +8,15 @@
 #include "SavedListUndo.h"
 #include "SearchButtons.h"
 #include "SearchListModel.h"
+#include "SearchSaver.h"
 #include "SkinFramework.h"
 #include "WindowSettings.h"
 
 #include <QObject>
 
 namespace quillmoor {
+
+class Trap;
 
 // The error report's box: modal, a warning, one OK button.
 void showReportBox(const QString& title, const QString& text);
@@ -77,6 +80,13 @@ private:
     // its title.
     void showOpening(int handed, int total);
     void restoreOpenChoices();
+    // Lists that a close could not save, taken back into the list shown.
+    void takeBackRescued(Trap& trap);
+    // What a save writes: the list shown and the choices made of where
+    // pages open.
+    SearchSaver::Snapshot saveSnapshot(const QStringList& entries) const;
+    // The list as the user goes, saved within a second of each change.
+    void connectSaving();
     // Saves the list and hands over what waits; no handler acts after it.
     void unload();
 
@@ -104,6 +114,8 @@ private:
     WindowSettings windowSettings_;
     // What the search buttons work on.
     SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where() };
+    // Last: a save in flight ends before what it reads goes.
+    SearchSaver saver_;
 };
 
 } // namespace quillmoor

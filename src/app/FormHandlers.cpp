@@ -1,10 +1,14 @@
 #include "Application.h"
 
+#include "Failure.h"
 #include "ListView.h"
+#include "RescueFile.h"
 #include "SearchStore.h"
 #include "SettingsKeys.h"
 #include "Startup.h"
 #include "Trap.h"
+
+#include <QTimer>
 
 namespace quillmoor {
 
@@ -33,7 +37,8 @@ void Application::Form_Load()
     QString value;
     trap.run(142, [&] {
         storedKeys_ = GetSettings(platform_.settingsFile, settings::kSection,
-            QStringList { settings::kSearches } + OpenChoices::keys() + WindowSettings::keys());
+            QStringList { settings::kSearches, settings::kSearchesVersion } + OpenChoices::keys()
+                + WindowSettings::keys());
         value = storedAtStart_ = storedKeys_.values.value(settings::kSearches);
     });
     trap.run(142, [&] { reportNotice(storedKeys_.notice); });
@@ -72,6 +77,46 @@ void Application::restoreOpenChoices()
     Trap trap(platform_, QStringLiteral("Form_Load"));
     trap.run(156, [&] { openChoices_.restore(form_, storedKeys_); });
     trap.run(156, [&] { windowSettings_.restoreAsking(platform_, storedKeys_); });
+    takeBackRescued(trap);
+    // Saving as the user goes starts from the list as the file held it.
+    saver_.begin(storedAtStart_, storedKeys_.values.value(settings::kSearchesVersion));
+}
+
+void Application::takeBackRescued(Trap& trap)
+{
+    QList<RescuedList> rescued;
+    QString trouble;
+    trap.run(158, [&] { rescued = findRescued(platform_.settingsFile, OpenChoices::keys(), &trouble); });
+    trap.run(158, [&] { reportNotice(trouble); });
+    if (rescued.isEmpty())
+        return;
+    QStringList files;
+    trap.run(158, [&] {
+        QString searches = storedAtStart_;
+        QStringList entries;
+        for (const RescuedList& list : std::as_const(rescued)) {
+            entries = withRescued(storedKeys_.values.value(settings::kSearchesVersion), searches, list);
+            searches = storedValue(entries);
+            for (const auto& [key, value] : list.keys)
+                storedKeys_.values.insert(key, value);
+            openChoices_.chosen(list.keys);
+            files << list.file;
+        }
+        // Part of the restore: nothing to undo.
+        searches_.clear();
+        searches_.restore(entries);
+        savedListUndo_.stack().clear();
+        openChoices_.restore(form_, storedKeys_);
+        // Removed once a save holds them; the first follows shortly.
+        saver_.removeAfterSave(files);
+        QTimer::singleShot(0, &saver_, &SearchSaver::changed);
+    });
+    trap.run(158, [&] {
+        throw Failure(QCoreApplication::translate("Form1",
+            "The saved searches that a close could not write to the settings file were kept in \"%1\": "
+            "they are back in the list.")
+                          .arg(files.join(QStringLiteral("\", \""))));
+    });
 }
 
 void Application::Form_QueryUnload()
@@ -89,25 +134,10 @@ void Application::Form_QueryUnload()
         },
         [&] { trap.run(102, [&] { entries << searches_.at(i); }); }, 104, [&] { return ++i < count; });
     QString notice;
-    saveFailed_ = !trap.run(106, [&] {
-        const QString value = storedValue(entries);
-        const auto searches = [&](const QString& stored) {
-            // A file gone or emptied since the start (a crash, a tool that
-            // failed half-way), or one without our key, cleared nothing:
-            // the list shown is written whole. Only a key written empty by
-            // another copy of the program is a clearing.
-            if (stored.isNull() || stored == storedAtStart_)
-                return value;
-            // Another copy of the program saved since this one started:
-            // keep its list and apply this copy's changes to it.
-            return storedValue(
-                mergeSearches(storedEntries(storedAtStart_), storedEntries(value), storedEntries(stored)));
-        };
-        // Where searches open goes in the same save, as far as the user chose it.
-        notice = SaveSettings(platform_.settingsFile, settings::kSection,
-            QList<std::pair<QString, ComposeSetting>> { { settings::kSearches, searches } }
-                + openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_));
-    });
+    // The last save, merged with what another copy or program saved since
+    // this copy's previous one; where searches open goes with it, as far
+    // as the user chose it. A list it cannot save is kept aside.
+    saveFailed_ = !trap.run(106, [&] { notice = saver_.saveLast(saveSnapshot(entries)); });
     trap.run(106, [&] { reportNotice(notice); });
 }
 

@@ -85,6 +85,15 @@ void OpenChoices::set(Form1& form, const WhereToOpen& where)
     offer(form);
 }
 
+void OpenChoices::chosen(const QList<std::pair<QString, QString>>& keys)
+{
+    for (const auto& key : keys) {
+        engine_ = engine_ || key.first == settings::kEngine;
+        age_ = age_ || key.first == settings::kPagesFrom;
+        combine_ = combine_ || key.first == settings::kCombineCities;
+    }
+}
+
 QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys() const
 {
     const std::pair<bool, std::pair<QString, QString>> keys[] = {

@@ -42,6 +42,9 @@ public:
     // The keys of the choices the user made since the start, with their
     // new texts, for the save that writes the searches.
     QList<std::pair<QString, ComposeSetting>> chosenKeys() const;
+    // The choices kept under `keys` count as the user's (a list taken
+    // back after a close that could not save them).
+    void chosen(const QList<std::pair<QString, QString>>& keys);
 
 private:
     // Disables the choices the engine lacks, and tells in the tool tips of

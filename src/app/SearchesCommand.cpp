@@ -4,6 +4,7 @@
 #include "SavedList.h"
 #include "LauncherQueue.h"
 #include "ListEdits.h"
+#include "ListVersion.h"
 #include "OpenChoices.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
@@ -78,8 +79,13 @@ int importSearches(const QString& settingsFile, const QString& path)
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
-        const QString notice = SaveSetting(
-            settingsFile, settings::kSection, settings::kSearches, [&](const QString& stored) { return added.appendedTo(stored); });
+        // A new version of the list, so a window open on it merges the
+        // additions rather than taking the file for another one.
+        const QString notice = SaveSettings(settingsFile, settings::kSection,
+            { settings::kSearches, settings::kSearchesVersion }, [&](const QStringList& stored) {
+                const ListVersion now = ListVersion::of(stored[1], stored[0]);
+                return QStringList { added.appendedTo(stored[0]), ListVersion::after(now).text() };
+            });
         if (!notice.isEmpty())
             say(stderr, notice);
         say(stdout,

@@ -98,10 +98,17 @@ void replaceFile(const QString& target, const FileBytes& old, const QByteArray& 
         throw FileTrouble { SearchStoreText::tr("its folder could not be synced: %1").arg(errnoText(error)) };
 }
 
-std::pair<QString, bool> keepAside(const QString& file, const QByteArray& bytes)
+QStringList asideNames(const QString& file, const QString& suffix)
 {
-    for (int n = 1; n <= 100; ++n) {
-        const QString name = file + QStringLiteral(".unreadable") + (n > 1 ? u'.' + QString::number(n) : QString());
+    QStringList names;
+    for (int n = 1; n <= 100; ++n)
+        names << file + suffix + (n > 1 ? u'.' + QString::number(n) : QString());
+    return names;
+}
+
+std::pair<QString, bool> keepAside(const QString& file, const QByteArray& bytes, const QString& suffix)
+{
+    for (const QString& name : asideNames(file, suffix)) {
         int fd = -1;
         const int error = os::createNewFile(name, &fd);
         if (error == 0) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <sys/types.h>
 #include <utility>
@@ -47,9 +48,13 @@ std::unique_ptr<QLockFile> lockForWriting(const QString& file);
 // mode, except that not everyone may write it.
 void replaceFile(const QString& target, const FileBytes& old, const QByteArray& bytes);
 
-// A file that cannot be taken as it stands is kept whole beside itself. An
-// earlier copy with other contents is never overwritten. Answers the copy's
-// name, and whether it was made just now.
-std::pair<QString, bool> keepAside(const QString& file, const QByteArray& bytes);
+// A file that cannot be taken as it stands is kept whole beside itself, named
+// with `suffix`. An earlier copy with other contents is never overwritten.
+// Answers the copy's name, and whether it was made just now.
+std::pair<QString, bool> keepAside(
+    const QString& file, const QByteArray& bytes, const QString& suffix = QStringLiteral(".unreadable"));
+
+// The names keepAside gives with `suffix`, in order.
+QStringList asideNames(const QString& file, const QString& suffix);
 
 } // namespace quillmoor

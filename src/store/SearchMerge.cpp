@@ -4,29 +4,55 @@
 
 namespace quillmoor {
 
-QStringList mergeSearches(const QStringList& atStart, const QStringList& mine, const QStringList& storedNow)
+namespace {
+
+    using Counts = QHash<QString, qsizetype>;
+
+    Counts counted(const QStringList& entries)
+    {
+        Counts counts;
+        for (const QString& entry : entries)
+            ++counts[entry];
+        return counts;
+    }
+
+    // Takes one repeat of `entry` from `counts`, if one is left.
+    bool take(Counts& counts, const QString& entry)
+    {
+        const auto it = counts.find(entry);
+        return it != counts.end() && *it > 0 && (--*it, true);
+    }
+
+} // namespace
+
+QStringList mergeSearches(const QStringList& base, const QStringList& mine, const QStringList& storedNow)
 {
-    // Entries of the start not yet matched by one of mine, with repeats.
-    QHash<QString, qsizetype> unmatched;
-    for (const QString& entry : atStart)
-        ++unmatched[entry];
-    // Takes one repeat of `entry` from `unmatched`, if one is left.
-    const auto match = [&unmatched](const QString& entry) {
-        const auto it = unmatched.find(entry);
-        return it != unmatched.end() && *it > 0 && (--*it, true);
-    };
+    // What of the base is still stored; what is left unmatched the others
+    // deleted, and what matches nothing of the base they added.
+    Counts deleted = counted(base);
     QStringList added;
-    for (const QString& entry : mine) {
-        if (!match(entry))
+    for (const QString& entry : storedNow) {
+        if (!take(deleted, entry))
             added << entry;
     }
-    // What is left unmatched was deleted here.
     QStringList merged;
-    for (const QString& entry : storedNow) {
-        if (!match(entry))
+    merged.reserve(mine.size() + added.size());
+    for (const QString& entry : mine) {
+        if (!take(deleted, entry))
             merged << entry;
     }
     return merged + added;
+}
+
+QStringList addSearches(const QStringList& mine, const QStringList& other)
+{
+    Counts present = counted(mine);
+    QStringList joined = mine;
+    for (const QString& entry : other) {
+        if (!take(present, entry))
+            joined << entry;
+    }
+    return joined;
 }
 
 } // namespace quillmoor

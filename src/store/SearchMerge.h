@@ -4,10 +4,20 @@
 
 namespace quillmoor {
 
-// Another copy of the program saved its list since this one read `atStart`:
-// `storedNow` with this copy's changes applied. Entries in `mine` beyond
-// those of `atStart` (counted with repeats) are appended in their order;
-// entries of `atStart` missing from `mine` are removed once each.
-QStringList mergeSearches(const QStringList& atStart, const QStringList& mine, const QStringList& storedNow);
+// How this copy's list meets what another copy of the program, an import or
+// another program put in the file since this copy's previous save. Entries
+// are counted with repeats: two equal entries are two entries.
+
+// The file descends from the one this copy saved last, when its list was
+// `base`: the others' additions and deletions since then are applied to
+// `mine`. This copy's entries keep its order, less those the others deleted;
+// what the others added follows them, in the file's order.
+QStringList mergeSearches(const QStringList& base, const QStringList& mine, const QStringList& storedNow);
+
+// The file is not the one this copy saved last (it was made anew, or
+// replaced by an older or another file): nothing says what became of this
+// copy's entries, so none is removed, and the entries of `other` that are not
+// in `mine` follow them.
+QStringList addSearches(const QStringList& mine, const QStringList& other);
 
 } // namespace quillmoor

@@ -61,11 +61,8 @@ namespace {
     // The file as the save leaves it, and a notice when the old one had to
     // be kept aside.
     std::pair<QByteArray, QString> savedBytes(const QString& file, const QByteArray& old, const QString& section,
-        const QList<std::pair<QString, ComposeSetting>>& keys)
+        const QStringList& names, const ComposeSettings& compose)
     {
-        QStringList names;
-        for (const auto& key : keys)
-            names << key.first;
         const FileRead read = readKeys(old, section, names);
         QString notice;
         if (!read.whole()) {
@@ -73,9 +70,15 @@ namespace {
             if (made)
                 notice = asideNotice(file, read, keptAs(copy));
         }
+        QStringList stored;
+        for (const IniRead& key : read.reads)
+            stored << composedFrom(key);
+        const QStringList texts = compose(stored);
         QList<std::pair<QString, QString>> values;
-        for (qsizetype i = 0; i < keys.size(); ++i)
-            values << std::pair { keys[i].first, keys[i].second(composedFrom(read.reads[i])) };
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            if (!texts.value(i).isNull() || read.reads[i].present)
+                values << std::pair { names[i], texts.value(i) };
+        }
         if (std::optional<QByteArray> bytes = withIniValues(old, section, values))
             return { *bytes, notice };
         // Nothing in the old file lets the new lines stand beside it.
@@ -154,6 +157,23 @@ StoredText GetSetting(const QString& file, const QString& section, const QString
 
 QString SaveSettings(const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys)
 {
+    QStringList names;
+    for (const auto& key : keys)
+        names << key.first;
+    return SaveSettings(file, section, names, [&](const QStringList& stored) {
+        QStringList texts;
+        // An empty text is written, also where there was no key.
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const QString text = keys[i].second(stored[i]);
+            texts << (text.isNull() ? QStringLiteral("") : text);
+        }
+        return texts;
+    });
+}
+
+QString SaveSettings(
+    const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose)
+{
     const auto fail = [&](const QString& why) {
         throw Failure(SearchStoreText::tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));
     };
@@ -166,7 +186,7 @@ QString SaveSettings(const QString& file, const QString& section, const QList<st
         const auto lock = lockForWriting(file);
         const QString target = resolveLinks(file);
         const FileBytes old = readOrdinaryFile(target);
-        const auto [bytes, notice] = savedBytes(file, old.bytes, section, keys);
+        const auto [bytes, notice] = savedBytes(file, old.bytes, section, keys, compose);
         if (!old.exists || bytes != old.bytes)
             replaceFile(target, old, bytes);
         return notice;

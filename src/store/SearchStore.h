@@ -65,6 +65,14 @@ using ComposeSetting = std::function<QString(const QString& stored)>;
 QString SaveSettings(
     const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys);
 
+// Gets the texts stored under several keys at the moment of the save, as
+// ComposeSetting does one, and answers the texts to store there, in order:
+// for keys whose new texts depend on each other. A null text leaves a key
+// that is not there out.
+using ComposeSettings = std::function<QStringList(const QStringList& stored)>;
+QString SaveSettings(
+    const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose);
+
 // One key, given how to compose it.
 QString SaveSetting(const QString& file, const QString& section, const QString& key, const ComposeSetting& compose);
 

@@ -7,6 +7,8 @@ namespace quillmoor::settings {
 // The program's section of the settings file and the keys it keeps there.
 inline const QString kSection = QStringLiteral("Quillmoor");
 inline const QString kSearches = QStringLiteral("Searches");
+// Which save of which file the saved searches are (see ListVersion.h).
+inline const QString kSearchesVersion = QStringLiteral("SearchesVersion");
 inline const QString kEngine = QStringLiteral("Engine");
 inline const QString kPagesFrom = QStringLiteral("PagesFrom");
 inline const QString kCombineCities = QStringLiteral("CombineCities");

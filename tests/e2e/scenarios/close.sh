@@ -103,7 +103,9 @@ scenario_close() {
     check_eq "the report of the failed save is on standard error, in full" \
         "in Quillfind2021/08/31.Form1.Form_QueryUnload at line 106|Please email screenshot of this message to support@marrowfen.example" \
         "$(grep -E '^in Quillfind|^Please email' "$log" | paste -sd '|')"
+    check_eq "the list shown is kept in a rescue file beside it" yes "$([ -f "$settings.rescued" ] && echo yes)"
     rmdir -- "$settings"
+    rm -f -- "$settings.rescued"
     scenario_close_display_lost
 }
 

@@ -21,12 +21,18 @@ scenario_window() {
     window_grows
 }
 
-# tip_width PLACE: the width of the tool tip shown over PLACE, if any.
+# shown_tip: the window of the tool tip the program shows, if any.
+shown_tip() { x search --onlyvisible --pid "$app_pid" 2>/dev/null | grep -vx "$win" | head -n 1; }
+
+# tip_width PLACE: the width of the tool tip shown over PLACE, if any. A tip
+# still shown from the last place is let go first, or its width would count.
 tip_width() {
-    move_to "$1"
     local end=$((SECONDS + 4)) tip
+    while [ -n "$(shown_tip)" ] && ((SECONDS <= end)); do sleep 0.2; done
+    move_to "$1"
+    end=$((SECONDS + 4))
     while ((SECONDS <= end)); do
-        tip=$(x search --onlyvisible --pid "$app_pid" 2>/dev/null | grep -vx "$win" | head -n 1)
+        tip=$(shown_tip)
         [ -n "$tip" ] && x getwindowgeometry "$tip" | sed -n 's/^ *Geometry: *\([0-9]*\)x.*/\1/p' && return
         sleep 0.2
     done

@@ -1,0 +1,96 @@
+// Saving the list as the user goes: one save of 1,000, 100,000 and 1,000,000
+// entries through the careful, locked, merging save, from an edit of the
+// saved list's model (shown in the real list view) to the file synced, and the longest time the window's
+// thread is busy meanwhile: a timer ticks on it every millisecond, and the
+// most processor time the thread spends between two ticks is the longest
+// the window could not answer (window_busy_ms). The longest gap between two
+// ticks (window_gap_ms) adds the time others' work on the machine held it.
+//   build/bin/save_bench
+#include "ListView.h"
+#include "SearchListModel.h"
+#include "SearchSaver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <ctime>
+
+using namespace quillmoor;
+
+namespace {
+
+// Processor time the calling thread has spent, in nanoseconds.
+qint64 threadTime()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+void SaveAsYouGo(benchmark::State& state)
+{
+    const int entries = int(state.range(0));
+    QTemporaryDir dir;
+    // The saved list as the window keeps and shows it.
+    SearchListModel searches;
+    searches.setCaption(QStringLiteral("Searches"));
+    ListView view;
+    view.setModel(&searches);
+    QStringList texts;
+    for (int i = 0; i < entries; ++i)
+        texts << QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i);
+    searches.restore(texts);
+    // The snapshot the window takes, with no wait after the change.
+    SearchSaver saver(
+        dir.filePath(QStringLiteral("Marrowfen.ini")),
+        [&] {
+            return SearchSaver::Snapshot { searches.entries(), {} };
+        },
+        0);
+    saver.begin(QString(), QString());
+    QObject::connect(&searches, &SearchListModel::listChanged, &saver, &SearchSaver::changed);
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = 0, lastBusy = 0;
+    qint64 longestGap = 0, busiest = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        const qint64 busy = threadTime();
+        longestGap = qMax(longestGap, now - lastTick);
+        busiest = qMax(busiest, busy - lastBusy);
+        lastTick = now;
+        lastBusy = busy;
+    });
+    tick.start(1);
+    bool failed = false;
+    QObject::connect(&saver, &SearchSaver::failed, [&] { failed = true; });
+    bool grow = true;
+    for (auto _ : state) {
+        // An entry added or taken away, as an edit does.
+        QEventLoop loop;
+        QObject::connect(&saver, &SearchSaver::finished, &loop, &QEventLoop::quit);
+        if (grow)
+            searches.append({ QStringLiteral("one more site:boston.listora.org") });
+        else
+            searches.remove({ searches.count() - 1 });
+        grow = !grow;
+        // The edit's own work is the edit's; what follows is the save's.
+        lastTick = clock.nsecsElapsed();
+        lastBusy = threadTime();
+        loop.exec();
+    }
+    if (failed)
+        state.SkipWithError("a save failed");
+    state.counters["window_busy_ms"] = double(busiest) / 1e6;
+    state.counters["window_gap_ms"] = double(longestGap) / 1e6;
+}
+
+} // namespace
+
+BENCHMARK(SaveAsYouGo)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
