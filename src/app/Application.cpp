@@ -132,6 +132,8 @@ void Application::connectHandlers()
     connect(form_.stopOpeningButton, &QPushButton::clicked, this, [this] { stopOpening(); });
     if (platform_.watchLaunches)
         platform_.watchLaunches([this](int handed, int total) { showOpening(handed, total); });
+    if (platform_.watchBusy)
+        platform_.watchBusy([this](bool busy) { form_.showBusy(busy); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
     connectSaving();
 }

@@ -6,9 +6,6 @@
 #include "LauncherProcess.h"
 #include "Process.h"
 
-#include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -42,8 +39,6 @@ LauncherQueue::~LauncherQueue()
     // Whatever still runs goes on: a launcher may have become the browser.
     delete holding_;
     LauncherProcess::reap(unreaped_);
-    if (shownBusy_ && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        QGuiApplication::restoreOverrideCursor();
 }
 
 QString LauncherQueue::located() const { return QStandardPaths::findExecutable(launcher_); }
@@ -330,15 +325,9 @@ void LauncherQueue::updateProgress()
 void LauncherQueue::updateBusy()
 {
     const bool now = busy();
-    if (now == shownBusy_)
+    if (now == saidBusy_)
         return;
-    shownBusy_ = now;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (now)
-            QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-        else
-            QGuiApplication::restoreOverrideCursor();
-    }
+    saidBusy_ = now;
     emit busyChanged(now);
 }
 

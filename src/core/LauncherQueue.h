@@ -87,6 +87,8 @@ public:
     bool busy() const { return waiting() || (holding_ != nullptr && !stopped_); }
 
 signals:
+    // busy() has changed. The queue shows nothing itself: the window, if
+    // there is one, shows the busy pointer.
     void busyChanged(bool busy);
     // Of the `total` pages asked for since the queue was last idle,
     // `handed` have been handed over; a total of 0 once none waits.
@@ -129,7 +131,7 @@ private:
     QList<qint64> unreaped_; // launchers let go that have not ended yet
     bool watchingEndings_ = false;
     bool pumpPosted_ = false;
-    bool shownBusy_ = false;
+    bool saidBusy_ = false;
     bool stopped_ = false;
     bool ended_ = false;
     bool keptHere_ = false; // ended, but nothing could take the pages over

@@ -32,6 +32,9 @@ Platform Platform::desktop()
     p.watchLaunches = [queue](std::function<void(int, int)> shown) {
         QObject::connect(queue.get(), &LauncherQueue::progress, queue.get(), std::move(shown));
     };
+    p.watchBusy = [queue](std::function<void(bool)> shown) {
+        QObject::connect(queue.get(), &LauncherQueue::busyChanged, queue.get(), std::move(shown));
+    };
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();

@@ -35,6 +35,9 @@ struct Platform {
     // `shown` hears how far the pages asked for are handed over: `handed`
     // of `total`, a total of 0 once none waits.
     std::function<void(std::function<void(int handed, int total)> shown)> watchLaunches;
+    // `shown` hears when pages start and stop waiting for the browser, so
+    // the window can show that it is busy; how is the window's own affair.
+    std::function<void(std::function<void(bool busy)> shown)> watchBusy;
     // Asks whether `pages` pages should open at once, with a way to say
     // not to be asked again (which clears `askAgain`); answers whether to
     // open them. The window's side of the program sets it, as it sets

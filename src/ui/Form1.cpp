@@ -88,6 +88,9 @@ Form1::Form1(QWidget* parent)
     setUpPointer();
 }
 
+// The busy pointer is the whole program's, and would outlive the window.
+Form1::~Form1() { showBusy(false); }
+
 void Form1::createControls()
 {
     // The layout as designed, in twips, with each control's designer name.
@@ -304,6 +307,21 @@ void Form1::applyPointer()
         unsetCursor();
 }
 
+void Form1::showBusy(bool busy)
+{
+    // Once the window has closed there is nothing left to point at.
+    busy = busy && !unloaded_;
+    if (busy == busyShown_)
+        return;
+    busyShown_ = busy;
+    // Over the window's own pointer, which stays set beneath it and shows
+    // again as soon as this one goes.
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
 void Form1::useButtonFaceBackground()
 {
     buttonFaceBackground_ = true;
@@ -492,6 +510,7 @@ void Form1::closeEvent(QCloseEvent* event)
         unloaded_ = true;
         emit queryUnload();
     }
+    showBusy(false);
     event->accept();
 }
 

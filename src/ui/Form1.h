@@ -30,6 +30,7 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
 
     QGroupBox* locationsFrame;
     QLabel* filterLabel;
@@ -84,6 +85,10 @@ public:
     // Shows that `handed` of `total` pages are handed over to the browser,
     // with the button that stops the rest; a total of 0 takes both away.
     void showOpening(int handed, int total);
+    // While pages wait for the browser the pointer is the busy arrow over
+    // the whole window, over the buttons' own pointer too; the window's
+    // pointer comes back when none wait, or when the window closes.
+    void showBusy(bool busy);
 
 signals:
     // Emitted once, when the window is asked to close for whatever reason.
@@ -125,6 +130,7 @@ private:
     int mousePointer_ = kDefaultPointer;
     int shownPointer_ = kDefaultPointer;
     std::optional<QCursor> mouseIcon_;
+    bool busyShown_ = false;
     bool unloaded_ = false;
     // The desktop's colours the window's own were last derived from.
     QPalette scheme_;
