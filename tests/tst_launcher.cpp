@@ -289,7 +289,7 @@ private slots:
         // No temporary folder is needed on the way.
         const QByteArray tmpdir = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(s.dir.filePath(QStringLiteral("xdg-open"))));
-        QCOMPARE(s.queue.handOver(), QString());
+        QCOMPARE(s.queue.handOver(QString::fromLatin1(kHandOverOption)), QString());
         qputenv("TMPDIR", tmpdir);
         QVERIFY(!s.queue.busy());
         // Done by a process of its own, which waits out the running
@@ -309,7 +309,7 @@ private slots:
         const auto handOver = [](const std::function<void(QProcess&)>& input) {
             QProcess process;
             process.setProgram(QCoreApplication::applicationFilePath());
-            process.setArguments({ QString::fromLatin1(LauncherQueue::kHandOverOption), "0", "0" });
+            process.setArguments({ QString::fromLatin1(kHandOverOption), "0", "0" });
             input(process);
             process.start();
             return process.waitForFinished(20000) ? process.exitCode() : -1;
@@ -326,7 +326,7 @@ private slots:
         // A page opens as it arrives, however long the input goes on.
         QProcess endless;
         endless.start(
-            QCoreApplication::applicationFilePath(), { QString::fromLatin1(LauncherQueue::kHandOverOption), "0", "0" });
+            QCoreApplication::applicationFilePath(), { QString::fromLatin1(kHandOverOption), "0", "0" });
         endless.write(Stand::address(QStringLiteral("next")).toLatin1() + '\n');
         QTRY_COMPARE_WITH_TIMEOUT(s.log(), addresses({ QStringLiteral("ok"), QStringLiteral("next") }), 10000);
         endless.closeWriteChannel();
@@ -334,7 +334,7 @@ private slots:
         // A wait of days, or no number, is no pace the window sets.
         for (const char* wait : { "2147483647", "-1", "2s" }) {
             endless.start(QCoreApplication::applicationFilePath(),
-                { QString::fromLatin1(LauncherQueue::kHandOverOption), "0", wait });
+                { QString::fromLatin1(kHandOverOption), "0", wait });
             QVERIFY(endless.waitForFinished(5000) && endless.exitCode() == 2);
         }
     }

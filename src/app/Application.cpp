@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "Failure.h"
+#include "HandOver.h"
 #include "ListView.h"
 #include "MenuText.h"
 #include "NearbyMenu.h"
@@ -258,7 +259,7 @@ void Application::unload()
     // No handler acts after the list is saved; pages still waiting for the
     // browser are handed over.
     platform_.unloaded = true;
-    const QString why = platform_.handOverLaunches ? platform_.handOverLaunches() : QString();
+    const QString why = platform_.handOverLaunches ? platform_.handOverLaunches(QString::fromLatin1(kHandOverOption)) : QString();
     if (why.isEmpty())
         return;
     const QString said = QStringLiteral("Quillmoor: the pages waiting for the browser could not be handed over to a "

@@ -101,13 +101,13 @@ namespace {
 
 std::optional<int> runHandOverMode(int& argc, char** argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], LauncherQueue::kHandOverOption) != 0)
+    if (argc < 2 || std::strcmp(argv[1], kHandOverOption) != 0)
         return std::nullopt;
     qint64 previous = 0;
     qint64 left = 0;
     if (argc != 4 || !numberIn(argv[2], INT_MAX, &previous) || !numberIn(argv[3], kLongestWaitMs, &left)) {
         std::fprintf(stderr, "quillmoor: %s takes a process id and a wait of at most %lld ms\n",
-            LauncherQueue::kHandOverOption, kLongestWaitMs);
+            kHandOverOption, kLongestWaitMs);
         return 2;
     }
     // Started from /proc/self/exe, the process would be called "exe" in

@@ -98,7 +98,7 @@ void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
     stopped_ = false;
     if (ended_) {
         // Asked for while the program ends: it goes the way the rest went.
-        handOver();
+        handOver(handOverOption_);
         return;
     }
     schedulePump();
@@ -276,8 +276,9 @@ void LauncherQueue::stop()
     updateProgress();
 }
 
-QString LauncherQueue::handOver()
+QString LauncherQueue::handOver(const QString& option)
 {
+    handOverOption_ = option;
     ended_ = true;
     stopped_ = true;
     gathering_.reset();
@@ -298,7 +299,7 @@ QString LauncherQueue::handOver()
     const int left = holding_ ? qMax(holding_->remainingTime(), 0) : 0;
     qint64 pid = 0;
     const QString why = os::startReading(os::runningExecutable(), "quillmoor",
-        { QString::fromLatin1(kHandOverOption), QString::number(process ? process->pid() : 0), QString::number(left) },
+        { option, QString::number(process ? process->pid() : 0), QString::number(left) },
         lines, &pid);
     if (why.isEmpty()) {
         waiting_.clear();

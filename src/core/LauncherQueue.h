@@ -33,12 +33,6 @@ public:
     // and waited for as the launcher is.
     using Fallback = std::function<QStringList(const QUrl& url)>;
 
-    // The hidden option that starts the program as the process that hands
-    // over what waited when the window closed: the pid and remaining grace
-    // time of the launcher still running follow it, and the addresses come
-    // on standard input, one a line.
-    static constexpr const char* kHandOverOption = "--hand-over";
-
     explicit LauncherQueue(Report report, QObject* parent = nullptr);
     ~LauncherQueue() override;
 
@@ -74,11 +68,13 @@ public:
     void stop();
 
     // The program is ending: what still waits goes to a process of the
-    // program's own, which hands it over by the same rule after the window
-    // has gone. Nothing more is reported. Where that process cannot be
+    // program's own, started with `option`, then the pid and remaining grace
+    // time of the launcher still running; the addresses go on its standard
+    // input, one a line. It hands them over by the same rule after the
+    // window has gone. Nothing more is reported. Where that process cannot be
     // started, the pages go on being handed over from here, and the answer
     // says why; `progress` tells when the last has gone.
-    QString handOver();
+    QString handOver(const QString& option);
 
     // Addresses wait to be handed over.
     bool waiting() const { return !waiting_.empty(); }
@@ -134,6 +130,8 @@ private:
     bool saidBusy_ = false;
     bool stopped_ = false;
     bool ended_ = false;
+    // What started the hand-over, for pages asked for after it.
+    QString handOverOption_;
     bool keptHere_ = false; // ended, but nothing could take the pages over
     int runHanded_ = 0;
     int runTotal_ = 0;

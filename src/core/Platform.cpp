@@ -28,7 +28,7 @@ Platform Platform::desktop()
     p.endLaunchAction = [queue] { queue->endAction(); };
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };
-    p.handOverLaunches = [queue] { return queue->handOver(); };
+    p.handOverLaunches = [queue](const QString& option) { return queue->handOver(option); };
     p.watchLaunches = [queue](std::function<void(int, int)> shown) {
         QObject::connect(queue.get(), &LauncherQueue::progress, queue.get(), std::move(shown));
     };

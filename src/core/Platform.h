@@ -30,8 +30,8 @@ struct Platform {
     // The program is ending: what still waits is handed over in order by a
     // process of the program's own that outlives the window. Where none
     // can be started, this process goes on handing the pages over, and
-    // the answer says why.
-    std::function<QString()> handOverLaunches;
+    // the answer says why. `option` starts the program in that role.
+    std::function<QString(const QString& option)> handOverLaunches;
     // `shown` hears how far the pages asked for are handed over: `handed`
     // of `total`, a total of 0 once none waits.
     std::function<void(std::function<void(int handed, int total)> shown)> watchLaunches;
