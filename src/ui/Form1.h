@@ -32,11 +32,8 @@ public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
-    QGroupBox* locationsFrame;
-    QLabel* filterLabel;
     QLineEdit* filterBox;
     ListView* cityList;
-    QGroupBox* searchFrame;
     QLineEdit* searchTextBox;
     QPushButton* addSearchButton;
     ListView* savedList;
@@ -49,9 +46,8 @@ public:
     NearbyMenu* nearbyMenu;
     // The saved-search list's context menu.
     SearchMenu* searchMenu;
-    // While pages wait for the browser: how many are handed over, and the
-    // button that stops the rest, over the lower edge of the saved list.
-    QProgressBar* openingProgress;
+    // While pages wait for the browser, over the lower edge of the saved
+    // list: the button that stops the rest.
     QPushButton* stopOpeningButton;
 
     // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
@@ -103,6 +99,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Parts no handler needs: the frames and the label only hold and
+    // name the rest, and the bar shows how far pages are handed over.
+    QGroupBox* locationsFrame;
+    QLabel* filterLabel;
+    QGroupBox* searchFrame;
+    QProgressBar* openingProgress;
+
     // The constructor's steps: the controls where the design puts them, the
     // lists' behaviour and what screen readers call things, the keyboard's
     // order and path, the pointer feedback.
