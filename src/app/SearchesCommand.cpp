@@ -115,7 +115,12 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
         say(stderr, description);
         status = 1;
     });
-    for (const QString& query : where.openAllQueries(storedEntries(stored.values.value(settings::kSearches))))
+    const QStringList queries = where.openAllQueries(storedEntries(stored.values.value(settings::kSearches)));
+    // Run from the desktop's menu, an empty list would otherwise do nothing
+    // without a word.
+    if (queries.isEmpty() && status == 0)
+        say(stderr, QStringLiteral("No searches are saved, so none was opened."));
+    for (const QString& query : queries)
         queue.open(where.url(query), QStringLiteral("openAll"), 0);
     if (queue.busy()) {
         QObject::connect(&queue, &LauncherQueue::busyChanged, &application, [](bool busy) {
