@@ -117,6 +117,8 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
 
     // Nobody is left to read a report: the window is gone.
     LauncherQueue queue([](const QString&, int, const QString&) {});
+    // The window sent only what it meant to open, repeats included.
+    queue.setDropRepeats(false);
     queue.waitFor(previous, int(left));
     // One page waits in the queue at a time; the next is read when it has
     // gone to the browser. What could be read before a failure is still

@@ -71,7 +71,7 @@ QStringList LauncherQueue::namedBrowser(const QUrl& url)
 void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
 {
     const auto earlier = pending_.constFind(url);
-    if (!ended_ && earlier != pending_.cend() && (!gathering_ || earlier->action != gathering_.get()))
+    if (dropRepeats_ && !ended_ && earlier != pending_.cend() && (!gathering_ || earlier->action != gathering_.get()))
         return;
     if (!gathering_ || gathering_->procedure != procedure || gathering_->line != line) {
         gathering_ = std::make_shared<Action>();

@@ -39,6 +39,10 @@ public:
     void setReport(Report report) { report_ = std::move(report); }
     void setLauncher(const QString& name) { launcher_ = name; }
     void setGraceMs(int ms) { graceMs_ = ms; }
+    // Whether a page still waiting from an earlier action is dropped when
+    // asked for again (a second press finds the first one's pages
+    // waiting). Where the pages come already chosen, each must open.
+    void setDropRepeats(bool drop) { dropRepeats_ = drop; }
     void setFallback(Fallback fallback) { fallback_ = std::move(fallback); }
 
     // The fallback unless told otherwise: the browser the environment names
@@ -130,6 +134,7 @@ private:
     bool saidBusy_ = false;
     bool stopped_ = false;
     bool ended_ = false;
+    bool dropRepeats_ = true;
     // What started the hand-over, for pages asked for after it.
     QString handOverOption_;
     bool keptHere_ = false; // ended, but nothing could take the pages over
