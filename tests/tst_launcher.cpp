@@ -226,6 +226,26 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
+    // A file to edit opens beside the pages, not behind them: it is no
+    // page, and stopping the pages leaves it be.
+    void aFileOpensBesideThePages()
+    {
+        Stand s;
+        Platform platform = Platform::desktop();
+        int most = 0;
+        platform.watchLaunches([&](int, int total) { most = qMax(most, total); });
+        for (const char* page : { "never", "a" })
+            platform.openUrl(QUrl(Stand::address(QString::fromLatin1(page))), QStringLiteral("PushButton6_Click"), 102);
+        platform.endLaunchAction();
+        const QUrl file = QUrl::fromLocalFile(s.dir.filePath(QStringLiteral("list.txt")));
+        platform.openUrl(file, QStringLiteral("mnuEditList_Click"), 102);
+        platform.endLaunchAction();
+        QTest::qWait(50);
+        platform.stopLaunches();
+        QTRY_COMPARE(s.log(), QStringList { file.toString() });
+        QCOMPARE(most, 2);
+    }
+
     void theFallbackGoesAtTheLaunchersPace()
     {
         // Without the launcher, the browser the environment names goes one

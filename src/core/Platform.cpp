@@ -23,9 +23,20 @@ Platform Platform::desktop()
     // The address goes to the launcher as one argument: no shell, no command
     // line built from text the user typed.
     const auto queue = std::make_shared<LauncherQueue>(LauncherQueue::Report());
-    p.reportLaunchesTo = [queue](LaunchReport report) { queue->setReport(std::move(report)); };
-    p.openUrl = [queue](const QUrl& url, const QString& procedure, int line) { queue->open(url, procedure, line); };
-    p.endLaunchAction = [queue] { queue->endAction(); };
+    // A file of the user's to edit is no page: it opens at once, beside
+    // pages still waiting, neither counted among them nor stopped with them.
+    const auto files = std::make_shared<LauncherQueue>(LauncherQueue::Report());
+    p.reportLaunchesTo = [queue, files](const LaunchReport& report) {
+        queue->setReport(report);
+        files->setReport(report);
+    };
+    p.openUrl = [queue, files](const QUrl& url, const QString& procedure, int line) {
+        (url.isLocalFile() ? files : queue)->open(url, procedure, line);
+    };
+    p.endLaunchAction = [queue, files] {
+        queue->endAction();
+        files->endAction();
+    };
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };
     p.handOverLaunches = [queue](const QString& option) { return queue->handOver(option); };

@@ -14,7 +14,8 @@ struct Platform {
     // The window's side of the program sets it; nothing below it shows one.
     std::function<void(const QString& title, const QString& text)> showMessage;
     // Queues an address for the browser, for the action of `procedure` at
-    // `line`; what fails is reported later, once per action.
+    // `line`; what fails is reported later, once per action. A local file
+    // opens at once, apart from the pages and their progress.
     std::function<void(const QUrl& url, const QString& procedure, int line)> openUrl;
     // The handler that queued addresses has ended: what it asked for is
     // one action, and another press of its button another.
