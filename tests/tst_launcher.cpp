@@ -346,8 +346,7 @@ private slots:
         QCOMPARE(s.log(), addresses({ QStringLiteral("ok"), QStringLiteral("ok") }));
         // A page opens as it arrives, however long the input goes on.
         QProcess endless;
-        endless.start(
-            QCoreApplication::applicationFilePath(), { QString::fromLatin1(kHandOverOption), "0", "0" });
+        endless.start(QCoreApplication::applicationFilePath(), { QString::fromLatin1(kHandOverOption), "0", "0" });
         endless.write(Stand::address(QStringLiteral("next")).toLatin1() + '\n');
         QTRY_COMPARE_WITH_TIMEOUT(
             s.log(), addresses({ QStringLiteral("ok"), QStringLiteral("ok"), QStringLiteral("next") }), 10000);
@@ -355,8 +354,7 @@ private slots:
         QVERIFY(endless.waitForFinished(20000) && endless.exitCode() == 0);
         // A wait of days, or no number, is no pace the window sets.
         for (const char* wait : { "2147483647", "-1", "2s" }) {
-            endless.start(QCoreApplication::applicationFilePath(),
-                { QString::fromLatin1(kHandOverOption), "0", wait });
+            endless.start(QCoreApplication::applicationFilePath(), { QString::fromLatin1(kHandOverOption), "0", wait });
             QVERIFY(endless.waitForFinished(5000) && endless.exitCode() == 2);
         }
     }

@@ -30,14 +30,14 @@ using namespace quillmoor;
 
 namespace {
 
-    // A part of the window no handler reaches, by its object name.
-    template <class Part = QWidget> Part* part(Form1& form, const char* name)
-    {
-        auto* widget = form.findChild<Part*>(QLatin1String(name));
-        if (!widget)
-            qFatal("the window has no %s", name);
-        return widget;
-    }
+// A part of the window no handler reaches, by its object name.
+template <class Part = QWidget> Part* part(Form1& form, const char* name)
+{
+    auto* widget = form.findChild<Part*>(QLatin1String(name));
+    if (!widget)
+        qFatal("the window has no %s", name);
+    return widget;
+}
 
 const QByteArray kList = "http://boston.listora.org/,Boston,Massachusetts\r\n";
 
@@ -228,8 +228,8 @@ private slots:
         QCOMPARE(form.exampleButton->geometry(), QRect(8, 618, 520, 27));
         // The whole caption of the label fits, colon included, without
         // reaching the filter box.
-        QVERIFY(part<QLabel>(form, "Label1")->width()
-            >= QFontMetrics(part<QLabel>(form, "Label1")->font()).horizontalAdvance(part<QLabel>(form, "Label1")->text()));
+        QVERIFY(part<QLabel>(form, "Label1")->width() >= QFontMetrics(part<QLabel>(form, "Label1")->font())
+                                                             .horizontalAdvance(part<QLabel>(form, "Label1")->text()));
         QVERIFY(part<QLabel>(form, "Label1")->geometry().right() < form.filterBox->x());
 
         QCOMPARE(form.font().family(), QStringLiteral("Arial"));

@@ -259,7 +259,8 @@ void Application::unload()
     // No handler acts after the list is saved; pages still waiting for the
     // browser are handed over.
     platform_.unloaded = true;
-    const QString why = platform_.handOverLaunches ? platform_.handOverLaunches(QString::fromLatin1(kHandOverOption)) : QString();
+    const QString why
+        = platform_.handOverLaunches ? platform_.handOverLaunches(QString::fromLatin1(kHandOverOption)) : QString();
     if (why.isEmpty())
         return;
     const QString said = QStringLiteral("Quillmoor: the pages waiting for the browser could not be handed over to a "

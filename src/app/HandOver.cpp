@@ -106,8 +106,8 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
     qint64 previous = 0;
     qint64 left = 0;
     if (argc != 4 || !numberIn(argv[2], INT_MAX, &previous) || !numberIn(argv[3], kLongestWaitMs, &left)) {
-        std::fprintf(stderr, "quillmoor: %s takes a process id and a wait of at most %lld ms\n",
-            kHandOverOption, kLongestWaitMs);
+        std::fprintf(stderr, "quillmoor: %s takes a process id and a wait of at most %lld ms\n", kHandOverOption,
+            kLongestWaitMs);
         return 2;
     }
     // Started from /proc/self/exe, the process would be called "exe" in

@@ -299,8 +299,7 @@ QString LauncherQueue::handOver(const QString& option)
     const int left = holding_ ? qMax(holding_->remainingTime(), 0) : 0;
     qint64 pid = 0;
     const QString why = os::startReading(os::runningExecutable(), "quillmoor",
-        { option, QString::number(process ? process->pid() : 0), QString::number(left) },
-        lines, &pid);
+        { option, QString::number(process ? process->pid() : 0), QString::number(left) }, lines, &pid);
     if (why.isEmpty()) {
         waiting_.clear();
         if (pid > 0)
