@@ -22,7 +22,7 @@ QVariant CityListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    if (role == FullTextRole) {
+    if (role == kFullTextRole) {
         if (index.column() == 0)
             return items_.text(index.row()).toString();
         return index.column() == 1 ? items_.subText(index.row()) : QVariant();

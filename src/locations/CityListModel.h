@@ -16,9 +16,6 @@ class CityListModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    // The whole text of a cell, however long.
-    static constexpr int FullTextRole = Qt::UserRole;
-
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

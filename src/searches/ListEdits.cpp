@@ -1,6 +1,7 @@
 #include "ListEdits.h"
 
 #include "EntryText.h"
+#include "LineSplitter.h"
 #include "PageQueries.h"
 
 #include <utility>

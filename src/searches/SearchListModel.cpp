@@ -32,7 +32,7 @@ QVariant SearchListModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return shownText(entries_.at(index.row()).left(kShownLength + 1));
-    if (role == FullTextRole)
+    if (role == kFullTextRole)
         return entries_.at(index.row());
     return {};
 }

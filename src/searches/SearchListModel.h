@@ -15,9 +15,6 @@ class SearchListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    // The whole text of a row, however long.
-    static constexpr int FullTextRole = Qt::UserRole;
-
     // One change of the list: from row `first` on, the rows `before` became
     // the rows `after`.
     struct Change {

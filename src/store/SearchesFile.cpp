@@ -4,6 +4,7 @@
 #include "EntryText.h"
 #include "Failure.h"
 #include "FileCalls.h"
+#include "LineSplitter.h"
 #include "Process.h"
 #include "TextDecoder.h"
 

@@ -1,5 +1,6 @@
 #include "ListView.h"
 
+#include "ShownText.h"
 #include "Twips.h"
 
 #include <QContextMenuEvent>

@@ -14,10 +14,6 @@ class ListView : public QTableView {
 public:
     explicit ListView(QWidget* parent = nullptr);
 
-    // The model shown answers a cell's whole text, however long, for this
-    // role; the display role may show it cut.
-    static constexpr int kFullTextRole = Qt::UserRole;
-
     void setColumnWidthTwips(int column, int twips);
 
     // Runs `remove`, which takes the rows at `rows` (ascending, distinct)
