@@ -441,13 +441,4 @@ bool iniKeyReads(
     return iniValueReads(data.sliced(entry.valueStart, entry.end - entry.valueStart), text);
 }
 
-QString iniValue(const QByteArray& data, const QString& section, const QString& key, bool* whole)
-{
-    const IniScan scan = scanIni(data);
-    const IniRead read = readIniKey(data, scan, section, key);
-    if (whole)
-        *whole = read.isText && !scan.hasUnclosedHeader();
-    return read.text;
-}
-
 } // namespace quillmoor
