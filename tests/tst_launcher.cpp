@@ -255,7 +255,7 @@ private slots:
         const QString browser = s.dir.filePath(QStringLiteral("xdg-open"));
         qunsetenv("DEFAULT_BROWSER");
         qputenv("BROWSER", "quillmoor-no-such-browser:" + QFile::encodeName(browser) + " %s");
-        s.queue.setFallback(LauncherQueue::namedBrowser);
+        s.queue.setFallback(browserCommand);
         const QStringList what { QStringLiteral("p1"), QStringLiteral("p22"), QStringLiteral("p333"),
             QStringLiteral("fail"), QStringLiteral("p4") };
         s.open(what);
@@ -289,10 +289,10 @@ private slots:
         for (const auto& c : cases) {
             qputenv("DEFAULT_BROWSER", c.defaultBrowser);
             qputenv("BROWSER", c.browser);
-            QCOMPARE(LauncherQueue::namedBrowser(url), c.command);
+            QCOMPARE(browserCommand(url), c.command);
         }
         QFile::remove(in("x-www-browser"));
-        QCOMPARE(LauncherQueue::namedBrowser(url), QStringList());
+        QCOMPARE(browserCommand(url), QStringList());
     }
 
     void whatWaitsAtCloseIsHandedOverInOrderAfterTheRunningLauncher()

@@ -140,8 +140,8 @@ private slots:
         QLockFile lock(file + QStringLiteral(".lock"));
         QVERIFY(lock.lock());
         std::thread saving([&] {
-            SaveSetting(file, QStringLiteral("Quillmoor"), QStringLiteral("Searches"),
-                [](const QString&) { return QStringLiteral("mine|"); });
+            SaveSettings(file, QStringLiteral("Quillmoor"), { QStringLiteral("Searches") },
+                [](const QStringList&) { return QStringList { QStringLiteral("mine|") }; });
         });
         QTest::qWait(300);
         QCOMPARE(store.value(), QStringLiteral("old|"));
@@ -165,11 +165,13 @@ private slots:
         QCOMPARE(stored.values.value("Engine"), QStringLiteral("x"));
         QCOMPARE(stored.values.value("PagesFrom"), QString());
         QStringList asked;
-        const auto keep = [&](const QString& stored) { return asked << stored, stored; };
-        SaveSettings(file, QStringLiteral("Quillmoor"),
-            { { "Searches", [&](const QString& stored) { return asked << stored, stored + "b|"; } }, { "Engine", keep },
-                { "PagesFrom", [](const QString&) { return QStringLiteral("2"); } } });
-        QCOMPARE(asked, (QStringList { "a|", "x" }));
+        SaveSettings(
+            file, QStringLiteral("Quillmoor"), { "Searches", "Engine", "PagesFrom" }, [&](const QStringList& stored) {
+                asked = stored;
+                return QStringList { stored[0] + "b|", stored[1], QStringLiteral("2") };
+            });
+        QCOMPARE(asked, (QStringList { "a|", "x", QString() }));
+        QVERIFY(asked[2].isNull());
         QCOMPARE(
             store.bytes(), QByteArray("[Quillmoor]\nPagesFrom=2\nEngine = \"x\" ;kept\nSearches=a|b|\n[Other]\nk=1\n"));
     }

@@ -160,10 +160,7 @@ void Application::connectSaving()
 
 SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const
 {
-    SearchSaver::Snapshot snapshot { entries, {} };
-    for (const auto& [key, compose] : openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_))
-        snapshot.keys.append({ key, compose(QString()) });
-    return snapshot;
+    return { entries, openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_) };
 }
 
 void Application::connectSearchMenu()

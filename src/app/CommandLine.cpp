@@ -126,9 +126,8 @@ namespace {
                 "pipe or device is written into, never replaced."),
             QStringLiteral("file") };
         QCommandLineOption importFrom { QStringLiteral("import"),
-            QStringLiteral(
-                "Adds each non-blank line of the text file <file> (at most 256 MB) to the end of the saved "
-                "searches, and ends."),
+            QStringLiteral("Adds each non-blank line of the text file <file> (at most 256 MB) to the end of the saved "
+                           "searches, and ends."),
             QStringLiteral("file") };
         QCommandLineOption openAll { QStringLiteral("open-all"),
             QStringLiteral("Opens every saved search in the browser as Open All does, without a window, and ends "
@@ -156,66 +155,108 @@ namespace {
 
 } // namespace
 
+namespace {
+
+    QString programName() { return QString::fromLatin1(kProgram); }
+
+    QString tryHelp() { return QStringLiteral("Try '%1 --help' for more information.\n").arg(programName()); }
+
+    // Reads the command line's words; 2 when they are no options of ours,
+    // said on standard error.
+    std::optional<int> unreadable(QCommandLineParser& parser, int argc, char* argv[])
+    {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        if (!parser.parse(arguments)) {
+            print(stderr, programName() + QStringLiteral(": ") + parser.errorText() + u'\n' + tryHelp());
+            return 2;
+        }
+        if (!parser.positionalArguments().isEmpty()) {
+            print(stderr,
+                QStringLiteral("%1: unexpected argument '%2'\n")
+                        .arg(programName(), parser.positionalArguments().first())
+                    + tryHelp());
+            return 2;
+        }
+        return std::nullopt;
+    }
+
+    // --help and --version are answered on standard output.
+    std::optional<int> answered(const QCommandLineParser& parser, const Options& options)
+    {
+        if (parser.isSet(options.help)) {
+            // Without an application object Qt names the program by a placeholder.
+            QString text = parser.helpText();
+            text.replace(QStringLiteral("<executable_name>"), programName());
+            print(stdout, text);
+            return 0;
+        }
+        if (parser.isSet(options.version)) {
+            print(stdout, programName() + u' ' + QStringLiteral(QUILLMOOR_VERSION) + u'\n');
+            return 0;
+        }
+        return std::nullopt;
+    }
+
+    // 2 when an option is given twice that may come once, or options that
+    // exclude each other come together.
+    std::optional<int> clashing(const QCommandLineParser& parser, const Options& options)
+    {
+        // A second file would silently win over the first.
+        for (const QCommandLineOption* option : { &options.exportTo, &options.importFrom }) {
+            if (parser.values(*option).size() > 1) {
+                print(stderr,
+                    QStringLiteral("%1: --%2 may be given only once\n").arg(programName(), option->names().first()));
+                return 2;
+            }
+        }
+        QStringList modes;
+        for (const QCommandLineOption* mode : { &options.exportTo, &options.importFrom, &options.openAll }) {
+            if (parser.isSet(*mode))
+                modes << QStringLiteral("--") + mode->names().first();
+        }
+        if (modes.size() > 1) {
+            print(stderr,
+                programName()
+                    + QStringLiteral(": %1 cannot be given together\n").arg(modes.join(QStringLiteral(" and ")))
+                    + tryHelp());
+            return 2;
+        }
+        return std::nullopt;
+    }
+
+    // The saved searches in, out and to the browser need no window: the
+    // status of the one asked for.
+    std::optional<int> withoutWindow(const QCommandLineParser& parser, const Options& options, int argc, char* argv[])
+    {
+        if (parser.isSet(options.exportTo))
+            return exportSearches(userSettingsFile(), parser.value(options.exportTo));
+        if (parser.isSet(options.importFrom))
+            return importSearches(userSettingsFile(), parser.value(options.importFrom));
+        if (parser.isSet(options.openAll))
+            return openAllSearches(argc, argv, userSettingsFile());
+        return std::nullopt;
+    }
+
+} // namespace
+
 std::optional<int> handleCommandLine(int argc, char* argv[])
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-
     QCommandLineParser parser;
     const Options options;
     describe(parser, options);
-    const QString program = QString::fromLatin1(kProgram);
-    const QString tryHelp = QStringLiteral("Try '%1 --help' for more information.\n").arg(program);
-    if (!parser.parse(arguments)) {
-        print(stderr, program + QStringLiteral(": ") + parser.errorText() + u'\n' + tryHelp);
-        return 2;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        print(stderr,
-            QStringLiteral("%1: unexpected argument '%2'\n").arg(program, parser.positionalArguments().first())
-                + tryHelp);
-        return 2;
-    }
-    if (parser.isSet(options.help)) {
-        // Without an application object Qt names the program by a placeholder.
-        QString text = parser.helpText();
-        text.replace(QStringLiteral("<executable_name>"), program);
-        print(stdout, text);
-        return 0;
-    }
-    if (parser.isSet(options.version)) {
-        print(stdout, program + u' ' + QStringLiteral(QUILLMOOR_VERSION) + u'\n');
-        return 0;
-    }
-    // A second file would silently win over the first.
-    for (const QCommandLineOption* option : { &options.exportTo, &options.importFrom }) {
-        if (parser.values(*option).size() > 1) {
-            print(stderr, QStringLiteral("%1: --%2 may be given only once\n").arg(program, option->names().first()));
-            return 2;
-        }
-    }
-    // The saved searches in, out and to the browser need no window.
-    QStringList modes;
-    for (const QCommandLineOption* mode : { &options.exportTo, &options.importFrom, &options.openAll }) {
-        if (parser.isSet(*mode))
-            modes << QStringLiteral("--") + mode->names().first();
-    }
-    if (modes.size() > 1) {
-        print(stderr,
-            program + QStringLiteral(": %1 cannot be given together\n").arg(modes.join(QStringLiteral(" and ")))
-                + tryHelp);
-        return 2;
-    }
-    if (parser.isSet(options.exportTo))
-        return exportSearches(userSettingsFile(), parser.value(options.exportTo));
-    if (parser.isSet(options.importFrom))
-        return importSearches(userSettingsFile(), parser.value(options.importFrom));
-    if (parser.isSet(options.openAll))
-        return openAllSearches(argc, argv, userSettingsFile());
+    if (const std::optional<int> status = unreadable(parser, argc, argv))
+        return status;
+    if (const std::optional<int> status = answered(parser, options))
+        return status;
+    if (const std::optional<int> status = clashing(parser, options))
+        return status;
+    if (const std::optional<int> status = withoutWindow(parser, options, argc, argv))
+        return status;
     const QString missing = missingDisplay(parser);
     if (!missing.isEmpty()) {
-        print(stderr, QStringLiteral("%1: no display (%2)\n").arg(program, missing));
+        print(stderr, QStringLiteral("%1: no display (%2)\n").arg(programName(), missing));
         return 1;
     }
     return std::nullopt;

@@ -94,7 +94,7 @@ void OpenChoices::chosen(const QList<std::pair<QString, QString>>& keys)
     }
 }
 
-QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys() const
+QList<std::pair<QString, QString>> OpenChoices::chosenKeys() const
 {
     const std::pair<bool, std::pair<QString, QString>> keys[] = {
         { engine_, { settings::kEngine, where_.engine.key() } },
@@ -102,10 +102,10 @@ QList<std::pair<QString, ComposeSetting>> OpenChoices::chosenKeys() const
         { combine_,
             { settings::kCombineCities, where_.combineCities ? QStringLiteral("true") : QStringLiteral("false") } },
     };
-    QList<std::pair<QString, ComposeSetting>> chosen;
+    QList<std::pair<QString, QString>> chosen;
     for (const auto& [isChosen, keyValue] : keys) {
         if (isChosen)
-            chosen.append({ keyValue.first, [value = keyValue.second](const QString&) { return value; } });
+            chosen.append(keyValue);
     }
     return chosen;
 }

@@ -41,7 +41,7 @@ public:
     void chooseCombineCities(Form1& form, bool on);
     // The keys of the choices the user made since the start, with their
     // new texts, for the save that writes the searches.
-    QList<std::pair<QString, ComposeSetting>> chosenKeys() const;
+    QList<std::pair<QString, QString>> chosenKeys() const;
     // The choices kept under `keys` count as the user's (a list taken
     // back after a close that could not save them).
     void chosen(const QList<std::pair<QString, QString>>& keys);

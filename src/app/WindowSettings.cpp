@@ -15,11 +15,6 @@ namespace {
     }
 
     QString boolText(bool on) { return on ? QStringLiteral("true") : QStringLiteral("false"); }
-
-    ComposeSetting text(const QString& value)
-    {
-        return [value](const QString&) { return value; };
-    }
 } // namespace
 
 QStringList WindowSettings::keys()
@@ -38,15 +33,15 @@ void WindowSettings::restorePlace(Form1& form, const StoredTexts& stored)
         form.restorePlace(*place, value(stored, settings::kWindowMaximized) == u"true");
 }
 
-QList<std::pair<QString, ComposeSetting>> WindowSettings::chosenKeys(const Form1& form, const Platform& platform) const
+QList<std::pair<QString, QString>> WindowSettings::chosenKeys(const Form1& form, const Platform& platform) const
 {
-    QList<std::pair<QString, ComposeSetting>> chosen;
+    QList<std::pair<QString, QString>> chosen;
     if (platform.askBeforeManyPages != askedAtStart_)
-        chosen.append({ settings::kAskBeforeManyPages, text(boolText(platform.askBeforeManyPages)) });
+        chosen.append({ settings::kAskBeforeManyPages, boolText(platform.askBeforeManyPages) });
     // A window closed before it showed has no place of the user's.
     if (form.isVisible() && form.placeChanged()) {
-        chosen.append({ settings::kWindowPlace, text(placeText(form.keptPlace())) });
-        chosen.append({ settings::kWindowMaximized, text(boolText(form.isMaximized())) });
+        chosen.append({ settings::kWindowPlace, placeText(form.keptPlace()) });
+        chosen.append({ settings::kWindowMaximized, boolText(form.isMaximized()) });
     }
     return chosen;
 }

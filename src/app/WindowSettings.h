@@ -29,7 +29,7 @@ public:
     static void restorePlace(Form1& form, const StoredTexts& stored);
     // The keys the user changed since the start, with their new texts, for
     // the save that writes the searches.
-    QList<std::pair<QString, ComposeSetting>> chosenKeys(const Form1& form, const Platform& platform) const;
+    QList<std::pair<QString, QString>> chosenKeys(const Form1& form, const Platform& platform) const;
 
 private:
     bool askedAtStart_ = true;

@@ -1,21 +1,15 @@
 #include "LauncherQueue.h"
 
+#include "BrowserCommand.h"
 #include "ChildEndings.h"
-#include "ErrorReport.h"
 #include "Failure.h"
+#include "HandOverStart.h"
+#include "LaunchFailure.h"
 #include "LauncherProcess.h"
-#include "Process.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 
 namespace quillmoor {
-
-namespace {
-
-    QString argument(const QUrl& url) { return QString::fromLatin1(url.toEncoded()); }
-
-} // namespace
 
 struct LauncherQueue::Action {
     QString procedure;
@@ -42,31 +36,6 @@ LauncherQueue::~LauncherQueue()
 }
 
 QString LauncherQueue::located() const { return QStandardPaths::findExecutable(launcher_); }
-
-QStringList LauncherQueue::namedBrowser(const QUrl& url)
-{
-    QStringList candidates;
-    for (const char* name : { "DEFAULT_BROWSER", "BROWSER" })
-        candidates << qEnvironmentVariable(name).split(u':', Qt::SkipEmptyParts);
-    candidates << QStringLiteral("x-www-browser") << QStringLiteral("firefox") << QStringLiteral("chromium")
-               << QStringLiteral("google-chrome");
-    for (const QString& candidate : std::as_const(candidates)) {
-        QStringList command = QProcess::splitCommand(candidate);
-        const QString program = command.isEmpty() ? QString() : QStandardPaths::findExecutable(command.first());
-        if (program.isEmpty())
-            continue;
-        command.first() = program;
-        bool placed = false;
-        for (qsizetype i = 1; i < command.size(); ++i) {
-            placed = placed || command[i].contains(u"%s");
-            command[i].replace(QStringLiteral("%s"), argument(url));
-        }
-        if (!placed)
-            command << argument(url);
-        return command;
-    }
-    return QStringList();
-}
 
 void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
 {
@@ -149,7 +118,7 @@ void LauncherQueue::start(Entry entry)
     const QString program = located();
     // Without the launcher, a browser found another way goes at the same
     // pace and as quietly.
-    QStringList command = !program.isEmpty() ? QStringList { program, argument(entry.url) }
+    QStringList command = !program.isEmpty() ? QStringList { program, launcherArgument(entry.url) }
         : fallback_                          ? fallback_(entry.url)
                                              : QStringList();
     if (command.isEmpty()) {
@@ -229,7 +198,7 @@ void LauncherQueue::settle(const std::shared_ptr<Action>& action, const QUrl& ur
     forget(url);
     --action->unsettled;
     if (!taken && action->failed++ == 0) {
-        action->firstFailed = argument(url);
+        action->firstFailed = launcherArgument(url);
         action->firstMessage = message;
     }
     finishIfDone(action);
@@ -239,16 +208,8 @@ void LauncherQueue::finishIfDone(const std::shared_ptr<Action>& action)
 {
     if (!action->sealed || action->unsettled > 0 || action->failed == 0 || ended_)
         return;
-    // Quoted the way faults in a file are: an address or a launcher's
-    // output can be any length and hold anything.
-    const QString address = quotedExcerpt(action->firstFailed);
-    QString description = action->total == 1 ? tr("The web browser did not take 1 of 1 address: %1.").arg(address)
-                                             : tr("The web browser did not take %1 of %2 addresses; the first was %3.")
-                                                   .arg(action->failed)
-                                                   .arg(action->total)
-                                                   .arg(address);
-    if (!action->firstMessage.isEmpty())
-        description += u' ' + tr("The launcher said: %1").arg(quotedExcerpt(action->firstMessage));
+    const QString description
+        = launchFailureText(action->failed, action->total, action->firstFailed, action->firstMessage);
     action->failed = 0; // reported once
     try {
         if (!report_)
@@ -288,18 +249,15 @@ QString LauncherQueue::handOver(const QString& option)
         updateBusy();
         return QString();
     }
-    QByteArray lines;
+    QList<QUrl> pages;
     for (const Entry& entry : waiting_)
-        lines += entry.url.toEncoded() + '\n';
+        pages << entry.url;
     // The launcher running now is waited for first, for what is left of
-    // its time; the list goes on the process's input, never through a
-    // shell. This very program, even when an upgrade has removed or
-    // replaced its file since it started.
+    // its time.
     auto* process = holding_ ? holding_->findChild<LauncherProcess*>() : nullptr;
     const int left = holding_ ? qMax(holding_->remainingTime(), 0) : 0;
     qint64 pid = 0;
-    const QString why = os::startReading(os::runningExecutable(), "quillmoor",
-        { option, QString::number(process ? process->pid() : 0), QString::number(left) }, lines, &pid);
+    const QString why = os::startHandOver(option, process ? process->pid() : 0, left, pages, &pid);
     if (why.isEmpty()) {
         waiting_.clear();
         if (pid > 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BrowserCommand.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -30,7 +32,8 @@ public:
     using Report = std::function<void(const QString& procedure, int line, const QString& description)>;
     // Used when the launcher is not on PATH: the command (program, then its
     // arguments) that opens `url` in a browser, or nothing. It is started
-    // and waited for as the launcher is.
+    // and waited for as the launcher is. Unless told otherwise, the browser
+    // browserCommand() finds.
     using Fallback = std::function<QStringList(const QUrl& url)>;
 
     explicit LauncherQueue(Report report, QObject* parent = nullptr);
@@ -44,12 +47,6 @@ public:
     // waiting). Where the pages come already chosen, each must open.
     void setDropRepeats(bool drop) { dropRepeats_ = drop; }
     void setFallback(Fallback fallback) { fallback_ = std::move(fallback); }
-
-    // The fallback unless told otherwise: the browser the environment names
-    // ($DEFAULT_BROWSER, then $BROWSER, each a list of commands split by ':'
-    // where %s stands for the address), then the system's choice of browser,
-    // then well-known browsers, the first found on PATH.
-    static QStringList namedBrowser(const QUrl& url);
 
     // Queues `url` for the action of `procedure` at `line`. Addresses queued
     // by one handler before the event loop next runs belong to one action.
@@ -114,7 +111,7 @@ private:
     QString located() const;
 
     Report report_;
-    Fallback fallback_ = namedBrowser;
+    Fallback fallback_ = browserCommand;
     QString launcher_ = QStringLiteral("xdg-open");
     int graceMs_ = 2000;
     std::deque<Entry> waiting_;

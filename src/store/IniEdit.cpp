@@ -193,10 +193,4 @@ std::optional<QByteArray> withIniValues(
     return bytes;
 }
 
-std::optional<QByteArray> withIniValue(
-    const QByteArray& data, const QString& section, const QString& key, const QString& value)
-{
-    return withIniValues(data, section, { { key, value } });
-}
-
 } // namespace quillmoor

@@ -15,8 +15,4 @@ namespace quillmoor {
 std::optional<QByteArray> withIniValues(
     const QByteArray& data, const QString& section, const QList<std::pair<QString, QString>>& values);
 
-// One key.
-std::optional<QByteArray> withIniValue(
-    const QByteArray& data, const QString& section, const QString& key, const QString& value);
-
 } // namespace quillmoor

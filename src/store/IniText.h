@@ -97,7 +97,4 @@ bool iniKeyReads(
     QByteArrayView data, const IniScan& scan, const QString& section, const QString& key, const QString& text);
 bool iniValueReads(QByteArrayView raw, const QString& text);
 
-// The text under one key; `whole` is false when the file is not all INI (a
-// header misses its "]") or the value is no text.
-QString iniValue(const QByteArray& data, const QString& section, const QString& key, bool* whole = nullptr);
 } // namespace quillmoor

@@ -155,22 +155,6 @@ StoredText GetSetting(const QString& file, const QString& section, const QString
     return { stored.values.value(key), stored.notice };
 }
 
-QString SaveSettings(const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys)
-{
-    QStringList names;
-    for (const auto& key : keys)
-        names << key.first;
-    return SaveSettings(file, section, names, [&](const QStringList& stored) {
-        QStringList texts;
-        // An empty text is written, also where there was no key.
-        for (qsizetype i = 0; i < keys.size(); ++i) {
-            const QString text = keys[i].second(stored[i]);
-            texts << (text.isNull() ? QStringLiteral("") : text);
-        }
-        return texts;
-    });
-}
-
 QString SaveSettings(
     const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose)
 {
@@ -194,11 +178,6 @@ QString SaveSettings(
         fail(why.text);
     }
     return QString();
-}
-
-QString SaveSetting(const QString& file, const QString& section, const QString& key, const ComposeSetting& compose)
-{
-    return SaveSettings(file, section, { { key, compose } });
 }
 
 } // namespace quillmoor

@@ -48,32 +48,22 @@ StoredTexts GetSettings(const QString& file, const QString& section, const QStri
 // gives what could be read and a notice saying so.
 StoredText ReadSettingOnly(const QString& file, const QString& section, const QString& key);
 
-// Gets the text stored under a key at the moment of the save and answers the
-// text to store there. The text is null (QString::isNull) when nothing is
-// stored under the key: no file, an empty one, no such section or key. A key
-// stored with the empty text gives an empty text that is not null.
-using ComposeSetting = std::function<QString(const QString& stored)>;
-
 // Writes several keys of one section in one careful save: under the store's
 // lock, through a link to its target, staged and synced, so a failed write
-// leaves the previous file whole and nothing staged behind. Each key's
-// `compose` is asked in the order given. Every other key of the file, and a
-// key whose text does not change, keeps its line byte for byte. A save never
-// fails because of what the file holds: where the new lines cannot stand
-// beside it, the old file is kept whole beside itself and a new one holds
-// them. Answers a notice when the old file had to be kept aside.
-QString SaveSettings(
-    const QString& file, const QString& section, const QList<std::pair<QString, ComposeSetting>>& keys);
-
-// Gets the texts stored under several keys at the moment of the save, as
-// ComposeSetting does one, and answers the texts to store there, in order:
-// for keys whose new texts depend on each other. A null text leaves a key
-// that is not there out.
+// leaves the previous file whole and nothing staged behind. `compose` gets
+// the texts stored under `keys` at the moment of the save, in order, and
+// answers the texts to store there: for keys whose new texts depend on each
+// other or on what is stored. A stored text is null (QString::isNull) when
+// nothing is stored under its key: no file, an empty one, no such section or
+// key; a key stored with the empty text gives an empty text that is not
+// null. A null text answered leaves a key that is not there out. Every other
+// key of the file, and a key whose text does not change, keeps its line
+// byte for byte. A save never fails because of what the file holds: where
+// the new lines cannot stand beside it, the old file is kept whole beside
+// itself and a new one holds them. Answers a notice when the old file had to
+// be kept aside.
 using ComposeSettings = std::function<QStringList(const QStringList& stored)>;
 QString SaveSettings(
     const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose);
-
-// One key, given how to compose it.
-QString SaveSetting(const QString& file, const QString& section, const QString& key, const ComposeSetting& compose);
 
 } // namespace quillmoor

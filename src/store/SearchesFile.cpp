@@ -9,7 +9,6 @@
 #include "TextDecoder.h"
 
 #include <QSaveFile>
-#include <QScopeGuard>
 #include <cstring>
 
 namespace quillmoor {
@@ -124,77 +123,130 @@ void writeSearchesFile(const QString& path, const QStringList& entries, const QS
         throw cannotWrite(path, errnoText(error));
 }
 
-void forEachSearchInFile(
-    const QString& path, const std::function<void(QString&& entry)>& take, const std::function<void()>& restart)
-{
-    const os::OpenedFile file = os::openOrdinaryFile(path);
-    if (file.error != 0)
-        throw cannotRead(path, errnoText(file.error));
-    if (!file.exists)
-        throw cannotRead(path, SearchStoreText::tr("there is no such file"));
-    if (!file.ordinary)
-        throw cannotRead(path, SearchStoreText::tr("it is not an ordinary file"));
-    int fd = file.fd;
-    const auto closeFd = qScopeGuard([&fd] { os::closeDescriptor(fd); });
-    if (file.size > kLargestSearchesFile)
-        throw cannotRead(path, SearchStoreText::tr("it is larger than 256 MB, far more than any list of searches"));
-    const auto changed = [&] { return cannotRead(path, SearchStoreText::tr("it changed while it was read")); };
+namespace {
 
-    TextDecoder decoder;
-    QByteArray bytes(kReadBytes + TextDecoder::kLongestCut, Qt::Uninitialized);
-    QString text;
-    LineSplitter lines;
-    const auto takeLine = [&](QStringView line) {
-        if (decoder.encoding() == TextDecoder::Encoding::Windows1252)
-            line = withoutWindowsMark(line);
-        QString entry = entryText(line);
-        if (!entry.isEmpty())
-            take(std::move(entry));
-    };
-    // One pass from the first byte to the last; false when the file was
-    // wrongly taken for UTF-8 and is to be read again.
-    const auto pass = [&](bool first) {
-        NotText notText;
-        qsizetype carried = 0;
-        qint64 total = 0;
-        for (bool last = false; !last;) {
-            int error = 0;
-            const qint64 got = os::readSome(fd, bytes.data() + carried, kReadBytes, &error);
-            if (got < 0)
-                throw cannotRead(path, errnoText(error));
-            if (first && total == 0)
-                decoder.lookAtStart(QByteArrayView(bytes.constData(), qMin<qint64>(got, kStartLooked)));
-            total += got;
-            if (total > file.size)
-                throw changed();
-            last = got == 0;
-            text.resize(0);
-            const qsizetype have = carried + qsizetype(got);
-            const qsizetype used = decoder.decode(QByteArrayView(bytes.constData(), have), last, text);
+    // The searches file opened, checked and read a pass at a time: a pass
+    // runs from the first byte to the last, handing each entry over as its
+    // line ends, and the file must not change meanwhile.
+    class SearchesFileReading {
+    public:
+        SearchesFileReading(const QString& path, const std::function<void(QString&& entry)>& take)
+            : path_(path)
+            , take_(take)
+        {
+            file_ = os::openOrdinaryFile(path);
+            if (file_.error != 0)
+                throw cannotRead(path, errnoText(file_.error));
+            if (!file_.exists)
+                throw cannotRead(path, SearchStoreText::tr("there is no such file"));
+            if (!file_.ordinary)
+                throw cannotRead(path, SearchStoreText::tr("it is not an ordinary file"));
+            if (file_.size > kLargestSearchesFile) {
+                os::closeDescriptor(file_.fd);
+                throw cannotRead(
+                    path, SearchStoreText::tr("it is larger than 256 MB, far more than any list of searches"));
+            }
+        }
+        ~SearchesFileReading() { os::closeDescriptor(file_.fd); }
+        SearchesFileReading(const SearchesFileReading&) = delete;
+        SearchesFileReading& operator=(const SearchesFileReading&) = delete;
+
+        // One pass from the first byte to the last; false when the file was
+        // wrongly taken for UTF-8 and is to be read again.
+        bool pass(bool first)
+        {
+            NotText notText;
+            qsizetype carried = 0;
+            qint64 total = 0;
+            for (bool last = false; !last;) {
+                int error = 0;
+                const qint64 got = os::readSome(file_.fd, bytes_.data() + carried, kReadBytes, &error);
+                if (got < 0)
+                    throw cannotRead(path_, errnoText(error));
+                if (first && total == 0)
+                    decoder_.lookAtStart(QByteArrayView(bytes_.constData(), qMin<qint64>(got, kStartLooked)));
+                total += got;
+                if (total > file_.size)
+                    throw changed();
+                last = got == 0;
+                if (!decode(carried, qsizetype(got), last, notText))
+                    return false;
+            }
+            checkWhole(total, notText);
+            return true;
+        }
+
+        // Back to the first byte, for another pass.
+        void rewind()
+        {
+            lines_.clear();
+            if (const int error = os::rewind(file_.fd))
+                throw cannotRead(path_, errnoText(error));
+        }
+
+    private:
+        Failure changed() const { return cannotRead(path_, SearchStoreText::tr("it changed while it was read")); }
+        Failure noText() const { return Failure(SearchStoreText::tr("The file %1 holds no text.").arg(path_)); }
+
+        // Decodes the `carried` bytes a read left undecoded and the `got`
+        // it read after them, and hands on the lines they end; false as
+        // pass() answers.
+        bool decode(qsizetype& carried, qsizetype got, bool last, NotText& notText)
+        {
+            text_.resize(0);
+            const qsizetype have = carried + got;
+            const qsizetype used = decoder_.decode(QByteArrayView(bytes_.constData(), have), last, text_);
             if (used == TextDecoder::kStartAgain)
                 return false;
             carried = have - used;
-            std::memmove(bytes.data(), bytes.constData() + used, size_t(carried));
-            notText.count(text);
+            std::memmove(bytes_.data(), bytes_.constData() + used, size_t(carried));
+            notText.count(text_);
             // No code page makes a NUL into text.
             if (notText.nul)
-                throw Failure(SearchStoreText::tr("The file %1 holds no text.").arg(path));
-            lines.split(text, last, takeLine);
+                throw noText();
+            lines_.split(text_, last, [this](QStringView line) { takeLine(line); });
+            return true;
         }
-        qint64 size = 0, time = 0;
-        if (const int error = os::fileState(fd, &size, &time))
-            throw cannotRead(path, errnoText(error));
-        if (total != file.size || size != file.size || time != file.changed)
-            throw changed();
-        if (notText.mostly())
-            throw Failure(SearchStoreText::tr("The file %1 holds no text.").arg(path));
-        return true;
+
+        void takeLine(QStringView line)
+        {
+            if (decoder_.encoding() == TextDecoder::Encoding::Windows1252)
+                line = withoutWindowsMark(line);
+            QString entry = entryText(line);
+            if (!entry.isEmpty())
+                take_(std::move(entry));
+        }
+
+        // The pass read the file as it was opened, and found it text.
+        void checkWhole(qint64 total, const NotText& notText) const
+        {
+            qint64 size = 0, time = 0;
+            if (const int error = os::fileState(file_.fd, &size, &time))
+                throw cannotRead(path_, errnoText(error));
+            if (total != file_.size || size != file_.size || time != file_.changed)
+                throw changed();
+            if (notText.mostly())
+                throw noText();
+        }
+
+        const QString& path_;
+        const std::function<void(QString&& entry)>& take_;
+        os::OpenedFile file_;
+        TextDecoder decoder_;
+        QByteArray bytes_ = QByteArray(kReadBytes + TextDecoder::kLongestCut, Qt::Uninitialized);
+        QString text_;
+        LineSplitter lines_;
     };
-    for (bool first = true; !pass(first); first = false) {
+
+} // namespace
+
+void forEachSearchInFile(
+    const QString& path, const std::function<void(QString&& entry)>& take, const std::function<void()>& restart)
+{
+    SearchesFileReading reading(path, take);
+    for (bool first = true; !reading.pass(first); first = false) {
         restart();
-        lines.clear();
-        if (const int error = os::rewind(fd))
-            throw cannotRead(path, errnoText(error));
+        reading.rewind();
     }
 }
 

@@ -23,18 +23,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString section = QStringLiteral("Quillmoor"), key = QStringLiteral("Searches");
 
-    // The bytes as the whole settings file.
+    // The bytes as the whole settings file; `whole` when all of it is INI
+    // and the key holds text.
+    const auto readBack = [&](const QByteArray& file, bool* whole) {
+        const IniScan scan = scanIni(file);
+        const IniRead read = readIniKey(file, scan, section, key);
+        *whole = read.isText && !scan.hasUnclosedHeader();
+        return read.text;
+    };
     bool whole = false;
-    const QString value = iniValue(bytes, section, key, &whole);
+    const QString value = readBack(bytes, &whole);
     const QStringList entries = storedEntries(value);
     roundTrip(entries);
     const QString stored = storedValue(entries);
-    std::optional<QByteArray> saved = withIniValue(bytes, section, key, stored);
+    std::optional<QByteArray> saved = withIniValues(bytes, section, { { key, stored } });
     if (!saved) // nothing lets the list stand beside what the file holds: a new file holds it
-        saved = withIniValue(QByteArray(), section, key, stored);
+        saved = withIniValues(QByteArray(), section, { { key, stored } });
     FUZZ_CHECK(saved.has_value());
     bool savedWhole = false;
-    FUZZ_CHECK(iniValue(*saved, section, key, &savedWhole) == stored && savedWhole);
+    FUZZ_CHECK(readBack(*saved, &savedWhole) == stored && savedWhole);
 
     // The bytes as the value itself.
     roundTrip(storedEntries(QString::fromUtf8(bytes)));
