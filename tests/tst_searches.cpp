@@ -331,7 +331,7 @@ private slots:
         QCOMPARE(w.desktop.where(), QStringList { QStringLiteral("PushButton6_Click:102") });
         // Opening changes neither the list nor its selection.
         QCOMPARE(w.form->savedList->count(), 3);
-        QCOMPARE(w.form->savedList->selectedRow(), 1);
+        QCOMPARE(w.form->savedList->selectedRows(), QList<qsizetype> { 1 });
 
         Window empty;
         empty.click(empty.form->openAllButton);
@@ -520,7 +520,7 @@ private slots:
         QCOMPARE(w.opened().last(), engine("b%20site%3Ay.org"));
         w.app->searches().append({ QStringLiteral("c site:z.org") });
         QTest::keyClick(w.form->savedList, Qt::Key_Delete);
-        QCOMPARE(w.form->savedList->selectedRow(), -1);
+        QCOMPARE(w.form->savedList->selectedRows(), QList<qsizetype> {});
         QTest::keyClick(w.form->savedList, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(w.opened().last(), engine("c%20site%3Az.org"));
         QCOMPARE(w.desktop.openedBy.size(), 4);
@@ -561,7 +561,7 @@ private slots:
             QCOMPARE(itemTexts(*saved), expected);
         }
         // The search a Delete took is selected again.
-        QCOMPARE(saved->selectedRow(), 1);
+        QCOMPARE(saved->selectedRows(), QList<qsizetype> { 1 });
         QVERIFY(!undo.canUndo());
         QCOMPARE(canUndo.last(), QVariantList { false });
         QTest::keyClick(saved, Qt::Key_Z, Qt::ControlModifier); // nothing left: nothing happens
@@ -714,9 +714,9 @@ private slots:
         QTest::keyClick(w.form->savedList, Qt::Key_Delete);
         QCOMPARE(w.desktop.where(),
             (QStringList { QStringLiteral("PushButton4_Click:102"), QStringLiteral("PushButton4_Click:102") }));
-        QCOMPARE(w.form->savedList->selectedRow(), -1);
+        QCOMPARE(w.form->savedList->selectedRows(), QList<qsizetype> {});
         QTest::keyClick(w.form->savedList, Qt::Key_Space);
-        QCOMPARE(w.form->savedList->selectedRow(), 1);
+        QCOMPARE(w.form->savedList->selectedRows(), QList<qsizetype> { 1 });
         QTest::keyClick(w.form->savedList, Qt::Key_Up);
         QTest::keyClick(w.form->savedList, Qt::Key_Delete);
         QCOMPARE(itemTexts(*w.form->savedList), QStringList { "C" });
@@ -755,7 +755,7 @@ private slots:
                 w.app->searches().append({ expected.last() });
             } else {
                 w.form->savedList->selectRow(int(random() % expected.size()));
-                expected.removeAt(w.form->savedList->selectedRow());
+                expected.removeAt(w.form->savedList->selectedRows().first());
                 w.form->deleteButton->click();
             }
         }

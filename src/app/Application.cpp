@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "Dialogs.h"
 #include "Failure.h"
 #include "HandOver.h"
 #include "ListView.h"
@@ -10,11 +11,9 @@
 #include "Startup.h"
 #include "Trap.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <cstdio>
@@ -31,32 +30,6 @@ namespace {
         std::fflush(stderr);
     }
 } // namespace
-
-void showReportBox(const QString& title, const QString& text)
-{
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
-    // Plain text: the report holds CR LF and lone CRs, each shown as a line
-    // break, and must never be taken for markup.
-    box.setTextFormat(Qt::PlainText);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
-}
-
-bool askOpenBox(QWidget* window, int pages, bool& askAgain)
-{
-    QMessageBox box(QMessageBox::Question, QMessageBox::tr("Open Pages"),
-        QMessageBox::tr("Open %1 pages in your browser?").arg(pages), QMessageBox::NoButton, window);
-    QPushButton* open = box.addButton(QMessageBox::tr("&Open"), QMessageBox::AcceptRole);
-    box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(open);
-    box.setEscapeButton(QMessageBox::Cancel);
-    auto* again = new QCheckBox(QMessageBox::tr("&Don't ask again"));
-    box.setCheckBox(again);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
-    askAgain = !again->isChecked();
-    return box.clickedButton() == open;
-}
 
 Application::Application(Platform platform)
     : platform_(std::move(platform))
@@ -242,8 +215,7 @@ void Application::requestClose()
 {
     closeAsked_ = true;
     // A report waiting for its OK would hold the close up indefinitely.
-    if (QWidget* modal = QApplication::activeModalWidget())
-        modal->close();
+    closeWaitingDialog();
     if (loaded_)
         form_.close();
     else

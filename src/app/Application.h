@@ -18,13 +18,6 @@ namespace quillmoor {
 
 class Trap;
 
-// The error report's box: modal, a warning, one OK button.
-void showReportBox(const QString& title, const QString& text);
-
-// Asks over `window` whether to open `pages` pages: Open (Return) or Cancel
-// (Escape), and "Don't ask again", which clears `askAgain`.
-bool askOpenBox(QWidget* window, int pages, bool& askAgain);
-
 // The program: the window, its start-up and shut-down, and the wiring of
 // every control's events to the handler that does the work.
 class Application : public QObject {

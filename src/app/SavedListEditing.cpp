@@ -1,5 +1,6 @@
 #include "SavedListEditing.h"
 
+#include "Dialogs.h"
 #include "EntryText.h"
 #include "Form1.h"
 #include "ListEdits.h"
@@ -11,17 +12,10 @@
 #include "Trap.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFileDialog>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <numeric>
 
 namespace quillmoor {
-
-namespace {
-    const QString kFileTypes = QStringLiteral("Text files (*.txt);;All files (*)");
-}
 
 SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo)
     : form_(form)
@@ -29,18 +23,10 @@ SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SearchListMo
     , searches_(searches)
     , undo_(undo)
 {
-    askSearchText = [this](const QString& shown) -> std::optional<QString> {
-        bool ok = false;
-        const QString text = QInputDialog::getText(&form_, tr("Edit Search Text"),
-            tr("New search text (each search keeps its city):"), QLineEdit::Normal, shown, &ok);
-        return ok ? std::optional<QString>(text) : std::nullopt;
-    };
-    askImportFile
-        = [this] { return QFileDialog::getOpenFileName(&form_, tr("Import Searches"), QDir::homePath(), kFileTypes); };
-    askExportFile = [this] {
-        return QFileDialog::getSaveFileName(
-            &form_, tr("Export Searches"), QDir::home().filePath(QStringLiteral("searches.txt")), kFileTypes);
-    };
+    // The questions are the window's dialogs, asked over it.
+    askSearchText = [this](const QString& shown) { return askSearchTextBox(&form_, shown); };
+    askImportFile = [this] { return askImportFileBox(&form_); };
+    askExportFile = [this] { return askExportFileBox(&form_); };
 }
 
 QList<qsizetype> SavedListEditing::selected() const { return form_.savedList->selectedRows(); }

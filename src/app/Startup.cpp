@@ -7,7 +7,7 @@
 #include "SkinFramework.h"
 #include "Trap.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>

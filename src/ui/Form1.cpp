@@ -1,44 +1,28 @@
+// The window as designed: its controls where the design puts them, how they
+// follow a growing window, the lists' and the keyboard's behaviour, the
+// progress of pages opening and the close. The pointer feedback, the
+// colours and the window's place on the screen have files of their own
+// (Form1Pointer.cpp, Form1Colours.cpp, Form1Placement.cpp).
 #include "Form1.h"
 
 #include "KeyboardPath.h"
-
 #include "ListView.h"
 #include "NearbyMenu.h"
-#include "ScrollControls.h"
 #include "SearchMenu.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QScrollArea>
-#include <QTimer>
 #include <limits>
 
 namespace quillmoor {
 
 namespace {
-
-    // The window's client area as designed.
-    constexpr QSize kClientArea(twips(8040), twips(9780));
-    // Room left for a desktop panel where its place is not known: a panel
-    // of the common desktops is 32 to 48 pixels high.
-    constexpr int kPanelRoom = 48;
-
-    void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
-    {
-        QPalette palette = widget->palette();
-        palette.setColor(role, colour);
-        widget->setPalette(palette);
-    }
 
     template <class W> W* place(W* widget, const char* name, int left, int top, int width, int height)
     {
@@ -224,235 +208,6 @@ void Form1::setUpKeyboard()
     new KeyboardPath(filterBox, cityList, searchTextBox, this);
 }
 
-void Form1::setUpPointer()
-{
-    // Pointer feedback: a hand over the push buttons, the ordinary pointer
-    // over the window, the frames and the lists. The label and the text
-    // boxes track no movement, and Qt passes none of theirs on to the frame
-    // behind them, so over them the pointer stays as it was.
-    watchPointer(this, kDefaultPointer);
-    watchPointer(locationsFrame, kDefaultPointer);
-    watchPointer(searchFrame, kDefaultPointer);
-    for (ListView* list : { cityList, savedList }) {
-        watchPointer(list, kDefaultPointer);
-        // A list is made of parts (rows, header, scroll bars, the corner
-        // between them), and a part that tracked no movement would swallow
-        // it; each one counts as the list.
-        for (QWidget* part : list->findChildren<QWidget*>()) {
-            part->setMouseTracking(true);
-            part->installEventFilter(this);
-        }
-    }
-    for (QPushButton* button :
-        { addSearchButton, openSelectedButton, openAllButton, deleteButton, clearAllButton, exampleButton })
-        watchPointer(button, kCustomPointer);
-}
-
-void Form1::watchPointer(QWidget* widget, int value)
-{
-    widget->setMouseTracking(true);
-    pointerSetters_[pointerSetterCount_++] = { widget, value };
-    widget->installEventFilter(this);
-    // A button ignores a move without a pressed mouse button, which would
-    // pass it on to the frame behind and set the pointer back at once.
-    if (value == kCustomPointer)
-        widget->setAttribute(Qt::WA_NoMousePropagation);
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event)
-{
-    // A button passes no mouse event on to what lies behind it (see
-    // watchPointer); a wheel turned over one still scrolls the window.
-    if (event->type() == QEvent::Wheel && scroller_ && qobject_cast<QPushButton*>(watched)) {
-        QCoreApplication::sendEvent(scroller_->viewport(), event);
-        return true;
-    }
-    if (event->type() == QEvent::MouseMove) {
-        // A part of a list stands for the list: the nearest watched control
-        // among it and its parents decides.
-        for (QObject* control = watched; control; control = control->parent()) {
-            for (int i = 0; i < pointerSetterCount_; ++i) {
-                if (pointerSetters_[i].first == control) {
-                    setMousePointer(pointerSetters_[i].second);
-                    return QWidget::eventFilter(watched, event);
-                }
-            }
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void Form1::setMousePointer(int value)
-{
-    mousePointer_ = value;
-    // Only a change reaches the window system; repeated moves over the same
-    // control cost one integer write.
-    if (value != shownPointer_)
-        applyPointer();
-}
-
-void Form1::setMouseIcon(const QCursor& cursor)
-{
-    mouseIcon_ = cursor;
-    if (mousePointer_ == kCustomPointer)
-        applyPointer();
-}
-
-void Form1::applyPointer()
-{
-    shownPointer_ = mousePointer_;
-    if (mousePointer_ == kCustomPointer)
-        setCursor(mouseIcon_ ? *mouseIcon_ : QCursor(Qt::PointingHandCursor));
-    else
-        unsetCursor();
-}
-
-void Form1::showBusy(bool busy)
-{
-    // Once the window has closed there is nothing left to point at.
-    busy = busy && !unloaded_;
-    if (busy == busyShown_)
-        return;
-    busyShown_ = busy;
-    // Over the window's own pointer, which stays set beneath it and shows
-    // again as soon as this one goes.
-    if (busy)
-        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    else
-        QGuiApplication::restoreOverrideCursor();
-}
-
-void Form1::useButtonFaceBackground()
-{
-    buttonFaceBackground_ = true;
-    applyColours();
-}
-
-void Form1::applyColours()
-{
-    // The window, its frames and its buttons are white by design, with the
-    // desktop's text colours on them. A dark scheme's text is light and
-    // would vanish on white: there the backgrounds come from the scheme too.
-    scheme_ = QGuiApplication::palette();
-    const bool dark = scheme_.color(QPalette::WindowText).lightnessF() > scheme_.color(QPalette::Window).lightnessF();
-    const QColor face = scheme_.color(QPalette::Button);
-    const QColor buttons = dark ? face : QColor(Qt::white);
-    const QColor background = buttonFaceBackground_ ? face : dark ? scheme_.color(QPalette::Window) : buttons;
-    setColour(this, QPalette::Window, background);
-    for (QPushButton* button :
-        { addSearchButton, openSelectedButton, openAllButton, deleteButton, clearAllButton, exampleButton })
-        setColour(button, QPalette::Button, buttons);
-    if (!buttonFaceBackground_)
-        return;
-    // Only the kinds of control that show the window's background take the
-    // button face; buttons, lists and text boxes keep their own.
-    for (QWidget* child : findChildren<QWidget*>()) {
-        if (qobject_cast<QLabel*>(child) || qobject_cast<QGroupBox*>(child) || qobject_cast<QCheckBox*>(child)
-            || qobject_cast<QRadioButton*>(child)) {
-            setColour(child, QPalette::Window, background);
-            child->setAutoFillBackground(true);
-        }
-    }
-}
-
-void Form1::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::WindowStateChange && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        restoredNormal_ = QRect();
-    // The desktop's scheme changed while the program runs. The window's own
-    // colour changes arrive here too, and need nothing.
-    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange)
-        && QGuiApplication::palette() != scheme_)
-        applyColours();
-    QWidget::changeEvent(event);
-}
-
-void Form1::centre()
-{
-    QScreen* screen = this->screen();
-    if (!screen)
-        return;
-    fitInto(screen->availableGeometry());
-    move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
-    notePlace();
-}
-
-void Form1::notePlace() { placed_ = QRect(pos(), size()); }
-
-bool Form1::placeChanged() const
-{
-    // A Wayland window knows no place of its own, only the offset of the
-    // frame it draws, which turns up once it shows.
-    const bool placeKnown = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    return (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) || size() != placed_.size()
-        || (placeKnown && pos() != placed_.topLeft());
-}
-
-QRect Form1::keptPlace() const
-{
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        return QRect(pos(), size());
-    if (restoredNormal_.isValid())
-        return restoredNormal_;
-    // The place it goes back to, its frame where it is now.
-    const QRect normal = normalGeometry();
-    return QRect(normal.topLeft() - (geometry().topLeft() - pos()), normal.size());
-}
-
-void Form1::restorePlace(const QRect& place, bool maximized)
-{
-    // A screen too small for the window keeps it scrolling at its size.
-    QScreen* screen = QGuiApplication::screenAt(place.center());
-    if (!screen)
-        screen = this->screen();
-    if (scroller_ || !screen || !place.isValid())
-        return;
-    // On the screen it opens on: a screen since taken away, or made
-    // smaller, never leaves the window out of reach.
-    const QRect free = screen->availableGeometry();
-    const QSize size = place.size().boundedTo(free.size()).expandedTo(kClientArea);
-    const auto within
-        = [](int at, int from, int space, int length) { return qMax(from, qMin(at, from + space - length)); };
-    resize(size);
-    move(within(place.x(), free.left(), free.width(), size.width()),
-        within(place.y(), free.top(), free.height(), size.height()));
-    notePlace();
-    if (maximized) {
-        restoredNormal_ = placed_;
-        setWindowState(windowState() | Qt::WindowMaximized);
-    }
-}
-
-void Form1::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    // The frame around the window is known only once the window is shown:
-    // where the program draws it itself (on Wayland) at once, where the
-    // window manager draws it when the window moves into it.
-    QTimer::singleShot(0, this, &Form1::refit);
-}
-
-void Form1::moveEvent(QMoveEvent* event)
-{
-    QWidget::moveEvent(event);
-    refit();
-}
-
-void Form1::refit()
-{
-    // A window that fitted the screen only without its frame is fitted
-    // again, frame included, and placed anew.
-    QScreen* screen = this->screen();
-    if (!isVisible() || !screen)
-        return;
-    const QSize before = size();
-    fitInto(screen->availableGeometry());
-    if (size() != before) {
-        move(windowPlace(frameGeometry().size(), screen->availableGeometry()));
-        notePlace();
-    }
-}
-
 void Form1::showOpening(int handed, int total)
 {
     const bool shown = total > 0;
@@ -469,37 +224,18 @@ void Form1::showOpening(int handed, int total)
     }
 }
 
-void Form1::fitInto(const QRect& available)
+void Form1::changeEvent(QEvent* event)
 {
-    // Where the screen holds the window, the window stays as designed.
-    QSize room = available.size() - (frameGeometry().size() - size());
-    if (kClientArea.width() <= room.width() && kClientArea.height() <= room.height())
-        return;
-    // A Wayland compositor does not say where its panels are: the free area
-    // it gives is the whole screen, and a panel along an edge would cover
-    // the foot of a window that tall, its last row and scroll arrows.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) && screen()
-        && available == screen()->geometry())
-        room.rheight() -= kPanelRoom;
-    // The page and the scroll bars stand for the window in the pointer's
-    // feedback, as a list's parts stand for the list; on the page the
-    // controls stand where they were designed.
-    if (!scroller_) {
-        layOut(QSize());
-        scroller_ = scrollControls(this, kClientArea, this);
-    }
-    setFixedSize(scrolledSize(kClientArea, room, scroller_));
-    scroller_->setGeometry(rect());
-}
-
-QPoint windowPlace(const QSize& frame, const QRect& available)
-{
-    // Along a side where the window is larger than the screen, a centred
-    // window would put its title bar (or its left edge) off the screen, out
-    // of reach; it starts at the screen's edge instead.
-    const auto start = [](int from, int space, int size) { return size <= space ? from + (space - size) / 2 : from; };
-    return { start(available.left(), available.width(), frame.width()),
-        start(available.top(), available.height(), frame.height()) };
+    // A change of the window's state concerns its place, a change of the
+    // desktop's scheme its colours.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        restoredNormal_ = QRect();
+    // The desktop's scheme changed while the program runs. The window's own
+    // colour changes arrive here too, and need nothing.
+    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange)
+        && QGuiApplication::palette() != scheme_)
+        applyColours();
+    QWidget::changeEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -3,9 +3,9 @@
 #include "Twips.h"
 
 #include <QCursor>
+#include <QHash>
 #include <QWidget>
 #include <optional>
-#include <utility>
 
 class QGroupBox;
 class QLabel;
@@ -26,6 +26,9 @@ class SearchMenu;
 // procedure names built on them (PushButton6_Click) stay the designer's:
 // error reports quote them, and a style sheet may select a control by its
 // object name.
+// Its work is in four files: Form1.cpp makes and lays out the controls,
+// Form1Pointer.cpp gives the pointer feedback, Form1Colours.cpp the colours
+// and Form1Placement.cpp the window's place on the screen.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -99,6 +102,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window's client area as designed.
+    static constexpr QSize kClientArea { twips(8040), twips(9780) };
+
     // Parts no handler needs: the frames and the label only hold and
     // name the rest, and the bar shows how far pages are handed over.
     QGroupBox* locationsFrame;
@@ -128,8 +134,7 @@ private:
 
     // The controls whose pointer movements set the window's pointer, with
     // the value each one sets.
-    std::pair<QObject*, int> pointerSetters_[11] = {};
-    int pointerSetterCount_ = 0;
+    QHash<QObject*, int> pointerSetters_;
     int mousePointer_ = kDefaultPointer;
     int shownPointer_ = kDefaultPointer;
     std::optional<QCursor> mouseIcon_;

@@ -99,12 +99,6 @@ QString ListView::subItemText(qsizetype row) const
     return model()->index(int(row), 1).data(kFullTextRole).toString();
 }
 
-qsizetype ListView::selectedRow() const
-{
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
-}
-
 QList<qsizetype> ListView::selectedRows() const
 {
     // From the ranges, not from selectedRows(): that checks every row against

@@ -23,8 +23,6 @@ public:
     qsizetype count() const;
     QString itemText(qsizetype row) const;
     QString subItemText(qsizetype row) const;
-    // The selected row, or -1 when none is.
-    qsizetype selectedRow() const;
     // Every selected row, top to bottom.
     QList<qsizetype> selectedRows() const;
     void selectRow(qsizetype row);

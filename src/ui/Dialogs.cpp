@@ -1,0 +1,68 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace quillmoor {
+
+namespace {
+    const QString kFileTypes = QStringLiteral("Text files (*.txt);;All files (*)");
+} // namespace
+
+void showReportBox(const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
+    // Plain text: the report holds CR LF and lone CRs, each shown as a line
+    // break, and must never be taken for markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+bool askOpenBox(QWidget* window, int pages, bool& askAgain)
+{
+    QMessageBox box(QMessageBox::Question, QMessageBox::tr("Open Pages"),
+        QMessageBox::tr("Open %1 pages in your browser?").arg(pages), QMessageBox::NoButton, window);
+    QPushButton* open = box.addButton(QMessageBox::tr("&Open"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(open);
+    box.setEscapeButton(QMessageBox::Cancel);
+    auto* again = new QCheckBox(QMessageBox::tr("&Don't ask again"));
+    box.setCheckBox(again);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    askAgain = !again->isChecked();
+    return box.clickedButton() == open;
+}
+
+std::optional<QString> askSearchTextBox(QWidget* window, const QString& shown)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(window, QInputDialog::tr("Edit Search Text"),
+        QInputDialog::tr("New search text (each search keeps its city):"), QLineEdit::Normal, shown, &ok);
+    return ok ? std::optional<QString>(text) : std::nullopt;
+}
+
+QString askImportFileBox(QWidget* window)
+{
+    return QFileDialog::getOpenFileName(window, QFileDialog::tr("Import Searches"), QDir::homePath(), kFileTypes);
+}
+
+QString askExportFileBox(QWidget* window)
+{
+    return QFileDialog::getSaveFileName(
+        window, QFileDialog::tr("Export Searches"), QDir::home().filePath(QStringLiteral("searches.txt")), kFileTypes);
+}
+
+void closeWaitingDialog()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        modal->close();
+}
+
+} // namespace quillmoor

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace quillmoor {
+
+// The program's dialogs. Handlers reach them only through seams (Platform's
+// showMessage and askToOpen, the saved list's edits' questions), which the
+// program's wiring sets to these and tests answer instead.
+
+// The error report's box: modal, a warning, one OK button. The text is
+// plain, every CR LF and lone CR a line break.
+void showReportBox(const QString& title, const QString& text);
+
+// Asks over `window` whether to open `pages` pages: Open (Return) or Cancel
+// (Escape), and "Don't ask again", which clears `askAgain`.
+bool askOpenBox(QWidget* window, int pages, bool& askAgain);
+
+// Asks over `window` for a new search text, offering `shown`; none when the
+// user cancels.
+std::optional<QString> askSearchTextBox(QWidget* window, const QString& shown);
+
+// Asks over `window` for the file to import searches from, or to export
+// them to; empty when the user cancels.
+QString askImportFileBox(QWidget* window);
+QString askExportFileBox(QWidget* window);
+
+// Closes the dialog that waits for an answer, if one does: a close asked
+// for by a signal or the session's end must not wait for a user.
+void closeWaitingDialog();
+
+} // namespace quillmoor
