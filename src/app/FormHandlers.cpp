@@ -49,6 +49,7 @@ void Application::Form_Load()
     StoredPieces pieces;
     trap.run(146, [&] { pieces = StoredPieces(value); });
     QStringList restored;
+    restored.reserve(pieces.size());
     qsizetype i = 0;
     trap.loop(
         148,

@@ -32,9 +32,22 @@ SearchSaver::~SearchSaver()
 
 void SearchSaver::begin(const QString& searches, const QString& version)
 {
-    known_ = ListVersion::of(version, searches);
-    base_ = storedEntries(searches);
+    // The text is shared with the caller, not copied.
+    readSearches_ = searches;
+    readVersion_ = version;
+    settled_ = false;
     begun_ = true;
+}
+
+void SearchSaver::settle()
+{
+    if (settled_)
+        return;
+    known_ = ListVersion::of(readVersion_, readSearches_);
+    base_ = storedEntries(readSearches_);
+    settled_ = true;
+    readSearches_ = QString();
+    readVersion_ = QString();
 }
 
 void SearchSaver::changed()
@@ -88,6 +101,7 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot)
     for (const auto& key : snapshot.keys)
         keys << key.first;
     try {
+        settle();
         ListVersion written;
         const QString notice = SaveSettings(file_, settings::kSection, keys, [&](const QStringList& stored) {
             const ListToStore store = listToStore(known_, base_, snapshot.entries, stored[1], stored[0]);

@@ -39,7 +39,9 @@ public:
 
     // The list as start-up read it (`searches` null when there was none, or
     // the file could not be read): the first save merges from there. Changes
-    // before are start-up's own and save nothing.
+    // before are start-up's own and save nothing. Only kept here: the first
+    // save reads it, on the saver's thread, so the window shows no later for
+    // a long list.
     void begin(const QString& searches, const QString& version);
     // Files whose lists the window has taken in, removed once a save has
     // stored it.
@@ -72,6 +74,8 @@ private:
     Outcome save(const Snapshot& snapshot);
     void ended(const Outcome& outcome);
     void removeRescued();
+    // The version and base of the list begin() was given, taken once.
+    void settle();
 
     const QString file_;
     const std::function<Snapshot()> snapshot_;
@@ -88,6 +92,10 @@ private:
     // What this copy read or saved last; only a save touches them.
     ListVersion known_;
     QStringList base_;
+    // As begin() was given them, until the first save settles them.
+    QString readSearches_;
+    QString readVersion_;
+    bool settled_ = true;
 };
 
 } // namespace quillmoor
