@@ -120,8 +120,10 @@ private slots:
             { QStringLiteral("nul") + QChar(0) + QStringLiteral("in"), QStringLiteral("two\r\nline\rs\n"),
                 QStringLiteral("\x1B[31mred\x7F\u009B"), QStringLiteral("\uFEFF\uFEFFmark and mid\uFEFFmark"),
                 QStringLiteral("half ") + QChar(0xD800) + QStringLiteral("!"), QStringLiteral(" tab\tbar|per%25 "),
-                QStringLiteral("\u2028\U0001F6B2") })
+                QStringLiteral("\u2028\U0001F6B2"), QStringLiteral("\x03\uFEFFbike site:a.listora.org\n") })
             entries << entryText(text);
+        for (const QString& entry : entries)
+            QCOMPARE(entryText(entry), entry);
         const QString file = store.desktop.dir.filePath(QStringLiteral("out.txt"));
         writeSearchesFile(file, entries, store.desktop.settingsFile());
         QCOMPARE(readSearchEntries(file), entries);
