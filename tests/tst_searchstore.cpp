@@ -58,6 +58,19 @@ private slots:
             QVERIFY2(store.entries == f.stored, f.name);
             QVERIFY2(store.version.saves == ListVersion::of(f.version, f.searches).saves + 1, f.name);
         }
+
+        // A count at its top goes on in the line after it, the same for
+        // every copy; a copy that saw the old line still applies its
+        // deletions there, and one on the new line takes the old for a
+        // file put back.
+        const ListVersion top { known.line, std::numeric_limits<qint64>::max() };
+        const ListVersion next = listToStore(top, {}, {}, top.text(), "a|").version;
+        QVERIFY(next.line != top.line && next.line == ListVersion::after(top).line && next.saves == 1);
+        const ListToStore across
+            = listToStore({ known.line, top.saves - 1 }, { "a", "b" }, { "b", "a" }, next.text(), "b|x|");
+        QCOMPARE(across.entries, QStringList({ "b", "x" }));
+        QCOMPARE(across.version.text(), next.line + QStringLiteral(".2"));
+        QCOMPARE(listToStore(next, { "a" }, {}, top.text(), "a|").entries, QStringList(QStringLiteral("a")));
     }
 
     // Two copies saving as they go, in turn, and never closed (as a kill
