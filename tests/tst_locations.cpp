@@ -226,18 +226,23 @@ private slots:
     void missingOrEmptyFile()
     {
         // Missing, or a folder or a pipe of that name (reported, never waited
-        // on): one report at start-up, and typing on while the fault stays
+        // on), or far too large to be a city list (refused before a line is
+        // read): one report at start-up, and typing on while the fault stays
         // adds none.
-        enum Kind { Missing, Folder, Pipe };
-        for (const auto& [kind, says] :
-            { std::pair { Missing, "could not be opened" }, std::pair { Folder, "it is not an ordinary file." },
-                std::pair { Pipe, "it is not an ordinary file." } }) {
+        enum Kind { Missing, Folder, Pipe, TooLarge };
+        for (const auto& [kind, says] : { std::pair { Missing, "could not be opened" },
+                 std::pair { Folder, "it is not an ordinary file." }, std::pair { Pipe, "it is not an ordinary file." },
+                 std::pair { TooLarge, "list.txt\" is not read: at 65 MB it is larger than the 64 MB allowed." } }) {
             test::FakeDesktop desktop;
             const QString path = desktop.dir.filePath(QStringLiteral("list.txt"));
             if (kind == Folder)
                 QVERIFY(QDir().mkdir(path));
             if (kind == Pipe)
                 QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+            if (kind == TooLarge) {
+                desktop.write(QStringLiteral("list.txt"), kCities);
+                QVERIFY(QFile::resize(path, LocationFile::kLargestFile + 1)); // sparse: no disk taken
+            }
             auto app = desktop.load();
             QCOMPARE(desktop.where(), QStringList { QStringLiteral("Form_Load:136") });
             QVERIFY2(desktop.description(0).contains(QLatin1String(says)), qPrintable(desktop.description(0)));

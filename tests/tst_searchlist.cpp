@@ -1,5 +1,6 @@
 #include "SearchListCommands.h"
 #include "SearchListModel.h"
+#include "UndoBudget.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -72,6 +73,38 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.remove({ 0 }));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, model.insert(1, { "x" }));
         QCOMPARE(model.count(), 0);
+    }
+
+    // Past its budget the history lets its oldest steps go: Undo takes back
+    // the newer ones and is then unavailable. The newest step stays
+    // undoable even when it alone is over the budget.
+    void theHistoryKeepsToItsBudget()
+    {
+        SearchListModel model;
+        QUndoStack stack;
+        UndoBudget budget(stack, 10000);
+        connect(&stack, &QUndoStack::indexChanged, this, [&] { budget.indexChanged(); });
+        const auto paste = [&](int n) { // about 3000 bytes a step
+            stack.push(new InsertSearches(model, "Paste", model.count(), QStringList(25, QString(40, QChar('a' + n)))));
+        };
+        for (int n = 0; n < 5; ++n)
+            paste(n);
+        QCOMPARE(stack.count(), 5);
+        for (int n = 0; n < 3; ++n)
+            stack.undo();
+        QCOMPARE(model.count(), 50);
+        QVERIFY(!stack.canUndo());
+        QCOMPARE(stack.count(), 3);
+        stack.redo();
+        stack.redo();
+        QCOMPARE(model.count(), 100);
+        QCOMPARE(model.entries().last(), QString(40, 'd'));
+
+        stack.push(new ClearSearches(model, "Clear All")); // 100 entries: over the budget alone
+        QCOMPARE(model.count(), 0);
+        stack.undo();
+        QCOMPARE(model.count(), 100);
+        QVERIFY(!stack.canUndo() && stack.canRedo());
     }
 };
 

@@ -1,7 +1,9 @@
 // The settings store's own work: merging two copies' lists, saving as the
 // list changes, several keys in one careful save, the lock that QSettings
 // takes.
+#include "CarefulFile.h"
 #include "EntryText.h"
+#include "Failure.h"
 #include "ListVersion.h"
 #include "SearchSaver.h"
 #include "SearchStore.h"
@@ -11,6 +13,8 @@
 #include <QLockFile>
 #include <QtTest>
 #include <thread>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillmoor;
 using Store = test::StoreFiles;
@@ -58,6 +62,19 @@ private slots:
             QVERIFY2(store.entries == f.stored, f.name);
             QVERIFY2(store.version.saves == ListVersion::of(f.version, f.searches).saves + 1, f.name);
         }
+
+        // A count at its top goes on in the line after it, the same for
+        // every copy; a copy that saw the old line still applies its
+        // deletions there, and one on the new line takes the old for a
+        // file put back.
+        const ListVersion top { known.line, std::numeric_limits<qint64>::max() };
+        const ListVersion next = listToStore(top, {}, {}, top.text(), "a|").version;
+        QVERIFY(next.line != top.line && next.line == ListVersion::after(top).line && next.saves == 1);
+        const ListToStore across
+            = listToStore({ known.line, top.saves - 1 }, { "a", "b" }, { "b", "a" }, next.text(), "b|x|");
+        QCOMPARE(across.entries, QStringList({ "b", "x" }));
+        QCOMPARE(across.version.text(), next.line + QStringLiteral(".2"));
+        QCOMPARE(listToStore(next, { "a" }, {}, top.text(), "a|").entries, QStringList(QStringLiteral("a")));
     }
 
     // Two copies saving as they go, in turn, and never closed (as a kill
@@ -120,14 +137,56 @@ private slots:
             { QStringLiteral("nul") + QChar(0) + QStringLiteral("in"), QStringLiteral("two\r\nline\rs\n"),
                 QStringLiteral("\x1B[31mred\x7F\u009B"), QStringLiteral("\uFEFF\uFEFFmark and mid\uFEFFmark"),
                 QStringLiteral("half ") + QChar(0xD800) + QStringLiteral("!"), QStringLiteral(" tab\tbar|per%25 "),
-                QStringLiteral("\u2028\U0001F6B2") })
+                QStringLiteral("\u2028\U0001F6B2"), QStringLiteral("\x03\uFEFFbike site:a.listora.org\n") })
             entries << entryText(text);
+        for (const QString& entry : entries)
+            QCOMPARE(entryText(entry), entry);
         const QString file = store.desktop.dir.filePath(QStringLiteral("out.txt"));
         writeSearchesFile(file, entries, store.desktop.settingsFile());
         QCOMPARE(readSearchEntries(file), entries);
         QCOMPARE(
             entries.filter(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0A-\\x1F\\x7F-\\x9F]"))), QStringList());
         QCOMPARE(entries[1], QStringLiteral("two line s "));
+    }
+
+    // A link that another user made in a shared folder (as /tmp) is not
+    // written through, nor followed on the way to the settings file; one of
+    // the user's own, or of the folder's owner, is.
+    void linksInASharedFolder()
+    {
+        if (::geteuid() != 0)
+            QSKIP("Giving a link to another user takes root.");
+        Store store;
+        QTemporaryDir shared;
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+        const QString kept = store.desktop.dir.filePath(QStringLiteral("bashrc"));
+        const QString link = shared.filePath(QStringLiteral("searches.txt"));
+        const QString settingsLink = store.desktop.dir.filePath(QStringLiteral("settings.ini"));
+        const struct {
+            uid_t folderOwner, linkOwner;
+            bool followed;
+        } rows[] = { { 0, 4242, false }, { 0, 0, true }, { 4242, 4242, true } };
+        for (const auto& row : rows) {
+            QFile::remove(link);
+            QFile::remove(settingsLink);
+            store.desktop.write(QStringLiteral("bashrc"), "kept\n");
+            QVERIFY(::chown(QFile::encodeName(shared.path()).constData(), row.folderOwner, 0) == 0);
+            QVERIFY(QFile::link(kept, link) && QFile::link(link, settingsLink));
+            QVERIFY(::lchown(QFile::encodeName(link).constData(), row.linkOwner, 0) == 0);
+            QString why;
+            try {
+                writeSearchesFile(link, { "x" }, store.desktop.settingsFile());
+            } catch (const Failure& failure) {
+                why = failure.description();
+            }
+            QFile read(kept);
+            QVERIFY(read.open(QIODevice::ReadOnly));
+            QCOMPARE(read.readAll(), row.followed ? QByteArray("x\n") : QByteArray("kept\n"));
+            QCOMPARE(
+                why.contains(QStringLiteral("another user made in a folder everyone may write to")), !row.followed);
+            QCOMPARE(linkTrouble(settingsLink).isEmpty(), row.followed);
+            QCOMPARE(QFileInfo(link).isSymLink(), true);
+        }
     }
 
     // Another program saving its own section holds the lock QSettings takes;

@@ -96,6 +96,12 @@ bool LocationFile::restIsUtf8(TextDecoder& decoder, QByteArray& bytes, qsizetype
 
 qint64 LocationFile::readInto(char* to)
 {
+    // Its size is taken at the first read; it may grow while it is read.
+    const qint64 size = file_.pos() == 0 ? file_.size() : file_.pos();
+    if (size > kLargestFile) {
+        const QString text = tr("The location file \"%1\" is not read: at %2 MB it is larger than the %3 MB allowed.");
+        throw Failure(text.arg(file_.fileName()).arg((size + (1 << 20) - 1) >> 20).arg(kLargestFile >> 20));
+    }
     const qint64 got = file_.read(to, readBytes_);
     if (got < 0)
         throw readFailure();

@@ -24,6 +24,12 @@ public:
     // that a file of hundreds of megabytes is never held twice in memory.
     static constexpr qint64 kReadBytes = 1 << 20;
 
+    // A city list is a few hundred kilobytes. One far larger would hold the
+    // window for many seconds at every keystroke and take gigabytes: every
+    // read refuses it (throws Failure) before its first line, or once it
+    // grows past this while it is read.
+    static constexpr qint64 kLargestFile = qint64(64) << 20;
+
     // Throws Failure when the file cannot be opened. The file is read
     // `readBytes` at a time.
     explicit LocationFile(const QString& path, qint64 readBytes = kReadBytes);

@@ -54,6 +54,9 @@ QString makeOwnList(const QString& userFolder, const QString& applicationFolder)
         throw Failure(
             OwnListText::tr("Your own city list \"%1\" could not be made from \"%2\": %3.").arg(own, shipped, why));
     };
+    // Read whole to be copied: one far too large to be read as a list stays.
+    if (QFileInfo(shipped).size() > LocationFile::kLargestFile)
+        fail(OwnListText::tr("it is larger than the %1 MB a city list may be").arg(LocationFile::kLargestFile >> 20));
     const os::OrdinaryFile source = os::readOrdinaryFile(shipped);
     if (source.error != 0)
         fail(errnoText(source.error));

@@ -44,13 +44,21 @@ int syncFolder(const QString& folder)
     return result;
 }
 
-int readLink(const QString& path, QString* target)
+int readLink(const QString& path, QString* target, bool* shared)
 {
     target->clear();
+    *shared = false;
     const QByteArray name = QFile::encodeName(path);
     struct stat st;
     if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
         return 0;
+    struct stat folder;
+    const int lastSlash = name.lastIndexOf('/');
+    const QByteArray folderName = lastSlash > 0 ? name.left(lastSlash) : QByteArray(lastSlash == 0 ? "/" : ".");
+    if (::stat(folderName.constData(), &folder) != 0)
+        return errno;
+    *shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid()
+        && st.st_uid != folder.st_uid;
     QByteArray bytes(PATH_MAX, '\0');
     const ssize_t length = ::readlink(name.constData(), bytes.data(), bytes.size());
     if (length < 0)

@@ -20,8 +20,11 @@ int writeAllSynced(int fd, const QByteArray& bytes);
 int syncFolder(const QString& folder);
 
 // The target of symbolic link `path` as it stands in the link; an empty
-// `target` when `path` is no link (or is not there).
-int readLink(const QString& path, QString* target);
+// `target` when `path` is no link (or is not there). `shared` tells whether
+// it is a link the system's rule for shared folders would not follow: one
+// in a folder that everyone may write to and only owners may delete from
+// (as /tmp), which neither this user nor the folder's owner made.
+int readLink(const QString& path, QString* target, bool* shared);
 
 // An ordinary file read whole, opened without blocking so that the check is
 // made on what was really opened: a pipe would wait for a writer, and a device

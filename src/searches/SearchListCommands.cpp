@@ -10,22 +10,47 @@ SearchListCommand::SearchListCommand(SearchListModel& model, const QString& name
 {
 }
 
+namespace {
+    // A string's characters and what Qt keeps beside them.
+    constexpr qint64 kStringOverhead = 40;
+
+    qint64 textBytes(const QStringList& texts)
+    {
+        qint64 bytes = texts.size() * kStringOverhead;
+        for (const QString& text : texts)
+            bytes += text.size() * qint64(sizeof(QChar));
+        return bytes;
+    }
+} // namespace
+
 void SearchListCommand::undo()
 {
     firstTime_ = false;
-    model_.undo(changes_);
+    if (!isObsolete())
+        model_.undo(changes_);
 }
 
 void SearchListCommand::redo()
 {
     firstTime_ = !std::exchange(done_, true);
     if (!firstTime_) {
-        model_.redo(changes_);
+        if (!isObsolete())
+            model_.redo(changes_);
         return;
     }
     changes_ = edit(model_);
+    edited();
+    for (const SearchListModel::Change& change : std::as_const(changes_))
+        bytes_ += textBytes(change.before) + textBytes(change.after);
     if (changes_.isEmpty())
         setObsolete(true);
+}
+
+void SearchListCommand::spend()
+{
+    changes_ = {};
+    bytes_ = 0;
+    setObsolete(true);
 }
 
 InsertSearches::InsertSearches(SearchListModel& model, const QString& name, qsizetype at, QStringList texts)

@@ -18,15 +18,23 @@ public:
     const SearchListModel::Changes& changes() const { return changes_; }
     // Whether the last redo() made the edit for the first time.
     bool firstTime() const { return firstTime_; }
+    // About how much memory the texts it keeps take.
+    qint64 bytes() const { return bytes_; }
+    // Gives up what it keeps, for a history over its budget: it marks itself
+    // obsolete, and undo() and redo() then do nothing.
+    void spend();
 
 protected:
     SearchListCommand(SearchListModel& model, const QString& name);
     // Makes the edit on the model, once.
     virtual SearchListModel::Changes edit(SearchListModel& model) = 0;
+    // The texts edit() took are no longer needed once it is made.
+    virtual void edited() { }
 
 private:
     SearchListModel& model_;
     SearchListModel::Changes changes_;
+    qint64 bytes_ = 0;
     bool done_ = false;
     bool firstTime_ = false;
 };
@@ -38,6 +46,7 @@ public:
 
 protected:
     SearchListModel::Changes edit(SearchListModel& model) override;
+    void edited() override { texts_.clear(); }
 
 private:
     qsizetype at_;
@@ -63,6 +72,7 @@ public:
 
 protected:
     SearchListModel::Changes edit(SearchListModel& model) override;
+    void edited() override { texts_.clear(); }
 
 private:
     qsizetype first_;

@@ -46,13 +46,30 @@ QString resolveLinks(const QString& file)
     QString path = QFileInfo(file).absoluteFilePath();
     for (int depth = 0; depth < 40; ++depth) {
         QString target;
-        if (const int error = os::readLink(path, &target))
+        bool shared = false;
+        if (const int error = os::readLink(path, &target, &shared))
             throw FileTrouble { errnoText(error) };
+        // Another user's link in /tmp may lead to any of this user's files.
+        if (shared) {
+            const QString why = SearchStoreText::tr("%1 is a symbolic link that another user made in a folder everyone "
+                                                    "may write to, so it is not followed");
+            throw FileTrouble { why.arg(path) };
+        }
         if (target.isEmpty())
             return path;
         path = QDir::cleanPath(QFileInfo(path).absoluteDir().absoluteFilePath(target));
     }
     throw FileTrouble { SearchStoreText::tr("its links go round in a circle") };
+}
+
+QString linkTrouble(const QString& file)
+{
+    try {
+        resolveLinks(file);
+        return QString();
+    } catch (const FileTrouble& trouble) {
+        return trouble.text;
+    }
 }
 
 FileBytes readOrdinaryFile(const QString& path)

@@ -25,8 +25,15 @@ struct FileTrouble {
 };
 
 // People keep their dotfiles elsewhere and link them in: the file to read
-// and replace is the link's final target, which need not exist yet.
+// and replace is the link's final target, which need not exist yet. A link
+// on the way that another user made in a shared folder such as /tmp is not
+// followed (as the system's own rule for such folders has it): it may lead
+// to any of this user's files.
 QString resolveLinks(const QString& file);
+
+// Why the links from `file` cannot be followed (as resolveLinks() finds), or
+// empty: for a file written where QSaveFile follows the links itself.
+QString linkTrouble(const QString& file);
 
 struct FileBytes {
     bool exists = false;

@@ -5,11 +5,22 @@
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
+#include <limits>
 
 namespace quillmoor {
 
 namespace {
     constexpr qsizetype kLineLength = 16; // hexadecimal digits
+    constexpr qint64 kMostSaves = std::numeric_limits<qint64>::max();
+
+    // The line a line's saves go on in once its count is full: made from it
+    // alone, so copies that carry it over agree, and so that a copy can
+    // tell it from a file made anew.
+    QString lineAfter(const QString& line)
+    {
+        const QByteArray digest = QCryptographicHash::hash("after " + line.toUtf8(), QCryptographicHash::Sha256);
+        return QString::fromLatin1(digest.toHex().left(kLineLength));
+    }
 } // namespace
 
 ListVersion ListVersion::of(const QString& version, const QString& searches)
@@ -28,12 +39,20 @@ ListVersion ListVersion::of(const QString& version, const QString& searches)
 ListVersion ListVersion::after(const ListVersion& now)
 {
     if (!now.isNone())
-        return { now.line, now.saves + 1 };
+        return now.saves < kMostSaves ? ListVersion { now.line, now.saves + 1 }
+                                      : ListVersion { lineAfter(now.line), 1 };
     const quint64 line = QRandomGenerator::system()->generate64();
     return { QStringLiteral("%1").arg(line, int(kLineLength), 16, QLatin1Char('0')), 1 };
 }
 
 QString ListVersion::text() const { return line + u'.' + QString::number(saves); }
+
+bool ListVersion::leadsTo(const ListVersion& now) const
+{
+    if (line == now.line)
+        return now.saves >= saves;
+    return !isNone() && !now.isNone() && now.line == lineAfter(line);
+}
 
 ListToStore listToStore(const ListVersion& known, const QStringList& base, const QStringList& mine,
     const QString& version, const QString& searches)

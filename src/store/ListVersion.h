@@ -20,13 +20,18 @@ struct ListVersion {
     // line made from its text, so copies that read the same list agree.
     static ListVersion of(const QString& version, const QString& searches);
     // What a save writes over a file of version `now`: the next save of its
-    // line, or the first of a new one where no list was stored.
+    // line, or the first of a new one where no list was stored. A line whose
+    // count is at its top goes on as the first save of the line that follows
+    // it (the same for every copy), so the count never overflows.
     static ListVersion after(const ListVersion& now);
 
     bool isNone() const { return line.isEmpty(); }
     QString text() const;
-    // Whether a file of version `now` is this one or descends from it.
-    bool leadsTo(const ListVersion& now) const { return line == now.line && now.saves >= saves; }
+    // Whether a file of version `now` is this one or descends from it: a
+    // later save of the same line, or any of the line that follows it. A
+    // copy that last saw its line near the top thus still applies its
+    // deletions to the file another copy carried over to the next line.
+    bool leadsTo(const ListVersion& now) const;
 };
 
 // What one save stores, and the version it writes.

@@ -111,6 +111,8 @@ QByteArray searchesFileBytes(const QStringList& entries)
 
 void writeSearchesFile(const QString& path, const QStringList& entries, const QString& settingsFile)
 {
+    if (const QString why = linkTrouble(path); !why.isEmpty())
+        throw cannotWrite(path, why);
     const os::PathKind target = os::pathKind(path);
     if (target.error != 0)
         throw cannotWrite(path, errnoText(target.error));

@@ -45,6 +45,12 @@ QString entryText(QStringView text)
             entry += QChar::isSurrogate(c) ? QChar(QChar::ReplacementCharacter) : QChar(c);
         }
     }
+    // A mark that only a dropped control kept from the start is at the start
+    // now: drop it too, or the entry read again would lose it then.
+    qsizetype marks = 0;
+    while (marks < entry.size() && entry[marks] == u'\uFEFF')
+        ++marks;
+    entry.remove(0, marks);
     return entry.trimmed().isEmpty() ? QString() : entry;
 }
 

@@ -10,11 +10,13 @@ namespace quillmoor {
 // of plain text, so the list written one entry a line reads back as the same
 // entries, and nothing in it can steer a terminal it is printed on.
 
-// `text` as an entry: a byte-order mark at its start is dropped, a line
+// `text` as an entry: a byte-order mark at its start is dropped (also one
+// that only a dropped control stood before), a line
 // break (CR LF, LF or CR) becomes a blank, every other control character
 // (NUL, ESC, DEL, the C1 range) is dropped, a tab stays, and half of a
 // surrogate pair without its other half becomes U+FFFD. Empty when nothing
-// but blanks is left: such a text is no entry.
+// but blanks is left: such a text is no entry. An entry is its own entry:
+// entryText(entryText(x)) == entryText(x).
 QString entryText(QStringView text);
 
 // Whether `c` is a control character an entry never holds; a tab is none.

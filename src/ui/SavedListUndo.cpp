@@ -19,6 +19,7 @@ SavedListUndo::SavedListUndo(ListView& list, QObject* parent)
             showStep(index, true);
         else if (index == before + 1)
             showStep(before, false);
+        budget_.indexChanged();
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UndoBudget.h"
+
 #include <QObject>
 #include <QUndoStack>
 
@@ -32,6 +34,7 @@ private:
 
     ListView& list_;
     QUndoStack stack_;
+    UndoBudget budget_ { stack_ };
     int index_ = 0;
 };
 
