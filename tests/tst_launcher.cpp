@@ -40,6 +40,7 @@ struct Stand {
         script.open(QIODevice::WriteOnly);
         script.write("#!/bin/sh\n"
                      "case \"$1\" in *hang*) sleep 30 ;; *never*) exec sleep 2 ;; esac\n"
+                     "case \"$1\" in *stuck*) echo \"$1\" >>\"${0%/*}/started\"; sleep 5; echo x >>\"${0%/*}/ended\"; "
                      "exit ;; esac\n"
                      "sleep 0.0$(( ${#1} % 4 * 2 ))\n"
                      "case \"$1\" in *fail*) echo \"no method available for $1\" >&2; echo more >&2; exit 3 ;; esac\n"
@@ -439,6 +440,32 @@ private slots:
             // One line says why, or that there was nothing to open.
             QCOMPARE(err.count('\n'), qsizetype(c.status || c.opened.isEmpty()));
             QCOMPARE(s.log(), c.opened);
+        }
+    }
+
+    // Launchers that run on take turns: a handful at once, in the order
+    // asked for; the next starts when one ends, or when one's time is up.
+    void onlyAHandfulOfLaunchersRunAtOnce()
+    {
+        for (const int longestMs : { 60000, 300 }) {
+            Stand s;
+            s.queue.setGraceMs(20);
+            s.queue.setLongestRunMs(longestMs);
+            QStringList stuck;
+            for (int i = 0; i < 10; ++i)
+                stuck << QStringLiteral("stuck%1").arg(i);
+            s.open(stuck);
+            if (longestMs > 5000) {
+                QTRY_COMPARE(s.log("started").size(), 8);
+                QTest::qWait(1000);
+                QCOMPARE(s.log("started").size(), 8);
+            } else {
+                QTRY_COMPARE_WITH_TIMEOUT(s.log("started").size(), 10, 4500);
+                QCOMPARE(s.log("ended"), QStringList()); // none had to end first
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(s.log("started"), addresses(stuck), 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(s.log("ended").size(), 10, 20000);
+            QVERIFY(!s.queue.busy());
         }
     }
 
