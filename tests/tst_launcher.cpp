@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "HandOver.h"
 #include "LauncherQueue.h"
+#include "Process.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -39,6 +40,8 @@ struct Stand {
         script.open(QIODevice::WriteOnly);
         script.write("#!/bin/sh\n"
                      "case \"$1\" in *hang*) sleep 30 ;; *never*) exec sleep 2 ;; esac\n"
+                     "case \"$1\" in *stuck*) echo \"$1\" >>\"${0%/*}/started\"; sleep 5; echo x >>\"${0%/*}/ended\"; "
+                     "exit ;; esac\n"
                      "sleep 0.0$(( ${#1} % 4 * 2 ))\n"
                      "case \"$1\" in *fail*) echo \"no method available for $1\" >&2; echo more >&2; exit 3 ;; esac\n"
                      "case \"$1\" in *odd*) printf 'odd\\033[31m %s\\n' \"$1\" >&2; exit 4 ;; esac\n"
@@ -321,6 +324,43 @@ private slots:
         QCOMPARE(s.reports, QStringList()); // the program is ending: nothing to report to
     }
 
+    // However slowly the hand-over reads, and whichever way its pages go,
+    // the window gives them all at once and goes: the reader here takes
+    // nothing until told, and notes when it was never told.
+    void theCloseNeverWaitsOnTheHandOversReading()
+    {
+        struct Row {
+            os::InputRoute route;
+            qsizetype bytes;
+        };
+        const Row rows[] = { { os::InputRoute::MemoryFile, 6 << 20 }, { os::InputRoute::UnnamedFile, 6 << 20 },
+            { os::InputRoute::Pipe, 6 << 20 }, { os::InputRoute::Pipe, 100 } };
+        for (const Row& row : rows) {
+            QTemporaryDir dir;
+            const QString go = dir.filePath(QStringLiteral("go"));
+            const QString script = QStringLiteral("i=0; while [ ! -e go ] && [ $i -lt 300 ]; do sleep 0.1; "
+                                                  "i=$((i+1)); done; [ -e go ] || : >late; "
+                                                  "n=$(wc -c); echo $n >count.new; mv count.new count");
+            const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+            os::useInputRoutesFrom(row.route);
+            qint64 pid = 0;
+            const QString why = os::startReading(QStringLiteral("/bin/sh"), "sh",
+                { QStringLiteral("-c"), QStringLiteral("cd '%1' && %2").arg(dir.path(), script) },
+                QByteArray(row.bytes, 'x'), &pid);
+            os::useInputRoutesFrom(os::InputRoute::MemoryFile);
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            QCOMPARE(why, QString());
+            QVERIFY2(!QFile::exists(dir.filePath(QStringLiteral("late"))), "the window waited on its reader");
+            QFile(go).open(QIODevice::WriteOnly);
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("count"))), 20000);
+            QFile count(dir.filePath(QStringLiteral("count")));
+            QVERIFY(count.open(QIODevice::ReadOnly));
+            QCOMPARE(count.readAll().trimmed().toLongLong(), row.bytes);
+            QCOMPARE(::waitpid(pid_t(pid), nullptr, 0), pid_t(pid));
+        }
+    }
+
     // The hand-over mode ends on input it cannot read, and hands over
     // nothing but web pages; each as often as it came (the window already
     // dropped the repeats it does not want).
@@ -400,6 +440,32 @@ private slots:
             // One line says why, or that there was nothing to open.
             QCOMPARE(err.count('\n'), qsizetype(c.status || c.opened.isEmpty()));
             QCOMPARE(s.log(), c.opened);
+        }
+    }
+
+    // Launchers that run on take turns: a handful at once, in the order
+    // asked for; the next starts when one ends, or when one's time is up.
+    void onlyAHandfulOfLaunchersRunAtOnce()
+    {
+        for (const int longestMs : { 60000, 300 }) {
+            Stand s;
+            s.queue.setGraceMs(20);
+            s.queue.setLongestRunMs(longestMs);
+            QStringList stuck;
+            for (int i = 0; i < 10; ++i)
+                stuck << QStringLiteral("stuck%1").arg(i);
+            s.open(stuck);
+            if (longestMs > 5000) {
+                QTRY_COMPARE(s.log("started").size(), 8);
+                QTest::qWait(1000);
+                QCOMPARE(s.log("started").size(), 8);
+            } else {
+                QTRY_COMPARE_WITH_TIMEOUT(s.log("started").size(), 10, 4500);
+                QCOMPARE(s.log("ended"), QStringList()); // none had to end first
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(s.log("started"), addresses(stuck), 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(s.log("ended").size(), 10, 20000);
+            QVERIFY(!s.queue.busy());
         }
     }
 

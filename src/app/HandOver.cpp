@@ -1,6 +1,7 @@
 #include "HandOver.h"
 
 #include "LauncherQueue.h"
+#include "PageInput.h"
 #include "Process.h"
 
 #include <QCoreApplication>
@@ -14,81 +15,9 @@ namespace quillmoor {
 
 namespace {
 
-    // Far longer than any address the window sends; a line past it is no
-    // address, and is dropped without being kept whole in memory.
-    constexpr qsizetype kLongestLine = qsizetype(1) << 20;
     // The window waits two seconds at most for a launcher; what is left of
     // that comes along. More would keep the pages waiting for days.
     constexpr qint64 kLongestWaitMs = 5000;
-
-    // Only web pages go on to the launcher: a file's address, a script or
-    // an option would be acted on by whatever program it reaches.
-    std::optional<QUrl> pageOf(QByteArrayView line)
-    {
-        const QByteArray trimmed = line.trimmed().toByteArray();
-        if (trimmed.isEmpty())
-            return std::nullopt;
-        const QUrl url = QUrl::fromEncoded(trimmed);
-        const QString scheme = url.scheme();
-        if (url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty())
-            return url;
-        return std::nullopt;
-    }
-
-    // The pages on standard input, one a line, read only as far as the next
-    // page: however long the input, or endless, memory holds one read and
-    // one line of it.
-    class PageInput {
-    public:
-        // The next page, or nothing at the end of the input or where it
-        // could not be read further.
-        std::optional<QUrl> next();
-        // Reading failed (a folder, a closed descriptor), which no retry
-        // would mend.
-        bool failed() const { return failed_; }
-
-    private:
-        QByteArray pending_;
-        qsizetype start_ = 0;
-        bool overlong_ = false; // the line read now is past the longest
-        bool ended_ = false;
-        bool failed_ = false;
-    };
-
-    std::optional<QUrl> PageInput::next()
-    {
-        for (;;) {
-            const qsizetype end = pending_.indexOf('\n', start_);
-            if (end >= 0) {
-                const bool skipped = overlong_;
-                overlong_ = false;
-                const QByteArrayView line(pending_.constData() + start_, end - start_);
-                start_ = end + 1;
-                if (std::optional<QUrl> page = skipped ? std::nullopt : pageOf(line))
-                    return page;
-                continue;
-            }
-            if (ended_)
-                return std::nullopt;
-            pending_.remove(0, start_);
-            start_ = 0;
-            if (pending_.size() > kLongestLine) {
-                pending_.clear();
-                overlong_ = true;
-            }
-            char buffer[65536];
-            const qint64 got = os::readStandardInput(buffer, sizeof buffer);
-            if (got <= 0) {
-                ended_ = true;
-                failed_ = got < 0;
-                // A last line cut short by a failure may be a different address.
-                const QByteArray last = got == 0 && !overlong_ ? pending_ : QByteArray();
-                pending_.clear();
-                return pageOf(last);
-            }
-            pending_.append(buffer, qsizetype(got));
-        }
-    }
 
     bool numberIn(const char* text, qint64 most, qint64* number)
     {
@@ -123,7 +52,7 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
     // One page waits in the queue at a time; the next is read when it has
     // gone to the browser. What could be read before a failure is still
     // handed over; the status says that not all was.
-    PageInput input;
+    PageInput input([](char* buffer, qint64 size) { return os::readStandardInput(buffer, size); });
     bool inputDone = false;
     const auto status = [&] { return input.failed() ? 1 : 0; };
     const auto feed = [&] {

@@ -8,6 +8,7 @@
 #include "LauncherProcess.h"
 
 #include <QStandardPaths>
+#include <climits>
 
 namespace quillmoor {
 
@@ -102,7 +103,7 @@ void LauncherQueue::schedulePump()
 void LauncherQueue::pump()
 {
     pumpPosted_ = false;
-    while (!holding_ && !waiting_.empty() && (!ended_ || keptHere_)) {
+    while (!holding_ && !waiting_.empty() && (!ended_ || keptHere_) && roomToStart()) {
         Entry entry = std::move(waiting_.front());
         waiting_.pop_front();
         ++runHanded_;
@@ -110,6 +111,22 @@ void LauncherQueue::pump()
     }
     updateBusy();
     updateProgress();
+}
+
+bool LauncherQueue::roomToStart()
+{
+    running_.removeIf(
+        [this](const Running& running) { return running.until.hasExpired() || !unreaped_.contains(running.pid); });
+    if (running_.size() < kMostRunning)
+        return true;
+    // An ending wakes the queue as well; see letGoOf().
+    if (!runLimit_) {
+        runLimit_ = new QTimer(this);
+        runLimit_->setSingleShot(true);
+        connect(runLimit_, &QTimer::timeout, this, &LauncherQueue::schedulePump);
+    }
+    runLimit_->start(int(qMin<qint64>(running_.front().until.remainingTime(), INT_MAX)));
+    return false;
 }
 
 void LauncherQueue::start(Entry entry)
@@ -170,8 +187,10 @@ void LauncherQueue::conclude(LauncherProcess* process, const Entry& entry, bool 
     holding_ = nullptr;
     if (process) {
         // Nothing of a launcher past its time is kept but its id, to reap it.
-        if (const qint64 pid = process->letGo())
+        if (const qint64 pid = process->letGo()) {
+            running_ << Running { pid, QDeadlineTimer(longestRunMs_) };
             letGoOf(pid);
+        }
     }
     hold->deleteLater();
     if (entry.action)
@@ -186,7 +205,12 @@ void LauncherQueue::letGoOf(qint64 pid)
     // soon as it ends, so no finished process lingers.
     if (!watchingEndings_) {
         watchingEndings_ = true;
-        connect(ChildEndings::instance(), &ChildEndings::ended, this, [this] { LauncherProcess::reap(unreaped_); });
+        connect(ChildEndings::instance(), &ChildEndings::ended, this, [this] {
+            LauncherProcess::reap(unreaped_);
+            // One of those running on may have left room for the next.
+            if (!holding_ && !waiting_.empty())
+                schedulePump();
+        });
     }
     unreaped_ << pid;
     // It may have ended before anything watched.

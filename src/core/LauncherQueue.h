@@ -2,6 +2,7 @@
 
 #include "BrowserCommand.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -21,7 +22,8 @@ class LauncherProcess;
 // launcher (xdg-open, looked up on PATH at each launch) one at a time, in
 // the order they were asked for: the next starts when the previous launcher
 // has exited, or once it has run for the grace time, since a launcher that
-// turns into the browser itself never exits soon. The window stays usable
+// turns into the browser itself never exits soon; and while fewer than a
+// handful run on. The window stays usable
 // meanwhile; the queue works from the event loop.
 //
 // What one handler asks for in one go is one action. When all of an
@@ -42,6 +44,9 @@ public:
     void setReport(Report report) { report_ = std::move(report); }
     void setLauncher(const QString& name) { launcher_ = name; }
     void setGraceMs(int ms) { graceMs_ = ms; }
+    // How long past its grace time a launcher that runs on holds one of the
+    // few places for launchers running at once; then it is left to itself.
+    void setLongestRunMs(int ms) { longestRunMs_ = ms; }
     // Whether a page still waiting from an earlier action is dropped when
     // asked for again (a second press finds the first one's pages
     // waiting). Where the pages come already chosen, each must open.
@@ -100,6 +105,7 @@ private:
 
     void schedulePump();
     void pump();
+    bool roomToStart();
     void start(Entry entry);
     void hold(LauncherProcess* process, const Entry& entry, int ms);
     void conclude(LauncherProcess* process, const Entry& entry, bool taken, const QString& message);
@@ -126,6 +132,16 @@ private:
     std::shared_ptr<Action> gathering_; // the action still taking addresses
     QTimer* holding_ = nullptr; // the grace time of what the queue waits for
     QList<qint64> unreaped_; // launchers let go that have not ended yet
+    // A launcher that runs on holds the browser's machine busy: only so many
+    // run at once, each until it ends or its time is up.
+    static constexpr int kMostRunning = 8;
+    struct Running {
+        qint64 pid;
+        QDeadlineTimer until;
+    };
+    QList<Running> running_;
+    QTimer* runLimit_ = nullptr; // wakes the queue when the first time is up
+    int longestRunMs_ = 60000;
     bool watchingEndings_ = false;
     bool pumpPosted_ = false;
     bool saidBusy_ = false;

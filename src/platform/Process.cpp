@@ -107,10 +107,12 @@ namespace {
         return result;
     }
 
-    // An unnamed file in memory holding `bytes`, read from its start.
-    int memoryFile(const QByteArray& bytes)
+    InputRoute firstRoute = InputRoute::MemoryFile;
+
+    // `fd` holding `bytes`, read from its start; -1, and closed, when it
+    // cannot take them.
+    int filledFile(int fd, const QByteArray& bytes)
     {
-        const int fd = ::memfd_create("quillmoor-pages", MFD_CLOEXEC);
         if (fd >= 0 && writeAll(fd, bytes) == 0 && ::lseek(fd, 0, SEEK_SET) == 0)
             return fd;
         if (fd >= 0)
@@ -118,7 +120,61 @@ namespace {
         return -1;
     }
 
+    // An unnamed file holding `bytes`: in memory where the system offers
+    // that, else one that never has a name, in the user's runtime folder or
+    // the temporary one. Never a named file: a name can be read or swapped by
+    // others.
+    int unnamedInput(const QByteArray& bytes)
+    {
+        if (firstRoute <= InputRoute::MemoryFile) {
+            if (const int fd = filledFile(::memfd_create("quillmoor-pages", MFD_CLOEXEC), bytes); fd >= 0)
+                return fd;
+        }
+        if (firstRoute > InputRoute::UnnamedFile)
+            return -1;
+        for (const QString& folder : { qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath() }) {
+            if (folder.isEmpty())
+                continue;
+            const int fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            if (const int filled = filledFile(fd, bytes); filled >= 0)
+                return filled;
+        }
+        return -1;
+    }
+
+    // Feeds `bytes` to `writeEnd` from a process of its own, which outlives
+    // this one when the reader takes its time: the reader may take a page
+    // only when the one before has gone. Closes `writeEnd`; answers the
+    // error number of what failed, or 0.
+    int feedFromTheSide(int writeEnd, const QByteArray& bytes)
+    {
+        const long openMost = ::sysconf(_SC_OPEN_MAX);
+        const pid_t middle = ::fork();
+        if (middle == 0) {
+            // Twice, so that the writer is nobody's child here and nothing
+            // waits to reap it. Only calls safe after a fork from here on.
+            if (::fork() != 0)
+                ::_exit(0);
+            ::setsid();
+            // Nothing the program holds goes along: a display connection kept
+            // open would keep the window's traces alive.
+            ::dup2(writeEnd, 0);
+            if (::syscall(SYS_close_range, 1U, ~0U, 0U) != 0) {
+                for (long fd = 1; fd < openMost; ++fd)
+                    ::close(int(fd));
+            }
+            ::_exit(writeAll(0, bytes) == 0 ? 0 : 1);
+        }
+        const int error = middle < 0 ? errno : 0;
+        ::close(writeEnd);
+        int status = 0;
+        while (middle > 0 && ::waitpid(middle, &status, 0) < 0 && errno == EINTR) { }
+        return error;
+    }
+
 } // namespace
+
+void useInputRoutesFrom(InputRoute route) { firstRoute = route; }
 
 int spawn(qint64* pid, const QString& program, const QStringList& arguments, int errorFd)
 {
@@ -128,16 +184,12 @@ int spawn(qint64* pid, const QString& program, const QStringList& arguments, int
 QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
     const QByteArray& input, qint64* started)
 {
-    // Never a named file: a full, read-only or missing temporary folder
-    // would lose the pages, and a name can be read or swapped by others.
     int pipeEnds[2] = { -1, -1 };
-    int inputFd = memoryFile(input);
+    int inputFd = unnamedInput(input);
     if (inputFd < 0) {
         if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
             return QString::fromLocal8Bit(std::strerror(errno));
         inputFd = pipeEnds[0];
-        // The process reads a page only when the one before has gone: a
-        // pipe as large as allowed keeps this side from waiting on it.
         ::fcntl(pipeEnds[1], F_SETPIPE_SZ, int(qMin<qsizetype>(input.size(), 1 << 20)));
     }
     qint64 pid = 0;
@@ -145,9 +197,19 @@ QString startReading(const QString& program, const QByteArray& name, const QStri
     ::close(inputFd);
     QString why = result == 0 ? QString() : QString::fromLocal8Bit(std::strerror(result));
     if (pipeEnds[1] >= 0) {
-        if (const int error = result == 0 ? writeAll(pipeEnds[1], input) : 0)
+        // What the pipe holds at once goes from here; more would wait on the
+        // reader, which takes a page only when the one before has gone.
+        const bool fits = input.size() <= ::fcntl(pipeEnds[1], F_GETPIPE_SZ);
+        int error = 0;
+        if (result != 0)
+            ::close(pipeEnds[1]);
+        else if (fits) {
+            error = writeAll(pipeEnds[1], input);
+            ::close(pipeEnds[1]);
+        } else
+            error = feedFromTheSide(pipeEnds[1], input);
+        if (error)
             why = QString::fromLocal8Bit(std::strerror(error));
-        ::close(pipeEnds[1]);
     }
     if (result == 0 && started)
         *started = pid;

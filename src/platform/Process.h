@@ -31,6 +31,15 @@ int spawn(qint64* pid, const QString& program, const QStringList& arguments, int
 QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
     const QByteArray& input, qint64* started);
 
+// The ways startReading() gives a process its input, best first: an unnamed
+// file in memory, an unnamed file on disk, a pipe fed from the side. Each
+// takes all at once, so the caller never waits on the reader.
+enum class InputRoute { MemoryFile, UnnamedFile, Pipe };
+
+// For tests: startReading() tries the routes from `route` on, as a system
+// without the better ones would.
+void useInputRoutesFrom(InputRoute route);
+
 // A descriptor that becomes readable when process `pid` ends, or -1 where
 // the system offers none.
 int processDescriptor(qint64 pid);

@@ -7,8 +7,10 @@ namespace quillmoor {
 
 namespace {
 
-    // Every key as QSettings reads it: its items, and whether they are a list.
-    using KeyValues = QHash<QString, std::pair<bool, QStringList>>;
+    // Every key's value as the file holds it. A key's bytes that stay the
+    // same read the same, so only one that changed is decoded: never the
+    // long list itself, whose text would take twice its bytes.
+    using KeyValues = QHash<QString, QByteArrayView>;
 
     KeyValues keyValues(QByteArrayView data, const IniScan& scan)
     {
@@ -16,11 +18,19 @@ namespace {
         KeyValues values;
         for (auto it = winners.cbegin(); it != winners.cend(); ++it) {
             const IniEntry& e = scan.entries[*it];
-            bool list = false;
-            QStringList items = decodeIniValue(data.sliced(e.valueStart, e.end - e.valueStart), true, &list);
-            values.insert(it.key(), { list, std::move(items) });
+            values.insert(it.key(), data.sliced(e.valueStart, e.end - e.valueStart));
         }
         return values;
+    }
+
+    bool readsAlike(QByteArrayView before, QByteArrayView now)
+    {
+        if (before == now)
+            return true;
+        bool listBefore = false;
+        bool listNow = false;
+        const QStringList itemsBefore = decodeIniValue(before, true, &listBefore);
+        return decodeIniValue(now, true, &listNow) == itemsBefore && listNow == listBefore;
     }
 
     qsizetype headerCount(const IniScan& scan, const QString& sectionKey)
@@ -30,7 +40,8 @@ namespace {
     }
 
     // What a candidate file must keep: every other key as it was read, no
-    // header left open that was closed, the section not added again.
+    // header left open that was closed, the section not added again. The
+    // values look into the file they were read from, which outlives this.
     struct Promise {
         KeyValues others;
         QString sectionKey;
@@ -56,10 +67,7 @@ namespace {
             if (at < 0)
                 return false;
             const IniEntry& e = scan.entries[at];
-            bool list = false;
-            QStringList items
-                = decodeIniValue(QByteArrayView(bytes).sliced(e.valueStart, e.end - e.valueStart), true, &list);
-            if (list != it->first || items != it->second)
+            if (!readsAlike(*it, QByteArrayView(bytes).sliced(e.valueStart, e.end - e.valueStart)))
                 return false;
         }
         return true;

@@ -63,7 +63,7 @@ namespace {
     std::pair<QByteArray, QString> savedBytes(const QString& file, const QByteArray& old, const QString& section,
         const QStringList& names, const ComposeSettings& compose)
     {
-        const FileRead read = readKeys(old, section, names);
+        FileRead read = readKeys(old, section, names);
         QString notice;
         if (!read.whole()) {
             const auto [copy, made] = keepAside(file, old);
@@ -74,6 +74,11 @@ namespace {
         for (const IniRead& key : read.reads)
             stored << composedFrom(key);
         const QStringList texts = compose(stored);
+        // The values read are done with: a long list's text takes twice its
+        // bytes, and the file's new bytes are yet to be made.
+        stored.clear();
+        for (IniRead& key : read.reads)
+            key.text = QString();
         QList<std::pair<QString, QString>> values;
         for (qsizetype i = 0; i < names.size(); ++i) {
             if (!texts.value(i).isNull() || read.reads[i].present)
