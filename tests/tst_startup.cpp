@@ -237,7 +237,7 @@ private slots:
         QVERIFY(form.font().bold() && form.savedList->font().bold() && form.filterBox->font().bold());
         QCOMPARE(form.exampleButton->font().pointSizeF(), 11.25);
         QVERIFY(form.exampleButton->font().bold());
-        QCOMPARE(form.savedList->toolTip(), QStringLiteral("Double-click item to open in InterNet Explorer"));
+        QCOMPARE(form.savedList->toolTip(), QStringLiteral("Double-click item to open in your web browser"));
         QCOMPARE(form.cityList->selectionBehavior(), QAbstractItemView::SelectRows);
 
         form.show();
@@ -307,6 +307,12 @@ private slots:
         QTest::newRow("import UTF-8, blank lines skipped, a bar kept")
             << QStringList { "--import", "FILE" } << lines << 0 << QByteArray("quillmoor: 2 searches added from ")
             << QStringList { "A", "B", "x site:a.org", "y|z" } << lines;
+        // Lines saved already are left out and counted; a repeat within the
+        // file is no saved line.
+        QTest::newRow("import leaves out saved lines")
+            << QStringList { "--import", "FILE" } << QByteArray("B\nx\nA\nx\n") << 0
+            << QByteArray("quillmoor: 2 searches added, 2 already saved, from ") << QStringList { "A", "B", "x", "x" }
+            << QByteArray("B\nx\nA\nx\n");
         const QByteArray utf16("p\0\n\0q\0\n\0", 8);
         QTest::newRow("import UTF-16 without a mark")
             << QStringList { "--import", "FILE" } << utf16 << 0 << QByteArray("quillmoor: 2")
