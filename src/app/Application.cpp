@@ -139,7 +139,7 @@ void Application::connectSaving()
     // So does the window's place, once it is the user's: moved, resized or
     // maximised, it is kept without waiting for an edit of the list.
     connect(&form_, &Form1::placeMoved, &saver_, [this] {
-        if (loaded_ && form_.isVisible() && form_.placeChanged())
+        if (form_.isVisible() && form_.placeChanged())
             saver_.changed();
     });
     // A save that fails is said once, as the statement of a timer that
