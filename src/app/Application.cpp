@@ -95,7 +95,7 @@ void Application::connectHandlers()
     // one, a double-click or Return opens it.
     auto* completion = new SearchTextCompletion(form_.searchTextBox, searches_, this);
     connect(form_.searchTextBox, &QLineEdit::returnPressed, this, [this, completion] {
-        if (!completion->tookReturn())
+        if (!completion->takesReturn())
             PushButton7_Click(form_, platform_, saved_);
     });
     connect(form_.savedList, &ListView::deletePressed, this, handle(PushButton4_Click));

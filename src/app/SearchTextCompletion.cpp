@@ -8,7 +8,6 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QStringListModel>
-#include <QTimer>
 
 namespace quillmoor {
 
@@ -33,12 +32,12 @@ SearchTextCompletion::SearchTextCompletion(QLineEdit* box, const SearchListModel
             offered();
     });
     box->installEventFilter(this);
-    // The Return that takes a text reaches the box too, after the text is
-    // in it; that one adds nothing, the next does.
-    connect(completer_, qOverload<const QString&>(&QCompleter::activated), this, [this] {
-        tookReturn_ = true;
-        QTimer::singleShot(0, this, [this] { tookReturn_ = false; });
-    });
+}
+
+bool SearchTextCompletion::takesReturn() const
+{
+    const QAbstractItemView* offer = completer_->popup();
+    return offer->isVisible() && offer->currentIndex().isValid();
 }
 
 bool SearchTextCompletion::eventFilter(QObject* watched, QEvent* event)

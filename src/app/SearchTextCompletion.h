@@ -19,9 +19,9 @@ class SearchTextCompletion : public QObject {
 public:
     SearchTextCompletion(QLineEdit* box, const SearchListModel& searches, QObject* parent);
 
-    // Whether the Return just pressed took an offered text: that Return
-    // adds no search.
-    bool tookReturn() const { return tookReturn_; }
+    // Whether a Return now takes the offered text picked with Down: that
+    // Return adds no search. The box hears the key before the offer does.
+    bool takesReturn() const;
     // The texts offered now, gathered first if the list changed since.
     QStringList offered();
 
@@ -33,7 +33,6 @@ private:
     QCompleter* completer_;
     QStringListModel* texts_;
     bool stale_ = true;
-    bool tookReturn_ = false;
 };
 
 } // namespace quillmoor
