@@ -30,6 +30,8 @@ struct FakeDesktop {
     std::function<void()> duringReport; // runs while a report is shown, as a signal arriving then would
     QList<int> askedToOpen; // page counts asked about before opening
     std::function<bool(int, bool&)> answerToOpen; // the answer; unset: open, ask again
+    // Hears the window ask for the browser's name; unset: never answered.
+    std::function<void(std::function<void(const QString&)>)> browserName;
 
     FakeDesktop() { QStandardPaths::setTestModeEnabled(true); }
 
@@ -57,6 +59,10 @@ struct FakeDesktop {
             return !answerToOpen || answerToOpen(pages, askAgain);
         };
         p.drawLottery = [this] { return lottery; };
+        p.askBrowserName = [this](std::function<void(const QString&)> answer) {
+            if (browserName)
+                browserName(std::move(answer));
+        };
         p.applicationFolder = folder();
         p.userDataFolder = dir.filePath(QStringLiteral("data/quillmoor"));
         p.settingsFile = settingsFile();

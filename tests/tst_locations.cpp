@@ -592,7 +592,8 @@ private slots:
             (QStringList { "Select Cities Within 50 km of Boston, Massachusetts",
                 "Select Cities Within 100 km of Boston, Massachusetts",
                 "Select Cities Within 200 km of Boston, Massachusetts",
-                "Select Cities Within 400 km of Boston, Massachusetts", "&Edit City List\u2026" }));
+                "Select Cities Within 400 km of Boston, Massachusetts", "Select Cities &in Massachusetts",
+                "&Edit City List\u2026" }));
         form.nearbyMenu->actions().at(2)->trigger();
 
         // The filter is emptied, the whole list is back, and the cities
@@ -626,6 +627,42 @@ private slots:
         QCOMPARE(desktop.reports, QStringList());
     }
 
+    void aWholeStateIsSelectedExactly()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"),
+            "http://wichita.listora.org/,Wichita,Kansas\r\n"
+            "http://littlerock.listora.org/,Little Rock,Arkansas\r\n"
+            "http://kansascity.listora.org/,Kansas City,Missouri\r\n"
+            "http://topeka.listora.org/,Topeka,Kansas,39.04833 -95.67804\r\n"
+            "http://kansas.listora.org/,Kansas,,1 2\r\n" // no state of its own
+            "http://salina.listora.org/,Salina,Kansas \r\n");
+        auto app = desktop.load();
+        Form1& form = app->form();
+        form.show();
+
+        // The filter finds every name holding "Kansas"; the menu's state
+        // choice only the cities of Kansas itself, a blank after the name
+        // making another state, and without a position too.
+        type(form, QStringLiteral("kansas"));
+        QCOMPARE(form.cityList->count(), 6);
+        rightClick(form, 3);
+        const QList<QAction*> actions = form.nearbyMenu->actions();
+        const auto state = std::find_if(actions.begin(), actions.end(),
+            [](const QAction* action) { return action->text() == u"Select Cities &in Kansas"; });
+        QVERIFY(state != actions.end());
+        (*state)->trigger();
+        QCOMPARE(form.filterBox->text(), QString());
+        QCOMPARE(form.cityList->selectedRows(), (QList<qsizetype> { 0, 3 }));
+        QCOMPARE(form.focusWidget(), form.cityList);
+
+        // A city without a state offers none.
+        rightClick(form, 4);
+        QVERIFY(!menuTexts(form).join(u' ').contains(QLatin1String("&in")));
+        form.nearbyMenu->close();
+        QCOMPARE(desktop.reports, QStringList());
+    }
+
     void aCityWithoutPositionOffersNothing()
     {
         test::FakeDesktop desktop;
@@ -641,14 +678,14 @@ private slots:
         QApplication::sendEvent(form.cityList, &key);
         QVERIFY(form.nearbyMenu->isVisible());
         const QStringList texts = menuTexts(form);
-        QCOMPARE(texts.size(), 6);
+        QCOMPARE(texts.size(), 7);
         QCOMPARE(texts.first(), QStringLiteral("[list.txt gives no position for Quincy, Massachusetts]"));
         QCOMPARE(texts.at(1), QStringLiteral("[Select Cities Within 50 km of Quincy, Massachusetts]"));
         form.nearbyMenu->close();
 
         form.cityList->selectRow(3);
         QTest::keyClick(form.cityList, Qt::Key_F10, Qt::ShiftModifier);
-        QCOMPARE(menuTexts(form).size(), 5);
+        QCOMPARE(menuTexts(form).size(), 6);
         QCOMPARE(menuTexts(form).first(), QStringLiteral("Select Cities Within 50 km of Albany, New York"));
         form.nearbyMenu->close();
 

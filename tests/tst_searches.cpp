@@ -1,5 +1,6 @@
 // Composing, opening and editing saved searches through the window's buttons.
 #include "Application.h"
+#include "FindBar.h"
 #include "Form1.h"
 #include "ListView.h"
 #include "SearchEngine.h"
@@ -12,10 +13,12 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStringListModel>
 #include <QUndoStack>
 #include <QtTest>
 #include <random>
@@ -481,6 +484,11 @@ private slots:
         w.click(w.form->openSelectedButton);
         QCOMPARE(w.desktop.askedToOpen, QList<int>({ 21, 21 }));
         QVERIFY(w.desktop.opened.isEmpty());
+        const auto stored = [&](const char* key) {
+            return QSettings(w.desktop.settingsFile(), QSettings::IniFormat).value(key).toString();
+        };
+        // The saves of the list's edit are over before the tick below.
+        QTRY_VERIFY(stored("Quillmoor/Searches").contains(QLatin1String("p21")));
         // Opened with it ticked: all in order, and not asked again, also
         // after a restart.
         w.desktop.answerToOpen = [](int, bool& askAgain) { return !(askAgain = false); };
@@ -489,6 +497,12 @@ private slots:
         QCOMPARE(w.desktop.askedToOpen.size(), 3);
         QCOMPARE(w.desktop.opened.size(), 42);
         QCOMPARE(w.desktop.opened.at(20), QUrl(engine("p21")));
+        // Kept as they change, without an edit of the list: the tick, and
+        // the window moved or maximised.
+        QTRY_COMPARE(stored("Quillmoor/AskBeforeManyPages"), QStringLiteral("false"));
+        QVERIFY(stored("Quillmoor/WindowPlace").isEmpty());
+        w.form->showMaximized();
+        QTRY_COMPARE(stored("Quillmoor/WindowMaximized"), QStringLiteral("true"));
         QVERIFY(w.form->close());
         QCOMPARE(QSettings(w.desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/AskBeforeManyPages"),
             QStringLiteral("false"));
@@ -635,7 +649,16 @@ private slots:
         QTest::newRow("F2 offers the shared text, an empty answer changes nothing")
             << "F2" << bikes << QList<qsizetype> { 0, 1 } << "" << bikes << "bike";
         QTest::newRow("Import at the end") << "Import" << QStringList { "a" } << QList<qsizetype> {} << "p\r\nq|r\r\n"
-                                           << QStringList { "a", "p", "q|r" } << "";
+                                           << QStringList { "a", "p", "q|r" } << "2 searches added.";
+        QTest::newRow("Import leaves out saved lines")
+            << "Import" << QStringList { "a", "p" } << QList<qsizetype> {} << "p\nq\na\n"
+            << QStringList { "a", "p", "q" } << "1 search added, 2 already saved.";
+        QTest::newRow("Remove Duplicates keeps the first of each")
+            << "Remove Duplicates" << QStringList { "a", "b", "a", "c", "b", "a" } << QList<qsizetype> { 2 } << ""
+            << QStringList { "a", "b", "c" } << "3 repeated searches removed.";
+        QTest::newRow("Remove Duplicates with none")
+            << "Remove Duplicates" << QStringList { "a", "A" } << QList<qsizetype> {} << "" << QStringList { "a", "A" }
+            << "No search is saved twice.";
     }
 
     void editsAreOneUndoStepEach()
@@ -659,6 +682,7 @@ private slots:
         };
         w.desktop.write(QStringLiteral("import.txt"), input.toUtf8());
         w.app->editing().askImportFile = [&] { return w.desktop.dir.filePath(QStringLiteral("import.txt")); };
+        w.app->editing().tell = [&](const QString&, const QString& text) { asked = text; };
         const std::map<QString, QKeyCombination> keys { { "Delete", Qt::Key_Delete }, { "Cut", Qt::CTRL | Qt::Key_X },
             { "Paste", Qt::CTRL | Qt::Key_V }, { "Move Up", Qt::ALT | Qt::Key_Up },
             { "Move Down", Qt::ALT | Qt::Key_Down }, { "F2", QKeyCombination(Qt::Key_F2) } };
@@ -666,6 +690,8 @@ private slots:
             emit saved->rowsDropped(input.toInt());
         else if (edit == u"Import")
             w.app->editing().importSearches();
+        else if (edit == u"Remove Duplicates")
+            w.form->searchMenu->action(SearchMenu::Entry::RemoveDuplicates)->trigger();
         else
             QTest::keyClick(saved, keys.at(edit).key(), keys.at(edit).keyboardModifiers());
         QCOMPARE(itemTexts(*saved), expected);
@@ -679,6 +705,72 @@ private slots:
         QCOMPARE(itemTexts(*saved), entries);
         QTest::keyClick(w.form->openAllButton, Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(itemTexts(*saved), expected);
+    }
+
+    void theFindBoxNarrowsWhatTheButtonsActOn()
+    {
+        QStringList searches;
+        for (int i = 0; i < 24; ++i)
+            searches << (i % 8 == 0 ? QStringLiteral("Mountain Bike site:c%1.org")
+                                    : QStringLiteral("sofa site:c%1.org"))
+                            .arg(i);
+        Window w(searches);
+        ListView* saved = w.form->savedList;
+        saved->selectAll();
+        QTest::keyClick(w.form->searchTextBox, Qt::Key_F, Qt::ControlModifier);
+        FindBar* find = w.form->savedListFind;
+        QVERIFY(find->isOpen());
+        QCOMPARE(QApplication::focusWidget(), find->box());
+        QTest::keyClicks(find->box(), QStringLiteral("IN b"));
+        // Any part, any case; what is hidden is no longer picked.
+        QCOMPARE(saved->shownRows(), (QList<qsizetype> { 0, 8, 16 }));
+        QCOMPARE(find->countText(), QStringLiteral("3 of 24 searches shown"));
+        QCOMPARE(saved->selectedRows(), (QList<qsizetype> { 0, 8, 16 }));
+        // Open All opens the rows shown and asks of their number; Select
+        // All and Delete take those alone, and the count follows.
+        w.desktop.answerToOpen = [](int, bool&) { return true; };
+        w.click(w.form->openAllButton);
+        QCOMPARE(w.opened().size(), 3);
+        QVERIFY(w.opened().first().contains(QLatin1String("c0.org")));
+        saved->clearSelection();
+        saved->setFocus();
+        QTest::keyClick(saved, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(saved, Qt::Key_Delete);
+        QCOMPARE(saved->count(), 21);
+        QCOMPARE(find->countText(), QStringLiteral("0 of 21 searches shown"));
+        // Escape closes the box and every row shows again.
+        QTest::keyClick(find->box(), Qt::Key_Escape);
+        QVERIFY(!find->isOpen());
+        QCOMPARE(saved->shownRows().size(), 21);
+        QVERIFY(!itemTexts(*saved).join(u' ').contains(QLatin1String("Bike")));
+        // Select With Same Text picks every search with the current one's text.
+        saved->selectRow(2);
+        w.form->searchMenu->action(SearchMenu::Entry::SelectSameText)->trigger();
+        QCOMPARE(saved->selectedRows().size(), 21);
+        QVERIFY(w.desktop.reports.isEmpty());
+    }
+
+    void savedTextsAreOfferedWhileTyping()
+    {
+        Window w({ "bike site:a.org", "Bike site:b.org", "bike site:c.org", "bike lock site:a.org", "  site:d.org" });
+        w.form->cityList->selectRow(0);
+        w.form->searchTextBox->setFocus();
+        QCompleter* completer = w.form->searchTextBox->completer();
+        QVERIFY(completer);
+        // Newest first, each once, without the city; blanks are no text.
+        QCOMPARE(qobject_cast<QStringListModel*>(completer->model())->stringList(),
+            (QStringList { "bike lock", "bike", "Bike" }));
+        // Down and Return take one; that Return adds no search, the next does.
+        QTest::keyClicks(w.form->searchTextBox, QStringLiteral("bike l"));
+        QVERIFY(completer->popup()->isVisible());
+        QTest::keyClick(completer->popup(), Qt::Key_Down);
+        QTest::keyClick(completer->popup(), Qt::Key_Return);
+        QCOMPARE(w.form->searchTextBox->text(), QStringLiteral("bike lock"));
+        QCOMPARE(w.form->savedList->count(), 5);
+        QVERIFY(w.desktop.reports.isEmpty());
+        QTest::keyClick(w.form->searchTextBox, Qt::Key_Return);
+        QCOMPARE(w.form->savedList->count(), 6);
+        QCOMPARE(w.form->searchTextBox->text(), QString());
     }
 
     void addedSearchesAreScrolledIntoView()

@@ -1,5 +1,6 @@
 // Start-up, the window as designed, and closing.
 #include "Application.h"
+#include "DefaultBrowser.h"
 #include "Form1.h"
 #include "ListView.h"
 #include "SearchMenu.h"
@@ -67,6 +68,36 @@ class StartupTest : public QObject {
 
 private slots:
     void cleanup() { qApp->setStyleSheet(QString()); }
+
+    void theToolTipNamesTheDefaultBrowser()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("home/applications/chromium.desktop"),
+            "[Desktop Action new-window]\nName=New Window\n[Desktop Entry]\nType=Application\nName=Chromium\n");
+        desktop.write(QStringLiteral("shared/applications/chromium.desktop"), "[Desktop Entry]\nName=Other\n");
+        desktop.write(
+            QStringLiteral("shared/applications/firefox-esr.desktop"), "[Desktop Entry]\nName= Firefox ESR\n");
+        const QStringList folders { desktop.dir.filePath(QStringLiteral("home")),
+            desktop.dir.filePath(QStringLiteral("shared")) };
+        // The first folder that holds the entry gives its name; an entry's
+        // actions are no name of its own; an id is no path.
+        QCOMPARE(os::desktopEntryName(QStringLiteral("chromium.desktop"), folders), QStringLiteral("Chromium"));
+        QCOMPARE(os::desktopEntryName(QStringLiteral("firefox-esr.desktop"), folders), QStringLiteral("Firefox ESR"));
+        QCOMPARE(os::desktopEntryName(QStringLiteral("../applications/chromium.desktop"), folders), QString());
+        QCOMPARE(os::desktopEntryName(QStringLiteral("none.desktop"), folders), QString());
+
+        // The window names what the desktop answers, once it has.
+        std::function<void(const QString&)> answer;
+        desktop.browserName = [&](std::function<void(const QString&)> a) { answer = std::move(a); };
+        desktop.write(QStringLiteral("list.txt"), kList);
+        Application app(desktop.platform());
+        app.start();
+        QCOMPARE(app.form().savedList->toolTip(), QStringLiteral("Double-click item to open in your web browser"));
+        QVERIFY(answer);
+        answer(QStringLiteral("Chromium"));
+        QCOMPARE(app.form().savedList->toolTip(), QStringLiteral("Double-click item to open in Chromium"));
+        QVERIFY(app.form().close());
+    }
 
     void titleIsCutAtBlanks()
     {
@@ -237,7 +268,7 @@ private slots:
         QVERIFY(form.font().bold() && form.savedList->font().bold() && form.filterBox->font().bold());
         QCOMPARE(form.exampleButton->font().pointSizeF(), 11.25);
         QVERIFY(form.exampleButton->font().bold());
-        QCOMPARE(form.savedList->toolTip(), QStringLiteral("Double-click item to open in InterNet Explorer"));
+        QCOMPARE(form.savedList->toolTip(), QStringLiteral("Double-click item to open in your web browser"));
         QCOMPARE(form.cityList->selectionBehavior(), QAbstractItemView::SelectRows);
 
         form.show();
@@ -307,6 +338,12 @@ private slots:
         QTest::newRow("import UTF-8, blank lines skipped, a bar kept")
             << QStringList { "--import", "FILE" } << lines << 0 << QByteArray("quillmoor: 2 searches added from ")
             << QStringList { "A", "B", "x site:a.org", "y|z" } << lines;
+        // Lines saved already are left out and counted; a repeat within the
+        // file is no saved line.
+        QTest::newRow("import leaves out saved lines")
+            << QStringList { "--import", "FILE" } << QByteArray("B\nx\nA\nx\n") << 0
+            << QByteArray("quillmoor: 2 searches added, 2 already saved, from ") << QStringList { "A", "B", "x", "x" }
+            << QByteArray("B\nx\nA\nx\n");
         const QByteArray utf16("p\0\n\0q\0\n\0", 8);
         QTest::newRow("import UTF-16 without a mark")
             << QStringList { "--import", "FILE" } << utf16 << 0 << QByteArray("quillmoor: 2")

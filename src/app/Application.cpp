@@ -2,12 +2,14 @@
 
 #include "Dialogs.h"
 #include "Failure.h"
+#include "FindBar.h"
 #include "HandOver.h"
 #include "ListView.h"
 #include "MenuText.h"
 #include "NearbyMenu.h"
 #include "SearchButtons.h"
 #include "SearchMenu.h"
+#include "SearchTextCompletion.h"
 #include "Startup.h"
 #include "Trap.h"
 
@@ -51,6 +53,13 @@ Application::Application(Platform platform)
     };
     if (!platform_.askToOpen)
         platform_.askToOpen = [this](int pages, bool& askAgain) { return askOpenBox(&form_, pages, askAgain); };
+    // "Don't ask again" is kept as soon as it is ticked, as the list is.
+    platform_.askToOpen = [this, ask = std::move(platform_.askToOpen)](int pages, bool& askAgain) {
+        const bool open = ask(pages, askAgain);
+        if (!askAgain)
+            saver_.changed();
+        return open;
+    };
     // A launcher that fails is reported as the statement that asked for it.
     if (platform_.reportLaunchesTo) {
         platform_.reportLaunchesTo([this](const QString& procedure, int line, const QString& description) {
@@ -80,10 +89,15 @@ void Application::connectHandlers()
     connect(form_.cityList, &ListView::contextMenuRequested, this,
         [this](qsizetype row, const QPoint& at) { locations_.ListView1_ContextMenu(row, at); });
     connect(form_.nearbyMenu, &NearbyMenu::distanceChosen, this, [this](double km) { locations_.mnuNearby_Click(km); });
+    connect(form_.nearbyMenu, &NearbyMenu::stateChosen, this, [this] { locations_.mnuState_Click(); });
     connect(form_.nearbyMenu, &NearbyMenu::editCityList, this, [this] { locations_.mnuEditList_Click(); });
     // Keys users expect: Enter adds the search, Delete removes the selected
     // one, a double-click or Return opens it.
-    connect(form_.searchTextBox, &QLineEdit::returnPressed, this, handle(PushButton7_Click));
+    auto* completion = new SearchTextCompletion(form_.searchTextBox, searches_, this);
+    connect(form_.searchTextBox, &QLineEdit::returnPressed, this, [this, completion] {
+        if (!completion->takesReturn())
+            PushButton7_Click(form_, platform_, saved_);
+    });
     connect(form_.savedList, &ListView::deletePressed, this, handle(PushButton4_Click));
     for (auto opened : { &ListView::itemDoubleClicked, &ListView::returnPressed })
         connect(form_.savedList, opened, this, handle(PushButton2_Click));
@@ -122,6 +136,12 @@ void Application::connectSaving()
     connect(menu, &SearchMenu::engineChosen, &saver_, changed);
     connect(menu, &SearchMenu::ageChosen, &saver_, changed);
     connect(menu, &SearchMenu::combineCitiesChosen, &saver_, changed);
+    // So does the window's place, once it is the user's: moved, resized or
+    // maximised, it is kept without waiting for an edit of the list.
+    connect(&form_, &Form1::placeMoved, &saver_, [this] {
+        if (form_.isVisible() && form_.placeChanged())
+            saver_.changed();
+    });
     // A save that fails is said once, as the statement of a timer that
     // saves would say it.
     const auto report = [this](const QString& description) {
@@ -179,6 +199,20 @@ void Application::connectEditing()
     connect(menu, &SearchMenu::editText, editing, &SavedListEditing::editText);
     connect(menu, &SearchMenu::importSearches, editing, &SavedListEditing::importSearches);
     connect(menu, &SearchMenu::exportSearches, editing, &SavedListEditing::exportSearches);
+    connectFinding();
+}
+
+void Application::connectFinding()
+{
+    SearchMenu* const menu = form_.searchMenu;
+    FindBar* const find = form_.savedListFind;
+    connect(menu, &SearchMenu::find, find, &FindBar::open);
+    // Ctrl+F finds in the saved list from anywhere in the window.
+    auto* findKey = new QShortcut(QKeySequence(QKeySequence::Find), &form_);
+    findKey->setContext(Qt::WindowShortcut);
+    connect(findKey, &QShortcut::activated, find, &FindBar::open);
+    connect(menu, &SearchMenu::selectSameText, &editing_, &SavedListEditing::selectSameText);
+    connect(menu, &SearchMenu::removeDuplicates, &editing_, &SavedListEditing::removeDuplicates);
 }
 
 bool Application::pagesWaiting() const { return platform_.launchesWaiting && platform_.launchesWaiting(); }
@@ -209,6 +243,10 @@ void Application::start()
     form_.centre();
     WindowSettings::restorePlace(form_, storedKeys_);
     form_.show();
+    // Asked once the window shows: the desktop's answer takes a moment,
+    // and the tool tip says "your web browser" until then.
+    if (platform_.askBrowserName)
+        platform_.askBrowserName([this](const QString& name) { form_.setBrowserName(name); });
 }
 
 void Application::requestClose()

@@ -65,6 +65,7 @@ private:
     // open, and the list as a file; with the keys of its entries.
     void connectSearchMenu();
     void connectEditing();
+    void connectFinding();
     // Pages are waiting for the browser; stopping drops those not yet
     // handed over (Escape, or Stop Opening in the saved list's menu).
     bool pagesWaiting() const;

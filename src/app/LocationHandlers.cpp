@@ -77,6 +77,7 @@ void LocationHandlers::ListView1_ContextMenu(qsizetype row, const QPoint& global
     Trap trap(platform_, QStringLiteral("ListView1_ContextMenu"));
     QString city;
     menuCity_.reset();
+    menuState_.reset();
     if (row < 0) {
         trap.run(102, [&] { form_.nearbyMenu->offerListOnly(); });
         trap.run(104, [&] { form_.nearbyMenu->popup(globalPos); });
@@ -85,10 +86,12 @@ void LocationHandlers::ListView1_ContextMenu(qsizetype row, const QPoint& global
     if (!trap.run(100, [&] {
             city = cities_.name(row);
             menuCity_ = cityAtRow(path(), form_.filterBox->text(), row, cities_.address(row));
+            menuState_ = stateAtRow(path(), form_.filterBox->text(), row, cities_.address(row));
         }))
         return;
     trap.run(102, [&] {
-        form_.nearbyMenu->offer(city, menuCity_ ? QString() : tr("list.txt gives no position for %1").arg(city));
+        form_.nearbyMenu->offer(city, menuState_ ? menuState_->state : QString(),
+            menuCity_ ? QString() : tr("list.txt gives no position for %1").arg(city));
     });
     trap.run(104, [&] { form_.nearbyMenu->popup(globalPos); });
 }
@@ -96,9 +99,19 @@ void LocationHandlers::ListView1_ContextMenu(qsizetype row, const QPoint& global
 void LocationHandlers::mnuNearby_Click(double km)
 {
     Trap trap(platform_, QStringLiteral("mnuNearby_Click"));
-    if (!menuCity_)
-        return;
-    const City city = *menuCity_;
+    if (const std::optional<City> city = menuCity_)
+        selectInWholeList(trap, [&] { return rowsNear(path(), *city, km); });
+}
+
+void LocationHandlers::mnuState_Click()
+{
+    Trap trap(platform_, QStringLiteral("mnuState_Click"));
+    if (const std::optional<CityState> city = menuState_)
+        selectInWholeList(trap, [&] { return rowsInState(path(), *city); });
+}
+
+void LocationHandlers::selectInWholeList(Trap& trap, const std::function<QList<qsizetype>()>& find)
+{
     std::optional<LocationFile> file;
     QList<qsizetype> rows;
     // Opened and searched first: a file that cannot be read, or that has
@@ -106,10 +119,10 @@ void LocationHandlers::mnuNearby_Click(double km)
     // were.
     if (!trap.run(100, [&] {
             file.emplace(path());
-            rows = rowsNear(path(), city, km);
+            rows = find();
         }))
         return;
-    // The whole list, so that every city within reach can be selected.
+    // The whole list, so that every city asked for can be selected.
     trap.run(102, [&] {
         const QSignalBlocker quiet(form_.filterBox);
         form_.filterBox->clear();

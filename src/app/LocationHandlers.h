@@ -3,15 +3,18 @@
 #include "CityListModel.h"
 #include "ItemBatch.h"
 #include "NearbyQuery.h"
+#include "StateQuery.h"
 
 #include <QCoreApplication>
 #include <QPoint>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace quillmoor {
 
 class Form1;
+class Trap;
 class LocationFile;
 struct Platform;
 
@@ -48,6 +51,9 @@ public:
     // no longer holds that city as it did when the menu opened, that is
     // reported and nothing changes.
     void mnuNearby_Click(double km);
+    // Select Cities in <State>: as a distance, but exactly the cities whose
+    // state is the menu's city's.
+    void mnuState_Click();
     // Edit City List: the user's own list.txt, made the first time from the
     // shipped one, opens in the desktop's editor for text. The next
     // keystroke in the filter shows what was saved there.
@@ -58,6 +64,9 @@ private:
     // Shows the lines of `file` that match `filter`; answers the fault that
     // ended the reading early, if any.
     std::optional<QString> refill(LocationFile& file, QStringView filter);
+    // The whole list back and `find`'s rows of it selected, the steps of
+    // the menu's choices from line 100 on.
+    void selectInWholeList(Trap& trap, const std::function<QList<qsizetype>()>& find);
 
     Form1& form_;
     Platform& platform_;
@@ -69,6 +78,7 @@ private:
     ItemBatch spare_;
     // The city whose menu is open.
     std::optional<City> menuCity_;
+    std::optional<CityState> menuState_;
 };
 
 } // namespace quillmoor

@@ -1,6 +1,7 @@
 #include "SavedListEditing.h"
 
 #include "Dialogs.h"
+#include "Duplicates.h"
 #include "EntryText.h"
 #include "Form1.h"
 #include "ListEdits.h"
@@ -27,6 +28,7 @@ SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SearchListMo
     askSearchText = [this](const QString& shown) { return askSearchTextBox(&form_, shown); };
     askImportFile = [this] { return askImportFileBox(&form_); };
     askExportFile = [this] { return askExportFileBox(&form_); };
+    tell = [this](const QString& title, const QString& text) { tellBox(&form_, title, text); };
 }
 
 QList<qsizetype> SavedListEditing::selected() const { return form_.savedList->selectedRows(); }
@@ -138,10 +140,47 @@ void SavedListEditing::importSearches()
     if (path.isEmpty())
         return;
     QStringList entries;
-    trap.run(100, [&] { entries = readSearchEntries(path); });
-    if (entries.isEmpty())
+    qsizetype already = 0;
+    bool read = false;
+    // A file of searches saved already adds nothing twice.
+    trap.run(100, [&] {
+        const QStringList all = readSearchEntries(path);
+        read = !all.isEmpty();
+        entries = notYetSaved(all, searches_.entries(), already);
+    });
+    if (!read)
         return;
-    trap.run(102, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
+    if (!entries.isEmpty())
+        trap.run(102, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
+    trap.run(104, [&] { tell(tr("Import Searches"), additionText(entries.size(), already)); });
+}
+
+void SavedListEditing::removeDuplicates()
+{
+    Trap trap(platform_, QStringLiteral("mnuRemoveDuplicates_Click"));
+    QList<qsizetype> rows;
+    trap.run(100, [&] { rows = repeatedRows(searches_.entries()); });
+    if (!rows.isEmpty()) {
+        trap.run(102, [&] {
+            form_.savedList->removeRows(
+                rows, [&] { undo_.push(new RemoveSearches(searches_, tr("Remove Duplicates"), rows)); });
+        });
+    }
+    const QString said = rows.isEmpty() ? tr("No search is saved twice.")
+        : rows.size() == 1              ? tr("1 repeated search removed.")
+                                        : tr("%1 repeated searches removed.").arg(rows.size());
+    trap.run(104, [&] { tell(tr("Remove Duplicates"), said); });
+}
+
+void SavedListEditing::selectSameText()
+{
+    Trap trap(platform_, QStringLiteral("mnuSelectSameText_Click"));
+    ListView& list = *form_.savedList;
+    const qsizetype current = list.currentIndex().row();
+    if (current < 0 || current >= searches_.count())
+        return;
+    trap.run(100,
+        [&] { list.selectRows(rowsWithSearchText(searches_.entries(), searchTextOf(searches_.at(current))), false); });
 }
 
 void SavedListEditing::exportSearches()

@@ -28,6 +28,9 @@ public:
     std::function<std::optional<QString>(const QString& shown)> askSearchText;
     std::function<QString()> askImportFile;
     std::function<QString()> askExportFile;
+    // Says what an edit did that the list alone does not show (what an
+    // import left out, how many duplicates went).
+    std::function<void(const QString& title, const QString& text)> tell;
 
     void copy();
     void cut();
@@ -38,6 +41,11 @@ public:
     void editText();
     void importSearches();
     void exportSearches();
+    // Takes out every search saved before, leaving the first of each, as
+    // one step, and says how many went.
+    void removeDuplicates();
+    // Selects every search with the search text of the current one.
+    void selectSameText();
 
 private:
     // The selected rows, or none when nothing is selected.

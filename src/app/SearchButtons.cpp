@@ -35,6 +35,18 @@ namespace {
         return rows;
     }
 
+    // The searches Open All stands for: those the list shows, which the
+    // find box may have narrowed.
+    QStringList shownEntries(const ListView& list, const SearchListModel& searches)
+    {
+        if (!list.filtering())
+            return searches.entries();
+        QStringList shown;
+        for (const qsizetype row : list.shownRows())
+            shown << searches.at(row);
+        return shown;
+    }
+
 } // namespace
 
 bool mayOpenPages(Platform& platform, qsizetype pages)
@@ -93,7 +105,7 @@ void PushButton2_Click(Form1& form, Platform& platform, SavedListParts& saved)
         trap.run(100, [&] { trap.openUrl(saved.where.url(saved.searches.at(row))); });
 }
 
-void PushButton6_Click(Form1&, Platform& platform, SavedListParts& saved)
+void PushButton6_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton6_Click"));
     const WhereToOpen& where = saved.where;
@@ -105,7 +117,7 @@ void PushButton6_Click(Form1&, Platform& platform, SavedListParts& saved)
         [&] {
             // The pages are worked out before any opens; the saved list
             // itself stays as it is.
-            pages = where.openAllQueries(saved.searches.entries());
+            pages = where.openAllQueries(shownEntries(*form.savedList, saved.searches));
             count = mayOpenPages(platform, pages.size()) ? pages.size() : 0;
             i = 0;
             return i < count;

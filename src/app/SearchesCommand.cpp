@@ -1,11 +1,12 @@
 #include "SearchesCommand.h"
 
+#include "Duplicates.h"
 #include "Failure.h"
-#include "SavedList.h"
 #include "LauncherQueue.h"
 #include "ListEdits.h"
 #include "ListVersion.h"
 #include "OpenChoices.h"
+#include "SavedList.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
 #include "SettingsKeys.h"
@@ -68,29 +69,40 @@ int exportSearches(const QString& settingsFile, const QString& path)
 int importSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        // Read and checked whole before the store is touched, gathered as
-        // the value it adds to: never a list of every entry.
-        StoredAddition added;
-        added.reserve(qMin(QFileInfo(path).size(), kLargestSearchesFile) + 64);
+        // Read and checked whole before the store is touched.
+        QStringList adding;
         forEachSearchInFile(
-            path, [&](QString&& entry) { added.add(entry); }, [&] { added.clear(); });
-        const qsizetype count = added.count();
-        if (count == 0) {
+            path, [&](QString&& entry) { adding << std::move(entry); }, [&] { adding.clear(); });
+        if (adding.isEmpty()) {
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
-        // A new version of the list, so a window open on it merges the
-        // additions rather than taking the file for another one.
+        // What is saved already is left out, judged under the file's lock:
+        // another copy may have saved some since. A new version of the
+        // list, so a window open on it merges the additions rather than
+        // taking the file for another one.
+        qsizetype added = 0;
+        qsizetype already = 0;
         const QString notice = SaveSettings(settingsFile, settings::kSection,
             { settings::kSearches, settings::kSearchesVersion }, [&](const QStringList& stored) {
+                const QStringList fresh = notYetSaved(adding, storedEntries(stored[0]), already);
+                added = fresh.size();
+                if (fresh.isEmpty())
+                    return stored;
+                StoredAddition addition;
+                for (const QString& entry : fresh)
+                    addition.add(entry);
                 const ListVersion now = ListVersion::of(stored[1], stored[0]);
-                return QStringList { added.appendedTo(stored[0]), ListVersion::after(now).text() };
+                return QStringList { addition.appendedTo(stored[0]), ListVersion::after(now).text() };
             });
         if (!notice.isEmpty())
             say(stderr, notice);
-        say(stdout,
-            count == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
-                       : SearchesCommand::tr("%1 searches added from %2.").arg(count).arg(path));
+        if (already > 0)
+            say(stdout, additionText(added, already).chopped(1) + SearchesCommand::tr(", from %1.").arg(path));
+        else
+            say(stdout,
+                added == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
+                           : SearchesCommand::tr("%1 searches added from %2.").arg(added).arg(path));
     });
 }
 

@@ -13,6 +13,22 @@ namespace {
     };
 } // namespace
 
+QString launcherWords(const QStringList& lines)
+{
+    // Browsers and shells warn of harmless things before they give up, so
+    // the end of what was said explains the failure; what came just before
+    // it is context while there is room.
+    constexpr qsizetype kRoom = 80;
+    const QLatin1String between(" / ");
+    QString words = lines.isEmpty() ? QString() : lines.last();
+    for (qsizetype i = lines.size() - 2; i >= 0; --i) {
+        if (lines.at(i).size() + between.size() + words.size() > kRoom)
+            break;
+        words.prepend(lines.at(i) + between);
+    }
+    return words;
+}
+
 QString launchFailureText(int failed, int total, const QString& firstFailed, const QString& firstMessage)
 {
     // Quoted the way faults in a file are: an address or a launcher's

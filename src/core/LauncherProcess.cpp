@@ -1,5 +1,6 @@
 #include "LauncherProcess.h"
 
+#include "LaunchFailure.h"
 #include "Process.h"
 
 #include <QSocketNotifier>
@@ -61,7 +62,7 @@ void LauncherProcess::check()
             message = tr("the launcher ended on signal %1").arg(end->signal);
         } else if (end->reaped) {
             cleanly = end->status == 0;
-            message = os::firstLine(errorFd_);
+            message = launcherWords(os::lastLines(errorFd_, 4));
         }
         pid_ = 0; // reaped
     } else if (!os::processGone(pid_)) {

@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include "DefaultBrowser.h"
 #include "LauncherQueue.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,9 @@ Platform Platform::desktop()
     };
     p.watchBusy = [queue](std::function<void(bool)> shown) {
         QObject::connect(queue.get(), &LauncherQueue::busyChanged, queue.get(), std::move(shown));
+    };
+    p.askBrowserName = [queue](std::function<void(const QString&)> answer) {
+        os::askDefaultBrowserName(queue.get(), std::move(answer));
     };
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };

@@ -47,6 +47,9 @@ struct Platform {
     // Whether a flood of pages is asked about first; the user can turn it
     // off, and the settings file keeps that.
     bool askBeforeManyPages = true;
+    // Asks for the desktop's default web browser by its own name; `answer`
+    // hears it later, or an empty name when none can be told.
+    std::function<void(std::function<void(const QString& name)> answer)> askBrowserName;
     // The home-page lottery: a whole number from 1 to 100.
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.

@@ -14,6 +14,7 @@
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,18 +37,32 @@ int unnamedFile()
     return fd;
 }
 
-QString firstLine(int fd)
+QStringList lastLines(int fd, int most)
 {
-    char bytes[2000];
-    const ssize_t count = fd >= 0 ? ::pread(fd, bytes, sizeof bytes, 0) : -1;
+    // Only the end is read: a launcher may write any amount before it
+    // says why it gave up, and that comes last.
+    constexpr qint64 kTail = 8192;
+    struct stat about { };
+    if (fd < 0 || ::fstat(fd, &about) != 0 || about.st_size <= 0)
+        return {};
+    const qint64 from = qMax<qint64>(0, qint64(about.st_size) - kTail);
+    QByteArray bytes(int(qint64(about.st_size) - from), Qt::Uninitialized);
+    const ssize_t count = ::pread(fd, bytes.data(), size_t(bytes.size()), off_t(from));
     if (count <= 0)
-        return QString();
-    for (const QByteArray& line : QByteArray(bytes, int(count)).split('\n')) {
-        const QString said = QString::fromLocal8Bit(line).trimmed();
-        if (!said.isEmpty())
-            return said;
+        return {};
+    bytes.truncate(int(count));
+    QList<QByteArray> lines = bytes.split('\n');
+    // A line cut by where the reading starts, and half a character with
+    // it, is not quoted unless it is all there is.
+    if (from > 0 && lines.size() > 1)
+        lines.removeFirst();
+    QStringList said;
+    for (auto line = lines.crbegin(); line != lines.crend() && said.size() < most; ++line) {
+        const QString text = QString::fromLocal8Bit(*line).trimmed();
+        if (!text.isEmpty())
+            said.prepend(text);
     }
-    return QString();
+    return said;
 }
 
 namespace {

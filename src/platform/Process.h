@@ -14,9 +14,9 @@ namespace quillmoor::os {
 // behind however long a process writes to it. -1 when none can be made.
 int unnamedFile();
 
-// The first line that says something in the file behind `fd`, read from its
-// start; one longer than what is read is quoted as far as read.
-QString firstLine(int fd);
+// The last lines that say something in the file behind `fd`, at most
+// `most` of them, in their order; blank lines are passed over.
+QStringList lastLines(int fd, int most);
 
 // Starts `program` with `arguments`: its input and output go nowhere, its
 // error output to `errorFd` (nowhere when -1), nothing else the program holds

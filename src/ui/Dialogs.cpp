@@ -59,6 +59,12 @@ QString askExportFileBox(QWidget* window)
         window, QFileDialog::tr("Export Searches"), QDir::home().filePath(QStringLiteral("searches.txt")), kFileTypes);
 }
 
+void tellBox(QWidget* window, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, window);
+    box.exec();
+}
+
 void closeWaitingDialog()
 {
     if (QWidget* modal = QApplication::activeModalWidget())

@@ -28,6 +28,9 @@ std::optional<QString> askSearchTextBox(QWidget* window, const QString& shown);
 QString askImportFileBox(QWidget* window);
 QString askExportFileBox(QWidget* window);
 
+// Tells the user over `window` what an edit did: one OK button.
+void tellBox(QWidget* window, const QString& title, const QString& text);
+
 // Closes the dialog that waits for an answer, if one does: a close asked
 // for by a signal or the session's end must not wait for a user.
 void closeWaitingDialog();

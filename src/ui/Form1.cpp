@@ -5,6 +5,7 @@
 // (Form1Pointer.cpp, Form1Colours.cpp, Form1Placement.cpp).
 #include "Form1.h"
 
+#include "FindBar.h"
 #include "KeyboardPath.h"
 #include "ListView.h"
 #include "NearbyMenu.h"
@@ -98,6 +99,7 @@ void Form1::createControls()
         = place(pushButton(QStringLiteral("&Load Example/Sample Searches"), this), "PushButton5", 120, 9270, 7800, 405);
     nearbyMenu = new NearbyMenu(this);
     searchMenu = new SearchMenu(this);
+    savedListFind = new FindBar(savedList);
     // Over the lower edge of the saved list, clear of its scroll bar, and
     // only while pages wait: no control of the window moves.
     openingProgress = place(new QProgressBar(this), "barOpening", 120, 7785, 5100, 375);
@@ -159,6 +161,7 @@ void Form1::resizeEvent(QResizeEvent* event)
     // On a page that scrolls, the controls keep their designed places.
     if (!scroller_)
         layOut(size() - kClientArea);
+    emit placeMoved();
 }
 
 void Form1::setUpLists()
@@ -180,7 +183,7 @@ void Form1::setUpLists()
     for (QLineEdit* box : { filterBox, searchTextBox })
         box->setMaxLength(std::numeric_limits<int>::max());
 
-    savedList->setToolTip(QStringLiteral("Double-click item to open in InterNet Explorer"));
+    setBrowserName(QString());
 
     // What screen readers call the fields: the filter box takes its visible
     // label (the colon is not read out), the search box its frame's caption,
@@ -224,12 +227,22 @@ void Form1::showOpening(int handed, int total)
     }
 }
 
+void Form1::setBrowserName(const QString& name)
+{
+    // Screen readers read the tool tip as the list's description: it says
+    // where a page really opens.
+    savedList->setToolTip(name.isEmpty() ? tr("Double-click item to open in your web browser")
+                                         : tr("Double-click item to open in %1").arg(name));
+}
+
 void Form1::changeEvent(QEvent* event)
 {
     // A change of the window's state concerns its place, a change of the
     // desktop's scheme its colours.
     if (event->type() == QEvent::WindowStateChange && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         restoredNormal_ = QRect();
+    if (event->type() == QEvent::WindowStateChange)
+        emit placeMoved();
     // The desktop's scheme changed while the program runs. The window's own
     // colour changes arrive here too, and need nothing.
     if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ThemeChange)

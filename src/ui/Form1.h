@@ -16,6 +16,7 @@ class QScrollArea;
 
 namespace quillmoor {
 
+class FindBar;
 class ListView;
 class NearbyMenu;
 class SearchMenu;
@@ -49,6 +50,8 @@ public:
     NearbyMenu* nearbyMenu;
     // The saved-search list's context menu.
     SearchMenu* searchMenu;
+    // The saved list's find box, over its column header while open.
+    FindBar* savedListFind;
     // While pages wait for the browser, over the lower edge of the saved
     // list: the button that stops the rest.
     QPushButton* stopOpeningButton;
@@ -66,6 +69,10 @@ public:
     // as their background, from the desktop's colour scheme, now and
     // whenever the scheme changes.
     void useButtonFaceBackground();
+
+    // The saved list's tool tip names the browser its pages open in, by
+    // its own name; an empty name says "your web browser".
+    void setBrowserName(const QString& name);
 
     // Fits the window into its screen's free area and centres it there.
     void centre();
@@ -92,6 +99,9 @@ public:
 signals:
     // Emitted once, when the window is asked to close for whatever reason.
     void queryUnload();
+    // The window moved, was resized, maximised or put back: its place may
+    // be the user's now.
+    void placeMoved();
 
 protected:
     void changeEvent(QEvent* event) override;

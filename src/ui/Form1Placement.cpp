@@ -89,6 +89,7 @@ void Form1::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
     refit();
+    emit placeMoved();
 }
 
 void Form1::refit()

@@ -106,7 +106,8 @@ QList<qsizetype> ListView::selectedRows() const
     QList<qsizetype> rows;
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
         for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.append(row);
+            if (!rowFilter_ || !isRowHidden(row))
+                rows.append(row);
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -128,8 +129,11 @@ void ListView::showRow(qsizetype row)
     scrollTo(keyIndex(int(row)));
 }
 
-void ListView::selectRows(const QList<qsizetype>& rows, bool toTop)
+void ListView::selectRows(const QList<qsizetype>& given, bool toTop)
 {
+    QList<qsizetype> rows = given;
+    if (rowFilter_)
+        rows.removeIf([this](qsizetype row) { return row >= 0 && row < count() && isRowHidden(int(row)); });
     // One range per run of neighbouring rows: a selection of thousands of
     // single rows is slow to build and to paint.
     QItemSelection selection;
@@ -150,6 +154,67 @@ void ListView::selectRows(const QList<qsizetype>& rows, bool toTop)
     const QModelIndex first = keyIndex(int(rows.first()));
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     scrollTo(first, toTop ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
+}
+
+void ListView::setRowFilter(std::function<bool(qsizetype row)> shows)
+{
+    for (const QMetaObject::Connection& watch : std::as_const(filterWatch_))
+        disconnect(watch);
+    filterWatch_.clear();
+    rowFilter_ = std::move(shows);
+    QAbstractItemModel* shown = model();
+    if (rowFilter_ && shown) {
+        // After the view has taken in the change: new rows are filtered
+        // as they come.
+        const auto again = [this] { applyRowFilter(); };
+        filterWatch_ << connect(shown, &QAbstractItemModel::rowsInserted, this, again)
+                     << connect(shown, &QAbstractItemModel::rowsRemoved, this, again)
+                     << connect(shown, &QAbstractItemModel::rowsMoved, this, again)
+                     << connect(shown, &QAbstractItemModel::dataChanged, this, again)
+                     << connect(shown, &QAbstractItemModel::modelReset, this, again)
+                     << connect(shown, &QAbstractItemModel::layoutChanged, this, again);
+    }
+    applyRowFilter();
+}
+
+void ListView::applyRowFilter()
+{
+    QItemSelection hidden;
+    qsizetype shown = 0;
+    const int rows = int(count());
+    for (int row = 0; row < rows; ++row) {
+        const bool show = !rowFilter_ || rowFilter_(row);
+        shown += show ? 1 : 0;
+        // Only what changes: hiding a row costs the header some work.
+        if (isRowHidden(row) == show)
+            setRowHidden(row, !show);
+    }
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            if (isRowHidden(row))
+                hidden.select(model()->index(row, 0), model()->index(row, qMax(0, model()->columnCount() - 1)));
+    }
+    // What cannot be seen is not picked: a Delete takes only rows shown.
+    if (!hidden.isEmpty())
+        selectionModel()->select(hidden, QItemSelectionModel::Deselect);
+    emit rowsFiltered(shown, rows);
+}
+
+QList<qsizetype> ListView::shownRows() const
+{
+    QList<qsizetype> rows;
+    for (int row = 0; row < int(count()); ++row)
+        if (!rowFilter_ || !isRowHidden(row))
+            rows.append(row);
+    return rows;
+}
+
+void ListView::selectAll()
+{
+    if (rowFilter_ && selectionMode() != QAbstractItemView::SingleSelection)
+        selectRows(shownRows(), false);
+    else
+        QTableView::selectAll();
 }
 
 void ListView::setMovableRows(bool on)

@@ -35,6 +35,15 @@ public:
     // Lets the selected rows be dragged to another place in the list; the
     // list then says where (rowsDropped) and moves nothing itself.
     void setMovableRows(bool on);
+    // Shows only the rows `shows` keeps, now and after every change of the
+    // model, until set to none (an empty function). A hidden row is never
+    // selected: selectedRows() and selectAll() stand for the rows shown.
+    void setRowFilter(std::function<bool(qsizetype row)> shows);
+    bool filtering() const { return bool(rowFilter_); }
+    // The rows shown, top to bottom.
+    QList<qsizetype> shownRows() const;
+    void selectAll() override;
+
     // Whether the menu is also asked for away from any row (with row -1).
     void setMenuWithoutRow(bool on) { menuWithoutRow_ = on; }
 
@@ -53,6 +62,8 @@ signals:
     // Shift+F10; with row -1 where no row is under the pointer or current
     // and the list is set to offer its menu there.
     void contextMenuRequested(qsizetype row, const QPoint& globalPos);
+    // The row filter was applied: `shown` of `total` rows show.
+    void rowsFiltered(qsizetype shown, qsizetype total);
     // The selected rows were dropped where row `to` is (the number of rows:
     // after the last).
     void rowsDropped(qsizetype to);
@@ -77,6 +88,10 @@ private:
     // The cell of `row` that holds the keyboard's place.
     QModelIndex keyIndex(int row) const;
 
+    void applyRowFilter();
+
+    std::function<bool(qsizetype)> rowFilter_;
+    QList<QMetaObject::Connection> filterWatch_;
     bool menuWithoutRow_ = false;
     // The list's width its columns were last fitted to, once set.
     int columnsFitWidth_ = 0;

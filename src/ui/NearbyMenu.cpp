@@ -12,9 +12,10 @@ NearbyMenu::NearbyMenu(QWidget* parent)
     setObjectName(QStringLiteral("mnuNearby"));
 }
 
-void NearbyMenu::offer(const QString& city, const QString& why)
+void NearbyMenu::offer(const QString& city, const QString& state, const QString& why)
 {
     clear();
+
     // A city's name shows as it is written.
     const QString shownCity = menuText(city);
     if (!why.isEmpty()) {
@@ -35,6 +36,13 @@ void NearbyMenu::offer(const QString& city, const QString& why)
             add(distance, tr("km"), distance);
     }
     addSeparator();
+    // A whole state, which the filter cannot give: "Kansas" also finds
+    // Arkansas and Kansas City, Missouri.
+    if (!state.isEmpty()) {
+        connect(addAction(tr("Select Cities &in %1").arg(menuText(state))), &QAction::triggered, this,
+            &NearbyMenu::stateChosen);
+        addSeparator();
+    }
     addEditEntry();
 }
 

@@ -4,8 +4,8 @@
 
 namespace quillmoor {
 
-// The location list's context menu: select every city within a distance of
-// one city, and edit the list itself. The distances are offered in
+// The location list's context menu: select every city of one city's state,
+// or within a distance of it, and edit the list itself. The distances are offered in
 // kilometres, or in miles where the locale measures in miles; the choice
 // always arrives in kilometres.
 class NearbyMenu : public QMenu {
@@ -13,9 +13,10 @@ class NearbyMenu : public QMenu {
 public:
     explicit NearbyMenu(QWidget* parent = nullptr);
 
-    // Refills the menu for `city`. When `why` is not empty the entries are
-    // there but disabled, and the menu shows `why` above them.
-    void offer(const QString& city, const QString& why = {});
+    // Refills the menu for `city` of `state` (none offered when empty).
+    // When `why` is not empty the distances are there but disabled, and the
+    // menu shows `why` above them.
+    void offer(const QString& city, const QString& state, const QString& why = {});
     // Refills the menu where no city is: only the list itself to edit.
     void offerListOnly();
 
@@ -25,6 +26,7 @@ public:
 
 signals:
     void distanceChosen(double km);
+    void stateChosen();
     void editCityList();
 
 private:

@@ -31,7 +31,10 @@ namespace {
         { Entry::Paste, QT_TRANSLATE_NOOP("SearchMenu", "&Paste") },
         { Entry::Delete, QT_TRANSLATE_NOOP("SearchMenu", "&Delete") },
         { Entry::SelectAll, QT_TRANSLATE_NOOP("SearchMenu", "Select A&ll") },
-        { Entry::SelectAll, nullptr },
+        { Entry::SelectSameText, QT_TRANSLATE_NOOP("SearchMenu", "Select Wit&h Same Text") },
+        { Entry::Find, QT_TRANSLATE_NOOP("SearchMenu", "&Quick Find\u2026") },
+        { Entry::RemoveDuplicates, QT_TRANSLATE_NOOP("SearchMenu", "Remo&ve Duplicates") },
+        { Entry::RemoveDuplicates, nullptr },
         { Entry::Engine, QT_TRANSLATE_NOOP("SearchMenu", "Search E&ngine") },
         { Entry::PagesFrom, QT_TRANSLATE_NOOP("SearchMenu", "Pages &From") },
         { Entry::CombineCities, QT_TRANSLATE_NOOP("SearchMenu", "One Page for Several &Cities") },
@@ -66,6 +69,8 @@ namespace {
             return { QKeySequence(QKeySequence::SelectAll) };
         case Entry::Paste:
             return { QKeySequence(QKeySequence::Paste) };
+        case Entry::Find:
+            return { QKeySequence(QKeySequence::Find) };
         case Entry::Undo:
             return { QKeySequence(QKeySequence::Undo) };
         case Entry::Redo: {
@@ -95,7 +100,7 @@ SearchMenu::SearchMenu(QWidget* parent)
     setToolTipsVisible(true);
     for (QActionGroup* group : { engineGroup_, ageGroup_ })
         group->setExclusive(true);
-    entries_.resize(int(Entry::Export) + 1);
+    entries_.resize(int(Entry::RemoveDuplicates) + 1);
     for (const EntryRow& row : kEntries) {
         if (!row.text) {
             addSeparator();
@@ -166,6 +171,12 @@ void SearchMenu::act(Entry entry)
         return emit importSearches();
     case Entry::Export:
         return emit exportSearches();
+    case Entry::SelectSameText:
+        return emit selectSameText();
+    case Entry::Find:
+        return emit find();
+    case Entry::RemoveDuplicates:
+        return emit removeDuplicates();
     case Entry::Engine:
     case Entry::PagesFrom:
         return;
@@ -215,6 +226,9 @@ void SearchMenu::setEditEnabled(bool selected, bool canPaste, bool any)
         action(entry)->setEnabled(selected);
     action(Entry::Paste)->setEnabled(canPaste);
     action(Entry::SelectAll)->setEnabled(any);
+    action(Entry::SelectSameText)->setEnabled(selected);
+    action(Entry::RemoveDuplicates)->setEnabled(any);
+    action(Entry::Find)->setEnabled(any);
 }
 
 void SearchMenu::fill(QMenu* menu, QActionGroup* group, const QList<Choice>& choices)

@@ -31,6 +31,9 @@ public:
         StopOpening,
         Import,
         Export,
+        SelectSameText,
+        Find,
+        RemoveDuplicates,
     };
 
     // A choice of a submenu: the value it stands for and the name shown.
@@ -96,6 +99,9 @@ signals:
     void stopOpening();
     void importSearches();
     void exportSearches();
+    void selectSameText();
+    void find();
+    void removeDuplicates();
 
 private:
     // Says that the user asked for `entry`, by the menu or by its key.

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace quillmoor {
+
+// Searches saved more than once, and searches with one search text: what a
+// long list needs to be found and tidied in. Entries are compared exactly.
+
+// The entries of `adding` that `saved` does not hold yet, in their order;
+// `already` counts those left out. Repeats within `adding` stay: only what
+// was saved before counts as saved.
+QStringList notYetSaved(const QStringList& adding, const QStringList& saved, qsizetype& already);
+
+// What an import says it did: "3 searches added, 2 already saved."
+QString additionText(qsizetype added, qsizetype already);
+
+// The rows (ascending) whose entry an earlier row holds already: taking
+// them out leaves the first of each repeated search.
+QList<qsizetype> repeatedRows(const QStringList& entries);
+
+// The rows (ascending) whose search text (before " site:") is `text`.
+QList<qsizetype> rowsWithSearchText(const QStringList& entries, const QString& text);
+
+// The search texts of `entries`, newest (last) first, each once, without
+// their " site:host": the texts to offer while a new one is typed.
+QStringList recentSearchTexts(const QStringList& entries);
+
+} // namespace quillmoor
