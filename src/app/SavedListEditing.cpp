@@ -1,5 +1,6 @@
 #include "SavedListEditing.h"
 
+#include "Backups.h"
 #include "Dialogs.h"
 #include "EntryText.h"
 #include "Form1.h"
@@ -13,6 +14,9 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLocale>
+#include <QScopeGuard>
+#include <QUndoStack>
 #include <numeric>
 
 namespace quillmoor {
@@ -27,6 +31,8 @@ SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SearchListMo
     askSearchText = [this](const QString& shown) { return askSearchTextBox(&form_, shown); };
     askImportFile = [this] { return askImportFileBox(&form_); };
     askExportFile = [this] { return askExportFileBox(&form_); };
+    askBackup
+        = [this](const QStringList& choices, const QString& folder) { return askBackupBox(&form_, choices, folder); };
 }
 
 QList<qsizetype> SavedListEditing::selected() const { return form_.savedList->selectedRows(); }
@@ -141,7 +147,37 @@ void SavedListEditing::importSearches()
     trap.run(100, [&] { entries = readSearchEntries(path); });
     if (entries.isEmpty())
         return;
+    if (backUp)
+        trap.run(102, [&] { backUp(); });
     trap.run(102, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
+}
+
+void SavedListEditing::restoreBackup()
+{
+    Trap trap(platform_, QStringLiteral("mnuRestore_Click"));
+    QList<Backup> found;
+    const QString folder = backups ? backups() : QString();
+    trap.run(100, [&] { found = listBackups(folder); });
+    QStringList choices;
+    for (const Backup& backup : std::as_const(found))
+        choices << (backup.searches == 1 ? tr("%1 \u2013 1 search") : tr("%1 \u2013 %2 searches"))
+                       .arg(QLocale().toString(backup.made, QLocale::LongFormat))
+                       .arg(backup.searches);
+    const int chosen = askBackup(choices, folder);
+    if (chosen < 0 || chosen >= found.size())
+        return;
+    QStringList entries;
+    trap.run(102, [&] { entries = readSearchEntries(found[chosen].file); });
+    if (backUp)
+        trap.run(104, [&] { backUp(); });
+    // One step: the list as it was before comes back with one undo.
+    trap.run(106, [&] {
+        QUndoStack& steps = undo_.stack();
+        steps.beginMacro(tr("Restore From Backup"));
+        const auto end = qScopeGuard([&] { steps.endMacro(); });
+        undo_.push(new ClearSearches(searches_, tr("Restore From Backup")));
+        undo_.push(new InsertSearches(searches_, tr("Restore From Backup"), 0, entries));
+    });
 }
 
 void SavedListEditing::exportSearches()

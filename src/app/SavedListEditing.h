@@ -28,6 +28,12 @@ public:
     std::function<std::optional<QString>(const QString& shown)> askSearchText;
     std::function<QString()> askImportFile;
     std::function<QString()> askExportFile;
+    // Which of the backups, described by `choices`, to restore (-1: none).
+    std::function<int(const QStringList& choices, const QString& folder)> askBackup;
+    // Keeps a backup of the list before a change of all of it; where backups
+    // are kept.
+    std::function<void()> backUp;
+    std::function<QString()> backups;
 
     void copy();
     void cut();
@@ -38,6 +44,8 @@ public:
     void editText();
     void importSearches();
     void exportSearches();
+    // The list becomes that of a backup the user picks, as one step.
+    void restoreBackup();
 
 private:
     // The selected rows, or none when nothing is selected.

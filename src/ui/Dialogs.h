@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -15,6 +16,9 @@ namespace quillmoor {
 // plain, every CR LF and lone CR a line break.
 void showReportBox(const QString& title, const QString& text);
 
+// An information box: modal, one OK button; news that is no fault.
+void showInformationBox(const QString& title, const QString& text);
+
 // Asks over `window` whether to open `pages` pages: Open (Return) or Cancel
 // (Escape), and "Don't ask again", which clears `askAgain`.
 bool askOpenBox(QWidget* window, int pages, bool& askAgain);
@@ -27,6 +31,11 @@ std::optional<QString> askSearchTextBox(QWidget* window, const QString& shown);
 // them to; empty when the user cancels.
 QString askImportFileBox(QWidget* window);
 QString askExportFileBox(QWidget* window);
+
+// Asks over `window` which of the backups `choices` describes (newest
+// first) the saved list becomes: its index, or -1 when the user cancels or
+// there is none (said, naming `folder`, where backups are kept).
+int askBackupBox(QWidget* window, const QStringList& choices, const QString& folder);
 
 // Closes the dialog that waits for an answer, if one does: a close asked
 // for by a signal or the session's end must not wait for a user.
