@@ -5,9 +5,13 @@
 // most processor time the thread spends between two ticks is the longest
 // the window could not answer (window_busy_ms). The longest gap between two
 // ticks (window_gap_ms) adds the time others' work on the machine held it.
+// Also what taking in another copy's change costs the window's thread, and
+// writing a backup, at 100,000 entries.
 //   build/bin/save_bench
+#include "Backups.h"
 #include "ListView.h"
 #include "SearchListModel.h"
+#include "SearchMerge.h"
 #include "SearchSaver.h"
 
 #include <QCoreApplication>
@@ -30,6 +34,14 @@ qint64 threadTime()
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+QStringList entryTexts(int entries)
+{
+    QStringList texts;
+    for (int i = 0; i < entries; ++i)
+        texts << QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i);
+    return texts;
+}
+
 void SaveAsYouGo(benchmark::State& state)
 {
     const int entries = int(state.range(0));
@@ -39,10 +51,7 @@ void SaveAsYouGo(benchmark::State& state)
     searches.setCaption(QStringLiteral("Searches"));
     ListView view;
     view.setModel(&searches);
-    QStringList texts;
-    for (int i = 0; i < entries; ++i)
-        texts << QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i);
-    searches.restore(texts);
+    searches.restore(entryTexts(entries));
     // The snapshot the window takes, with no wait after the change.
     SearchSaver saver(
         dir.filePath(QStringLiteral("Marrowfen.ini")),
@@ -91,6 +100,41 @@ void SaveAsYouGo(benchmark::State& state)
     state.counters["window_gap_ms"] = double(longestGap) / 1e6;
 }
 
+// Taking in another copy's save on the window's thread: the three-way merge
+// with the list shown, and the list view told of the rows that went and
+// came (one taken away near the top, one added at the end).
+void TakeInOthersChange(benchmark::State& state)
+{
+    const QStringList from = entryTexts(int(state.range(0)));
+    SearchListModel searches;
+    ListView view;
+    view.setModel(&searches);
+    for (auto _ : state) {
+        state.PauseTiming();
+        searches.clear();
+        searches.restore(from);
+        QStringList stored = from;
+        stored.removeAt(3);
+        stored << QStringLiteral("from another copy site:boston.listora.org");
+        state.ResumeTiming();
+        const QStringList merged = mergeSearches(from, searches.entries(), stored);
+        searches.takeIn(merged);
+        benchmark::DoNotOptimize(searches.count());
+    }
+}
+
+// A backup of the list, as the day's first save or a Clear All keeps one.
+void KeepBackup(benchmark::State& state)
+{
+    const QStringList entries = entryTexts(int(state.range(0)));
+    QTemporaryDir dir;
+    int minute = 0;
+    for (auto _ : state)
+        keepBackup(dir.path(), entries, QDateTime(QDate(2026, 1, 1), QTime(0, 0)).addSecs(60 * minute++));
+}
+
 } // namespace
 
+BENCHMARK(TakeInOthersChange)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(KeepBackup)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveAsYouGo)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -23,6 +23,7 @@ namespace quillmoor::test {
 struct FakeDesktop {
     QTemporaryDir dir;
     QStringList reports; // exact report texts, in order
+    QStringList information; // news that is no fault, in order
     QList<QUrl> opened; // addresses handed to the browser, in order
     QStringList openedBy; // "Procedure:line" of the action that asked for each
     int lottery = 50;
@@ -48,6 +49,7 @@ struct FakeDesktop {
             if (duringReport)
                 duringReport();
         };
+        p.showInformation = [this](const QString&, const QString& text) { information << text; };
         p.openUrl = [this](const QUrl& url, const QString& procedure, int line) {
             if (failOpen)
                 failOpen(url);

@@ -1,9 +1,11 @@
 // The saved-search list through the window: written on close, read at
 // start-up, never lost, whatever stands in the settings file.
 #include "Application.h"
+#include "Backups.h"
 #include "Form1.h"
 #include "ListView.h"
 #include "SearchStore.h"
+#include "SearchesFile.h"
 #include "SignalCloser.h"
 #include "StoreSupport.h"
 
@@ -202,16 +204,18 @@ private slots:
             QCOMPARE(QFileInfo(file).isSymLink(), !target.isEmpty());
             if (!target.isEmpty())
                 continue;
-            // The next start takes it back and says so, the first save that
-            // can be made merges it with what the file holds by then, and
-            // the rescue file goes.
-            auto next = store.desktop.load();
-            QCOMPARE(itemTexts(*next->form().savedList), QStringList { "lost" });
-            QCOMPARE(store.desktop.where().mid(2), (QStringList { "Form_Load:142", "Form_Load:158" }));
+            // The next start that can write the file takes it back into it
+            // and says so as good news; the rescue file goes, and no later
+            // start takes it in again.
             QVERIFY(QFile::remove(file));
             store.setValue(QStringLiteral("other|"));
-            QTRY_COMPARE(store.names(), QStringList { "Marrowfen.ini" });
+            auto next = store.desktop.load();
+            QCOMPARE(itemTexts(*next->form().savedList), (QStringList { "lost", "other" }));
+            QCOMPARE(store.desktop.reports.size(), 2);
+            QVERIFY(store.desktop.information.value(0).startsWith(QStringLiteral("1 saved search that a close")));
+            QCOMPARE(store.names(), QStringList { "Marrowfen.ini" });
             QCOMPARE(store.value(), QStringLiteral("lost|other|"));
+            QCOMPARE(itemTexts(*store.desktop.load()->form().savedList), (QStringList { "lost", "other" }));
         }
 
         // Dotfiles kept elsewhere: the link stays, its target takes the list
@@ -293,6 +297,39 @@ private slots:
             window->form().close();
             QVERIFY2(one.value() == m.saved, qPrintable(QStringLiteral("%1: %2").arg(m.name, one.value())));
         }
+    }
+
+    // While both run, each window shows what the other saved, as no step
+    // of its own; a backup comes back as one step, and the list it replaced
+    // is kept too.
+    void othersChangesShowAndBackupsComeBack()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|b|"));
+        auto one = store.desktop.load();
+        auto two = store.desktop.load();
+        two->searches().append({ QStringLiteral("beta") });
+        two->searches().remove({ 0 });
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(*one->form().savedList), (QStringList { "b", "beta" }), 5000);
+        QVERIFY(!one->undoStack().canUndo());
+        two.reset();
+
+        const QString folder = backupFolder(store.desktop.dir.filePath(QStringLiteral("data/quillmoor")));
+        QVERIFY(!keepBackup(folder, { "x", "y" }, QDateTime::currentDateTime().addDays(-1)).isEmpty());
+        // The oldest: the first save of the day kept one of its own.
+        one->editing().askBackup = [](const QStringList& choices, const QString&) { return int(choices.size()) - 1; };
+        one->editing().restoreBackup();
+        QCOMPARE(itemTexts(*one->form().savedList), (QStringList { "x", "y" }));
+        one->undoStack().undo();
+        QCOMPARE(itemTexts(*one->form().savedList), (QStringList { "b", "beta" }));
+        const auto keptBefore = [&] {
+            const QList<Backup> backups = listBackups(folder);
+            return std::any_of(backups.begin(), backups.end(), [](const Backup& b) {
+                return readSearchEntries(b.file) == QStringList { "b", "beta" };
+            });
+        };
+        QTRY_VERIFY(keptBefore());
+        QCOMPARE(store.desktop.reports, QStringList());
     }
 
     void aHundredThousandEntries()

@@ -1,10 +1,12 @@
 // The settings store's own work: merging two copies' lists, saving as the
 // list changes, several keys in one careful save, the lock that QSettings
 // takes.
+#include "Backups.h"
 #include "CarefulFile.h"
 #include "EntryText.h"
 #include "Failure.h"
 #include "ListVersion.h"
+#include "RescueFile.h"
 #include "SearchSaver.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
@@ -12,8 +14,8 @@
 
 #include <QLockFile>
 #include <QtTest>
-#include <thread>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace quillmoor;
@@ -38,6 +40,11 @@ private slots:
             // A move and an F2 here keep their places; the others' additions follow.
             { { "p2", "p3", "p4" }, { "p3", "p2", "p4", "p5new" }, { "p2", "p3", "p4", "X1", "X2" },
                 { "p3", "p2", "p4", "p5new", "X1", "X2" } },
+            // A change both made alike counts once.
+            { { "a", "a", "b" }, { "a", "b" }, { "b", "a" }, { "a", "b" } }, // one of two repeats deleted in both
+            { { "a" }, { "a", "c" }, { "c", "a" }, { "a", "c" } }, // the same search added in both
+            { { "a" }, { "a", "c", "c" }, { "a", "c" }, { "a", "c", "c" } }, // the larger change of the two
+            { { "a", "a", "a" }, { "a" }, { "a", "a" }, { "a" } },
         };
         for (const auto& m : merges)
             QCOMPARE(mergeSearches(m.base, m.mine, m.storedNow), m.merged);
@@ -93,13 +100,13 @@ private slots:
             [&] {
                 return ++snapshots, SearchSaver::Snapshot { lists[0], {} };
             },
-            20);
+            20, 0);
         SearchSaver second(
             file,
             [&] {
                 return SearchSaver::Snapshot { lists[1], {} };
             },
-            20);
+            20, 0);
         for (SearchSaver* saver : { &first, &second })
             saver->begin(QStringLiteral("a|b|"), QString());
         const auto edit = [&](SearchSaver& saver, QStringList& list, const QStringList& now) {
@@ -125,6 +132,94 @@ private slots:
         QVERIFY(edit(second, lists[1], { "two", "five" }));
         QCOMPARE(store.value(), QStringLiteral("two|five|"));
         QCOMPARE(failed.size(), 1);
+    }
+
+    // A failed save is tried again with no edit to start it; the close waits
+    // for the lock once at most, and keeps what it cannot save aside.
+    void aFailedSaveIsTriedAgain()
+    {
+        Store store;
+        const QString file = store.desktop.settingsFile();
+        QStringList list = { "a" };
+        SearchSaver saver(
+            file,
+            [&] {
+                return SearchSaver::Snapshot { list, {} };
+            },
+            20, 0);
+        saver.begin(QString(), QString());
+        QSignalSpy failed(&saver, &SearchSaver::failed);
+        QVERIFY(QDir().mkpath(file));
+        saver.changed();
+        QVERIFY(failed.wait());
+        QVERIFY(QDir().rmdir(file));
+        QTRY_COMPARE_WITH_TIMEOUT(store.value(), QStringLiteral("a|"), 4000);
+        QCOMPARE(failed.size(), 1);
+
+        QLockFile lock(file + QStringLiteral(".lock"));
+        QVERIFY(lock.lock());
+        list << "b";
+        saver.changed();
+        QTest::qWait(100); // the save in flight now waits for the lock
+        QElapsedTimer closing;
+        closing.start();
+        QVERIFY_THROWS_EXCEPTION(Failure, saver.saveLast({ list, {} }));
+        QCOMPARE_LT(closing.elapsed(), kLockWaitMs + 1000);
+        QString trouble;
+        const QList<RescuedList> kept = findRescued(file, {}, &trouble);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(kept[0].entries, (QStringList { "a", "b" }));
+        QCOMPARE(kept[0].base, QStringList { "a" });
+    }
+
+    // A list a close kept aside comes back once, however many copies start
+    // at once and wherever one dies; a file that holds no list is said so.
+    void aRescuedListComesBackOnce()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|"));
+        const QString file = store.desktop.settingsFile();
+        const QString kept
+            = keepRescued(file, { QString(), { "a", "b" }, { "a" }, ListVersion::of(QString(), "a|").text(), {}, {} });
+        QFile rescue(kept);
+        QVERIFY(rescue.open(QIODevice::ReadOnly));
+        const QByteArray bytes = rescue.readAll();
+        rescue.close();
+        QCOMPARE(takeBackRescued(file, {}).searches, 1);
+        QCOMPARE(takeBackRescued(file, {}).files, QStringList()); // a second copy starting
+        QCOMPARE(store.value(), QStringLiteral("a|b|"));
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini.rescued"), bytes); // died before removing it
+        const TakenBack again = takeBackRescued(file, {});
+        QCOMPARE(again.files, QStringList { kept });
+        QCOMPARE(again.searches, 0);
+        QCOMPARE(store.value(), QStringLiteral("a|b|"));
+        QVERIFY(!QFile::exists(kept));
+
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini.rescued"), "\x89PNG\r\n\x1a\n\0\0garbage");
+        const TakenBack none = takeBackRescued(file, {});
+        QCOMPARE(none.files, QStringList());
+        QVERIFY2(none.trouble.contains(QStringLiteral("holds no list")) && none.trouble.contains(".unreadable"),
+            qPrintable(none.trouble));
+        QCOMPARE(store.value(), QStringLiteral("a|b|"));
+    }
+
+    // A backup a day, the newest fifteen kept, each with its count.
+    void backupsToGoBackTo()
+    {
+        Store store;
+        const QString folder = backupFolder(store.desktop.dir.filePath(QStringLiteral("data")));
+        const QDateTime first(QDate(2026, 11, 1), QTime(9, 0));
+        for (int day = 0; day < 17; ++day)
+            QVERIFY(!keepBackup(folder, QStringList(day + 1, QStringLiteral("s")), first.addDays(day)).isEmpty());
+        QCOMPARE(keepBackup(folder, {}, first.addDays(20)), QString()); // nothing to keep
+        const QList<Backup> backups = listBackups(folder);
+        QCOMPARE(backups.size(), kBackupsKept);
+        QCOMPARE(backups.first().made, first.addDays(16));
+        QCOMPARE(backups.first().searches, 17);
+        QCOMPARE(backups.last().searches, 3);
+        QCOMPARE(readSearchEntries(backups.last().file), QStringList(3, QStringLiteral("s")));
+        QVERIFY(hasBackupOf(folder, QDate(2026, 11, 17)));
+        QVERIFY(!hasBackupOf(folder, QDate(2026, 11, 1)));
     }
 
     // Whatever text an entry is made from, it goes out one a line and comes

@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "Backups.h"
 #include "Dialogs.h"
 #include "Failure.h"
 #include "FindBar.h"
@@ -9,6 +10,7 @@
 #include "NearbyMenu.h"
 #include "SearchButtons.h"
 #include "SearchMenu.h"
+#include "SearchMerge.h"
 #include "SearchTextCompletion.h"
 #include "Startup.h"
 #include "Trap.h"
@@ -17,6 +19,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <cstdio>
 
@@ -51,6 +54,18 @@ Application::Application(Platform platform)
         else
             writeReport(text);
     };
+    platform_.showInformation
+        = [this, show = platform_.showInformation ? std::move(platform_.showInformation) : showInformationBox](
+              const QString& title, const QString& text) {
+              if (!closeAsked_)
+                  show(title, text);
+              else
+                  writeReport(text);
+          };
+    // Backups live with the user's own files; a test without that folder
+    // keeps none.
+    if (!platform_.userDataFolder.isEmpty())
+        saver_.keepBackupsIn(backupFolder(platform_.userDataFolder));
     if (!platform_.askToOpen)
         platform_.askToOpen = [this](int pages, bool& askAgain) { return askOpenBox(&form_, pages, askAgain); };
     // "Don't ask again" is kept as soon as it is ticked, as the list is.
@@ -82,6 +97,8 @@ void Application::connectHandlers()
     const auto handle = [this](void (*handler)(Form1&, Platform&, SavedListParts&)) {
         return [this, handler] { handler(form_, platform_, saved_); };
     };
+    // Before Clear All empties the list, a backup keeps it.
+    connect(form_.clearAllButton, &QPushButton::clicked, this, [this] { saver_.backUp(searches_.entries()); });
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handle(handler));
 
@@ -131,7 +148,12 @@ void Application::connectSaving()
     // The model says when the list changed, by whatever edit, undo or
     // redo; the menu when the user chose where pages open.
     const auto changed = [this] { saver_.changed(); };
-    connect(&searches_, &SearchListModel::listChanged, &saver_, changed);
+    connect(&searches_, &SearchListModel::listChanged, &saver_, [this] {
+        // What the list took in from the file needs no save of its own.
+        if (!takingIn_)
+            saver_.changed();
+    });
+    connect(&saver_, &SearchSaver::tookIn, this, &Application::takeIn);
     const SearchMenu* menu = form_.searchMenu;
     connect(menu, &SearchMenu::engineChosen, &saver_, changed);
     connect(menu, &SearchMenu::ageChosen, &saver_, changed);
@@ -151,6 +173,21 @@ void Application::connectSaving()
     connect(&saver_, &SearchSaver::noticed, this, report);
 }
 
+void Application::takeIn(const QStringList& from, const QStringList& stored)
+{
+    // The file holds `stored` where the list was `from`: the others' changes
+    // meet whatever this window did since, by the rule a save merges by.
+    const QStringList now = searches_.entries();
+    const QStringList merged = mergeSearches(from, now, stored);
+    if (merged == now)
+        return;
+    const QScopedValueRollback<bool> quiet(takingIn_, true);
+    // Not an undo step of this window's. Where the rows this window's steps
+    // name have moved, undoing them would undo the wrong thing.
+    if (!searches_.takeIn(merged))
+        savedListUndo_.othersChanged();
+}
+
 SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const
 {
     return { entries, openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_) };
@@ -165,6 +202,8 @@ void Application::connectSearchMenu()
         const QUndoStack& steps = savedListUndo_.stack();
         menu->setUndoSteps(
             steps.canUndo() ? steps.undoText() : QString(), steps.canRedo() ? steps.redoText() : QString());
+        if (!steps.canUndo() && savedListUndo_.othersChangedLast())
+            menu->setUndoUnavailable(tr("Can't Undo: Another Copy Changed the List"));
         menu->setEditEnabled(!form_.savedList->selectedRows().isEmpty(),
             !QGuiApplication::clipboard()->text().isEmpty(), form_.savedList->count() > 0);
         menu->setStopOpeningEnabled(pagesWaiting());
@@ -198,6 +237,11 @@ void Application::connectEditing()
     connect(form_.savedList, &ListView::rowsDropped, editing, &SavedListEditing::drop);
     connect(menu, &SearchMenu::editText, editing, &SavedListEditing::editText);
     connect(menu, &SearchMenu::importSearches, editing, &SavedListEditing::importSearches);
+    connect(menu, &SearchMenu::restoreSearches, editing, &SavedListEditing::restoreBackup);
+    // A change of the whole list keeps a backup of it first.
+    editing_.backUp = [this] { saver_.backUp(searches_.entries()); };
+    editing_.backups
+        = [this] { return platform_.userDataFolder.isEmpty() ? QString() : backupFolder(platform_.userDataFolder); };
     connect(menu, &SearchMenu::exportSearches, editing, &SavedListEditing::exportSearches);
     connectFinding();
 }

@@ -81,6 +81,8 @@ private:
     SearchSaver::Snapshot saveSnapshot(const QStringList& entries) const;
     // The list as the user goes, saved within a second of each change.
     void connectSaving();
+    // Merges what others saved into the list shown, as no undo step.
+    void takeIn(const QStringList& from, const QStringList& stored);
     // Saves the list and hands over what waits; no handler acts after it.
     void unload();
 
@@ -98,6 +100,7 @@ private:
     bool saveFailed_ = false;
     bool handingOverHere_ = false;
     bool displayGone_ = false;
+    bool takingIn_ = false;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
     // What start-up read of the settings file.

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "Backups.h"
 #include "Platform.h"
 #include "Process.h"
 #include "SearchesCommand.h"
@@ -129,6 +130,13 @@ namespace {
             QStringLiteral("Adds each non-blank line of the text file <file> (at most 256 MB) to the end of the saved "
                            "searches, and ends."),
             QStringLiteral("file") };
+        QCommandLineOption listBackups { QStringLiteral("list-backups"),
+            QStringLiteral("Lists the backups of the saved searches, newest first: when each was made, how many "
+                           "searches it holds and its file, and ends.") };
+        QCommandLineOption restoreFrom { QStringLiteral("restore"),
+            QStringLiteral("Makes the saved searches those of <file> (a backup, or any file --import reads), keeping "
+                           "a backup of the list it replaces, and ends."),
+            QStringLiteral("file") };
         QCommandLineOption openAll { QStringLiteral("open-all"),
             QStringLiteral("Opens every saved search in the browser as Open All does, without a window, and ends "
                            "once the last page is handed over.") };
@@ -149,7 +157,8 @@ namespace {
             "a city added there, one a line as address,city,state, shows at the next keystroke in the filter."));
         // Not Qt's own help option, which also offers a --help-all that lists
         // Qt's options, and those are read only once a window can open.
-        parser.addOptions({ options.help, options.version, options.exportTo, options.importFrom, options.openAll });
+        parser.addOptions({ options.help, options.version, options.exportTo, options.importFrom, options.listBackups,
+            options.restoreFrom, options.openAll });
         addToolkitOptions(parser);
     }
 
@@ -204,7 +213,7 @@ namespace {
     std::optional<int> clashing(const QCommandLineParser& parser, const Options& options)
     {
         // A second file would silently win over the first.
-        for (const QCommandLineOption* option : { &options.exportTo, &options.importFrom }) {
+        for (const QCommandLineOption* option : { &options.exportTo, &options.importFrom, &options.restoreFrom }) {
             if (parser.values(*option).size() > 1) {
                 print(stderr,
                     QStringLiteral("%1: --%2 may be given only once\n").arg(programName(), option->names().first()));
@@ -212,7 +221,8 @@ namespace {
             }
         }
         QStringList modes;
-        for (const QCommandLineOption* mode : { &options.exportTo, &options.importFrom, &options.openAll }) {
+        for (const QCommandLineOption* mode :
+            { &options.exportTo, &options.importFrom, &options.listBackups, &options.restoreFrom, &options.openAll }) {
             if (parser.isSet(*mode))
                 modes << QStringLiteral("--") + mode->names().first();
         }
@@ -234,6 +244,11 @@ namespace {
             return exportSearches(userSettingsFile(), parser.value(options.exportTo));
         if (parser.isSet(options.importFrom))
             return importSearches(userSettingsFile(), parser.value(options.importFrom));
+        if (parser.isSet(options.listBackups))
+            return listSearchBackups(backupFolder(userDataFolder()));
+        if (parser.isSet(options.restoreFrom))
+            return restoreSearches(
+                userSettingsFile(), parser.value(options.restoreFrom), backupFolder(userDataFolder()));
         if (parser.isSet(options.openAll))
             return openAllSearches(argc, argv, userSettingsFile());
         return std::nullopt;

@@ -32,7 +32,10 @@ void Application::Form_Load()
     trap.run(138, [&] { searches_.setCaption(QStringLiteral("Searches")); });
     trap.run(140, [&] { form_.savedList->setColumnWidthTwips(0, 7000); });
 
-    // The saved searches, restored as the last steps.
+    // The saved searches, restored as the last steps. Lists that a close
+    // could not save go back into the file first, under its lock, so what
+    // is read next holds them.
+    takeBackRescued(trap);
     // One read of the file for the searches and where they open.
     QString value;
     trap.run(142, [&] {
@@ -78,46 +81,32 @@ void Application::restoreOpenChoices()
     Trap trap(platform_, QStringLiteral("Form_Load"));
     trap.run(156, [&] { openChoices_.restore(form_, storedKeys_); });
     trap.run(156, [&] { windowSettings_.restoreAsking(platform_, storedKeys_); });
-    takeBackRescued(trap);
     // Saving as the user goes starts from the list as the file held it.
     saver_.begin(storedAtStart_, storedKeys_.values.value(settings::kSearchesVersion));
 }
 
 void Application::takeBackRescued(Trap& trap)
 {
-    QList<RescuedList> rescued;
-    QString trouble;
-    trap.run(158, [&] { rescued = findRescued(platform_.settingsFile, OpenChoices::keys(), &trouble); });
-    trap.run(158, [&] { reportNotice(trouble); });
-    if (rescued.isEmpty())
+    TakenBack taken;
+    trap.run(158, [&] { taken = quillmoor::takeBackRescued(platform_.settingsFile, OpenChoices::keys()); });
+    trap.run(158, [&] { reportNotice(taken.trouble); });
+    if (taken.files.isEmpty())
         return;
-    QStringList files;
-    trap.run(158, [&] {
-        QString searches = storedAtStart_;
-        QStringList entries;
-        for (const RescuedList& list : std::as_const(rescued)) {
-            entries = withRescued(storedKeys_.values.value(settings::kSearchesVersion), searches, list);
-            searches = storedValue(entries);
-            for (const auto& [key, value] : list.keys)
-                storedKeys_.values.insert(key, value);
-            openChoices_.chosen(list.keys);
-            files << list.file;
-        }
-        // Part of the restore: nothing to undo.
-        searches_.clear();
-        searches_.restore(entries);
-        savedListUndo_.stack().clear();
-        openChoices_.restore(form_, storedKeys_);
-        // Removed once a save holds them; the first follows shortly.
-        saver_.removeAfterSave(files);
-        QTimer::singleShot(0, &saver_, &SearchSaver::changed);
-    });
-    trap.run(158, [&] {
-        throw Failure(QCoreApplication::translate("Form1",
-            "The saved searches that a close could not write to the settings file were kept in \"%1\": "
-            "they are back in the list.")
-                          .arg(files.join(QStringLiteral("\", \""))));
-    });
+    // Good news, not a fault: said as information, with no support address.
+    const QString where = taken.files.join(QStringLiteral("\", \""));
+    // What the close chose of where pages open is the user's choice still.
+    openChoices_.chosen(taken.keys);
+    const char* said = taken.searches == 0
+        ? "The saved searches that a close could not write to the settings file were kept in \"%1\"; the list "
+          "already held them all."
+        : taken.searches == 1
+        ? "1 saved search that a close could not write to the settings file came back from \"%1\"."
+        : "%2 saved searches that a close could not write to the settings file came back from \"%1\".";
+    QString text = QCoreApplication::translate("Form1", said).arg(where);
+    if (taken.searches > 1)
+        text = text.arg(taken.searches);
+    if (platform_.showInformation)
+        platform_.showInformation(kProductName, text);
 }
 
 void Application::Form_QueryUnload()

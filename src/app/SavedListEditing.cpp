@@ -1,5 +1,6 @@
 #include "SavedListEditing.h"
 
+#include "Backups.h"
 #include "Dialogs.h"
 #include "Duplicates.h"
 #include "EntryText.h"
@@ -14,6 +15,9 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLocale>
+#include <QScopeGuard>
+#include <QUndoStack>
 #include <numeric>
 
 namespace quillmoor {
@@ -29,6 +33,8 @@ SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SearchListMo
     askImportFile = [this] { return askImportFileBox(&form_); };
     askExportFile = [this] { return askExportFileBox(&form_); };
     tell = [this](const QString& title, const QString& text) { tellBox(&form_, title, text); };
+    askBackup
+        = [this](const QStringList& choices, const QString& folder) { return askBackupBox(&form_, choices, folder); };
 }
 
 QList<qsizetype> SavedListEditing::selected() const { return form_.savedList->selectedRows(); }
@@ -150,6 +156,8 @@ void SavedListEditing::importSearches()
     });
     if (!read)
         return;
+    if (!entries.isEmpty() && backUp)
+        trap.run(102, [&] { backUp(); });
     if (!entries.isEmpty())
         trap.run(102, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
     trap.run(104, [&] { tell(tr("Import Searches"), additionText(entries.size(), already)); });
@@ -181,6 +189,34 @@ void SavedListEditing::selectSameText()
         return;
     trap.run(100,
         [&] { list.selectRows(rowsWithSearchText(searches_.entries(), searchTextOf(searches_.at(current))), false); });
+}
+
+void SavedListEditing::restoreBackup()
+{
+    Trap trap(platform_, QStringLiteral("mnuRestore_Click"));
+    QList<Backup> found;
+    const QString folder = backups ? backups() : QString();
+    trap.run(100, [&] { found = listBackups(folder); });
+    QStringList choices;
+    for (const Backup& backup : std::as_const(found))
+        choices << (backup.searches == 1 ? tr("%1 \u2013 1 search") : tr("%1 \u2013 %2 searches"))
+                       .arg(QLocale().toString(backup.made, QLocale::LongFormat))
+                       .arg(backup.searches);
+    const int chosen = askBackup(choices, folder);
+    if (chosen < 0 || chosen >= found.size())
+        return;
+    QStringList entries;
+    trap.run(102, [&] { entries = readSearchEntries(found[chosen].file); });
+    if (backUp)
+        trap.run(104, [&] { backUp(); });
+    // One step: the list as it was before comes back with one undo.
+    trap.run(106, [&] {
+        QUndoStack& steps = undo_.stack();
+        steps.beginMacro(tr("Restore From Backup"));
+        const auto end = qScopeGuard([&] { steps.endMacro(); });
+        undo_.push(new ClearSearches(searches_, tr("Restore From Backup")));
+        undo_.push(new InsertSearches(searches_, tr("Restore From Backup"), 0, entries));
+    });
 }
 
 void SavedListEditing::exportSearches()

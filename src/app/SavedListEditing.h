@@ -31,6 +31,12 @@ public:
     // Says what an edit did that the list alone does not show (what an
     // import left out, how many duplicates went).
     std::function<void(const QString& title, const QString& text)> tell;
+    // Which of the backups, described by `choices`, to restore (-1: none).
+    std::function<int(const QStringList& choices, const QString& folder)> askBackup;
+    // Keeps a backup of the list before a change of all of it; where backups
+    // are kept.
+    std::function<void()> backUp;
+    std::function<QString()> backups;
 
     void copy();
     void cut();
@@ -46,6 +52,8 @@ public:
     void removeDuplicates();
     // Selects every search with the search text of the current one.
     void selectSameText();
+    // The list becomes that of a backup the user picks, as one step.
+    void restoreBackup();
 
 private:
     // The selected rows, or none when nothing is selected.

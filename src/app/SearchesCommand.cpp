@@ -1,5 +1,6 @@
 #include "SearchesCommand.h"
 
+#include "Backups.h"
 #include "Duplicates.h"
 #include "Failure.h"
 #include "LauncherQueue.h"
@@ -103,6 +104,50 @@ int importSearches(const QString& settingsFile, const QString& path)
             say(stdout,
                 added == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)
                            : SearchesCommand::tr("%1 searches added from %2.").arg(added).arg(path));
+    });
+}
+
+int listSearchBackups(const QString& folder)
+{
+    return carefully([&] {
+        const QList<Backup> backups = listBackups(folder);
+        if (backups.isEmpty()) {
+            say(stdout, SearchesCommand::tr("No backup is kept in %1 yet.").arg(folder));
+            return;
+        }
+        QByteArray lines;
+        for (const Backup& backup : backups)
+            lines += QStringLiteral("%1\t%2\t%3\n")
+                         .arg(backup.made.toString(Qt::ISODate))
+                         .arg(backup.searches)
+                         .arg(backup.file)
+                         .toUtf8();
+        writeOut(lines);
+    });
+}
+
+int restoreSearches(const QString& settingsFile, const QString& path, const QString& backups)
+{
+    return carefully([&] {
+        // Read and checked whole before the store is touched.
+        const QStringList entries = readSearchEntries(path);
+        QString kept;
+        const QString notice = SaveSettings(settingsFile, settings::kSection,
+            { settings::kSearches, settings::kSearchesVersion }, [&](const QStringList& stored) {
+                // The list it replaces can be gone back to in turn.
+                kept = keepBackup(backups, storedEntries(stored[0]), QDateTime::currentDateTime());
+                const ListVersion now = ListVersion::of(stored[1], stored[0]);
+                const QString value = storedValue(entries);
+                return QStringList { value.isNull() ? QStringLiteral("") : value, ListVersion::after(now).text() };
+            });
+        if (!notice.isEmpty())
+            say(stderr, notice);
+        QString said = entries.size() == 1
+            ? SearchesCommand::tr("The saved searches are now the 1 search of %1.").arg(path)
+            : SearchesCommand::tr("The saved searches are now the %1 searches of %2.").arg(entries.size()).arg(path);
+        if (!kept.isEmpty())
+            said += u' ' + SearchesCommand::tr("The list before is kept in %1.").arg(kept);
+        say(stdout, said);
     });
 }
 

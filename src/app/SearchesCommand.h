@@ -18,6 +18,14 @@ int exportSearches(const QString& settingsFile, const QString& path);
 // Adds the lines of the text file at `path` to the end of the stored list.
 int importSearches(const QString& settingsFile, const QString& path);
 
+// Prints the backups in `folder`, newest first: when each was made, how
+// many searches it holds, and its file.
+int listSearchBackups(const QString& folder);
+
+// Makes the stored list the entries of the file at `path`, read as import
+// reads it, after keeping the stored list as a backup in `backups`.
+int restoreSearches(const QString& settingsFile, const QString& path, const QString& backups);
+
 // Opens every stored search as Open All does (the engine, age and combining
 // chosen in the window, the same queue, order and pace) and answers once the
 // last page is handed over; 1 when a launcher failed or the settings file

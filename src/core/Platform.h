@@ -13,6 +13,9 @@ struct Platform {
     // Shows a modal warning box with one OK button and returns when it closes.
     // The window's side of the program sets it; nothing below it shows one.
     std::function<void(const QString& title, const QString& text)> showMessage;
+    // Shows a modal information box with one OK button: news that is no
+    // fault, such as searches a close had to keep aside coming back.
+    std::function<void(const QString& title, const QString& text)> showInformation;
     // Queues an address for the browser, for the action of `procedure` at
     // `line`; what fails is reported later, once per action. A local file
     // opens at once, apart from the pages and their progress.

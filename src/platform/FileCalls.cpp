@@ -118,6 +118,8 @@ PathKind pathKind(const QString& path)
     kind.folder = S_ISDIR(st.st_mode);
     kind.device = st.st_dev;
     kind.inode = st.st_ino;
+    kind.size = st.st_size;
+    kind.changed = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return kind;
 }
 

@@ -47,6 +47,14 @@ struct PathKind {
     bool folder = false;
     quint64 device = 0;
     quint64 inode = 0;
+    qint64 size = 0;
+    qint64 changed = 0; // nanoseconds
+    // Whether this is the same file, unchanged, as `other` was.
+    bool sameAs(const PathKind& other) const
+    {
+        return exists == other.exists && device == other.device && inode == other.inode && size == other.size
+            && changed == other.changed;
+    }
 };
 PathKind pathKind(const QString& path);
 

@@ -142,6 +142,34 @@ void SearchListModel::restore(const QStringList& entries)
     emit listChanged();
 }
 
+bool SearchListModel::takeIn(const QStringList& next)
+{
+    // Rows that stay keep their place in the view, and with it the
+    // selection and the scroll position: those of `next` found in order
+    // stay, the others go, and the rest of `next` follows them.
+    QList<qsizetype> gone;
+    qsizetype kept = 0;
+    for (qsizetype row = 0; row < entries_.size(); ++row) {
+        if (kept < next.size() && entries_[row] == next[kept])
+            ++kept;
+        else
+            gone << row;
+    }
+    Changes changes;
+    for (qsizetype end = gone.size(); end > 0;) {
+        qsizetype start = end - 1;
+        while (start > 0 && gone[start - 1] == gone[start] - 1)
+            --start;
+        splice(gone[start], end - start, {});
+        end = start;
+    }
+    if (kept < next.size())
+        splice(count(), 0, next.mid(kept));
+    if (!gone.isEmpty() || kept < next.size())
+        emit listChanged();
+    return gone.isEmpty();
+}
+
 void SearchListModel::undo(const Changes& changes)
 {
     for (auto change = changes.rbegin(); change != changes.rend(); ++change)

@@ -54,6 +54,12 @@ public:
     // to undo.
     void restore(const QStringList& entries);
 
+    // Makes the list `next`, as others changed it: no edit of this window's,
+    // nothing to undo. Answers whether the rows there were stay where they
+    // were (only rows at the end were added), so that this window's own
+    // steps can still be undone exactly.
+    bool takeIn(const QStringList& next);
+
     // Takes `changes` back (last first), or makes them again.
     void undo(const Changes& changes);
     void redo(const Changes& changes);

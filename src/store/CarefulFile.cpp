@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -24,9 +25,6 @@ namespace {
     {
         return SearchStoreText::tr("%1; the disk did not take the whole list (is it full?)").arg(errnoText(error));
     }
-
-    // How long a save waits for another program that is writing the file.
-    constexpr int kLockWaitMs = 10000;
 
     // Writes everything and syncs it. A short write is the one case of a
     // disk that is full (or a file that may grow no larger).
@@ -88,17 +86,17 @@ FileBytes readOrdinaryFile(const QString& path)
     return file;
 }
 
-std::unique_ptr<QLockFile> lockForWriting(const QString& file)
+std::unique_ptr<QLockFile> lockForWriting(const QString& file, int waitMs)
 {
     auto lock = std::make_unique<QLockFile>(QFileInfo(file).absoluteFilePath() + QStringLiteral(".lock"));
-    if (!lock->tryLock(kLockWaitMs))
+    if (!lock->tryLock(std::max(waitMs, 0)))
         throw FileTrouble { lock->error() == QLockFile::LockFailedError
                 ? SearchStoreText::tr("another program keeps it locked")
                 : SearchStoreText::tr("its lock file cannot be made") };
     return lock;
 }
 
-void replaceFile(const QString& target, const FileBytes& old, const QByteArray& bytes)
+QString replaceFile(const QString& target, const FileBytes& old, const QByteArray& bytes)
 {
     // The target is passed with its links resolved, so the save never
     // replaces a link with a file.
@@ -110,9 +108,14 @@ void replaceFile(const QString& target, const FileBytes& old, const QByteArray& 
     writeAll(staged.handle(), bytes);
     if (!staged.commit())
         throw FileTrouble { staged.errorString() };
-    // The rename itself must reach the disk too.
+    // The rename itself must reach the disk too. Once the new file is in
+    // place it is what every reader sees: a folder that cannot be synced is
+    // worth a warning, but the save was made, and taking it for one that
+    // was not would add this copy's additions again at the next save.
     if (const int error = os::syncFolder(QFileInfo(target).absolutePath()))
-        throw FileTrouble { SearchStoreText::tr("its folder could not be synced: %1").arg(errnoText(error)) };
+        return SearchStoreText::tr("The settings file \"%1\" was saved, but its folder could not be synced: %2.")
+            .arg(target, errnoText(error));
+    return QString();
 }
 
 QStringList asideNames(const QString& file, const QString& suffix)

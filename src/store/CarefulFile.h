@@ -45,15 +45,20 @@ struct FileBytes {
 // else (a pipe, a device, a folder) is refused without waiting on it.
 FileBytes readOrdinaryFile(const QString& path);
 
+// How long a save waits for another program that is writing the file.
+constexpr int kLockWaitMs = 10000;
+
 // Takes the lock that every program saving through QSettings takes, waiting
-// a while for another holder.
-std::unique_ptr<QLockFile> lockForWriting(const QString& file);
+// up to `waitMs` for another holder.
+std::unique_ptr<QLockFile> lockForWriting(const QString& file, int waitMs = kLockWaitMs);
 
 // Replaces `target` with `bytes` in one rename of a file staged beside it and
 // synced, then syncs the folder, so a full disk or a crash leaves the old
 // file whole and nothing staged behind. The new file keeps the old one's
-// mode, except that not everyone may write it.
-void replaceFile(const QString& target, const FileBytes& old, const QByteArray& bytes);
+// mode, except that not everyone may write it. Throws FileTrouble when the
+// new file is not in place; answers a warning when it is, but the folder
+// could not be synced.
+QString replaceFile(const QString& target, const FileBytes& old, const QByteArray& bytes);
 
 // A file that cannot be taken as it stands is kept whole beside itself, named
 // with `suffix`. An earlier copy with other contents is never overwritten.

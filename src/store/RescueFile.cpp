@@ -5,23 +5,106 @@
 #include "IniEdit.h"
 #include "ListVersion.h"
 #include "SavedList.h"
+#include "SearchMerge.h"
 #include "SearchStore.h"
+#include "SearchesFile.h"
 #include "SettingsKeys.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QRandomGenerator>
 
 namespace quillmoor {
 
 namespace {
     const QString kSuffix = QStringLiteral(".rescued");
-    // The list the closing copy had saved last, the base of its merge.
+    // How the closing copy's list differed from the one it had saved last,
+    // the base of its merge: what it added and what it dropped.
+    const QString kAdded = QStringLiteral("SearchesAdded");
+    const QString kDropped = QStringLiteral("SearchesDropped");
+    // Rescue files before the list was held once kept the whole base.
     const QString kBase = QStringLiteral("SearchesBase");
+    const QString kId = QStringLiteral("RescueId");
+    // The settings file's note of the kept lists it has taken in.
+    const QString kTakenIn = QStringLiteral("SearchesTakenIn");
+    constexpr qsizetype kTakenInKept = 8;
+
+    // The entries of `from` that `less` does not match, repeats counted.
+    QStringList without(const QStringList& from, const QStringList& less)
+    {
+        QHash<QString, qsizetype> left;
+        for (const QString& entry : less)
+            ++left[entry];
+        QStringList rest;
+        for (const QString& entry : from) {
+            auto it = left.find(entry);
+            if (it != left.end() && *it > 0)
+                --*it;
+            else
+                rest << entry;
+        }
+        return rest;
+    }
+
+    // A rescue file holds one list at most as large as an imported file may
+    // be, written as text: anything larger is no rescue file of ours.
+    constexpr qint64 kLargestRescueFile = 2 * kLargestSearchesFile;
+
+    RescuedList readRescued(const QString& name, const QStringList& keys)
+    {
+        const qint64 size = QFileInfo(name).size();
+        if (size > kLargestRescueFile)
+            throw Failure(SearchStoreText::tr("\"%1\" is %2 MB, more than a saved list can be, so it is left as it is.")
+                              .arg(name)
+                              .arg(size >> 20));
+        const StoredTexts stored = GetSettings(name, settings::kSection,
+            QStringList { settings::kSearches, settings::kSearchesVersion, kAdded, kDropped, kBase, kId } + keys);
+        const QString searches = stored.values.value(settings::kSearches);
+        if (searches.isNull() || !stored.allIni) {
+            // Not taken for a list, and out of the way of the next start.
+            QString aside;
+            try {
+                aside = keepAside(name, readOrdinaryFile(name).bytes).first;
+                QFile::remove(name);
+            } catch (const FileTrouble& why) {
+                throw Failure(
+                    SearchStoreText::tr("\"%1\" holds no list that could be taken back: %2.").arg(name, why.text));
+            }
+            throw Failure(SearchStoreText::tr("\"%1\" holds no list that could be taken back; it was moved to \"%2\".")
+                              .arg(name, aside));
+        }
+        RescuedList list { name, storedEntries(searches), {}, stored.values.value(settings::kSearchesVersion), {},
+            stored.values.value(kId) };
+        const QString base = stored.values.value(kBase);
+        list.base = !base.isNull() ? storedEntries(base)
+                                   : without(list.entries, storedEntries(stored.values.value(kAdded)))
+                + storedEntries(stored.values.value(kDropped));
+        for (const QString& key : keys) {
+            if (!stored.values.value(key).isNull())
+                list.keys.append({ key, stored.values.value(key) });
+        }
+        return list;
+    }
+
+    // The list once `rescued` is taken back into a file that holds
+    // `searches` (null when none) at `version`: merged as the close that
+    // kept it would have saved it then.
+    QStringList withRescued(const QString& version, const QString& searches, const RescuedList& rescued)
+    {
+        const ListVersion known
+            = rescued.version.isEmpty() ? ListVersion() : ListVersion::of(rescued.version, QStringLiteral(""));
+        return listToStore(known, rescued.base, rescued.entries, version, searches).entries;
+    }
+
 } // namespace
 
 QString keepRescued(const QString& settingsFile, const RescuedList& list)
 {
+    const QString id = QString::number(QRandomGenerator::system()->generate64(), 16);
     QList<std::pair<QString, QString>> values = { { settings::kSearches, storedValue(list.entries) },
-        { settings::kSearchesVersion, list.version }, { kBase, storedValue(list.base) } };
+        { settings::kSearchesVersion, list.version }, { kAdded, storedValue(without(list.entries, list.base)) },
+        { kDropped, storedValue(without(list.base, list.entries)) }, { kId, id } };
     values += list.keys;
     const std::optional<QByteArray> bytes = withIniValues(QByteArray(), settings::kSection, values);
     try {
@@ -41,15 +124,7 @@ QList<RescuedList> findRescued(const QString& settingsFile, const QStringList& k
         if (!QFileInfo::exists(name))
             continue;
         try {
-            const StoredTexts stored = GetSettings(name, settings::kSection,
-                QStringList { settings::kSearches, settings::kSearchesVersion, kBase } + keys);
-            RescuedList list { name, storedEntries(stored.values.value(settings::kSearches)),
-                storedEntries(stored.values.value(kBase)), stored.values.value(settings::kSearchesVersion), {} };
-            for (const QString& key : keys) {
-                if (!stored.values.value(key).isNull())
-                    list.keys.append({ key, stored.values.value(key) });
-            }
-            found << list;
+            found << readRescued(name, keys);
         } catch (const Failure& failure) {
             if (trouble->isNull())
                 *trouble = failure.description();
@@ -58,12 +133,52 @@ QList<RescuedList> findRescued(const QString& settingsFile, const QStringList& k
     return found;
 }
 
-QStringList withRescued(const QString& version, const QString& searches, const RescuedList& rescued)
+TakenBack takeBackRescued(const QString& settingsFile, const QStringList& keys)
 {
-    // That close knew the file at rescued.version, with its base then.
-    const ListVersion known
-        = rescued.version.isEmpty() ? ListVersion() : ListVersion::of(rescued.version, QStringLiteral(""));
-    return listToStore(known, rescued.base, rescued.entries, version, searches).entries;
+    TakenBack taken;
+    // Most starts find none, and take no lock for it.
+    if (findRescued(settingsFile, keys, &taken.trouble).isEmpty())
+        return taken;
+    taken.trouble.clear();
+    const QStringList names = QStringList { settings::kSearches, settings::kSearchesVersion, kTakenIn } + keys;
+    QStringList done;
+    SaveSettings(settingsFile, settings::kSection, names,
+        [&](const QStringList& stored) {
+            // Looked for again under the lock: another copy starting at the
+            // same moment may have taken them in already.
+            const QList<RescuedList> found = findRescued(settingsFile, keys, &taken.trouble);
+            QStringList takenIn = stored[2].split(u' ', Qt::SkipEmptyParts);
+            QString searches = stored[0];
+            QStringList texts = stored;
+            for (const RescuedList& list : found) {
+                done << list.file;
+                if (!list.id.isEmpty() && takenIn.contains(list.id))
+                    continue;
+                const QStringList before = storedEntries(searches);
+                const QStringList entries = withRescued(stored[1], searches, list);
+                taken.searches += without(entries, before).size();
+                searches = storedValue(entries);
+                taken.keys = list.keys;
+                if (!list.id.isEmpty())
+                    takenIn << list.id;
+            }
+            if (searches != stored[0]) {
+                texts[0] = searches.isNull() ? QStringLiteral("") : searches;
+                texts[1] = ListVersion::after(ListVersion::of(stored[1], stored[0])).text();
+            }
+            texts[2] = takenIn.isEmpty()
+                ? QString()
+                : takenIn.mid(std::max<qsizetype>(0, takenIn.size() - kTakenInKept)).join(u' ');
+            for (const auto& [key, value] : std::as_const(taken.keys))
+                texts[names.indexOf(key)] = value;
+            return texts;
+        },
+        { kLockWaitMs, [&] {
+             for (const QString& file : std::as_const(done))
+                 QFile::remove(file);
+         } });
+    taken.files = done;
+    return taken;
 }
 
 } // namespace quillmoor

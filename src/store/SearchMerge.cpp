@@ -2,6 +2,9 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace quillmoor {
 
 namespace {
@@ -27,21 +30,42 @@ namespace {
 
 QStringList mergeSearches(const QStringList& base, const QStringList& mine, const QStringList& storedNow)
 {
-    // What of the base is still stored; what is left unmatched the others
-    // deleted, and what matches nothing of the base they added.
-    Counts deleted = counted(base);
-    QStringList added;
-    for (const QString& entry : storedNow) {
-        if (!take(deleted, entry))
-            added << entry;
-    }
+    // Where only one side changed anything, its list is the merge, order
+    // and all: copies that take each other's changes in agree at once.
+    if (mine == base)
+        return storedNow;
+    if (storedNow == base)
+        return mine;
+    // How many of each entry the merge keeps: the base's count, changed by
+    // what each side did to it. A change both sides made alike, such as
+    // deleting the same one of two repeats or adding the same search, is
+    // one change; changes that differ add up.
+    const Counts inBase = counted(base);
+    const Counts inMine = counted(mine);
+    const Counts inStored = counted(storedNow);
+    Counts kept;
+    const auto keep = [&](const QString& entry) {
+        if (kept.contains(entry))
+            return;
+        const qsizetype was = inBase.value(entry);
+        const qsizetype ours = inMine.value(entry) - was;
+        const qsizetype theirs = inStored.value(entry) - was;
+        const bool alike = (ours > 0 && theirs > 0) || (ours < 0 && theirs < 0);
+        const qsizetype change = alike ? (std::abs(ours) > std::abs(theirs) ? ours : theirs) : ours + theirs;
+        kept.insert(entry, std::max<qsizetype>(0, was + change));
+    };
+    // This copy's order first, then what the others added, in the file's
+    // order; repeats of an entry are alike, so which of them goes is moot.
     QStringList merged;
-    merged.reserve(mine.size() + added.size());
-    for (const QString& entry : mine) {
-        if (!take(deleted, entry))
-            merged << entry;
+    merged.reserve(std::max(mine.size(), storedNow.size()));
+    for (const QStringList* side : { &mine, &storedNow }) {
+        for (const QString& entry : *side) {
+            keep(entry);
+            if (take(kept, entry))
+                merged << entry;
+        }
     }
-    return merged + added;
+    return merged;
 }
 
 QStringList addSearches(const QStringList& mine, const QStringList& other)

@@ -10,8 +10,10 @@ namespace quillmoor {
 
 // The file descends from the one this copy saved last, when its list was
 // `base`: the others' additions and deletions since then are applied to
-// `mine`. This copy's entries keep its order, less those the others deleted;
-// what the others added follows them, in the file's order.
+// `mine`, and a change both made alike (the same search added, one of two
+// repeats deleted) counts once, as in a three-way merge of text. This copy's
+// entries keep its order, less those the others deleted; what the others
+// added follows them, in the file's order.
 QStringList mergeSearches(const QStringList& base, const QStringList& mine, const QStringList& storedNow);
 
 // The file is not the one this copy saved last (it was made anew, or

@@ -1,5 +1,6 @@
 #include "SearchSaver.h"
 
+#include "Backups.h"
 #include "CarefulFile.h"
 #include "Failure.h"
 #include "RescueFile.h"
@@ -7,36 +8,41 @@
 #include "SearchStore.h"
 #include "SettingsKeys.h"
 
-#include <QFile>
+#include <QDeadlineTimer>
 #include <new>
 #include <utility>
 
 namespace quillmoor {
 
-SearchSaver::SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs)
+SearchSaver::SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs, int lookMs)
     : file_(std::move(settingsFile))
     , snapshot_(std::move(snapshot))
     , quietMs_(quietMs)
+    , lookMs_(lookMs)
 {
     quiet_.setSingleShot(true);
-    connect(&quiet_, &QTimer::timeout, this, &SearchSaver::startSave);
+    connect(&quiet_, &QTimer::timeout, this, [this] { startSave(); });
+    connect(&look_, &QTimer::timeout, this, &SearchSaver::look);
     // One save at a time, in order.
     thread_.setMaxThreadCount(1);
 }
 
 SearchSaver::~SearchSaver()
 {
-    closed_ = true;
+    state_ = State::Closed;
     thread_.waitForDone();
 }
 
 void SearchSaver::begin(const QString& searches, const QString& version)
 {
-    // The text is shared with the caller, not copied.
+    // Only kept: the first save reads it, on the saver's thread, so the
+    // window shows no later for a long list.
     readSearches_ = searches;
     readVersion_ = version;
-    settled_ = false;
-    begun_ = true;
+    seen_ = fileNow();
+    state_ = State::Idle;
+    if (lookMs_ > 0)
+        look_.start(lookMs_);
 }
 
 void SearchSaver::settle()
@@ -50,26 +56,59 @@ void SearchSaver::settle()
     readVersion_ = QString();
 }
 
+os::PathKind SearchSaver::fileNow() const
+{
+    try {
+        return os::pathKind(resolveLinks(file_));
+    } catch (const FileTrouble&) {
+        return {};
+    }
+}
+
+void SearchSaver::wait(int ms)
+{
+    state_ = State::Waiting;
+    quiet_.start(ms);
+}
+
 void SearchSaver::changed()
 {
-    if (!begun_ || closed_)
+    if (state_ == State::NotBegun || state_ == State::Closed)
         return;
     dirty_ = true;
     if (!unsaved_.isValid())
         unsaved_.start();
+    if (state_ == State::Saving)
+        return; // the save in flight starts the next when it ends
+    // A burst of edits waits for its pause, but not for ever; a save that
+    // failed is tried again with the change.
     if (!quiet_.isActive() || unsaved_.elapsed() < kLongestWaitMs)
-        quiet_.start(quietMs_);
+        wait(quietMs_);
 }
 
-void SearchSaver::startSave()
+void SearchSaver::look()
 {
-    if (inFlight_ || closed_)
-        return; // the save in flight starts the next when it ends
+    // Only a file that changed since this copy last read or wrote it is
+    // worth reading; whatever waits or is in flight reads it anyway.
+    if (state_ == State::Idle && !fileNow().sameAs(seen_))
+        startSave(true);
+}
+
+void SearchSaver::startSave(bool onlyLook)
+{
+    if (state_ == State::Saving || state_ == State::Closed)
+        return;
+    // A look writes nothing of this copy's but a list that differs from the
+    // file's by changes of its own, and no key: another copy's choice of
+    // where pages open stays.
+    Snapshot snapshot = snapshot_();
+    if (onlyLook && !dirty_)
+        snapshot.keys.clear();
     dirty_ = false;
     unsaved_.invalidate();
-    inFlight_ = true;
-    thread_.start([this, snapshot = snapshot_()] {
-        const Outcome outcome = save(snapshot);
+    state_ = State::Saving;
+    thread_.start([this, snapshot = std::move(snapshot)] {
+        const Outcome outcome = save(snapshot, kLockWaitMs);
         QMetaObject::invokeMethod(
             this, [this, outcome] { ended(outcome); }, Qt::QueuedConnection);
     });
@@ -77,90 +116,131 @@ void SearchSaver::startSave()
 
 void SearchSaver::ended(const Outcome& outcome)
 {
-    inFlight_ = false;
-    if (closed_)
+    if (state_ == State::Closed)
         return;
-    if (!outcome.saved) {
-        // Set first: the report may wait for its OK while saves go on.
-        if (!std::exchange(failing_, true))
-            emit failed(outcome.text);
-    } else {
-        failing_ = false;
-        removeRescued();
+    state_ = State::Idle;
+    if (outcome.saved) {
+        seen_ = outcome.seen;
+        failure_.clear();
+        failing_.invalidate();
+        retryMs_ = kFirstRetryMs;
         if (!outcome.text.isEmpty())
             emit noticed(outcome.text);
+        if (outcome.stored != outcome.from)
+            emit tookIn(outcome.from, outcome.stored);
+        if (dirty_)
+            wait(quietMs_);
+    } else {
+        // The edits it held are still to be saved, and so is anything since.
+        dirty_ = true;
+        failedAgain(outcome.text);
+        wait(std::exchange(retryMs_, std::min(retryMs_ * 2, kLongestRetryMs)));
     }
-    if (dirty_ && !quiet_.isActive())
-        startSave();
     emit finished();
 }
 
-SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot)
+void SearchSaver::failedAgain(const QString& why)
+{
+    if (!failing_.isValid())
+        failing_.start();
+    // Said once; again when the reason changes, or after a long while.
+    if (why == failure_ && saidAt_.isValid() && saidAt_.elapsed() < kSayAgainMs)
+        return;
+    failure_ = why;
+    saidAt_.start();
+    emit failed(why);
+}
+
+void SearchSaver::backUp(const QStringList& entries)
+{
+    if (backups_.isEmpty() || entries.isEmpty())
+        return;
+    thread_.start([this, entries, folder = backups_] {
+        try {
+            keepBackup(folder, entries, QDateTime::currentDateTime());
+        } catch (const Failure& failure) {
+            QMetaObject::invokeMethod(
+                this, [this, text = failure.description()] { emit noticed(text); }, Qt::QueuedConnection);
+        }
+    });
+}
+
+SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs)
 {
     QStringList keys = { settings::kSearches, settings::kSearchesVersion };
     for (const auto& key : snapshot.keys)
         keys << key.first;
+    Outcome outcome { false, QString(), snapshot.entries, {}, {} };
     try {
         settle();
         ListVersion written;
-        const QString notice = SaveSettings(file_, settings::kSection, keys, [&](const QStringList& stored) {
-            const ListToStore store = listToStore(known_, base_, snapshot.entries, stored[1], stored[0]);
-            QString value = storedValue(store.entries);
-            if (value.isNull())
-                value = QStringLiteral(""); // an empty list is the empty text
-            // A list that stays as it is keeps its version, and the file
-            // its bytes.
-            const bool same = !stored[0].isNull() && value == stored[0];
-            written = same ? ListVersion::of(stored[1], stored[0]) : store.version;
-            QStringList texts = { value, same ? stored[1] : written.text() };
-            for (const auto& key : snapshot.keys)
-                texts << key.second;
-            return texts;
-        });
+        QString backupTrouble;
+        outcome.text = SaveSettings(file_, settings::kSection, keys,
+            [&](const QStringList& stored) {
+                const QDate today = QDate::currentDate();
+                if (!backups_.isEmpty() && !stored[0].isEmpty() && !hasBackupOf(backups_, today)) {
+                    try {
+                        keepBackup(backups_, storedEntries(stored[0]), QDateTime::currentDateTime());
+                    } catch (const Failure& failure) {
+                        backupTrouble = failure.description();
+                    }
+                }
+                const ListToStore store = listToStore(known_, base_, snapshot.entries, stored[1], stored[0]);
+                outcome.stored = store.entries;
+                QString value = storedValue(store.entries);
+                if (value.isNull())
+                    value = QStringLiteral(""); // an empty list is the empty text
+                // A list that stays as it is keeps its version, and the file
+                // its bytes.
+                const bool same = !stored[0].isNull() && value == stored[0];
+                written = same ? ListVersion::of(stored[1], stored[0]) : store.version;
+                QStringList texts = { value, same ? stored[1] : written.text() };
+                for (const auto& key : snapshot.keys)
+                    texts << key.second;
+                return texts;
+            },
+            // The file as this save left it: a change after is someone else's.
+            { lockWaitMs, [&] { outcome.seen = fileNow(); } });
+        if (!backupTrouble.isEmpty())
+            outcome.text = outcome.text.isEmpty() ? backupTrouble : outcome.text + u' ' + backupTrouble;
         known_ = written;
         // A list of its own: sharing the window's would make its next edit
         // copy the whole list on the window's thread.
-        base_ = QStringList(snapshot.entries.cbegin(), snapshot.entries.cend());
-        return { true, notice };
+        base_ = QStringList(outcome.stored.cbegin(), outcome.stored.cend());
+        outcome.saved = true;
     } catch (const Failure& failure) {
-        return { false, failure.description() };
+        outcome.text = failure.description();
     } catch (const std::bad_alloc&) {
-        return { false, SearchStoreText::tr("Out of memory.") };
+        outcome.text = SearchStoreText::tr("Out of memory.");
     } catch (const std::exception& failure) {
-        return { false, QString::fromLocal8Bit(failure.what()) };
+        outcome.text = QString::fromLocal8Bit(failure.what());
     }
+    return outcome;
 }
 
 QString SearchSaver::saveLast(const Snapshot& snapshot)
 {
-    closed_ = true;
+    // The close waits for the file's lock once at most, whether a save in
+    // flight is waiting for it or this one.
+    const QDeadlineTimer deadline(kLockWaitMs);
+    state_ = State::Closed;
     quiet_.stop();
+    look_.stop();
     thread_.waitForDone();
-    const Outcome outcome = save(snapshot);
-    if (outcome.saved) {
-        removeRescued();
+    const Outcome outcome = save(snapshot, int(deadline.remainingTime()));
+    if (outcome.saved)
         return outcome.text;
-    }
     // Nothing the user sees may go without a copy.
+    settle();
     QString kept;
     try {
-        kept = keepRescued(
-            file_, { QString(), snapshot.entries, base_, known_.isNone() ? QString() : known_.text(), snapshot.keys });
+        kept = keepRescued(file_,
+            { QString(), snapshot.entries, base_, known_.isNone() ? QString() : known_.text(), snapshot.keys, {} });
     } catch (const Failure& failure) {
         throw Failure(outcome.text + u' ' + failure.description());
     }
-    // The new copy holds what the older ones brought back.
-    removeAfterSave_.removeAll(kept);
-    removeRescued();
     throw Failure(outcome.text + u' '
         + SearchStoreText::tr("The list is kept in \"%1\", and the next start takes it back.").arg(kept));
-}
-
-void SearchSaver::removeRescued()
-{
-    for (const QString& file : std::as_const(removeAfterSave_))
-        QFile::remove(file);
-    removeAfterSave_.clear();
 }
 
 } // namespace quillmoor

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "FileCalls.h"
 #include "ListVersion.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
@@ -14,12 +16,22 @@
 
 namespace quillmoor {
 
+// Keeps the list and the settings file together while the window runs.
+//
 // Saves the list as the user goes: about a second after the last change (a
 // burst of edits makes one save), through the careful, locked, merging save,
 // on a thread of its own, so the window keeps answering while a large list
-// is written. The window's thread only takes a snapshot. The close makes the
-// last save after any save in flight, and a list it cannot save is kept in
-// a rescue file beside the settings file.
+// is written. The window's thread only takes a snapshot. A save that fails
+// is tried again on its own, after waits that grow to a minute.
+//
+// Takes in what others save: another copy of the program, an import, a sync
+// tool. Each save merges their changes into the file, and the file is looked
+// at every second for a change of theirs alone; either way tookIn() hands the
+// window what the file holds, to be merged into the list shown.
+//
+// The close makes the last save after any save in flight, waiting for the
+// file's lock once at most, and a list it cannot save is kept in a rescue
+// file beside the settings file.
 class SearchSaver : public QObject {
     Q_OBJECT
 public:
@@ -32,23 +44,30 @@ public:
 
     static constexpr int kQuietMs = 1000; // after the last change
     static constexpr int kLongestWaitMs = 5000; // edits without a pause still save
+    static constexpr int kFirstRetryMs = 1000; // doubled at each failure...
+    static constexpr int kLongestRetryMs = 60000; // ...up to this
+    static constexpr qint64 kSayAgainMs = 15 * 60 * 1000; // a failure that lasts is said again
+    static constexpr int kLookMs = 1000; // how often the file is looked at
 
-    SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs = kQuietMs);
+    // `lookMs` 0: the file is not looked at between saves.
+    SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs = kQuietMs, int lookMs = kLookMs);
     // Waits for a save in flight.
     ~SearchSaver() override;
 
     // The list as start-up read it (`searches` null when there was none, or
     // the file could not be read): the first save merges from there. Changes
-    // before are start-up's own and save nothing. Only kept here: the first
-    // save reads it, on the saver's thread, so the window shows no later for
-    // a long list.
+    // before are start-up's own and save nothing. Looking at the file for
+    // others' changes starts here.
     void begin(const QString& searches, const QString& version);
-    // Files whose lists the window has taken in, removed once a save has
-    // stored it.
-    void removeAfterSave(const QStringList& files) { removeAfterSave_ += files; }
+    // Where the day's first save keeps a backup of the list it replaces;
+    // none are kept without one.
+    void keepBackupsIn(const QString& folder) { backups_ = folder; }
     // The list or where pages open changed: a save follows once the changes
     // pause.
     void changed();
+    // Keeps `entries` as a backup now, before a change of the whole list,
+    // on the saver's thread; a failure is said as a save's.
+    void backUp(const QStringList& entries);
     // The close's save of `snapshot`, on the calling thread after any save
     // in flight; no save follows it. Answers the notice of a file kept
     // aside. When the list cannot be saved it is kept in a rescue file, and
@@ -56,46 +75,65 @@ public:
     QString saveLast(const Snapshot& snapshot);
 
 signals:
-    // A save as the user goes failed: said once, until a save succeeds. The
-    // next change or the close tries again.
+    // A save as the user goes failed: said once, and again only when the
+    // reason changes or it has failed for a long while. It is tried again.
     void failed(const QString& description);
-    // A save had to keep the old file aside, as the notice says.
+    // A save went through with something to say, as the notice says.
     void noticed(const QString& notice);
+    // The file holds `stored` where this copy's list was `from` when the save
+    // (or the look) began: what others changed, for the window to take in.
+    void tookIn(const QStringList& from, const QStringList& stored);
     // A save as the user goes has ended, well or not.
     void finished();
 
 private:
+    // Where the saver is: nothing to do, a save waiting for the changes to
+    // pause (or for its next try), one in flight, or closed for good.
+    enum class State { NotBegun, Idle, Waiting, Saving, Closed };
+
     struct Outcome {
         bool saved = false;
         QString text; // the notice, or why it failed
+        QStringList from; // the entries the save began with
+        QStringList stored; // what the file holds after it
+        os::PathKind seen; // the file as it left it
     };
-    void startSave();
+    void wait(int ms);
+    void startSave(bool onlyLook = false);
     // On the saver's thread, or at the close once none is in flight.
-    Outcome save(const Snapshot& snapshot);
+    Outcome save(const Snapshot& snapshot, int lockWaitMs);
     void ended(const Outcome& outcome);
-    void removeRescued();
+    void failedAgain(const QString& why);
+    void look();
+    os::PathKind fileNow() const;
     // The version and base of the list begin() was given, taken once.
     void settle();
 
     const QString file_;
     const std::function<Snapshot()> snapshot_;
     const int quietMs_;
+    const int lookMs_;
+    State state_ = State::NotBegun;
+    bool dirty_ = false; // changes the save in flight does not hold
     QTimer quiet_;
+    QTimer look_;
     QElapsedTimer unsaved_; // since the first change not yet saved
+    // The failure said last, since when saves fail, and the next wait.
+    QString failure_;
+    QElapsedTimer failing_;
+    QElapsedTimer saidAt_;
+    int retryMs_ = kFirstRetryMs;
     QThreadPool thread_;
-    bool begun_ = false;
-    bool closed_ = false;
-    bool dirty_ = false;
-    bool inFlight_ = false;
-    bool failing_ = false;
-    QStringList removeAfterSave_;
-    // What this copy read or saved last; only a save touches them.
+    QString backups_;
+    // What this copy read or saved last, and the file as it was then; only
+    // the saver's thread touches them while a save is in flight.
     ListVersion known_;
     QStringList base_;
     // As begin() was given them, until the first save settles them.
     QString readSearches_;
     QString readVersion_;
-    bool settled_ = true;
+    bool settled_ = false;
+    os::PathKind seen_;
 };
 
 } // namespace quillmoor

@@ -160,8 +160,8 @@ StoredText GetSetting(const QString& file, const QString& section, const QString
     return { stored.values.value(key), stored.notice };
 }
 
-QString SaveSettings(
-    const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose)
+QString SaveSettings(const QString& file, const QString& section, const QStringList& keys,
+    const ComposeSettings& compose, const SaveOptions& options)
 {
     const auto fail = [&](const QString& why) {
         throw Failure(SearchStoreText::tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));
@@ -172,12 +172,17 @@ QString SaveSettings(
         // Every program that saves through QSettings takes this lock; holding
         // it from reading the old file to the rename keeps their changes and
         // ours from overwriting each other.
-        const auto lock = lockForWriting(file);
+        const auto lock = lockForWriting(file, options.lockWaitMs);
         const QString target = resolveLinks(file);
         const FileBytes old = readOrdinaryFile(target);
-        const auto [bytes, notice] = savedBytes(file, old.bytes, section, keys, compose);
-        if (!old.exists || bytes != old.bytes)
-            replaceFile(target, old, bytes);
+        auto [bytes, notice] = savedBytes(file, old.bytes, section, keys, compose);
+        if (!old.exists || bytes != old.bytes) {
+            const QString warning = replaceFile(target, old, bytes);
+            if (!warning.isEmpty())
+                notice = notice.isEmpty() ? warning : notice + u' ' + warning;
+        }
+        if (options.whileLocked)
+            options.whileLocked();
         return notice;
     } catch (const FileTrouble& why) {
         fail(why.text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CarefulFile.h"
 #include "IniEdit.h"
 #include "SavedList.h"
 #include "SearchMerge.h"
@@ -63,7 +64,14 @@ StoredText ReadSettingOnly(const QString& file, const QString& section, const QS
 // itself and a new one holds them. Answers a notice when the old file had to
 // be kept aside.
 using ComposeSettings = std::function<QStringList(const QStringList& stored)>;
-QString SaveSettings(
-    const QString& file, const QString& section, const QStringList& keys, const ComposeSettings& compose);
+struct SaveOptions {
+    // How long the save waits for another holder of the lock.
+    int lockWaitMs = kLockWaitMs;
+    // Runs once the new file is in place (or nothing needed writing), still
+    // under the lock: what must not be seen apart from the save.
+    std::function<void()> whileLocked;
+};
+QString SaveSettings(const QString& file, const QString& section, const QStringList& keys,
+    const ComposeSettings& compose, const SaveOptions& options = {});
 
 } // namespace quillmoor

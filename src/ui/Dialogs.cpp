@@ -24,6 +24,32 @@ void showReportBox(const QString& title, const QString& text)
     box.exec();
 }
 
+void showInformationBox(const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+int askBackupBox(QWidget* window, const QStringList& choices, const QString& folder)
+{
+    const QString title = QInputDialog::tr("Restore Searches From Backup");
+    if (choices.isEmpty()) {
+        QMessageBox box(QMessageBox::Information, title,
+            QInputDialog::tr("No backup of the saved searches has been made yet. They are kept in \"%1\".").arg(folder),
+            QMessageBox::Ok, window);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+        return -1;
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(window, title,
+        QInputDialog::tr("The saved searches become those of the backup (Undo brings the list back):"), choices, 0,
+        false, &ok);
+    return ok ? int(choices.indexOf(chosen)) : -1;
+}
+
 bool askOpenBox(QWidget* window, int pages, bool& askAgain)
 {
     QMessageBox box(QMessageBox::Question, QMessageBox::tr("Open Pages"),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -14,6 +15,9 @@ namespace quillmoor {
 // The error report's box: modal, a warning, one OK button. The text is
 // plain, every CR LF and lone CR a line break.
 void showReportBox(const QString& title, const QString& text);
+
+// An information box: modal, one OK button; news that is no fault.
+void showInformationBox(const QString& title, const QString& text);
 
 // Asks over `window` whether to open `pages` pages: Open (Return) or Cancel
 // (Escape), and "Don't ask again", which clears `askAgain`.
@@ -30,6 +34,10 @@ QString askExportFileBox(QWidget* window);
 
 // Tells the user over `window` what an edit did: one OK button.
 void tellBox(QWidget* window, const QString& title, const QString& text);
+// Asks over `window` which of the backups `choices` describes (newest
+// first) the saved list becomes: its index, or -1 when the user cancels or
+// there is none (said, naming `folder`, where backups are kept).
+int askBackupBox(QWidget* window, const QStringList& choices, const QString& folder);
 
 // Closes the dialog that waits for an answer, if one does: a close asked
 // for by a signal or the session's end must not wait for a user.

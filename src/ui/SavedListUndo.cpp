@@ -32,6 +32,13 @@ void SavedListUndo::push(SearchListCommand* command)
     owned.release();
 }
 
+void SavedListUndo::othersChanged()
+{
+    stack_.clear();
+    index_ = 0;
+    othersChanged_ = true;
+}
+
 void SavedListUndo::showStep(int index, bool undone)
 {
     const auto* step = dynamic_cast<const SearchListCommand*>(stack_.command(index));

@@ -27,6 +27,12 @@ public:
     // (canUndoChanged) and their captions.
     QUndoStack& stack() { return stack_; }
 
+    // The list took in others' changes that moved the rows this window's
+    // steps name: they can no longer be undone exactly, so none is.
+    void othersChanged();
+    // Whether that is why nothing can be undone now.
+    bool othersChangedLast() const { return othersChanged_ && stack_.index() == 0; }
+
 private:
     // The step at `index` was undone (or done again): shows and selects
     // what it put back.
@@ -36,6 +42,7 @@ private:
     QUndoStack stack_;
     UndoBudget budget_ { stack_ };
     int index_ = 0;
+    bool othersChanged_ = false;
 };
 
 } // namespace quillmoor

@@ -45,6 +45,7 @@ namespace {
         { Entry::StopOpening, nullptr },
         { Entry::Import, QT_TRANSLATE_NOOP("SearchMenu", "&Import Searches\u2026") },
         { Entry::Export, QT_TRANSLATE_NOOP("SearchMenu", "E&xport Searches\u2026") },
+        { Entry::Restore, QT_TRANSLATE_NOOP("SearchMenu", "Restore Searches From &Backup\u2026") },
     };
 
     // The keys of an entry. Redo answers to both of the usual keys, whatever
@@ -100,7 +101,7 @@ SearchMenu::SearchMenu(QWidget* parent)
     setToolTipsVisible(true);
     for (QActionGroup* group : { engineGroup_, ageGroup_ })
         group->setExclusive(true);
-    entries_.resize(int(Entry::RemoveDuplicates) + 1);
+    entries_.resize(int(Entry::Restore) + 1);
     for (const EntryRow& row : kEntries) {
         if (!row.text) {
             addSeparator();
@@ -177,6 +178,8 @@ void SearchMenu::act(Entry entry)
         return emit find();
     case Entry::RemoveDuplicates:
         return emit removeDuplicates();
+    case Entry::Restore:
+        return emit restoreSearches();
     case Entry::Engine:
     case Entry::PagesFrom:
         return;
@@ -217,6 +220,12 @@ void SearchMenu::setUndoSteps(const QString& undo, const QString& redo)
     };
     show(Entry::Undo, "&Undo", "&Undo %1", undo);
     show(Entry::Redo, "&Redo", "&Redo %1", redo);
+}
+
+void SearchMenu::setUndoUnavailable(const QString& why)
+{
+    action(Entry::Undo)->setEnabled(false);
+    action(Entry::Undo)->setText(why);
 }
 
 void SearchMenu::setEditEnabled(bool selected, bool canPaste, bool any)

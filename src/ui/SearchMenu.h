@@ -34,6 +34,7 @@ public:
         SelectSameText,
         Find,
         RemoveDuplicates,
+        Restore,
     };
 
     // A choice of a submenu: the value it stands for and the name shown.
@@ -70,6 +71,8 @@ public:
     // enables them. Undo and Redo name the step they would take back or do
     // again; an empty name disables them.
     void setUndoSteps(const QString& undo, const QString& redo);
+    // Nothing can be undone, and `why` says so in Undo's place.
+    void setUndoUnavailable(const QString& why);
     // The entries that edit selected searches, Paste, and Select All.
     void setEditEnabled(bool selected, bool canPaste, bool any);
 
@@ -102,6 +105,7 @@ signals:
     void selectSameText();
     void find();
     void removeDuplicates();
+    void restoreSearches();
 
 private:
     // Says that the user asked for `entry`, by the menu or by its key.
