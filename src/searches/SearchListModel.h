@@ -6,6 +6,8 @@
 
 namespace quillmoor {
 
+class OpenedTimes;
+
 // The saved searches: the one place the list is kept and changed. Views
 // show it (one column, one search a row), the handlers edit it, the close
 // and the export read it. Each edit answers what it changed, so that an
@@ -54,6 +56,11 @@ public:
     // to undo.
     void restore(const QStringList& entries);
 
+    // When the searches were opened, which the rows show from then on.
+    void setOpenedTimes(const OpenedTimes* opened) { opened_ = opened; }
+    // The times changed: every row may show another.
+    void openedTimesChanged();
+
     // Takes `changes` back (last first), or makes them again.
     void undo(const Changes& changes);
     void redo(const Changes& changes);
@@ -68,6 +75,7 @@ private:
 
     QStringList entries_;
     QString caption_;
+    const OpenedTimes* opened_ = nullptr;
 };
 
 } // namespace quillmoor

@@ -100,6 +100,8 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot)
     QStringList keys = { settings::kSearches, settings::kSearchesVersion };
     for (const auto& key : snapshot.keys)
         keys << key.first;
+    for (const auto& key : snapshot.merged)
+        keys << key.first;
     try {
         settle();
         ListVersion written;
@@ -115,6 +117,8 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot)
             QStringList texts = { value, same ? stored[1] : written.text() };
             for (const auto& key : snapshot.keys)
                 texts << key.second;
+            for (const auto& key : snapshot.merged)
+                texts << key.second(stored[texts.size()], store.entries);
             return texts;
         });
         known_ = written;

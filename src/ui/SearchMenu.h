@@ -31,6 +31,9 @@ public:
         StopOpening,
         Import,
         Export,
+        OpenRest,
+        OpenNotToday,
+        Pace,
     };
 
     // A choice of a submenu: the value it stands for and the name shown.
@@ -44,6 +47,7 @@ public:
     QAction* action(Entry entry) const;
     QMenu* engineMenu() const { return engines_; }
     QMenu* ageMenu() const { return ages_; }
+    QMenu* paceMenu() const { return paces_; }
 
     // Fill a submenu; the checked choice stays checked when it is offered
     // again.
@@ -75,6 +79,15 @@ public:
     // own text; the others in `list`, whose own Delete and Ctrl+A stay.
     void addKeys(QWidget* window, QWidget* list);
     void setStopOpeningEnabled(bool enabled) { action(Entry::StopOpening)->setEnabled(enabled); }
+    // How fast pages open: the choices (their key the milliseconds) and the
+    // one checked.
+    void setPaces(const QList<Choice>& paces) { fill(paces_, paceGroup_, paces); }
+    void setPace(const QString& key) { check(paceGroup_, key); }
+    QString pace() const { return checkedKey(paceGroup_); }
+    // Open the Rest while pages stopped are kept; Open Not Opened Today
+    // while there are searches.
+    void setOpenRestEnabled(bool enabled) { action(Entry::OpenRest)->setEnabled(enabled); }
+    void setOpenNotTodayEnabled(bool enabled) { action(Entry::OpenNotToday)->setEnabled(enabled); }
 
 signals:
     void openSelected();
@@ -96,6 +109,9 @@ signals:
     void stopOpening();
     void importSearches();
     void exportSearches();
+    void openRest();
+    void openNotToday();
+    void paceChosen(const QString& key);
 
 private:
     // Says that the user asked for `entry`, by the menu or by its key.
@@ -108,6 +124,8 @@ private:
     QMenu* ages_;
     QActionGroup* engineGroup_;
     QActionGroup* ageGroup_;
+    QMenu* paces_;
+    QActionGroup* paceGroup_;
     QList<QAction*> entries_;
 };
 
