@@ -3,6 +3,8 @@
 #include "Application.h"
 #include "HandOver.h"
 #include "LauncherQueue.h"
+#include "ListView.h"
+#include "SearchMenu.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/resource.h>
@@ -38,6 +41,7 @@ struct Stand {
         QFile script(dir.filePath(QStringLiteral("xdg-open")));
         script.open(QIODevice::WriteOnly);
         script.write("#!/bin/sh\n"
+                     "date +%s%N >>\"$(dirname \"$0\")/started\"\n"
                      "case \"$1\" in *hang*) sleep 30 ;; *never*) exec sleep 2 ;; esac\n"
                      "sleep 0.0$(( ${#1} % 4 * 2 ))\n"
                      "case \"$1\" in *fail*) echo \"no method available for $1\" >&2; echo more >&2; exit 3 ;; esac\n"
@@ -54,6 +58,15 @@ struct Stand {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
                                               : QStringList();
+    }
+    // The gaps between the launchers' starts, in milliseconds.
+    QList<qint64> gaps() const
+    {
+        QList<qint64> gaps;
+        const QStringList started = log("started");
+        for (qsizetype i = 1; i < started.size(); ++i)
+            gaps << (started[i].toLongLong() - started[i - 1].toLongLong()) / 1000000;
+        return gaps;
     }
     static QString address(const QString& what) { return QStringLiteral("https://engine.example/?q=") + what; }
     void open(const QStringList& what, const char* procedure = "PushButton6_Click", int line = 102)
@@ -95,6 +108,74 @@ private slots:
         QTRY_VERIFY(!s.queue.busy());
         QCOMPARE(said, QList<bool>({ true, false }));
         QCOMPARE(s.reports, QStringList());
+    }
+
+    // At a pace each launcher starts that long after the one before.
+    void pagesGoAtThePaceChosen()
+    {
+        Stand s;
+        s.queue.setPaceMs(300);
+        const QStringList what { QStringLiteral("p1"), QStringLiteral("p22"), QStringLiteral("p333") };
+        s.open(what);
+        QElapsedTimer free;
+        free.start();
+        QTRY_COMPARE_WITH_TIMEOUT(s.log(), addresses(what), 10000);
+        for (const qint64 gap : s.gaps())
+            // The launcher's own start varies by some milliseconds.
+            QVERIFY2(gap >= 240 && gap < 1000, qPrintable(QString::number(gap)));
+        QTRY_VERIFY(!s.queue.busy());
+    }
+
+    // Stop keeps what was not handed over, and Open the Rest opens exactly
+    // that, in order; a press during a run adds only what it lacks; every
+    // search handed over shows when.
+    void stopThenOpenTheRest()
+    {
+        Stand s;
+        s.queue.setGraceMs(300);
+        test::FakeDesktop desktop;
+        Platform platform = desktop.platform();
+        platform.openUrl
+            = [&](const QUrl& url, const QString& procedure, int line) { s.queue.open(url, procedure, line); };
+        platform.launchesWaiting = [&] { return s.queue.waiting(); };
+        platform.stopLaunches = [&] { s.queue.stop(); };
+        platform.setLaunchPace = [&](int ms) { s.queue.setPaceMs(ms); };
+        platform.watchHanded = [&](std::function<void(const QUrl&)> heard) {
+            QObject::connect(&s.queue, &LauncherQueue::handed, &s.queue, std::move(heard));
+        };
+        Application app(platform);
+        app.form().show();
+        QVERIFY(QTest::qWaitForWindowActive(&app.form()));
+        QStringList what;
+        for (int i = 0; i < 6; ++i)
+            what << QStringLiteral("s%1 site:c%1.org").arg(i);
+        app.searches().append(what.mid(0, 5));
+        app.form().searchMenu->paceMenu()->actions().at(1)->trigger(); // one a second
+        QTest::mouseClick(app.form().openAllButton, Qt::LeftButton);
+        // Again once the first has gone, with one more search, and the
+        // first selected.
+        QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 1, 5000);
+        app.searches().append({ what[5] });
+        app.form().savedList->selectRow(0);
+        QTest::mouseClick(app.form().openSelectedButton, Qt::LeftButton);
+        QTest::mouseClick(app.form().openAllButton, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 2, 5000);
+        QTest::keyClick(&app.form(), Qt::Key_Escape);
+        QVERIFY(app.form().openRestButton->isVisible());
+        QTest::qWait(1200);
+        const qsizetype before = s.log().size();
+        QVERIFY(before < 6);
+        app.form().searchMenu->paceMenu()->actions().at(0)->trigger(); // as fast as it takes them
+        QTest::mouseClick(app.form().openRestButton, Qt::LeftButton);
+        QVERIFY(!app.form().openRestButton->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 6, 10000);
+        QStringList urls;
+        for (const QString& search : what)
+            urls << QString::fromLatin1(app.openChoices().where().url(search).toEncoded());
+        QCOMPARE(s.log(), urls);
+        const QModelIndex first = app.searches().index(0);
+        QVERIFY(first.data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("Opened today at ")));
+        QVERIFY(!first.data(Qt::DecorationRole).isNull());
     }
 
     void aLauncherThatRunsOnHoldsTheQueueOnlyForTheGraceTime()
@@ -299,6 +380,7 @@ private slots:
     {
         Stand s;
         s.queue.setGraceMs(1200);
+        s.queue.setPaceMs(300);
         const QStringList what { QStringLiteral("hang"), QStringLiteral("x1"), QStringLiteral("x22"),
             QStringLiteral("fail"), QStringLiteral("x333"), QStringLiteral("x4") };
         QElapsedTimer clock;
@@ -313,10 +395,13 @@ private slots:
         qputenv("TMPDIR", tmpdir);
         QVERIFY(!s.queue.busy());
         // Done by a process of its own, which waits out the running
-        // launcher's time before the next, then one at a time.
+        // launcher's time before the next, then one at a time at the pace.
         QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 4, 20000);
         QVERIFY2(clock.elapsed() >= 1200, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(s.log(), addresses({ what[1], what[2], what[4], what[5] }));
+        // At the pace the window kept.
+        for (const qint64 gap : s.gaps())
+            QVERIFY2(gap >= 240, qPrintable(QString::number(gap)));
         QCOMPARE(s.log("parents"), QStringList(4, QStringLiteral("quillmoor"))); // as ps and top show it
         QCOMPARE(s.reports, QStringList()); // the program is ending: nothing to report to
     }
