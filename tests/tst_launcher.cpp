@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/resource.h>
@@ -162,6 +163,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 2, 5000);
         QTest::keyClick(&app.form(), Qt::Key_Escape);
         QVERIFY(app.form().openRestButton->isVisible());
+        QVERIFY2(s.gaps().value(0) >= 940, qPrintable(QString::number(s.gaps().value(0))));
         QTest::qWait(1200);
         const qsizetype before = s.log().size();
         QVERIFY(before < 6);
@@ -486,6 +488,21 @@ private slots:
             QCOMPARE(err.count('\n'), qsizetype(c.status || c.opened.isEmpty()));
             QCOMPARE(s.log(), c.opened);
         }
+        // At the pace kept, and what went is recorded.
+        QFile::remove(s.dir.filePath(QStringLiteral("started")));
+        QFile settings(config + QStringLiteral("/Marrowfen.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Quillmoor]\nSearches=a site:x.org|b site:y.org|\nOpenPace=1000\n");
+        settings.close();
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILLMOOR_PROGRAM), { QStringLiteral("--open-all") });
+        QVERIFY(program.waitForFinished(20000) && program.exitCode() == 0);
+        QVERIFY2(s.gaps().value(0) >= 940, qPrintable(QString::number(s.gaps().value(0))));
+        const QString opened
+            = QSettings(settings.fileName(), QSettings::IniFormat).value("Quillmoor/SearchesOpened").toString();
+        QVERIFY2(opened.contains(QStringLiteral(" a site:x.org|")) && opened.contains(QStringLiteral(" b site:y.org|")),
+            qPrintable(opened));
     }
 
 private:

@@ -226,10 +226,11 @@ void Form1::showOpening(int handed, int total, const QString& left)
     // The keyboard is not left on a button that goes away.
     if (!shown && stopOpeningButton->hasFocus())
         openAllButton->setFocus(Qt::OtherFocusReason);
-    for (QWidget* widget : { static_cast<QWidget*>(openingProgress), static_cast<QWidget*>(stopOpeningButton) }) {
-        widget->setVisible(shown);
-        widget->raise();
-    }
+    // Where opening stopped stays said beside Open the Rest.
+    openingProgress->setVisible(shown || !openRestButton->isHidden());
+    stopOpeningButton->setVisible(shown);
+    openingProgress->raise();
+    stopOpeningButton->raise();
 }
 
 void Form1::showStopped(int handed, int total, int rest)
