@@ -7,6 +7,7 @@
 // ticks (window_gap_ms) adds the time others' work on the machine held it.
 //   build/bin/save_bench
 #include "ListView.h"
+#include "OpenedRecord.h"
 #include "SearchListModel.h"
 #include "SearchSaver.h"
 
@@ -30,9 +31,10 @@ qint64 threadTime()
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-void SaveAsYouGo(benchmark::State& state)
+// With `opened` of the entries carrying the time they were opened, kept
+// under a key of their own and merged with the file's at each save.
+void saveAsYouGo(benchmark::State& state, int entries, int opened)
 {
-    const int entries = int(state.range(0));
     QTemporaryDir dir;
     // The saved list as the window keeps and shows it.
     SearchListModel searches;
@@ -43,11 +45,20 @@ void SaveAsYouGo(benchmark::State& state)
     for (int i = 0; i < entries; ++i)
         texts << QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i);
     searches.restore(texts);
+    OpenedRecord times;
+    for (int i = 0; i < opened; ++i)
+        times.insert(texts.at(i), 1796720000 + i);
     // The snapshot the window takes, with no wait after the change.
     SearchSaver saver(
         dir.filePath(QStringLiteral("Marrowfen.ini")),
         [&] {
-            return SearchSaver::Snapshot { searches.entries(), {} };
+            SearchSaver::Snapshot snapshot { searches.entries(), {}, {} };
+            if (opened > 0)
+                snapshot.merged.append(
+                    { QStringLiteral("SearchesOpened"), [times](const QString& stored, const QStringList& entries) {
+                         return mergedOpenedText(stored, times, entries);
+                     } });
+            return snapshot;
         },
         0);
     saver.begin(QString(), QString());
@@ -91,6 +102,16 @@ void SaveAsYouGo(benchmark::State& state)
     state.counters["window_gap_ms"] = double(longestGap) / 1e6;
 }
 
+void SaveAsYouGo(benchmark::State& state) { saveAsYouGo(state, int(state.range(0)), 0); }
+
+// The same save where searches were opened: the second number is how many.
+void SaveWithOpenedTimes(benchmark::State& state) { saveAsYouGo(state, int(state.range(0)), int(state.range(1))); }
+
 } // namespace
 
 BENCHMARK(SaveAsYouGo)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SaveWithOpenedTimes)
+    ->Args({ 100000, 1000 })
+    ->Args({ 100000, 100000 })
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
