@@ -107,8 +107,24 @@ void SaveAsYouGo(benchmark::State& state) { saveAsYouGo(state, int(state.range(0
 // The same save where searches were opened: the second number is how many.
 void SaveWithOpenedTimes(benchmark::State& state) { saveAsYouGo(state, int(state.range(0)), int(state.range(1))); }
 
+// The merge alone, on the saver's thread: `range(0)` entries, all with a
+// time, over a file that holds them all.
+void MergeOpenedTimes(benchmark::State& state)
+{
+    QStringList texts;
+    OpenedRecord times;
+    for (int i = 0; i < state.range(0); ++i) {
+        texts << QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i);
+        times.insert(texts.last(), 1796720000 + i);
+    }
+    const QString stored = mergedOpenedText(QString(), times, texts);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(mergedOpenedText(stored, times, texts));
+}
+
 } // namespace
 
+BENCHMARK(MergeOpenedTimes)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveAsYouGo)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(SaveWithOpenedTimes)
     ->Args({ 100000, 1000 })

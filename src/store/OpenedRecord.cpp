@@ -2,20 +2,25 @@
 
 #include "SavedList.h"
 
-#include <QSet>
-
 namespace quillmoor {
+
+namespace {
+    // Most texts hold neither "%" nor "|": those are taken as they are.
+    bool plain(QStringView text) { return !text.contains(u'%') && !text.contains(u'|'); }
+} // namespace
 
 OpenedRecord openedRecordFromText(const QString& value)
 {
     OpenedRecord record;
+    record.reserve(value.count(u'|'));
     for (const QStringView piece : QStringView(value).split(u'|', Qt::SkipEmptyParts)) {
         const qsizetype blank = piece.indexOf(u' ');
         bool ok = false;
         const qint64 seconds = blank > 0 ? piece.first(blank).toLongLong(&ok) : 0;
         if (!ok || seconds < 0)
             continue;
-        const QString entry = unescapeEntry(piece.sliced(blank + 1));
+        const QStringView text = piece.sliced(blank + 1);
+        const QString entry = plain(text) ? text.toString() : unescapeEntry(text);
         if (entry.isEmpty())
             continue;
         qint64& kept = record[entry];
@@ -37,15 +42,18 @@ QString mergedOpenedText(const QString& stored, const OpenedRecord& own, const Q
     QString text = QStringLiteral("");
     if (times.isEmpty())
         return text;
-    // Each text once, as the list first holds it; a time whose search is
-    // gone goes with it.
-    QSet<QString> written;
+    text.reserve(stored.size() + own.size() * 48);
+    // Each text once, as the list first holds it (its time is taken out
+    // once written); a time whose search is gone goes with it.
     for (const QString& entry : entries) {
         const auto time = times.constFind(entry);
-        if (time == times.cend() || written.contains(entry))
+        if (time == times.cend())
             continue;
-        written.insert(entry);
-        text += QString::number(time.value()) + u' ' + escapeEntry(entry) + u'|';
+        text += QString::number(time.value());
+        text += u' ';
+        text += plain(entry) ? entry : escapeEntry(entry);
+        text += u'|';
+        times.erase(time);
     }
     return stored.isNull() && text.isEmpty() ? QString() : text;
 }
