@@ -10,6 +10,7 @@
 //   build/bin/save_bench
 #include "Backups.h"
 #include "ListView.h"
+#include "OpenedRecord.h"
 #include "SearchListModel.h"
 #include "SearchMerge.h"
 #include "SearchSaver.h"
@@ -42,21 +43,32 @@ QStringList entryTexts(int entries)
     return texts;
 }
 
-void SaveAsYouGo(benchmark::State& state)
+// With `opened` of the entries carrying the time they were opened, kept
+// under a key of their own and merged with the file's at each save.
+void saveAsYouGo(benchmark::State& state, int entries, int opened)
 {
-    const int entries = int(state.range(0));
     QTemporaryDir dir;
     // The saved list as the window keeps and shows it.
     SearchListModel searches;
     searches.setCaption(QStringLiteral("Searches"));
     ListView view;
     view.setModel(&searches);
-    searches.restore(entryTexts(entries));
+    const QStringList texts = entryTexts(entries);
+    searches.restore(texts);
+    OpenedRecord times;
+    for (int i = 0; i < opened; ++i)
+        times.insert(texts.at(i), 1796720000 + i);
     // The snapshot the window takes, with no wait after the change.
     SearchSaver saver(
         dir.filePath(QStringLiteral("Marrowfen.ini")),
         [&] {
-            return SearchSaver::Snapshot { searches.entries(), {} };
+            SearchSaver::Snapshot snapshot { searches.entries(), {}, {} };
+            if (opened > 0)
+                snapshot.merged.append(
+                    { QStringLiteral("SearchesOpened"), [times](const QString& stored, const QStringList& entries) {
+                         return mergedOpenedText(stored, times, entries);
+                     } });
+            return snapshot;
         },
         0);
     saver.begin(QString(), QString());
@@ -133,8 +145,34 @@ void KeepBackup(benchmark::State& state)
         keepBackup(dir.path(), entries, QDateTime(QDate(2026, 1, 1), QTime(0, 0)).addSecs(60 * minute++));
 }
 
+void SaveAsYouGo(benchmark::State& state) { saveAsYouGo(state, int(state.range(0)), 0); }
+
+// The same save where searches were opened: the second number is how many.
+void SaveWithOpenedTimes(benchmark::State& state) { saveAsYouGo(state, int(state.range(0)), int(state.range(1))); }
+
+// The merge alone, on the saver's thread: `range(0)` entries, all with a
+// time, over a file that holds them all.
+void MergeOpenedTimes(benchmark::State& state)
+{
+    QStringList texts;
+    OpenedRecord times;
+    for (int i = 0; i < state.range(0); ++i) {
+        texts << QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i);
+        times.insert(texts.last(), 1796720000 + i);
+    }
+    const QString stored = mergedOpenedText(QString(), times, texts);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(mergedOpenedText(stored, times, texts));
+}
+
 } // namespace
 
 BENCHMARK(TakeInOthersChange)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(KeepBackup)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(MergeOpenedTimes)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveAsYouGo)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SaveWithOpenedTimes)
+    ->Args({ 100000, 1000 })
+    ->Args({ 100000, 100000 })
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -3,7 +3,9 @@
 #include "Application.h"
 #include "HandOver.h"
 #include "LauncherQueue.h"
+#include "ListView.h"
 #include "Process.h"
+#include "SearchMenu.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -13,6 +15,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/resource.h>
@@ -39,6 +43,7 @@ struct Stand {
         QFile script(dir.filePath(QStringLiteral("xdg-open")));
         script.open(QIODevice::WriteOnly);
         script.write("#!/bin/sh\n"
+                     "date +%s%N >>\"$(dirname \"$0\")/times\"\n"
                      "case \"$1\" in *hang*) sleep 30 ;; *never*) exec sleep 2 ;; esac\n"
                      "case \"$1\" in *stuck*) echo \"$1\" >>\"${0%/*}/started\"; sleep 5; echo x >>\"${0%/*}/ended\"; "
                      "exit ;; esac\n"
@@ -58,6 +63,15 @@ struct Stand {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
                                               : QStringList();
+    }
+    // The gaps between the launchers' starts, in milliseconds.
+    QList<qint64> gaps() const
+    {
+        QList<qint64> gaps;
+        const QStringList started = log("times");
+        for (qsizetype i = 1; i < started.size(); ++i)
+            gaps << (started[i].toLongLong() - started[i - 1].toLongLong()) / 1000000;
+        return gaps;
     }
     static QString address(const QString& what) { return QStringLiteral("https://engine.example/?q=") + what; }
     void open(const QStringList& what, const char* procedure = "PushButton6_Click", int line = 102)
@@ -99,6 +113,75 @@ private slots:
         QTRY_VERIFY(!s.queue.busy());
         QCOMPARE(said, QList<bool>({ true, false }));
         QCOMPARE(s.reports, QStringList());
+    }
+
+    // At a pace each launcher starts that long after the one before.
+    void pagesGoAtThePaceChosen()
+    {
+        Stand s;
+        s.queue.setPaceMs(300);
+        const QStringList what { QStringLiteral("p1"), QStringLiteral("p22"), QStringLiteral("p333") };
+        s.open(what);
+        QElapsedTimer free;
+        free.start();
+        QTRY_COMPARE_WITH_TIMEOUT(s.log(), addresses(what), 10000);
+        for (const qint64 gap : s.gaps())
+            // The launcher's own start varies by some milliseconds.
+            QVERIFY2(gap >= 240 && gap < 1000, qPrintable(QString::number(gap)));
+        QTRY_VERIFY(!s.queue.busy());
+    }
+
+    // Stop keeps what was not handed over, and Open the Rest opens exactly
+    // that, in order; a press during a run adds only what it lacks; every
+    // search handed over shows when.
+    void stopThenOpenTheRest()
+    {
+        Stand s;
+        s.queue.setGraceMs(300);
+        test::FakeDesktop desktop;
+        Platform platform = desktop.platform();
+        platform.openUrl
+            = [&](const QUrl& url, const QString& procedure, int line) { s.queue.open(url, procedure, line); };
+        platform.launchesWaiting = [&] { return s.queue.waiting(); };
+        platform.stopLaunches = [&] { s.queue.stop(); };
+        platform.setLaunchPace = [&](int ms) { s.queue.setPaceMs(ms); };
+        platform.watchHanded = [&](std::function<void(const QUrl&)> heard) {
+            QObject::connect(&s.queue, &LauncherQueue::handed, &s.queue, std::move(heard));
+        };
+        Application app(platform);
+        app.form().show();
+        QVERIFY(QTest::qWaitForWindowActive(&app.form()));
+        QStringList what;
+        for (int i = 0; i < 6; ++i)
+            what << QStringLiteral("s%1 site:c%1.org").arg(i);
+        app.searches().append(what.mid(0, 5));
+        app.form().searchMenu->paceMenu()->actions().at(1)->trigger(); // one a second
+        QTest::mouseClick(app.form().openAllButton, Qt::LeftButton);
+        // Again once the first has gone, with one more search, and the
+        // first selected.
+        QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 1, 5000);
+        app.searches().append({ what[5] });
+        app.form().savedList->selectRow(0);
+        QTest::mouseClick(app.form().openSelectedButton, Qt::LeftButton);
+        QTest::mouseClick(app.form().openAllButton, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 2, 5000);
+        QTest::keyClick(&app.form(), Qt::Key_Escape);
+        QVERIFY(app.form().openRestButton->isVisible());
+        QVERIFY2(s.gaps().value(0) >= 940, qPrintable(QString::number(s.gaps().value(0))));
+        QTest::qWait(1200);
+        const qsizetype before = s.log().size();
+        QVERIFY(before < 6);
+        app.form().searchMenu->paceMenu()->actions().at(0)->trigger(); // as fast as it takes them
+        QTest::mouseClick(app.form().openRestButton, Qt::LeftButton);
+        QVERIFY(!app.form().openRestButton->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 6, 10000);
+        QStringList urls;
+        for (const QString& search : what)
+            urls << QString::fromLatin1(app.openChoices().where().url(search).toEncoded());
+        QCOMPARE(s.log(), urls);
+        const QModelIndex first = app.searches().index(0);
+        QVERIFY(first.data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("Opened today at ")));
+        QVERIFY(!first.data(Qt::DecorationRole).isNull());
     }
 
     void aLauncherThatRunsOnHoldsTheQueueOnlyForTheGraceTime()
@@ -169,6 +252,7 @@ private slots:
 
     void launchersThatNeverEndHoldNothingOnceTheirTimeIsUp()
     {
+        const QSet<qint64> earlier = children();
         Stand s;
         s.queue.setGraceMs(20);
         rlimit before {};
@@ -190,9 +274,9 @@ private slots:
         // time rather than in tries: a loaded machine takes its time over
         // 60 shells.
         QDeadlineTimer deadline(60000);
-        while (aChildIsAZombie() && !deadline.hasExpired())
+        while (aChildIsAZombie(earlier) && !deadline.hasExpired())
             QTest::qWait(20);
-        QVERIFY(!aChildIsAZombie());
+        QVERIFY(!aChildIsAZombie(earlier));
     }
 
     void escapeStopsWhatHasNotBeenHandedOver()
@@ -305,6 +389,7 @@ private slots:
     {
         Stand s;
         s.queue.setGraceMs(1200);
+        s.queue.setPaceMs(300);
         const QStringList what { QStringLiteral("hang"), QStringLiteral("x1"), QStringLiteral("x22"),
             QStringLiteral("fail"), QStringLiteral("x333"), QStringLiteral("x4") };
         QElapsedTimer clock;
@@ -319,10 +404,13 @@ private slots:
         qputenv("TMPDIR", tmpdir);
         QVERIFY(!s.queue.busy());
         // Done by a process of its own, which waits out the running
-        // launcher's time before the next, then one at a time.
+        // launcher's time before the next, then one at a time at the pace.
         QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 4, 20000);
         QVERIFY2(clock.elapsed() >= 1200, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(s.log(), addresses({ what[1], what[2], what[4], what[5] }));
+        // At the pace the window kept.
+        for (const qint64 gap : s.gaps())
+            QVERIFY2(gap >= 240, qPrintable(QString::number(gap)));
         QCOMPARE(s.log("parents"), QStringList(4, QStringLiteral("quillmoor"))); // as ps and top show it
         QCOMPARE(s.reports, QStringList()); // the program is ending: nothing to report to
     }
@@ -444,6 +532,21 @@ private slots:
             QCOMPARE(err.count('\n'), qsizetype(c.status || c.opened.isEmpty()));
             QCOMPARE(s.log(), c.opened);
         }
+        // At the pace kept, and what went is recorded.
+        QFile::remove(s.dir.filePath(QStringLiteral("times")));
+        QFile settings(config + QStringLiteral("/Marrowfen.ini"));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Quillmoor]\nSearches=a site:x.org|b site:y.org|\nOpenPace=1000\n");
+        settings.close();
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILLMOOR_PROGRAM), { QStringLiteral("--open-all") });
+        QVERIFY(program.waitForFinished(20000) && program.exitCode() == 0);
+        QVERIFY2(s.gaps().value(0) >= 940, qPrintable(QString::number(s.gaps().value(0))));
+        const QString opened
+            = QSettings(settings.fileName(), QSettings::IniFormat).value("Quillmoor/SearchesOpened").toString();
+        QVERIFY2(opened.contains(QStringLiteral(" a site:x.org|")) && opened.contains(QStringLiteral(" b site:y.org|")),
+            qPrintable(opened));
     }
 
     // Launchers that run on take turns: a handful at once, in the order
@@ -475,11 +578,39 @@ private slots:
 private:
     static qsizetype openDescriptors() { return QDir(QStringLiteral("/proc/self/fd")).count() - 2; }
 
-    // Without reaping it: waitid leaves it as it is.
-    static bool aChildIsAZombie()
+    // The children of this process now, by the kernel's list of each thread's.
+    static QSet<qint64> children()
     {
-        siginfo_t info {};
-        return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0;
+        QSet<qint64> pids;
+        for (const QString& task :
+            QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile list(QStringLiteral("/proc/self/task/%1/children").arg(task));
+            if (list.open(QIODevice::ReadOnly))
+                for (const QByteArray& pid : list.readAll().split(' '))
+                    if (!pid.trimmed().isEmpty())
+                        pids << pid.trimmed().toLongLong();
+        }
+        return pids;
+    }
+
+    // Without reaping it; a launcher an earlier test let go (one that hangs
+    // for half a minute) is not this test's.
+    static bool aChildIsAZombie(const QSet<qint64>& earlier = {})
+    {
+        // Without the kernel's list of children, any child counts.
+        if (!QFile::exists(QStringLiteral("/proc/self/task/%1/children").arg(::getpid()))) {
+            siginfo_t info {};
+            return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0;
+        }
+        for (const qint64 pid : children()) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (earlier.contains(pid) || !stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = stat.readAll();
+            if (text.mid(text.lastIndexOf(')') + 2, 1) == "Z")
+                return true;
+        }
+        return false;
     }
 };
 

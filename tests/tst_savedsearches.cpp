@@ -4,6 +4,8 @@
 #include "Backups.h"
 #include "Form1.h"
 #include "ListView.h"
+#include "OpenedRecord.h"
+#include "SearchMenu.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
 #include "SignalCloser.h"
@@ -330,6 +332,52 @@ private slots:
         };
         QTRY_VERIFY(keptBefore());
         QCOMPARE(store.desktop.reports, QStringList());
+    }
+
+    // When searches were opened shows in the list, Open Not Opened Today
+    // opens the others, and the times and the pace outlive the window; a
+    // pace not understood counts as the default and stays.
+    void openedTimesAndThePaceAreKept()
+    {
+        Store store;
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        const QByteArray today = QByteArray::number(now);
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"),
+            "[Quillmoor]\nSearches=a|b|c|a|\nSearchesOpened=" + today + " a|" + QByteArray::number(now - 4 * 86400)
+                + " b|junk|" + today + " gone|\nOpenPace=fast\n");
+        const auto tips = [](Application& app) {
+            QStringList tips;
+            for (int row = 0; row < app.searches().rowCount(); ++row)
+                tips << app.searches().index(row).data(Qt::ToolTipRole).toString().section(u' ', 0, 1);
+            return tips;
+        };
+        for (const int pace : { 0, 5000 }) {
+            auto app = store.desktop.load();
+            QCOMPARE(app->form().searchMenu->pace(), QString::number(pace));
+            if (pace)
+                break;
+            QCOMPARE(tips(*app), (QStringList { "Opened today", "Opened 4", "Not opened", "Opened today" }));
+            QVERIFY(app->searches().index(0).data(Qt::DecorationRole).isValid());
+            QVERIFY(!app->searches().index(1).data(Qt::DecorationRole).isValid());
+            app->form().show();
+            emit app->form().searchMenu->openNotToday();
+            QCOMPARE(store.desktop.opened.size(), 2);
+            QVERIFY(store.desktop.opened.at(1).toString().contains(u'c'));
+            QCOMPARE(tips(*app), QStringList(4, QStringLiteral("Opened today")));
+            app->form().close();
+            QVERIFY(store.bytes().contains("OpenPace=fast"));
+            // A new text has no time; another pace is the user's.
+            app = store.desktop.load();
+            app->searches().replace(2, { QStringLiteral("c2") });
+            QCOMPARE(tips(*app).at(2), QStringLiteral("Not opened"));
+            app->form().searchMenu->paceMenu()->actions().at(3)->trigger();
+            app->form().close();
+        }
+        const OpenedRecord kept = openedRecordFromText(
+            settingsRead(store.desktop.settingsFile()).value(QStringLiteral("Quillmoor/SearchesOpened")).toString());
+        QCOMPARE(kept.keys().size(), 2);
+        QCOMPARE(kept.value(QStringLiteral("a")), now);
+        QVERIFY(kept.value(QStringLiteral("b")) >= now);
     }
 
     void aHundredThousandEntries()

@@ -6,6 +6,7 @@
 #include "EntryText.h"
 #include "Failure.h"
 #include "ListVersion.h"
+#include "OpenedRecord.h"
 #include "RescueFile.h"
 #include "SearchSaver.h"
 #include "SearchStore.h"
@@ -307,6 +308,19 @@ private slots:
 
     // The settings of the program's section, several in one save: a key that
     // does not change keeps its line byte for byte.
+    // Times of other copies count; the later wins; texts are kept whole,
+    // once each, in list order, and only those still listed.
+    void openedTimesMerge()
+    {
+        const OpenedRecord own { { QStringLiteral("a|b"), 50 }, { QStringLiteral("c"), 10 } };
+        const QString stored = QStringLiteral("20 c|30 d|x y|40 a%7Cb|");
+        const QStringList entries { "d", "c", "a|b", "c", "e" };
+        QCOMPARE(mergedOpenedText(stored, own, entries), QStringLiteral("30 d|20 c|50 a%7Cb|"));
+        QCOMPARE(openedRecordFromText(mergedOpenedText(QString(), own, entries)), own);
+        QVERIFY(mergedOpenedText(QString(), {}, entries).isNull());
+        QCOMPARE(mergedOpenedText(stored, {}, { "z" }), QStringLiteral(""));
+    }
+
     void severalKeysInOneSave()
     {
         Store store;

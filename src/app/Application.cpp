@@ -8,6 +8,7 @@
 #include "ListView.h"
 #include "MenuText.h"
 #include "NearbyMenu.h"
+#include "OpenPace.h"
 #include "SearchButtons.h"
 #include "SearchMenu.h"
 #include "SearchMerge.h"
@@ -164,6 +165,8 @@ void Application::connectSaving()
         if (form_.isVisible() && form_.placeChanged())
             saver_.changed();
     });
+    connect(menu, &SearchMenu::paceChosen, &saver_, changed);
+    connect(&opening_, &PagesOpening::openedChanged, &saver_, changed);
     // A save that fails is said once, as the statement of a timer that
     // saves would say it.
     const auto report = [this](const QString& description) {
@@ -190,7 +193,8 @@ void Application::takeIn(const QStringList& from, const QStringList& stored)
 
 SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const
 {
-    return { entries, openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_) };
+    return { entries, openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_) + opening_.chosenKeys(),
+        opening_.mergedKeys() };
 }
 
 void Application::connectSearchMenu()
@@ -207,6 +211,8 @@ void Application::connectSearchMenu()
         menu->setEditEnabled(!form_.savedList->selectedRows().isEmpty(),
             !QGuiApplication::clipboard()->text().isEmpty(), form_.savedList->count() > 0);
         menu->setStopOpeningEnabled(pagesWaiting());
+        menu->setOpenRestEnabled(opening_.hasRest());
+        menu->setOpenNotTodayEnabled(form_.savedList->count() > 0);
         menu->popup(at);
     });
     connect(menu, &SearchMenu::undo, &savedListUndo_.stack(), &QUndoStack::undo);
@@ -220,6 +226,30 @@ void Application::connectSearchMenu()
     connect(
         menu, &SearchMenu::combineCitiesChosen, this, [this](bool on) { openChoices_.chooseCombineCities(form_, on); });
     connectEditing();
+    connectOpening();
+}
+
+void Application::restoreOpening()
+{
+    opening_.restore(storedKeys_);
+    form_.searchMenu->setPace(QString::number(opening_.paceMs()));
+}
+
+void Application::connectOpening()
+{
+    SearchMenu* const menu = form_.searchMenu;
+    QList<SearchMenu::Choice> paces;
+    for (const OpenPace& pace : openPaces())
+        paces.append({ QString::number(pace.ms), QCoreApplication::translate("OpenPace", pace.name) });
+    menu->setPaces(paces);
+    menu->setPace(QStringLiteral("0"));
+    connect(menu, &SearchMenu::paceChosen, this, [this](const QString& key) { opening_.choosePace(key.toInt()); });
+    const auto openRest = [this] { mnuOpenRest_Click(form_, platform_, saved_); };
+    connect(menu, &SearchMenu::openRest, this, openRest);
+    connect(form_.openRestButton, &QPushButton::clicked, this, openRest);
+    connect(menu, &SearchMenu::openNotToday, this, [this] { mnuOpenNotToday_Click(form_, platform_, saved_); });
+    connect(&opening_, &PagesOpening::restChanged, &form_, &Form1::showStopped);
+    connect(&searches_, &SearchListModel::listChanged, &opening_, &PagesOpening::listChanged);
 }
 
 void Application::connectEditing()
@@ -263,15 +293,24 @@ bool Application::pagesWaiting() const { return platform_.launchesWaiting && pla
 
 void Application::stopOpening()
 {
-    if (pagesWaiting() && platform_.stopLaunches)
+    if (pagesWaiting() && platform_.stopLaunches) {
         platform_.stopLaunches();
+        // The pages not handed over are kept, to go on with.
+        opening_.stopped();
+    }
 }
 
 void Application::showOpening(int handed, int total)
 {
-    form_.showOpening(handed, total);
-    form_.setWindowTitle(
-        total > 0 ? QStringLiteral("%1 \u2013 %2 of %3").arg(kProductName).arg(handed).arg(total) : kProductName);
+    // Said where it is long: at a slow pace a hundred pages take minutes.
+    const qint64 leftMs = qint64(total - handed) * opening_.paceMs();
+    const QString left = leftMs > 10000 ? timeLeftText(leftMs) : QString();
+    form_.showOpening(handed, total, left);
+    QString title
+        = total > 0 ? QStringLiteral("%1 \u2013 %2 of %3").arg(kProductName).arg(handed).arg(total) : kProductName;
+    if (total > 0 && !left.isEmpty())
+        title += QStringLiteral(", %1 left").arg(left);
+    form_.setWindowTitle(title);
     if (handingOverHere_ && total == 0)
         QCoreApplication::exit(exitStatus());
 }
@@ -306,6 +345,8 @@ void Application::requestClose()
 
 void Application::unload()
 {
+    // What waits is opened after the close: it counts as opened then.
+    opening_.handingOver();
     Form_QueryUnload();
     // No handler acts after the list is saved; pages still waiting for the
     // browser are handed over.

@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "LocationHandlers.h"
 #include "OpenChoices.h"
+#include "PagesOpening.h"
 #include "Platform.h"
 #include "SavedListEditing.h"
 #include "SavedListUndo.h"
@@ -66,6 +67,8 @@ private:
     void connectSearchMenu();
     void connectEditing();
     void connectFinding();
+    // The pace, Open the Rest and Open Not Opened Today.
+    void connectOpening();
     // Pages are waiting for the browser; stopping drops those not yet
     // handed over (Escape, or Stop Opening in the saved list's menu).
     bool pagesWaiting() const;
@@ -74,6 +77,8 @@ private:
     // its title.
     void showOpening(int handed, int total);
     void restoreOpenChoices();
+    // The pace and the times searches were opened, as stored.
+    void restoreOpening();
     // Lists that a close could not save, taken back into the list shown.
     void takeBackRescued(Trap& trap);
     // What a save writes: the list shown and the choices made of where
@@ -109,8 +114,10 @@ private:
     OpenChoices openChoices_;
     // The window's place and whether it asks before many pages.
     WindowSettings windowSettings_;
+    // The pages on their way, their pace, and when searches were opened.
+    PagesOpening opening_ { platform_, searches_ };
     // What the search buttons work on.
-    SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where() };
+    SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where(), opening_ };
     // Last: a save in flight ends before what it reads goes.
     SearchSaver saver_;
 };

@@ -41,7 +41,7 @@ void Application::Form_Load()
     trap.run(142, [&] {
         storedKeys_ = GetSettings(platform_.settingsFile, settings::kSection,
             QStringList { settings::kSearches, settings::kSearchesVersion } + OpenChoices::keys()
-                + WindowSettings::keys());
+                + WindowSettings::keys() + PagesOpening::keys());
         value = storedAtStart_ = storedKeys_.values.value(settings::kSearches);
     });
     trap.run(142, [&] { reportNotice(storedKeys_.notice); });
@@ -81,6 +81,7 @@ void Application::restoreOpenChoices()
     Trap trap(platform_, QStringLiteral("Form_Load"));
     trap.run(156, [&] { openChoices_.restore(form_, storedKeys_); });
     trap.run(156, [&] { windowSettings_.restoreAsking(platform_, storedKeys_); });
+    trap.run(156, [&] { restoreOpening(); });
     // Saving as the user goes starts from the list as the file held it.
     saver_.begin(storedAtStart_, storedKeys_.values.value(settings::kSearchesVersion));
 }

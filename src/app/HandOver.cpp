@@ -18,6 +18,8 @@ namespace {
     // The window waits two seconds at most for a launcher; what is left of
     // that comes along. More would keep the pages waiting for days.
     constexpr qint64 kLongestWaitMs = 5000;
+    // The slowest pace the window offers, with room to spare.
+    constexpr qint64 kSlowestPaceMs = 60000;
 
     bool numberIn(const char* text, qint64 most, qint64* number)
     {
@@ -34,9 +36,12 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
         return std::nullopt;
     qint64 previous = 0;
     qint64 left = 0;
-    if (argc != 4 || !numberIn(argv[2], INT_MAX, &previous) || !numberIn(argv[3], kLongestWaitMs, &left)) {
-        std::fprintf(stderr, "quillmoor: %s takes a process id and a wait of at most %lld ms\n", kHandOverOption,
-            kLongestWaitMs);
+    qint64 pace = 0;
+    if ((argc != 4 && argc != 5) || !numberIn(argv[2], INT_MAX, &previous) || !numberIn(argv[3], kLongestWaitMs, &left)
+        || (argc == 5 && !numberIn(argv[4], kSlowestPaceMs, &pace))) {
+        std::fprintf(stderr,
+            "quillmoor: %s takes a process id, a wait of at most %lld ms and a pace of at most %lld ms\n",
+            kHandOverOption, kLongestWaitMs, kSlowestPaceMs);
         return 2;
     }
     // Started from /proc/self/exe, the process would be called "exe" in
@@ -48,6 +53,9 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
     LauncherQueue queue([](const QString&, int, const QString&) {});
     // The window sent only what it meant to open, repeats included.
     queue.setDropRepeats(false);
+    // The pace the window kept goes on, counted from the page it handed
+    // over last.
+    queue.setPaceMs(int(pace));
     queue.waitFor(previous, int(left));
     // One page waits in the queue at a time; the next is read when it has
     // gone to the browser. What could be read before a failure is still

@@ -6,7 +6,8 @@ namespace quillmoor {
 
 // The hidden option that starts the program as the process that hands
 // over what waited when the window closed: the pid and remaining grace
-// time of the launcher still running follow it, and the addresses come
+// time of the launcher still running follow it, then the pace between
+// pages where there is one, and the addresses come
 // on standard input, one a line.
 inline constexpr const char* kHandOverOption = "--hand-over";
 

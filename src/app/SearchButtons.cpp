@@ -6,6 +6,7 @@
 #include "Form1.h"
 #include "ListView.h"
 #include "MenuText.h"
+#include "PagesOpening.h"
 #include "Platform.h"
 #include "SavedListUndo.h"
 #include "SearchListCommands.h"
@@ -14,6 +15,7 @@
 #include "WhereToOpen.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QPushButton>
 #include <limits>
@@ -94,35 +96,68 @@ void PushButton2_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton2_Click"));
     // Every selected entry, top to bottom, through the same queue; one
-    // that fails to open does not keep the others back.
-    QList<qsizetype> rows;
+    // that fails to open does not keep the others back. While a run goes
+    // on, only what it has not opened or queued yet.
+    QList<PagesOpening::Page> pages;
     trap.run(100, [&] {
-        rows = selectedRows(*form.savedList, "No saved search is selected.");
-        if (!mayOpenPages(platform, rows.size()))
-            rows.clear();
+        for (const qsizetype row : selectedRows(*form.savedList, "No saved search is selected."))
+            pages.append({ saved.searches.at(row), { saved.searches.at(row) } });
+        pages = saved.opening.notInRun(pages);
+        if (!mayOpenPages(platform, pages.size()))
+            pages.clear();
     });
-    for (const qsizetype row : std::as_const(rows))
-        trap.run(100, [&] { trap.openUrl(saved.where.url(saved.searches.at(row))); });
+    for (const PagesOpening::Page& page : std::as_const(pages))
+        trap.run(100, [&] { saved.opening.open(trap, saved.where, page); });
 }
+
+namespace {
+    // Open All's steps over the pages `choose` gives.
+    void openPages(Platform& platform, SavedListParts& saved, const QString& procedure,
+        const std::function<QList<PagesOpening::Page>()>& choose)
+    {
+        Trap trap(platform, procedure);
+        QList<PagesOpening::Page> pages;
+        qsizetype count = 0;
+        qsizetype i = 0;
+        trap.loop(
+            100,
+            [&] {
+                // The pages are worked out before any opens; the saved list
+                // itself stays as it is.
+                pages = choose();
+                count = mayOpenPages(platform, pages.size()) ? pages.size() : 0;
+                i = 0;
+                return i < count;
+            },
+            [&] { trap.run(102, [&] { saved.opening.open(trap, saved.where, pages.at(i)); }); }, 104,
+            [&] { return ++i < count; });
+    }
+} // namespace
 
 void PushButton6_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
-    Trap trap(platform, QStringLiteral("PushButton6_Click"));
-    const WhereToOpen& where = saved.where;
-    QStringList pages;
-    qsizetype count = 0;
-    qsizetype i = 0;
-    trap.loop(
-        100,
-        [&] {
-            // The pages are worked out before any opens; the saved list
-            // itself stays as it is.
-            pages = where.openAllQueries(shownEntries(*form.savedList, saved.searches));
-            count = mayOpenPages(platform, pages.size()) ? pages.size() : 0;
-            i = 0;
-            return i < count;
-        },
-        [&] { trap.run(102, [&] { trap.openUrl(where.url(pages.at(i))); }); }, 104, [&] { return ++i < count; });
+    openPages(platform, saved, QStringLiteral("PushButton6_Click"), [&] {
+        return saved.opening.notInRun(
+            PagesOpening::pagesOf(saved.where, shownEntries(*form.savedList, saved.searches)));
+    });
+}
+
+void mnuOpenRest_Click(Form1&, Platform& platform, SavedListParts& saved)
+{
+    openPages(platform, saved, QStringLiteral("mnuOpenRest_Click"),
+        [&] { return saved.opening.notInRun(saved.opening.takeRest()); });
+}
+
+void mnuOpenNotToday_Click(Form1& form, Platform& platform, SavedListParts& saved)
+{
+    openPages(platform, saved, QStringLiteral("mnuOpenNotToday_Click"), [&] {
+        const QDateTime now = QDateTime::currentDateTime();
+        QStringList entries;
+        for (const QString& entry : shownEntries(*form.savedList, saved.searches))
+            if (!saved.opening.opened().openedOn(entry, now))
+                entries << entry;
+        return saved.opening.notInRun(PagesOpening::pagesOf(saved.where, entries));
+    });
 }
 
 void PushButton3_Click(Form1& form, Platform& platform, SavedListParts& saved)

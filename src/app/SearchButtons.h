@@ -5,6 +5,7 @@
 namespace quillmoor {
 
 class CityListModel;
+class PagesOpening;
 class Form1;
 class SavedListUndo;
 class SearchListModel;
@@ -18,6 +19,8 @@ struct SavedListParts {
     SearchListModel& searches;
     SavedListUndo& undo;
     const WhereToOpen& where;
+    // The pages on their way, their pace, and when searches were opened.
+    PagesOpening& opening;
 };
 
 // More pages than this at once are asked about first.
@@ -32,6 +35,10 @@ bool mayOpenPages(Platform& platform, qsizetype pages);
 void PushButton7_Click(Form1& form, Platform& platform, SavedListParts& saved); // Add Search
 void PushButton2_Click(Form1& form, Platform& platform, SavedListParts& saved); // Open Selected
 void PushButton6_Click(Form1& form, Platform& platform, SavedListParts& saved); // Open All
+// The saved list's menu: the pages kept when opening stopped, and the
+// searches not opened today.
+void mnuOpenRest_Click(Form1& form, Platform& platform, SavedListParts& saved);
+void mnuOpenNotToday_Click(Form1& form, Platform& platform, SavedListParts& saved);
 void PushButton3_Click(Form1& form, Platform& platform, SavedListParts& saved); // Clear All
 void PushButton4_Click(Form1& form, Platform& platform, SavedListParts& saved); // Delete Selected Search From List
 void PushButton5_Click(Form1& form, Platform& platform, SavedListParts& saved); // Load Example/Sample Searches

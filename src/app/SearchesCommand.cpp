@@ -7,12 +7,16 @@
 #include "ListEdits.h"
 #include "ListVersion.h"
 #include "OpenChoices.h"
+#include "OpenPace.h"
+#include "OpenedRecord.h"
+#include "PagesOpening.h"
 #include "SavedList.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
 #include "SettingsKeys.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -151,13 +155,31 @@ int restoreSearches(const QString& settingsFile, const QString& path, const QStr
     });
 }
 
+namespace {
+    // The searches handed to the browser and when, added to what the file
+    // keeps of them.
+    int keepOpened(const QString& settingsFile, const OpenedRecord& opened)
+    {
+        if (opened.isEmpty())
+            return 0;
+        return carefully([&] {
+            const QString notice = SaveSettings(settingsFile, settings::kSection,
+                { settings::kSearches, settings::kSearchesOpened }, [&](const QStringList& stored) {
+                    return QStringList { stored[0], mergedOpenedText(stored[1], opened, storedEntries(stored[0])) };
+                });
+            if (!notice.isEmpty())
+                say(stderr, notice);
+        });
+    }
+} // namespace
+
 int openAllSearches(int argc, char* argv[], const QString& settingsFile)
 {
     QCoreApplication application(argc, argv);
     StoredTexts stored;
     if (const int status = carefully([&] {
-            stored = GetSettings(
-                settingsFile, settings::kSection, QStringList { settings::kSearches } + OpenChoices::keys());
+            stored = GetSettings(settingsFile, settings::kSection,
+                QStringList { settings::kSearches, settings::kOpenPace } + OpenChoices::keys());
         }))
         return status;
     // What could be read of a damaged file still opens; the status says
@@ -172,13 +194,23 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
         say(stderr, description);
         status = 1;
     });
-    const QStringList queries = where.openAllQueries(storedEntries(stored.values.value(settings::kSearches)));
+    queue.setPaceMs(stored.allIni ? openPaceFromText(stored.values.value(settings::kOpenPace)).value_or(0) : 0);
+    const QList<PagesOpening::Page> pages
+        = PagesOpening::pagesOf(where, storedEntries(stored.values.value(settings::kSearches)));
     // Run from the desktop's menu, an empty list would otherwise do nothing
     // without a word.
-    if (queries.isEmpty() && status == 0)
+    if (pages.isEmpty() && status == 0)
         say(stderr, QStringLiteral("No searches are saved, so none was opened."));
-    for (const QString& query : queries)
-        queue.open(where.url(query), QStringLiteral("openAll"), 0);
+    qsizetype next = 0;
+    OpenedRecord opened;
+    QObject::connect(&queue, &LauncherQueue::handed, &application, [&] {
+        if (next >= pages.size())
+            return;
+        for (const QString& entry : pages.at(next++).entries)
+            opened.insert(entry, QDateTime::currentSecsSinceEpoch());
+    });
+    for (const PagesOpening::Page& page : pages)
+        queue.open(where.url(page.query), QStringLiteral("openAll"), 0);
     if (queue.busy()) {
         QObject::connect(&queue, &LauncherQueue::busyChanged, &application, [](bool busy) {
             if (!busy)
@@ -186,7 +218,7 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
         });
         application.exec();
     }
-    return status;
+    return keepOpened(settingsFile, opened) | status;
 }
 
 } // namespace quillmoor

@@ -103,7 +103,7 @@ void LauncherQueue::schedulePump()
 void LauncherQueue::pump()
 {
     pumpPosted_ = false;
-    while (!holding_ && !waiting_.empty() && (!ended_ || keptHere_) && roomToStart()) {
+    while (!holding_ && !waiting_.empty() && (!ended_ || keptHere_) && roomToStart() && !paced()) {
         Entry entry = std::move(waiting_.front());
         waiting_.pop_front();
         ++runHanded_;
@@ -129,9 +129,31 @@ bool LauncherQueue::roomToStart()
     return false;
 }
 
+bool LauncherQueue::paced()
+{
+    if (paceMs_ <= 0 || !lastStart_.isValid())
+        return false;
+    const qint64 left = paceMs_ - lastStart_.elapsed();
+    if (left <= 0)
+        return false;
+    if (!pacing_) {
+        pacing_ = new QTimer(this);
+        pacing_->setSingleShot(true);
+        // Never early: a coarse timer may fire 5 % before its time.
+        pacing_->setTimerType(Qt::PreciseTimer);
+        connect(pacing_, &QTimer::timeout, this, &LauncherQueue::pump);
+    }
+    if (!pacing_->isActive())
+        pacing_->start(int(left));
+    return true;
+}
+
 void LauncherQueue::start(Entry entry)
 {
     LauncherProcess::reap(unreaped_);
+    if (paceMs_ > 0)
+        lastStart_.start();
+    emit handed(entry.url);
     const QString program = located();
     // Without the launcher, a browser found another way goes at the same
     // pace and as quietly.
@@ -155,6 +177,8 @@ void LauncherQueue::start(Entry entry)
 
 void LauncherQueue::waitFor(qint64 pid, int ms)
 {
+    if (paceMs_ > 0)
+        lastStart_.start();
     if (holding_ || ms <= 0)
         return;
     hold(pid > 0 ? new LauncherProcess(pid, this) : nullptr, Entry {}, ms);
@@ -281,7 +305,7 @@ QString LauncherQueue::handOver(const QString& option)
     auto* process = holding_ ? holding_->findChild<LauncherProcess*>() : nullptr;
     const int left = holding_ ? qMax(holding_->remainingTime(), 0) : 0;
     qint64 pid = 0;
-    const QString why = os::startHandOver(option, process ? process->pid() : 0, left, pages, &pid);
+    const QString why = os::startHandOver(option, process ? process->pid() : 0, left, paceMs_, pages, &pid);
     if (why.isEmpty()) {
         waiting_.clear();
         if (pid > 0)

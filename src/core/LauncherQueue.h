@@ -3,6 +3,7 @@
 #include "BrowserCommand.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -52,6 +53,11 @@ public:
     // waiting). Where the pages come already chosen, each must open.
     void setDropRepeats(bool drop) { dropRepeats_ = drop; }
     void setFallback(Fallback fallback) { fallback_ = std::move(fallback); }
+    // The least time from one launcher's start to the next, for engines
+    // that take a burst of searches for a robot; 0 for none. The wait is a
+    // timer: the event loop runs on meanwhile.
+    void setPaceMs(int ms) { paceMs_ = qMax(ms, 0); }
+    int paceMs() const { return paceMs_; }
 
     // Queues `url` for the action of `procedure` at `line`. Addresses queued
     // by one handler before the event loop next runs belong to one action.
@@ -67,6 +73,8 @@ public:
 
     // The first address waits for process `pid`, a launcher started by
     // another program, to end, or for `ms` at most.
+    // With a pace, the first address also waits that long from now, as the
+    // one before it was handed over just now.
     void waitFor(qint64 pid, int ms);
 
     // Drops the addresses not yet handed over; the launcher running now
@@ -89,6 +97,8 @@ public:
     bool busy() const { return waiting() || (holding_ != nullptr && !stopped_); }
 
 signals:
+    // `url` is being handed to the browser now.
+    void handed(const QUrl& url);
     // busy() has changed. The queue shows nothing itself: the window, if
     // there is one, shows the busy pointer.
     void busyChanged(bool busy);
@@ -131,6 +141,12 @@ private:
     void forget(const QUrl& url);
     std::shared_ptr<Action> gathering_; // the action still taking addresses
     QTimer* holding_ = nullptr; // the grace time of what the queue waits for
+    int paceMs_ = 0;
+    QElapsedTimer lastStart_; // since the last launcher started, with a pace
+    QTimer* pacing_ = nullptr; // until the pace lets the next start
+    // Whether the pace holds the next address back now; if so, a timer
+    // pumps again when it no longer does.
+    bool paced();
     QList<qint64> unreaped_; // launchers let go that have not ended yet
     // A launcher that runs on holds the browser's machine busy: only so many
     // run at once, each until it ends or its time is up.

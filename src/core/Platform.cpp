@@ -44,6 +44,10 @@ Platform Platform::desktop()
     p.watchLaunches = [queue](std::function<void(int, int)> shown) {
         QObject::connect(queue.get(), &LauncherQueue::progress, queue.get(), std::move(shown));
     };
+    p.watchHanded = [queue](std::function<void(const QUrl&)> heard) {
+        QObject::connect(queue.get(), &LauncherQueue::handed, queue.get(), std::move(heard));
+    };
+    p.setLaunchPace = [queue](int ms) { queue->setPaceMs(ms); };
     p.watchBusy = [queue](std::function<void(bool)> shown) {
         QObject::connect(queue.get(), &LauncherQueue::busyChanged, queue.get(), std::move(shown));
     };

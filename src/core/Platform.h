@@ -39,6 +39,11 @@ struct Platform {
     // `shown` hears how far the pages asked for are handed over: `handed`
     // of `total`, a total of 0 once none waits.
     std::function<void(std::function<void(int handed, int total)> shown)> watchLaunches;
+    // `heard` hears of each page as it is handed to the browser. Where
+    // nothing is set, a page counts as handed over once openUrl returns.
+    std::function<void(std::function<void(const QUrl& url)> heard)> watchHanded;
+    // The least time between two pages handed to the browser, 0 for none.
+    std::function<void(int ms)> setLaunchPace;
     // `shown` hears when pages start and stop waiting for the browser, so
     // the window can show that it is busy; how is the window's own affair.
     std::function<void(std::function<void(bool busy)> shown)> watchBusy;

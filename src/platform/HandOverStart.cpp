@@ -4,13 +4,16 @@
 
 namespace quillmoor::os {
 
-QString startHandOver(const QString& option, qint64 launcherPid, int waitMs, const QList<QUrl>& pages, qint64* started)
+QString startHandOver(
+    const QString& option, qint64 launcherPid, int waitMs, int paceMs, const QList<QUrl>& pages, qint64* started)
 {
     QByteArray lines;
     for (const QUrl& page : pages)
         lines += page.toEncoded() + '\n';
-    return startReading(runningExecutable(), "quillmoor",
-        { option, QString::number(launcherPid), QString::number(waitMs) }, lines, started);
+    QStringList arguments { option, QString::number(launcherPid), QString::number(waitMs) };
+    if (paceMs > 0)
+        arguments << QString::number(paceMs);
+    return startReading(runningExecutable(), "quillmoor", arguments, lines, started);
 }
 
 } // namespace quillmoor::os

@@ -91,4 +91,33 @@ QStringList pageQueries(const QStringList& entries, int wordLimit, int charLimit
     return queries;
 }
 
+QList<QStringList> pageEntries(const QStringList& pages, const QStringList& entries)
+{
+    QList<QStringList> covered;
+    covered.reserve(pages.size());
+    qsizetype next = 0;
+    for (const QString& page : pages) {
+        QStringList these;
+        if (next < entries.size() && page == entries.at(next)) {
+            these << entries.at(next++);
+        } else if (const auto first = next < entries.size() ? splitEntry(entries.at(next)) : std::nullopt) {
+            // A shared page: the neighbours with the same text whose sites
+            // it names, each followed by " OR " or the closing bracket.
+            while (next < entries.size()) {
+                const auto site = splitEntry(entries.at(next));
+                if (!site || site->text != first->text
+                    || (!page.contains(QStringLiteral("site:") + site->host + QStringLiteral(" OR "))
+                        && !page.contains(QStringLiteral("site:") + site->host + u')')))
+                    break;
+                these << entries.at(next++);
+            }
+        }
+        // Never out of step: a page that names none takes the next entry.
+        if (these.isEmpty() && next < entries.size())
+            these << entries.at(next++);
+        covered << these;
+    }
+    return covered;
+}
+
 } // namespace quillmoor

@@ -23,4 +23,8 @@ std::optional<SiteSearch> splitEntry(const QString& entry);
 // cities, and every other entry, opens as it is. List order is kept.
 QStringList pageQueries(const QStringList& entries, int wordLimit, int charLimit);
 
+// The entries each of `pages` covers, for pages made from `entries` in
+// order (the entries themselves, or pageQueries() of them).
+QList<QStringList> pageEntries(const QStringList& pages, const QStringList& entries);
+
 } // namespace quillmoor

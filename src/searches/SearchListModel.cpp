@@ -1,6 +1,9 @@
 #include "SearchListModel.h"
 
+#include "OpenedTimes.h"
 #include "ShownText.h"
+
+#include <QDateTime>
 
 #include <limits>
 #include <stdexcept>
@@ -34,7 +37,16 @@ QVariant SearchListModel::data(const QModelIndex& index, int role) const
         return shownText(entries_.at(index.row()).left(kShownLength + 1));
     if (role == kFullTextRole)
         return entries_.at(index.row());
+    if (opened_)
+        return opened_->data(entries_.at(index.row()), role, QDateTime::currentDateTime());
     return {};
+}
+
+void SearchListModel::openedTimesChanged()
+{
+    if (!entries_.isEmpty())
+        emit dataChanged(
+            index(0), index(rowCount() - 1), { Qt::ToolTipRole, Qt::AccessibleDescriptionRole, Qt::DecorationRole });
 }
 
 QVariant SearchListModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -6,6 +6,8 @@
 
 namespace quillmoor {
 
+class OpenedTimes;
+
 // The saved searches: the one place the list is kept and changed. Views
 // show it (one column, one search a row), the handlers edit it, the close
 // and the export read it. Each edit answers what it changed, so that an
@@ -59,6 +61,10 @@ public:
     // were (only rows at the end were added), so that this window's own
     // steps can still be undone exactly.
     bool takeIn(const QStringList& next);
+    // When the searches were opened, which the rows show from then on.
+    void setOpenedTimes(const OpenedTimes* opened) { opened_ = opened; }
+    // The times changed: every row may show another.
+    void openedTimesChanged();
 
     // Takes `changes` back (last first), or makes them again.
     void undo(const Changes& changes);
@@ -74,6 +80,7 @@ private:
 
     QStringList entries_;
     QString caption_;
+    const OpenedTimes* opened_ = nullptr;
 };
 
 } // namespace quillmoor

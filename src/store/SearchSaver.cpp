@@ -170,6 +170,8 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs)
     QStringList keys = { settings::kSearches, settings::kSearchesVersion };
     for (const auto& key : snapshot.keys)
         keys << key.first;
+    for (const auto& key : snapshot.merged)
+        keys << key.first;
     Outcome outcome { false, QString(), snapshot.entries, {}, {} };
     try {
         settle();
@@ -197,6 +199,8 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs)
                 QStringList texts = { value, same ? stored[1] : written.text() };
                 for (const auto& key : snapshot.keys)
                     texts << key.second;
+                for (const auto& key : snapshot.merged)
+                    texts << key.second(stored[texts.size()], store.entries);
                 return texts;
             },
             // The file as this save left it: a change after is someone else's.

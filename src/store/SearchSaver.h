@@ -40,6 +40,10 @@ public:
     struct Snapshot {
         QStringList entries;
         QList<std::pair<QString, QString>> keys;
+        // Keys whose texts are worked out at the save, from what the file
+        // holds under them then and the entries the save stores.
+        using Merge = std::function<QString(const QString& stored, const QStringList& entries)>;
+        QList<std::pair<QString, Merge>> merged = {};
     };
 
     static constexpr int kQuietMs = 1000; // after the last change

@@ -110,6 +110,9 @@ void Form1::createControls()
         = place(pushButton(QStringLiteral("S&top Opening"), this), "cmdStopOpening", 5280, 7785, 2340, 375);
     stopOpeningButton->setToolTip(QStringLiteral("Stop opening the pages not yet opened (Esc)"));
     stopOpeningButton->hide();
+    openRestButton = place(pushButton(QStringLiteral("Open t&he Rest"), this), "cmdOpenRest", 5280, 7785, 2340, 375);
+    openRestButton->setToolTip(QStringLiteral("Open the pages not opened when opening stopped"));
+    openRestButton->hide();
 
     // The caption is a little wider than the space it was designed with in
     // bold Arial; let it run into the gap before the filter box rather than
@@ -134,6 +137,7 @@ void Form1::createControls()
     follow(exampleButton, 0, 2, 2, 2);
     follow(openingProgress, 0, 2, 2, 2);
     follow(stopOpeningButton, 2, 2, 2, 2);
+    follow(openRestButton, 2, 2, 2, 2);
 }
 
 void Form1::follow(QWidget* control, int left, int right, int top, int bottom)
@@ -207,21 +211,43 @@ void Form1::setUpKeyboard()
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     // While it shows, Stop Opening comes right after Open All.
     setTabOrder(openAllButton, stopOpeningButton);
+    setTabOrder(stopOpeningButton, openRestButton);
     filterBox->setFocus();
     new KeyboardPath(filterBox, cityList, searchTextBox, this);
 }
 
-void Form1::showOpening(int handed, int total)
+void Form1::showOpening(int handed, int total, const QString& left)
 {
     const bool shown = total > 0;
     if (shown) {
         openingProgress->setRange(0, total);
         openingProgress->setValue(handed);
+        openingProgress->setFormat(left.isEmpty() ? QStringLiteral("%v of %m pages opened")
+                                                  : QStringLiteral("%v of %m pages opened, %1 left").arg(left));
+        openRestButton->hide();
     }
     // The keyboard is not left on a button that goes away.
     if (!shown && stopOpeningButton->hasFocus())
         openAllButton->setFocus(Qt::OtherFocusReason);
-    for (QWidget* widget : { static_cast<QWidget*>(openingProgress), static_cast<QWidget*>(stopOpeningButton) }) {
+    // Where opening stopped stays said beside Open the Rest.
+    openingProgress->setVisible(shown || !openRestButton->isHidden());
+    stopOpeningButton->setVisible(shown);
+    openingProgress->raise();
+    stopOpeningButton->raise();
+}
+
+void Form1::showStopped(int handed, int total, int rest)
+{
+    const bool shown = rest > 0;
+    if (shown) {
+        openingProgress->setRange(0, qMax(total, 1));
+        openingProgress->setValue(qMin(handed, total));
+        openingProgress->setFormat(QStringLiteral("Stopped at %v of %m pages"));
+        openRestButton->setText(QStringLiteral("Open t&he Rest (%1)").arg(rest));
+    }
+    if (!shown && openRestButton->hasFocus())
+        openAllButton->setFocus(Qt::OtherFocusReason);
+    for (QWidget* widget : { static_cast<QWidget*>(openingProgress), static_cast<QWidget*>(openRestButton) }) {
         widget->setVisible(shown);
         widget->raise();
     }

@@ -55,6 +55,9 @@ public:
     // While pages wait for the browser, over the lower edge of the saved
     // list: the button that stops the rest.
     QPushButton* stopOpeningButton;
+    // In Stop Opening's place once it stopped pages, while they can still
+    // be opened.
+    QPushButton* openRestButton;
 
     // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
     // pointer image (a pointing hand when none was loaded).
@@ -90,7 +93,11 @@ public:
 
     // Shows that `handed` of `total` pages are handed over to the browser,
     // with the button that stops the rest; a total of 0 takes both away.
-    void showOpening(int handed, int total);
+    // `left` says how long the rest takes, where that is worth saying.
+    void showOpening(int handed, int total, const QString& left = QString());
+    // Opening stopped after `handed` of `total` pages; `rest` pages can
+    // still be opened. No rest takes the bar and its button away.
+    void showStopped(int handed, int total, int rest);
     // While pages wait for the browser the pointer is the busy arrow over
     // the whole window, over the buttons' own pointer too; the window's
     // pointer comes back when none wait, or when the window closes.

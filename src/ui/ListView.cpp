@@ -284,10 +284,21 @@ bool ListView::viewportEvent(QEvent* event)
         QStyleOptionViewItem option;
         initViewItemOption(&option);
         const QRect cell = visualRect(index);
-        if (index.isValid()
+        const bool cut = index.isValid()
             && itemDelegateForIndex(index)->sizeHint(option, index).width()
-                > cell.intersected(viewport()->rect()).width()) {
-            QToolTip::showText(help->globalPos(), index.data().toString(), viewport(), cell);
+                > cell.intersected(viewport()->rect()).width();
+        // What the model says of the row (when it was opened) goes first,
+        // then what the list says of every row.
+        const QString said = index.isValid() ? index.data(Qt::ToolTipRole).toString() : QString();
+        if (cut || !said.isEmpty()) {
+            QStringList lines;
+            if (cut)
+                lines << index.data().toString();
+            if (!said.isEmpty())
+                lines << said;
+            if (!cut && !toolTip().isEmpty())
+                lines << toolTip();
+            QToolTip::showText(help->globalPos(), lines.join(u'\n'), viewport(), cell);
             return true;
         }
     }

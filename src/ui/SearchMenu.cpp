@@ -22,6 +22,8 @@ namespace {
     constexpr EntryRow kEntries[] = {
         { Entry::OpenSelected, QT_TRANSLATE_NOOP("SearchMenu", "&Open Selected") },
         { Entry::OpenAll, QT_TRANSLATE_NOOP("SearchMenu", "Open &All") },
+        { Entry::OpenRest, QT_TRANSLATE_NOOP("SearchMenu", "Open t&he Rest") },
+        { Entry::OpenNotToday, QT_TRANSLATE_NOOP("SearchMenu", "Open &Just Those Not Opened Today") },
         { Entry::OpenAll, nullptr },
         { Entry::EditText, QT_TRANSLATE_NOOP("SearchMenu", "&Edit Search Text\u2026") },
         { Entry::MoveUp, QT_TRANSLATE_NOOP("SearchMenu", "&Move Up") },
@@ -38,6 +40,7 @@ namespace {
         { Entry::Engine, QT_TRANSLATE_NOOP("SearchMenu", "Search E&ngine") },
         { Entry::PagesFrom, QT_TRANSLATE_NOOP("SearchMenu", "Pages &From") },
         { Entry::CombineCities, QT_TRANSLATE_NOOP("SearchMenu", "One Page for Several &Cities") },
+        { Entry::Pace, QT_TRANSLATE_NOOP("SearchMenu", "Openin&g Pace") },
         { Entry::CombineCities, nullptr },
         { Entry::Undo, QT_TRANSLATE_NOOP("SearchMenu", "&Undo") },
         { Entry::Redo, QT_TRANSLATE_NOOP("SearchMenu", "&Redo") },
@@ -95,13 +98,15 @@ SearchMenu::SearchMenu(QWidget* parent)
     , ages_(new QMenu(this))
     , engineGroup_(new QActionGroup(this))
     , ageGroup_(new QActionGroup(this))
+    , paces_(new QMenu(this))
+    , paceGroup_(new QActionGroup(this))
 {
     setObjectName(QStringLiteral("mnuSearches"));
     setAccessibleName(tr("Saved searches"));
     setToolTipsVisible(true);
-    for (QActionGroup* group : { engineGroup_, ageGroup_ })
+    for (QActionGroup* group : { engineGroup_, ageGroup_, paceGroup_ })
         group->setExclusive(true);
-    entries_.resize(int(Entry::Restore) + 1);
+    entries_.resize(int(Entry::Pace) + 1);
     for (const EntryRow& row : kEntries) {
         if (!row.text) {
             addSeparator();
@@ -109,8 +114,8 @@ SearchMenu::SearchMenu(QWidget* parent)
         }
         const QString text = tr(row.text);
         QAction* action = nullptr;
-        if (row.entry == Entry::Engine || row.entry == Entry::PagesFrom) {
-            QMenu* sub = row.entry == Entry::Engine ? engines_ : ages_;
+        if (row.entry == Entry::Engine || row.entry == Entry::PagesFrom || row.entry == Entry::Pace) {
+            QMenu* sub = row.entry == Entry::Engine ? engines_ : row.entry == Entry::PagesFrom ? ages_ : paces_;
             sub->setTitle(text);
             sub->setAccessibleName(spokenText(text));
             sub->setToolTipsVisible(true);
@@ -126,13 +131,15 @@ SearchMenu::SearchMenu(QWidget* parent)
         entries_[int(row.entry)] = action;
     }
     action(Entry::CombineCities)->setCheckable(true);
-    for (const Entry entry : { Entry::Undo, Entry::Redo, Entry::StopOpening })
+    for (const Entry entry : { Entry::Undo, Entry::Redo, Entry::StopOpening, Entry::OpenRest, Entry::OpenNotToday })
         action(entry)->setEnabled(false);
 
     connect(engineGroup_, &QActionGroup::triggered, this,
         [this](QAction* chosen) { emit engineChosen(chosen->data().toString()); });
     connect(ageGroup_, &QActionGroup::triggered, this,
         [this](QAction* chosen) { emit ageChosen(chosen->data().toString()); });
+    connect(paceGroup_, &QActionGroup::triggered, this,
+        [this](QAction* chosen) { emit paceChosen(chosen->data().toString()); });
 }
 
 QAction* SearchMenu::action(Entry entry) const { return entries_.at(int(entry)); }
@@ -180,8 +187,13 @@ void SearchMenu::act(Entry entry)
         return emit removeDuplicates();
     case Entry::Restore:
         return emit restoreSearches();
+    case Entry::OpenRest:
+        return emit openRest();
+    case Entry::OpenNotToday:
+        return emit openNotToday();
     case Entry::Engine:
     case Entry::PagesFrom:
+    case Entry::Pace:
         return;
     }
 }

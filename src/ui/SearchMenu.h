@@ -35,6 +35,9 @@ public:
         Find,
         RemoveDuplicates,
         Restore,
+        OpenRest,
+        OpenNotToday,
+        Pace,
     };
 
     // A choice of a submenu: the value it stands for and the name shown.
@@ -48,6 +51,7 @@ public:
     QAction* action(Entry entry) const;
     QMenu* engineMenu() const { return engines_; }
     QMenu* ageMenu() const { return ages_; }
+    QMenu* paceMenu() const { return paces_; }
 
     // Fill a submenu; the checked choice stays checked when it is offered
     // again.
@@ -81,6 +85,15 @@ public:
     // own text; the others in `list`, whose own Delete and Ctrl+A stay.
     void addKeys(QWidget* window, QWidget* list);
     void setStopOpeningEnabled(bool enabled) { action(Entry::StopOpening)->setEnabled(enabled); }
+    // How fast pages open: the choices (their key the milliseconds) and the
+    // one checked.
+    void setPaces(const QList<Choice>& paces) { fill(paces_, paceGroup_, paces); }
+    void setPace(const QString& key) { check(paceGroup_, key); }
+    QString pace() const { return checkedKey(paceGroup_); }
+    // Open the Rest while pages stopped are kept; Open Not Opened Today
+    // while there are searches.
+    void setOpenRestEnabled(bool enabled) { action(Entry::OpenRest)->setEnabled(enabled); }
+    void setOpenNotTodayEnabled(bool enabled) { action(Entry::OpenNotToday)->setEnabled(enabled); }
 
 signals:
     void openSelected();
@@ -106,6 +119,9 @@ signals:
     void find();
     void removeDuplicates();
     void restoreSearches();
+    void openRest();
+    void openNotToday();
+    void paceChosen(const QString& key);
 
 private:
     // Says that the user asked for `entry`, by the menu or by its key.
@@ -118,6 +134,8 @@ private:
     QMenu* ages_;
     QActionGroup* engineGroup_;
     QActionGroup* ageGroup_;
+    QMenu* paces_;
+    QActionGroup* paceGroup_;
     QList<QAction*> entries_;
 };
 

@@ -19,8 +19,10 @@ wait_exit() {
 
 saved_value() {
     # The whole file, so a stray section or key shows in a failure too;
-    # only the list's version, new at each save, is left out.
-    sed '/^SearchesVersion=[0-9a-f]\{16\}\.[0-9]*\r\?$/d' "$settings" 2>/dev/null || echo "(no file $settings)"
+    # only the list's version, new at each save, is left out, and the times
+    # searches were opened read T.
+    sed -e '/^SearchesVersion=[0-9a-f]\{16\}\.[0-9]*\r\?$/d' -e '/^SearchesOpened=/s/\([=|]\)[0-9][0-9]* /\1T /g' \
+        "$settings" 2>/dev/null || echo "(no file $settings)"
 }
 
 scenario_sigterm() {
@@ -39,7 +41,7 @@ scenario_sigterm() {
     wait_exit
     check_eq "exit status after SIGTERM" 0 "$exit_status"
     check_eq "saved searches, each followed by |" \
-        "$(printf '[Quillmoor]\nSearches=bike site:boston.listora.org|lawnmower site:boston.listora.org|')" \
+        "$(printf '[Quillmoor]\nSearchesOpened=T bike site:boston.listora.org|T lawnmower site:boston.listora.org|\nSearches=bike site:boston.listora.org|lawnmower site:boston.listora.org|')" \
         "$(saved_value)"
 
     start_main_window
