@@ -743,7 +743,7 @@ private slots:
         QVERIFY(!find->isOpen());
         QCOMPARE(saved->shownRows().size(), 21);
         QVERIFY(!itemTexts(*saved).join(u' ').contains(QLatin1String("Bike")));
-        // Select With Same Text picks every search with the current one's text.
+        // Pick Searches With This Text picks every search with the current one's text.
         saved->selectRow(2);
         w.form->searchMenu->action(SearchMenu::Entry::SelectSameText)->trigger();
         QCOMPARE(saved->selectedRows().size(), 21);

@@ -33,7 +33,7 @@ namespace {
         { Entry::Paste, QT_TRANSLATE_NOOP("SearchMenu", "&Paste") },
         { Entry::Delete, QT_TRANSLATE_NOOP("SearchMenu", "&Delete") },
         { Entry::SelectAll, QT_TRANSLATE_NOOP("SearchMenu", "Select A&ll") },
-        { Entry::SelectSameText, QT_TRANSLATE_NOOP("SearchMenu", "Select Wit&h Same Text") },
+        { Entry::SelectSameText, QT_TRANSLATE_NOOP("SearchMenu", "Pic&k Searches With This Text") },
         { Entry::Find, QT_TRANSLATE_NOOP("SearchMenu", "&Quick Find\u2026") },
         { Entry::RemoveDuplicates, QT_TRANSLATE_NOOP("SearchMenu", "Remo&ve Duplicates") },
         { Entry::RemoveDuplicates, nullptr },
