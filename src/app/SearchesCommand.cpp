@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QSet>
 #include <cstdio>
 
 namespace quillmoor {
@@ -74,11 +75,13 @@ int exportSearches(const QString& settingsFile, const QString& path)
 int importSearches(const QString& settingsFile, const QString& path)
 {
     return carefully([&] {
-        // Read and checked whole before the store is touched.
-        QStringList adding;
+        // Read and checked whole before the store is touched, gathered as
+        // the value it adds to: never a list of every entry.
+        StoredAddition adding;
+        adding.reserve(qMin(QFileInfo(path).size(), kLargestSearchesFile) + 64);
         forEachSearchInFile(
-            path, [&](QString&& entry) { adding << std::move(entry); }, [&] { adding.clear(); });
-        if (adding.isEmpty()) {
+            path, [&](QString&& entry) { adding.add(entry); }, [&] { adding.clear(); });
+        if (adding.count() == 0) {
             say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
             return;
         }
@@ -90,15 +93,27 @@ int importSearches(const QString& settingsFile, const QString& path)
         qsizetype already = 0;
         const QString notice = SaveSettings(settingsFile, settings::kSection,
             { settings::kSearches, settings::kSearchesVersion }, [&](const QStringList& stored) {
-                const QStringList fresh = notYetSaved(adding, storedEntries(stored[0]), already);
-                added = fresh.size();
-                if (fresh.isEmpty())
+                // The stored entries as views into the stored text, unless
+                // it is escaped: then as texts of their own.
+                const StoredPieces pieces(stored[0]);
+                QSet<QStringView> views;
+                QSet<QString> texts;
+                for (qsizetype i = 0; i < pieces.size(); ++i) {
+                    if (pieces.isEmpty(i))
+                        continue;
+                    if (isEscapedValue(stored[0]))
+                        texts << pieces.entry(i);
+                    else
+                        views << pieces.view(i);
+                }
+                already = adding.removeIf([&](QStringView entry) {
+                    return views.contains(entry) || (!texts.isEmpty() && texts.contains(entry.toString()));
+                });
+                added = adding.count();
+                if (added == 0)
                     return stored;
-                StoredAddition addition;
-                for (const QString& entry : fresh)
-                    addition.add(entry);
                 const ListVersion now = ListVersion::of(stored[1], stored[0]);
-                return QStringList { addition.appendedTo(stored[0]), ListVersion::after(now).text() };
+                return QStringList { adding.appendedTo(stored[0]), ListVersion::after(now).text() };
             });
         if (!notice.isEmpty())
             say(stderr, notice);

@@ -76,6 +76,35 @@ void StoredAddition::add(QStringView entry)
     ++count_;
 }
 
+qsizetype StoredAddition::removeIf(const std::function<bool(QStringView entry)>& known)
+{
+    // Each entry is stored escaped and followed by "|".
+    const auto each = [this](const std::function<void(QStringView piece, bool known)>& visit,
+                          const std::function<bool(QStringView entry)>& isKnown) {
+        qsizetype from = 0;
+        for (qsizetype bar = text_.indexOf(u'|'); bar >= 0; bar = text_.indexOf(u'|', from)) {
+            const QStringView piece = QStringView(text_).sliced(from, bar - from);
+            visit(piece, piece.contains(u'%') ? isKnown(unescapeEntry(piece)) : isKnown(piece));
+            from = bar + 1;
+        }
+    };
+    qsizetype gone = 0;
+    each([&](QStringView, bool isKnown) { gone += isKnown; }, known);
+    if (gone == 0)
+        return 0;
+    QString kept;
+    kept.reserve(text_.size());
+    each(
+        [&](QStringView piece, bool isKnown) {
+            if (!isKnown)
+                kept.append(piece).append(u'|');
+        },
+        known);
+    text_ = std::move(kept);
+    count_ -= gone;
+    return gone;
+}
+
 QString StoredAddition::appendedTo(const QString& stored)
 {
     QString before;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 
 namespace quillmoor {
 
@@ -28,6 +29,9 @@ public:
     qsizetype size() const { return pieces_.size(); }
     bool isEmpty(qsizetype i) const { return pieces_[i].isEmpty(); }
     QString entry(qsizetype i) const;
+    // The piece as it stands in the value: the entry itself where the
+    // value is not escaped.
+    QStringView view(qsizetype i) const { return pieces_[i]; }
 
 private:
     bool escaped_ = false;
@@ -47,6 +51,10 @@ public:
     void add(QStringView entry);
     void clear() { *this = StoredAddition(); }
     qsizetype count() const { return count_; }
+    // Leaves out every entry `known` answers true for, in two passes over
+    // the gathered text so that nothing is copied when none goes; answers
+    // how many went.
+    qsizetype removeIf(const std::function<bool(QStringView entry)>& known);
     // The value storedValue(storedEntries(stored) + the entries) reads as;
     // the gathered text becomes part of it, so this is asked once.
     QString appendedTo(const QString& stored);
