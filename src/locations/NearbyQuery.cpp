@@ -3,19 +3,11 @@
 #include "Failure.h"
 #include "LocationFile.h"
 #include "LocationLine.h"
-#include "NameMatcher.h"
-
-#include <QCoreApplication>
+#include "ShownRow.h"
 
 namespace quillmoor {
 
 namespace {
-
-    QString changedFile()
-    {
-        return QCoreApplication::translate("LocationList",
-            "The location file has changed since the list was shown; change the filter to read it again.");
-    }
 
     // The fourth field of a line: what follows the addition, up to the next comma.
     std::optional<GeoPosition> positionIn(const LocationLine& location)
@@ -28,29 +20,14 @@ namespace {
 
 std::optional<City> cityAtRow(const QString& path, const QString& filter, qsizetype row, const QString& address)
 {
-    const NameMatcher matcher(filter);
-    qsizetype line = 0;
-    qsizetype shown = 0;
-    bool same = false;
     std::optional<City> found;
-    LocationFile(path).forEachLocation(
-        {},
-        [&](const LocationLine& location) {
-            const qsizetype at = line++;
-            if (!matcher.inDisplayName(location) || shown++ != row)
-                return;
-            same = location.address == address;
+    readShownRow(
+        path, filter, row, address,
+        [&](qsizetype line, const LocationLine& location) {
             if (const std::optional<GeoPosition> position = positionIn(location))
-                found = City { at, address, *position };
+                found = City { line, address, *position };
         },
-        [&] {
-            line = shown = 0;
-            same = false;
-            found.reset();
-        });
-    // The list shows list.txt as it was at the last change of the filter.
-    if (!same)
-        throw Failure(changedFile());
+        [&] { found.reset(); });
     return found;
 }
 
@@ -77,7 +54,7 @@ QList<qsizetype> rowsNear(const QString& path, const City& city, double km)
     // Else the city itself might be left out, or the cities near where it
     // no longer is selected.
     if (!same)
-        throw Failure(changedFile());
+        throw Failure(changedFileText());
     return rows;
 }
 
