@@ -93,7 +93,7 @@ bool FindBar::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == list_ && event->type() == QEvent::Resize && isVisible())
         placeOverHeader();
-    if (watched != box_)
+    if (watched != box_ || (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress))
         return QWidget::eventFilter(watched, event);
     // Escape belongs to the box while it is open, before the window's own
     // Escape (which stops pages opening) can take it.
