@@ -1,7 +1,5 @@
 #include "NearbyQuery.h"
 
-#include "Failure.h"
-#include "LocationFile.h"
 #include "LocationLine.h"
 #include "ShownRow.h"
 
@@ -33,29 +31,17 @@ std::optional<City> cityAtRow(const QString& path, const QString& filter, qsizet
 
 QList<qsizetype> rowsNear(const QString& path, const City& city, double km)
 {
-    QList<qsizetype> rows;
-    qsizetype row = 0;
-    bool same = false;
-    LocationFile(path).forEachLocation(
-        {},
-        [&](const LocationLine& location) {
-            const std::optional<GeoPosition> at = positionIn(location);
-            if (row == city.line)
-                same = location.address == city.address && at == city.at;
-            if (at && distanceKm(city.at, *at) <= km)
-                rows.append(row);
-            ++row;
-        },
-        [&] {
-            rows.clear();
-            row = 0;
-            same = false;
-        });
     // Else the city itself might be left out, or the cities near where it
     // no longer is selected.
-    if (!same)
-        throw Failure(changedFileText());
-    return rows;
+    return rowsWhere(
+        path, city.line,
+        [&](const LocationLine& location) {
+            return location.address == city.address && positionIn(location) == city.at;
+        },
+        [&](const LocationLine& location) {
+            const std::optional<GeoPosition> at = positionIn(location);
+            return at && distanceKm(city.at, *at) <= km;
+        });
 }
 
 } // namespace quillmoor

@@ -40,4 +40,30 @@ void readShownRow(const QString& path, const QString& filter, qsizetype row, con
         throw Failure(changedFileText());
 }
 
+QList<qsizetype> rowsWhere(const QString& path, qsizetype line,
+    const std::function<bool(const LocationLine& location)>& same,
+    const std::function<bool(const LocationLine& location)>& picks)
+{
+    QList<qsizetype> rows;
+    qsizetype row = 0;
+    bool found = false;
+    LocationFile(path).forEachLocation(
+        {},
+        [&](const LocationLine& location) {
+            if (row == line)
+                found = same(location);
+            if (picks(location))
+                rows.append(row);
+            ++row;
+        },
+        [&] {
+            rows.clear();
+            row = 0;
+            found = false;
+        });
+    if (!found)
+        throw Failure(changedFileText());
+    return rows;
+}
+
 } // namespace quillmoor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -19,5 +20,12 @@ QString changedFileText();
 void readShownRow(const QString& path, const QString& filter, qsizetype row, const QString& address,
     const std::function<void(qsizetype line, const LocationLine& location)>& take,
     const std::function<void()>& restart);
+
+// The rows of the whole of list.txt (every line, in file order) that `picks`
+// takes, read while line `line` still holds what `same` expects of it:
+// throws Failure when it no longer does, or the file cannot be read.
+QList<qsizetype> rowsWhere(const QString& path, qsizetype line,
+    const std::function<bool(const LocationLine& location)>& same,
+    const std::function<bool(const LocationLine& location)>& picks);
 
 } // namespace quillmoor

@@ -1,7 +1,5 @@
 #include "StateQuery.h"
 
-#include "Failure.h"
-#include "LocationFile.h"
 #include "LocationLine.h"
 #include "ShownRow.h"
 
@@ -22,27 +20,13 @@ std::optional<CityState> stateAtRow(const QString& path, const QString& filter, 
 
 QList<qsizetype> rowsInState(const QString& path, const CityState& city)
 {
-    QList<qsizetype> rows;
-    qsizetype row = 0;
-    bool same = false;
-    LocationFile(path).forEachLocation(
-        {},
-        [&](const LocationLine& location) {
-            if (row == city.line)
-                same = location.address == city.address && location.addition == city.state;
-            if (location.addition == city.state)
-                rows.append(row);
-            ++row;
-        },
-        [&] {
-            rows.clear();
-            row = 0;
-            same = false;
-        });
     // Else another state's cities might be selected in its name.
-    if (!same)
-        throw Failure(changedFileText());
-    return rows;
+    return rowsWhere(
+        path, city.line,
+        [&](const LocationLine& location) {
+            return location.address == city.address && location.addition == city.state;
+        },
+        [&](const LocationLine& location) { return location.addition == city.state; });
 }
 
 } // namespace quillmoor
