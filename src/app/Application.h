@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "LocationHandlers.h"
 #include "OpenChoices.h"
+#include "OwnList.h"
 #include "PagesOpening.h"
 #include "Platform.h"
 #include "SavedListEditing.h"
@@ -11,6 +12,7 @@
 #include "SearchListModel.h"
 #include "SearchSaver.h"
 #include "SkinFramework.h"
+#include "Startup.h"
 #include "WindowSettings.h"
 
 #include <QObject>
@@ -92,6 +94,8 @@ private:
     void unload();
 
     Platform platform_;
+    // Begun first, to go on while the window is built.
+    StartupReads startupReads_ { chosenListPath(platform_.userDataFolder, platform_.applicationFolder) };
     // Made before the window that shows it, and gone after it.
     SearchListModel searches_;
     Form1 form_;

@@ -22,13 +22,13 @@ void Application::Form_Load()
         trap.run(106, [&] { loadMouseIcon(form_, pointerFile); });
     trap.run(108, [&] { ShowHomePageAtRandom(platform_, trap); });
     trap.run(126, [&] { form_.setWindowTitle(kProductName); });
-    trap.run(126, [&] { form_.setWindowIcon(applicationIcon()); });
+    trap.run(126, [&] { form_.setWindowIcon(startupReads_.icon()); });
     trap.run(126, [&] { SetApplicationTitle(); });
     trap.run(128, [&] { locations_.cities().addColumn(QStringLiteral("URL")); });
     trap.run(130, [&] { locations_.cities().addColumn(QStringLiteral("Locations")); });
     trap.run(132, [&] { form_.cityList->setColumnWidthTwips(0, 1); });
     trap.run(134, [&] { form_.cityList->setColumnWidthTwips(1, 7000); });
-    trap.run(136, [&] { locations_.LoadLocations(); });
+    trap.run(136, [&] { locations_.LoadLocations(&startupReads_.cities); });
     trap.run(138, [&] { searches_.setCaption(QStringLiteral("Searches")); });
     trap.run(140, [&] { form_.savedList->setColumnWidthTwips(0, 7000); });
 

@@ -1,5 +1,6 @@
 #include "LocationHandlers.h"
 
+#include "CityListAhead.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
@@ -29,17 +30,20 @@ LocationHandlers::LocationHandlers(Form1& form, Platform& platform)
 
 QString LocationHandlers::path() const { return chosenListPath(platform_.userDataFolder, platform_.applicationFolder); }
 
-void LocationHandlers::LoadLocations()
+void LocationHandlers::LoadLocations(CityListAhead* ahead)
 {
     // Whatever goes wrong here is remembered: the same fault would otherwise
     // come back at the first keystroke in the filter box.
     try {
-        LocationFile file(path());
-        ItemBatch items;
-        const std::optional<QString> fault = file.read({}, items);
-        cities_.append(std::move(items));
-        if (fault)
-            throw Failure(*fault);
+        std::optional<CityListAhead::Read> read = ahead ? ahead->take(path()) : std::nullopt;
+        if (!read) {
+            LocationFile file(path());
+            read.emplace();
+            read->fault = file.read({}, read->items);
+        }
+        cities_.append(std::move(read->items));
+        if (read->fault)
+            throw Failure(*read->fault);
     } catch (...) {
         lastFault_ = describeFailure(std::current_exception());
         throw;

@@ -13,6 +13,7 @@
 
 namespace quillmoor {
 
+class CityListAhead;
 class Form1;
 class Trap;
 class LocationFile;
@@ -32,9 +33,10 @@ public:
     // The cities the filter gives, as the city list shows them.
     CityListModel& cities() { return cities_; }
 
-    // Appends every location of list.txt to cityList. Throws Failure at the
-    // first fault, with the locations before it already in the list.
-    void LoadLocations();
+    // Appends every location of list.txt to cityList, as `ahead` read it
+    // when it read the file as it stands. Throws Failure at the first fault,
+    // with the locations before it already in the list.
+    void LoadLocations(CityListAhead* ahead = nullptr);
 
     // The filter: keeps the lines whose display name contains the text of
     // filterBox. A fault is reported once; typing on while the same fault

@@ -92,12 +92,43 @@ void loadMouseIcon(Form1& form, const QString& path)
     form.setMouseIcon(QCursor(QPixmap::fromImage(pointer.image), pointer.hotSpot.x(), pointer.hotSpot.y()));
 }
 
+namespace {
+    constexpr int kIconSizes[] = { 32, 48, 128, 256 };
+    QString iconFile(int size) { return QStringLiteral(":/icons/quillmoor-%1.png").arg(size); }
+} // namespace
+
 QIcon applicationIcon()
 {
     initIconResources();
     QIcon icon;
-    for (int size : { 32, 48, 128, 256 })
-        icon.addFile(QStringLiteral(":/icons/quillmoor-%1.png").arg(size), QSize(size, size));
+    for (int size : kIconSizes)
+        icon.addFile(iconFile(size), QSize(size, size));
+    return icon;
+}
+
+StartupReads::StartupReads(const QString& cityListPath)
+    : cities(cityListPath)
+{
+    initIconResources();
+    iconImages_ = std::async(std::launch::async, [] {
+        QList<QImage> images;
+        for (int size : kIconSizes)
+            images << QImage(iconFile(size));
+        return images;
+    });
+}
+
+QIcon StartupReads::icon()
+{
+    if (!iconImages_.valid())
+        return applicationIcon();
+    QIcon icon;
+    for (const QImage& image : iconImages_.get()) {
+        // A resource that did not decode is left to the icon's own reading.
+        if (image.isNull())
+            return applicationIcon();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
     return icon;
 }
 

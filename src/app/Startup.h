@@ -1,8 +1,13 @@
 #pragma once
 
+#include "CityListAhead.h"
+
 #include <QIcon>
+#include <QImage>
+#include <QList>
 #include <QString>
 #include <QUrl>
+#include <future>
 
 class QWidget;
 
@@ -39,5 +44,23 @@ void loadMouseIcon(Form1& form, const QString& path);
 
 // The application icon in all its sizes.
 QIcon applicationIcon();
+
+// What the start reads from files, begun on threads of their own before the
+// window is built and taken by the steps that need it. The window's
+// building takes about as long as either read, which it then hides.
+class StartupReads {
+public:
+    explicit StartupReads(const QString& cityListPath);
+
+    // list.txt, for the load to take when it still is the file read.
+    CityListAhead cities;
+    // The application icon in all its sizes, as applicationIcon() gives it.
+    // The first image the program reads has Qt look through all its image
+    // plugins, which takes longer than decoding the images.
+    QIcon icon();
+
+private:
+    std::future<QList<QImage>> iconImages_;
+};
 
 } // namespace quillmoor
