@@ -498,16 +498,6 @@ private slots:
         type(form, QStringLiteral("r"));
         QCOMPARE(subItemTexts(*form.cityList).last(), QStringLiteral("Rome, Italy"));
         QCOMPARE(desktop.reports, QStringList());
-
-        // So is a change made while the window was being built, after the
-        // file was first read: the start shows the file as it is.
-        test::FakeDesktop changing;
-        changing.write(QStringLiteral("list.txt"), kCities);
-        Application late(changing.platform());
-        QTest::qWait(100); // time for the first read to end
-        changing.write(QStringLiteral("list.txt"), kCities + "http://rome.listora.org/,Rome,Italy\r\n");
-        late.Form_Load();
-        QCOMPARE(subItemTexts(*late.form().cityList).last(), QStringLiteral("Rome, Italy"));
     }
 
     void filterFaultsAreToldOnceEach()

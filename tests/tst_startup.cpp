@@ -642,6 +642,22 @@ private slots:
             QStringLiteral("kept|"));
     }
 
+    void filesChangedWhileTheWindowIsBuiltAreShownAsTheyAre()
+    {
+        // list.txt and the settings file are first read while the window is
+        // built; a change after that read is what the start shows.
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("list.txt"), kList);
+        QSettings(desktop.settingsFile(), QSettings::IniFormat).setValue("Quillmoor/Searches", "old|");
+        Application app(desktop.platform());
+        QTest::qWait(100); // time for the first reads to end
+        desktop.write(QStringLiteral("list.txt"), kList + "http://rome.listora.org/,Rome,Italy\r\n");
+        QSettings(desktop.settingsFile(), QSettings::IniFormat).setValue("Quillmoor/Searches", "new|");
+        app.Form_Load();
+        QCOMPARE(app.form().cityList->count(), 2);
+        QCOMPARE(app.searches().entries(), QStringList { "new" });
+    }
+
     void aCloseEndsStartUpAndEveryHandlerAtOnce()
     {
         const auto saved = [](const test::FakeDesktop& desktop) {

@@ -60,6 +60,8 @@ public:
     bool handingOverHere() const { return handingOverHere_; }
 
     void Form_Load();
+    // The settings file's keys that the start reads, in one read.
+    static QStringList keysReadAtStart();
     void Form_QueryUnload();
 
 private:
@@ -95,7 +97,8 @@ private:
 
     Platform platform_;
     // Begun first, to go on while the window is built.
-    StartupReads startupReads_ { chosenListPath(platform_.userDataFolder, platform_.applicationFolder) };
+    StartupReads startupReads_ { chosenListPath(platform_.userDataFolder, platform_.applicationFolder),
+        platform_.settingsFile, keysReadAtStart() };
     // Made before the window that shows it, and gone after it.
     SearchListModel searches_;
     Form1 form_;

@@ -39,9 +39,7 @@ void Application::Form_Load()
     // One read of the file for the searches and where they open.
     QString value;
     trap.run(142, [&] {
-        storedKeys_ = GetSettings(platform_.settingsFile, settings::kSection,
-            QStringList { settings::kSearches, settings::kSearchesVersion } + OpenChoices::keys()
-                + WindowSettings::keys() + PagesOpening::keys());
+        storedKeys_ = startupReads_.settings();
         value = storedAtStart_ = storedKeys_.values.value(settings::kSearches);
     });
     trap.run(142, [&] { reportNotice(storedKeys_.notice); });
@@ -73,6 +71,12 @@ void Application::Form_Load()
         savedListUndo_.stack().clear();
     });
     restoreOpenChoices();
+}
+
+QStringList Application::keysReadAtStart()
+{
+    return QStringList { settings::kSearches, settings::kSearchesVersion } + OpenChoices::keys()
+        + WindowSettings::keys() + PagesOpening::keys();
 }
 
 void Application::restoreOpenChoices()

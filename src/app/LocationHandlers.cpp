@@ -1,6 +1,5 @@
 #include "LocationHandlers.h"
 
-#include "CityListAhead.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
@@ -30,17 +29,14 @@ LocationHandlers::LocationHandlers(Form1& form, Platform& platform)
 
 QString LocationHandlers::path() const { return chosenListPath(platform_.userDataFolder, platform_.applicationFolder); }
 
-void LocationHandlers::LoadLocations(CityListAhead* ahead)
+void LocationHandlers::LoadLocations(ReadAhead<LocationFile::WholeList>* ahead)
 {
     // Whatever goes wrong here is remembered: the same fault would otherwise
     // come back at the first keystroke in the filter box.
     try {
-        std::optional<CityListAhead::Read> read = ahead ? ahead->take(path()) : std::nullopt;
-        if (!read) {
-            LocationFile file(path());
-            read.emplace();
-            read->fault = file.read({}, read->items);
-        }
+        std::optional<LocationFile::WholeList> read = ahead ? ahead->take(path()) : std::nullopt;
+        if (!read)
+            read = LocationFile::readWhole(path());
         cities_.append(std::move(read->items));
         if (read->fault)
             throw Failure(*read->fault);

@@ -2,7 +2,9 @@
 
 #include "CityListModel.h"
 #include "ItemBatch.h"
+#include "LocationFile.h"
 #include "NearbyQuery.h"
+#include "ReadAhead.h"
 #include "StateQuery.h"
 
 #include <QCoreApplication>
@@ -13,10 +15,8 @@
 
 namespace quillmoor {
 
-class CityListAhead;
 class Form1;
 class Trap;
-class LocationFile;
 struct Platform;
 
 // The handlers of the location list and its filter box. cityList is filled
@@ -36,7 +36,7 @@ public:
     // Appends every location of list.txt to cityList, as `ahead` read it
     // when it read the file as it stands. Throws Failure at the first fault,
     // with the locations before it already in the list.
-    void LoadLocations(CityListAhead* ahead = nullptr);
+    void LoadLocations(ReadAhead<LocationFile::WholeList>* ahead = nullptr);
 
     // The filter: keeps the lines whose display name contains the text of
     // filterBox. A fault is reported once; typing on while the same fault

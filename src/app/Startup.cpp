@@ -4,6 +4,7 @@
 #include "Form1.h"
 #include "Platform.h"
 #include "PointerImage.h"
+#include "SettingsKeys.h"
 #include "SkinFramework.h"
 #include "Trap.h"
 
@@ -106,8 +107,12 @@ QIcon applicationIcon()
     return icon;
 }
 
-StartupReads::StartupReads(const QString& cityListPath)
-    : cities(cityListPath)
+StartupReads::StartupReads(const QString& cityListPath, const QString& settingsFile, const QStringList& settingsKeys)
+    : cities(cityListPath, [cityListPath] { return LocationFile::readWhole(cityListPath); })
+    , settingsFile_(settingsFile)
+    , settingsKeys_(settingsKeys)
+    , settings_(settingsFile,
+          [settingsFile, settingsKeys] { return GetWholeSettings(settingsFile, settings::kSection, settingsKeys); })
 {
     initIconResources();
     iconImages_ = std::async(std::launch::async, [] {
@@ -116,6 +121,15 @@ StartupReads::StartupReads(const QString& cityListPath)
             images << QImage(iconFile(size));
         return images;
     });
+}
+
+StoredTexts StartupReads::settings()
+{
+    // Not whole, unreadable or changed (a close's rescued list taken back
+    // into it, say): read where a report and a copy aside can be made.
+    if (std::optional<std::optional<StoredTexts>> ahead = settings_.take(settingsFile_); ahead && *ahead)
+        return std::move(**ahead);
+    return GetSettings(settingsFile_, settings::kSection, settingsKeys_);
 }
 
 QIcon StartupReads::icon()

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "CityListAhead.h"
+#include "LocationFile.h"
+#include "ReadAhead.h"
+#include "SearchStore.h"
 
 #include <QIcon>
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <future>
 
@@ -46,20 +49,25 @@ void loadMouseIcon(Form1& form, const QString& path);
 QIcon applicationIcon();
 
 // What the start reads from files, begun on threads of their own before the
-// window is built and taken by the steps that need it. The window's
-// building takes about as long as either read, which it then hides.
+// window is built and taken by the steps that need them. Building the window
+// takes about as long as reading a large list.txt, which it then hides.
 class StartupReads {
 public:
-    explicit StartupReads(const QString& cityListPath);
+    StartupReads(const QString& cityListPath, const QString& settingsFile, const QStringList& settingsKeys);
 
     // list.txt, for the load to take when it still is the file read.
-    CityListAhead cities;
+    ReadAhead<LocationFile::WholeList> cities;
+    // What GetSettings(settingsFile, the section, settingsKeys) gives now.
+    StoredTexts settings();
     // The application icon in all its sizes, as applicationIcon() gives it.
     // The first image the program reads has Qt look through all its image
     // plugins, which takes longer than decoding the images.
     QIcon icon();
 
 private:
+    QString settingsFile_;
+    QStringList settingsKeys_;
+    ReadAhead<std::optional<StoredTexts>> settings_;
     std::future<QList<QImage>> iconImages_;
 };
 

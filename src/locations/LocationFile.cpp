@@ -42,6 +42,14 @@ LocationFile::LocationFile(const QString& path, qint64 readBytes)
 
 QString LocationFile::pathIn(const QString& folder) { return folder + QStringLiteral("/list.txt"); }
 
+LocationFile::WholeList LocationFile::readWhole(const QString& path)
+{
+    WholeList list;
+    LocationFile file(path);
+    list.fault = file.read({}, list.items);
+    return list;
+}
+
 template <class LocationSink, class Forget>
 std::optional<QString> LocationFile::forEachLine(ItemBatch& store, LocationSink&& sink, Forget&& forget)
 {

@@ -58,6 +58,15 @@ public:
 
     static QString pathIn(const QString& folder);
 
+    // Every location of the file at `path`, as read() adds them with no
+    // filter, and the fault that ended the reading early. Throws Failure when
+    // the file cannot be opened.
+    struct WholeList {
+        ItemBatch items;
+        std::optional<QString> fault;
+    };
+    static WholeList readWhole(const QString& path);
+
 private:
     // Calls sink(line, chunk) for every line, the line's fields pointing
     // into chunk `chunk` of `store`. When the file has to be read again in

@@ -218,4 +218,24 @@ int setMode(int fd, mode_t mode) { return ::fchmod(fd, mode) == 0 ? 0 : errno; }
 
 void removeFile(const QString& name) { ::unlink(QFile::encodeName(name).constData()); }
 
+bool FileStamp::operator==(const FileStamp& other) const
+{
+    return device == other.device && inode == other.inode && size == other.size && modified == other.modified
+        && changed == other.changed;
+}
+
+FileStamp fileStamp(const QString& path)
+{
+    FileStamp stamp;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return stamp;
+}
+
 } // namespace quillmoor::os

@@ -92,4 +92,18 @@ int placeNewFile(const QString& staged, const QString& name);
 int setMode(int fd, mode_t mode);
 void removeFile(const QString& name);
 
+// A file as it stands at one moment, to learn later whether it is still the
+// same file with the same content: a rewrite changes the change time even
+// where it keeps the size and the modification time. A missing file has the
+// stamp of no file.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = -1;
+    qint64 modified = 0; // nanoseconds
+    qint64 changed = 0; // of the inode, nanoseconds
+    bool operator==(const FileStamp& other) const;
+};
+FileStamp fileStamp(const QString& path);
+
 } // namespace quillmoor::os

@@ -106,23 +106,53 @@ void reportNotice(const QString& notice)
         throw Failure(notice);
 }
 
+namespace {
+
+    // The file under `keys`, read and decoded; nothing is written.
+    std::pair<FileBytes, FileRead> readSettings(const QString& file, const QString& section, const QStringList& keys)
+    {
+        FileBytes old;
+        try {
+            old = readOrdinaryFile(resolveLinks(file));
+        } catch (const FileTrouble& why) {
+            throw Failure(
+                SearchStoreText::tr("The saved searches could not be read from \"%1\": %2.").arg(file, why.text));
+        }
+        FileRead read = readKeys(old.bytes, section, keys);
+        // Only the first key's value is worth a report when it is no text;
+        // the others read as empty.
+        if (!keys.isEmpty() && read.notText != keys.first())
+            read.notText = QString();
+        return { std::move(old), std::move(read) };
+    }
+
+    StoredTexts textsOf(const FileRead& read, const QStringList& keys)
+    {
+        StoredTexts stored;
+        for (qsizetype i = 0; i < keys.size(); ++i)
+            stored.values.insert(keys[i], read.reads[i].text);
+        stored.allIni = !read.unclosedHeader;
+        return stored;
+    }
+
+} // namespace
+
+std::optional<StoredTexts> GetWholeSettings(const QString& file, const QString& section, const QStringList& keys)
+{
+    try {
+        const auto [old, read] = readSettings(file, section, keys);
+        if (!read.whole())
+            return std::nullopt;
+        return textsOf(read, keys);
+    } catch (const Failure&) {
+        return std::nullopt;
+    }
+}
+
 StoredTexts GetSettings(const QString& file, const QString& section, const QStringList& keys)
 {
-    FileBytes old;
-    try {
-        old = readOrdinaryFile(resolveLinks(file));
-    } catch (const FileTrouble& why) {
-        throw Failure(SearchStoreText::tr("The saved searches could not be read from \"%1\": %2.").arg(file, why.text));
-    }
-    FileRead read = readKeys(old.bytes, section, keys);
-    // Only the first key's value is worth a report when it is no text; the
-    // others read as empty.
-    if (!keys.isEmpty() && read.notText != keys.first())
-        read.notText = QString();
-    StoredTexts stored;
-    for (qsizetype i = 0; i < keys.size(); ++i)
-        stored.values.insert(keys[i], read.reads[i].text);
-    stored.allIni = !read.unclosedHeader;
+    const auto [old, read] = readSettings(file, section, keys);
+    StoredTexts stored = textsOf(read, keys);
     if (!read.whole()) {
         QString kept;
         try {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace quillmoor {
@@ -42,6 +43,10 @@ void reportNotice(const QString& notice);
 
 StoredText GetSetting(const QString& file, const QString& section, const QString& key);
 StoredTexts GetSettings(const QString& file, const QString& section, const QStringList& keys);
+// As GetSettings, but only where it writes nothing and reports nothing: empty
+// when the file cannot be read or is not whole. For a read made on a thread
+// of its own, to be made again where it gives nothing.
+std::optional<StoredTexts> GetWholeSettings(const QString& file, const QString& section, const QStringList& keys);
 
 // Reads one key as GetSetting does, for a command that only reads: the file
 // is left as it is, with no copy made beside it. A value that is no text is
