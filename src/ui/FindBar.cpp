@@ -25,7 +25,6 @@ FindBar::FindBar(ListView* list)
     box_->setObjectName(QStringLiteral("txtFind"));
     box_->setAccessibleName(tr("Find in the saved searches"));
     box_->setPlaceholderText(tr("Find"));
-    box_->setClearButtonEnabled(true);
     box_->setMaxLength(std::numeric_limits<int>::max());
     auto* shut = new QToolButton(this);
     shut->setText(QStringLiteral("\u2715"));
@@ -51,6 +50,10 @@ FindBar::FindBar(ListView* list)
 
 void FindBar::open()
 {
+    // Given at the first opening, not at the start: finding its icon means
+    // a look through the desktop's icon themes, which took longer than
+    // building the rest of the window.
+    box_->setClearButtonEnabled(true);
     placeOverHeader();
     show();
     raise();
