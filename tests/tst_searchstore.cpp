@@ -12,6 +12,7 @@
 #include "SearchStore.h"
 #include "SearchesFile.h"
 #include "StoreSupport.h"
+#include "StoredLookup.h"
 
 #include <QLockFile>
 #include <QtTest>
@@ -342,6 +343,26 @@ private slots:
         QVERIFY(asked[2].isNull());
         QCOMPARE(
             store.bytes(), QByteArray("[Quillmoor]\nPagesFrom=2\nEngine = \"x\" ;kept\nSearches=a|b|\n[Other]\nk=1\n"));
+    }
+
+    // An import leaves out what the stored value holds, escaped or not, and
+    // keeps a repeat of its own: stored, imported, how many went, after.
+    void anImportLeavesOutWhatIsSaved()
+    {
+        const QList<std::tuple<QString, QStringList, qsizetype, QString>> rows {
+            { "|a%7Cb|100%25|x|", { "a|b", "100%", "new", "a%7Cb", "new", "x" }, 3,
+                "|a%7Cb|100%25|x|new|a%257Cb|new|" },
+            { "p%|q|", { "p%", "q%", "q" }, 2, "p%|q|q%|" },
+            { "p|", { "p", "r|s", "%" }, 1, "|p|r%7Cs|%25|" },
+        };
+        for (const auto& [stored, entries, gone, after] : rows) {
+            StoredAddition adding;
+            for (const QString& entry : entries)
+                adding.add(entry);
+            const StoredLookup saved(stored);
+            QCOMPARE(adding.removeIf([&](QStringView entry) { return saved.contains(entry); }), gone);
+            QCOMPARE(adding.appendedTo(stored), after);
+        }
     }
 };
 

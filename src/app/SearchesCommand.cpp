@@ -14,11 +14,11 @@
 #include "SearchStore.h"
 #include "SearchesFile.h"
 #include "SettingsKeys.h"
+#include "StoredLookup.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSet>
 #include <cstdio>
 
 namespace quillmoor {
@@ -92,28 +92,18 @@ int importSearches(const QString& settingsFile, const QString& path)
         qsizetype added = 0;
         qsizetype already = 0;
         const QString notice = SaveSettings(settingsFile, settings::kSection,
-            { settings::kSearches, settings::kSearchesVersion }, [&](const QStringList& stored) {
-                // The stored entries as views into the stored text, unless
-                // it is escaped: then as texts of their own.
-                const StoredPieces pieces(stored[0]);
-                QSet<QStringView> views;
-                QSet<QString> texts;
-                for (qsizetype i = 0; i < pieces.size(); ++i) {
-                    if (pieces.isEmpty(i))
-                        continue;
-                    if (isEscapedValue(stored[0]))
-                        texts << pieces.entry(i);
-                    else
-                        views << pieces.view(i);
+            { settings::kSearches, settings::kSearchesVersion }, [&](QStringList stored) {
+                {
+                    const StoredLookup saved(stored[0]);
+                    already = adding.removeIf([&](QStringView entry) { return saved.contains(entry); });
                 }
-                already = adding.removeIf([&](QStringView entry) {
-                    return views.contains(entry) || (!texts.isEmpty() && texts.contains(entry.toString()));
-                });
                 added = adding.count();
                 if (added == 0)
                     return stored;
                 const ListVersion now = ListVersion::of(stored[1], stored[0]);
-                return QStringList { adding.appendedTo(stored[0]), ListVersion::after(now).text() };
+                // The stored text is handed over, not copied: the new
+                // value grows from it.
+                return QStringList { adding.appendedTo(std::move(stored[0])), ListVersion::after(now).text() };
             });
         if (!notice.isEmpty())
             say(stderr, notice);

@@ -141,9 +141,9 @@ namespace {
     QByteArray edited(const QByteArray& data, const Edit& edit, const QString& key, const QString& text)
     {
         const QByteArrayView rest = QByteArrayView(data).sliced(edit.at + edit.removed);
-        QByteArray bytes = encodeIniValue(text,
-            QByteArrayView(data).first(edit.at).toByteArray() + edit.before + encodeIniName(key) + '=',
-            edit.after.size() + rest.size());
+        QByteArray bytes
+            = encodeIniValue(text, { QByteArrayView(data).first(edit.at), edit.before, encodeIniName(key) + '=' },
+                edit.after.size() + rest.size());
         return bytes.append(edit.after).append(rest);
     }
 
@@ -191,12 +191,25 @@ namespace {
 std::optional<QByteArray> withIniValues(
     const QByteArray& data, const QString& section, const QList<std::pair<QString, QString>>& values)
 {
+    QList<std::pair<QString, QString>> texts = values;
+    return withIniValuesTaken(data, section, texts);
+}
+
+std::optional<QByteArray> withIniValuesTaken(
+    const QByteArray& data, const QString& section, QList<std::pair<QString, QString>>& values)
+{
     QByteArray bytes = withClosedHeaders(data);
-    for (const auto& [key, text] : values) {
-        std::optional<QByteArray> next = withOneValue(bytes, section, key, text);
-        if (!next)
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        std::optional<QByteArray> next = withOneValue(bytes, section, values[i].first, values[i].second);
+        if (!next) {
+            // Each key written reads back as its text.
+            const IniScan scan = scanIni(bytes);
+            for (qsizetype done = 0; done < i; ++done)
+                values[done].second = readIniKey(bytes, scan, section, values[done].first).text;
             return std::nullopt;
+        }
         bytes = std::move(*next);
+        values[i].second = QString();
     }
     return bytes;
 }

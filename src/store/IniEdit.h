@@ -15,4 +15,11 @@ namespace quillmoor {
 std::optional<QByteArray> withIniValues(
     const QByteArray& data, const QString& section, const QList<std::pair<QString, QString>>& values);
 
+// The same, letting go of each text once its key is written, so that a long
+// one is not held beside the copies of the file the keys after it make.
+// Where a key finds no place, the texts let go come back as the file so far
+// reads them, for another try.
+std::optional<QByteArray> withIniValuesTaken(
+    const QByteArray& data, const QString& section, QList<std::pair<QString, QString>>& values);
+
 } // namespace quillmoor

@@ -40,16 +40,20 @@ QString withoutLoneSurrogates(QString text)
 
 // As QSettings writes a text, except that U+FEFF is always escaped: written
 // as it is, QSettings would drop it where it comes first.
-QByteArray encodeIniValue(const QString& text, QByteArrayView before, qsizetype after)
+QByteArray encodeIniValue(const QString& text, std::initializer_list<QByteArrayView> before, qsizetype after)
 {
+    qsizetype head = 0;
+    for (const QByteArrayView piece : before)
+        head += piece.size();
     const QString s = withoutLoneSurrogates(text.startsWith(u'@') ? u'@' + text : text);
     static const char kNamed[][2] = { { '\a', 'a' }, { '\b', 'b' }, { '\f', 'f' }, { '\n', 'n' }, { '\r', 'r' },
         { '\t', 't' }, { '\v', 'v' }, { '"', '"' }, { '\\', '\\' } };
     QByteArray out;
     // Room for the quotes and what follows, so that they go in without a
     // copy.
-    out.reserve(before.size() + s.size() + 2 + after);
-    out.append(before);
+    out.reserve(head + s.size() + 2 + after);
+    for (const QByteArrayView piece : before)
+        out.append(piece);
     bool needsQuotes = false;
     bool escapeHexDigit = false; // after a numeric escape a hex digit would join it
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -73,9 +77,9 @@ QByteArray encodeIniValue(const QString& text, QByteArrayView before, qsizetype 
         else
             out += s.sliced(i, 1).toUtf8();
     }
-    const QByteArrayView value = QByteArrayView(out).sliced(before.size());
+    const QByteArrayView value = QByteArrayView(out).sliced(head);
     if (needsQuotes || value.startsWith(' ') || value.endsWith(' '))
-        out.insert(before.size(), '"').append('"');
+        out.insert(head, '"').append('"');
     return out;
 }
 

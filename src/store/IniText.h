@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -78,9 +79,9 @@ QString withoutLoneSurrogates(QString text);
 
 // A text as an INI value that both this reading and QSettings read back the
 // same.
-// `before` comes first, and room is left for `after` more bytes, so a file
-// with a long value is made in one piece.
-QByteArray encodeIniValue(const QString& text, QByteArrayView before = {}, qsizetype after = 0);
+// The pieces `before` come first, and room is left for `after` more bytes,
+// so a file with a long value is made in one piece.
+QByteArray encodeIniValue(const QString& text, std::initializer_list<QByteArrayView> before = {}, qsizetype after = 0);
 
 // What one key of the file holds.
 struct IniRead {

@@ -78,52 +78,48 @@ void StoredAddition::add(QStringView entry)
 
 qsizetype StoredAddition::removeIf(const std::function<bool(QStringView entry)>& known)
 {
-    // Each entry is stored escaped and followed by "|".
-    const auto each = [this](const std::function<void(QStringView piece, bool known)>& visit,
-                          const std::function<bool(QStringView entry)>& isKnown) {
-        qsizetype from = 0;
-        for (qsizetype bar = text_.indexOf(u'|'); bar >= 0; bar = text_.indexOf(u'|', from)) {
-            const QStringView piece = QStringView(text_).sliced(from, bar - from);
-            visit(piece, piece.contains(u'%') ? isKnown(unescapeEntry(piece)) : isKnown(piece));
-            from = bar + 1;
-        }
-    };
+    // Each entry is stored escaped and followed by "|". What stays moves
+    // down over what went, in place: the gathered text is never copied.
     qsizetype gone = 0;
-    each([&](QStringView, bool isKnown) { gone += isKnown; }, known);
-    if (gone == 0)
-        return 0;
-    QString kept;
-    kept.reserve(text_.size());
-    each(
-        [&](QStringView piece, bool isKnown) {
-            if (!isKnown)
-                kept.append(piece).append(u'|');
-        },
-        known);
-    text_ = std::move(kept);
+    qsizetype to = 0;
+    QChar* chars = text_.data();
+    for (qsizetype from = 0, bar = text_.indexOf(u'|'); bar >= 0; from = bar + 1, bar = text_.indexOf(u'|', from)) {
+        const QStringView piece = QStringView(text_).sliced(from, bar - from);
+        if (piece.contains(u'%') ? known(unescapeEntry(piece)) : known(piece)) {
+            ++gone;
+            continue;
+        }
+        if (to != from)
+            std::copy(chars + from, chars + bar + 1, chars + to);
+        to += bar + 1 - from;
+    }
+    text_.truncate(to);
     count_ -= gone;
     return gone;
 }
 
-QString StoredAddition::appendedTo(const QString& stored)
+QString StoredAddition::appendedTo(QString stored)
 {
-    QString before;
-    if (isEscapedValue(stored) || !bar_) {
-        before = stored;
-        if (!before.isEmpty() && !before.endsWith(u'|'))
-            before += u'|';
-        // Without a bar anywhere the value stays unescaped: only each "%"
-        // was written as "%25".
-        if (!isEscapedValue(stored) && percent_)
-            text_.replace(QStringLiteral("%25"), QStringLiteral("%"));
-    } else {
-        before = QStringLiteral("|");
+    if (!isEscapedValue(stored) && bar_) {
+        QString before = QStringLiteral("|");
         for (const QString& entry : storedEntries(stored))
             before += escapeEntry(entry) + u'|';
+        stored = std::move(before);
+    } else if (!isEscapedValue(stored) && percent_) {
+        // Without a bar anywhere the value stays unescaped: only each "%"
+        // was written as "%25".
+        text_.replace(QStringLiteral("%25"), QStringLiteral("%"));
     }
-    // In place where the room reserved allows.
-    text_.insert(0, before);
-    return std::move(text_);
+    if (stored.isEmpty())
+        return std::exchange(text_, QString());
+    // In place where the stored text is this value's own: it grows where
+    // it lies rather than being copied beside the new value.
+    const bool bar = !stored.endsWith(u'|');
+    stored.reserve(stored.size() + bar + text_.size());
+    if (bar)
+        stored += u'|';
+    stored += std::exchange(text_, QString());
+    return stored;
 }
 
 } // namespace quillmoor

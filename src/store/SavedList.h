@@ -51,13 +51,13 @@ public:
     void add(QStringView entry);
     void clear() { *this = StoredAddition(); }
     qsizetype count() const { return count_; }
-    // Leaves out every entry `known` answers true for, in two passes over
-    // the gathered text so that nothing is copied when none goes; answers
-    // how many went.
+    // Leaves out every entry `known` answers true for, asking once of
+    // each; answers how many went.
     qsizetype removeIf(const std::function<bool(QStringView entry)>& known);
     // The value storedValue(storedEntries(stored) + the entries) reads as;
-    // the gathered text becomes part of it, so this is asked once.
-    QString appendedTo(const QString& stored);
+    // the gathered text becomes part of it, so this is asked once. Handed
+    // a stored text of its own, it grows that text in place.
+    QString appendedTo(QString stored);
 
 private:
     QString text_; // every entry escaped, then "|"

@@ -51,11 +51,11 @@ namespace {
 
     // What a key's composer is given: null for a key that is not there,
     // which a key there with nothing after its "=" must not be taken for.
-    QString composedFrom(const IniRead& read)
+    QString composedFrom(IniRead& read)
     {
         if (!read.present)
             return QString();
-        return read.text.isNull() ? QStringLiteral("") : read.text;
+        return read.text.isNull() ? QStringLiteral("") : std::exchange(read.text, QString());
     }
 
     // The file as the save leaves it, and a notice when the old one had to
@@ -70,21 +70,20 @@ namespace {
             if (made)
                 notice = asideNotice(file, read, keptAs(copy));
         }
+        // The values read are handed over, not kept: a long list's text
+        // takes twice its bytes, and the file's new bytes are yet to be
+        // made.
         QStringList stored;
-        for (const IniRead& key : read.reads)
-            stored << composedFrom(key);
-        const QStringList texts = compose(stored);
-        // The values read are done with: a long list's text takes twice its
-        // bytes, and the file's new bytes are yet to be made.
-        stored.clear();
         for (IniRead& key : read.reads)
-            key.text = QString();
+            stored << composedFrom(key);
+        QStringList texts = compose(std::move(stored));
         QList<std::pair<QString, QString>> values;
         for (qsizetype i = 0; i < names.size(); ++i) {
             if (!texts.value(i).isNull() || read.reads[i].present)
-                values << std::pair { names[i], texts.value(i) };
+                values << std::pair { names[i], i < texts.size() ? std::exchange(texts[i], QString()) : QString() };
         }
-        if (std::optional<QByteArray> bytes = withIniValues(old, section, values))
+        texts.clear();
+        if (std::optional<QByteArray> bytes = withIniValuesTaken(old, section, values))
             return { *bytes, notice };
         // Nothing in the old file lets the new lines stand beside it.
         const std::optional<QByteArray> fresh = withIniValues(QByteArray(), section, values);

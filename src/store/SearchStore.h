@@ -68,7 +68,9 @@ StoredText ReadSettingOnly(const QString& file, const QString& section, const QS
 // the new lines cannot stand beside it, the old file is kept whole beside
 // itself and a new one holds them. Answers a notice when the old file had to
 // be kept aside.
-using ComposeSettings = std::function<QStringList(const QStringList& stored)>;
+// The texts are handed over: a composer that takes them by value may grow
+// one into its new text rather than copy it.
+using ComposeSettings = std::function<QStringList(QStringList stored)>;
 struct SaveOptions {
     // How long the save waits for another holder of the lock.
     int lockWaitMs = kLockWaitMs;
