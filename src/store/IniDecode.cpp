@@ -145,8 +145,10 @@ namespace {
         // UTF-8 decoder, never more at once than the room given.
         void textRun()
         {
+            static constexpr ini::ByteSet kEnds("\\\",");
             const qsizetype from = i_ - 1;
-            while (i_ < raw_.size() && raw_[i_] != '\\' && raw_[i_] != '"' && raw_[i_] != ',' && i_ - from < room_)
+            const qsizetype end = from + qMin(room_, raw_.size() - from);
+            while (i_ < end && !kEnds(raw_[i_]))
                 ++i_;
             const QByteArrayView run = raw_.sliced(from, i_ - from);
             const qsizetype kept = out_.size();

@@ -24,12 +24,38 @@ QByteArray encodeIniName(const QString& name)
     return out;
 }
 
+namespace {
+
+    // Where the first half of a surrogate pair, or a lone half, stands: the
+    // size when there is none, as in almost every text. Looked for in blocks
+    // whose every character is weighed, which the compiler does several at a
+    // time.
+    qsizetype firstSurrogate(QStringView text)
+    {
+        const char16_t* chars = text.utf16();
+        const auto isSurrogate = [](char16_t c) { return (c & 0xF800) == 0xD800; };
+        constexpr qsizetype kBlock = 32;
+        qsizetype i = 0;
+        for (; i + kBlock <= text.size(); i += kBlock) {
+            bool any = false;
+            for (qsizetype k = 0; k < kBlock; ++k)
+                any |= isSurrogate(chars[i + k]);
+            if (any)
+                break;
+        }
+        while (i < text.size() && !isSurrogate(chars[i]))
+            ++i;
+        return i;
+    }
+
+} // namespace
+
 QString withoutLoneSurrogates(QString text)
 {
     // Read through the constant view: writing a character makes a copy of
     // a text shared with the caller, which only a lone half is worth.
     const QString& chars = text;
-    for (qsizetype i = 0; i < chars.size(); ++i) {
+    for (qsizetype i = firstSurrogate(text); i < chars.size(); ++i) {
         if (chars[i].isHighSurrogate() && i + 1 < chars.size() && chars[i + 1].isLowSurrogate())
             ++i;
         else if (chars[i].isSurrogate())

@@ -28,7 +28,13 @@ namespace {
         line.equals = -1;
         bool inQuotes = false;
         qsizetype i = start;
+        // Only these bytes change anything; the rest are passed over.
+        static constexpr ini::ByteSet kWeighed("=\r\n;\\\"");
         for (bool ended = false; i < n && !ended;) {
+            while (i < n && !kWeighed(data[i]))
+                ++i;
+            if (i == n)
+                break;
             const char c = data[i++];
             if (c == '=') {
                 if (!inQuotes && line.equals < 0)
