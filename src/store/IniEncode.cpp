@@ -37,10 +37,10 @@ namespace {
         constexpr qsizetype kBlock = 32;
         qsizetype i = 0;
         for (; i + kBlock <= text.size(); i += kBlock) {
-            bool any = false;
+            unsigned any = 0; // a bool here keeps the compiler to one at a time
             for (qsizetype k = 0; k < kBlock; ++k)
-                any |= isSurrogate(chars[i + k]);
-            if (any)
+                any |= unsigned(isSurrogate(chars[i + k]));
+            if (any != 0)
                 break;
         }
         while (i < text.size() && !isSurrogate(chars[i]))
