@@ -47,8 +47,9 @@ void Application::Form_Load()
         restoreOpenChoices();
         return;
     }
-    StoredPieces pieces;
-    trap.run(146, [&] { pieces = StoredPieces(value); });
+    // The value's pieces as entries, an empty piece as an empty text.
+    QStringList pieces;
+    trap.run(146, [&] { pieces = startupReads_.entriesOf(value); });
     QStringList restored;
     restored.reserve(pieces.size());
     qsizetype i = 0;
@@ -59,8 +60,8 @@ void Application::Form_Load()
             return i < pieces.size();
         },
         [&] {
-            if (trap.test(150, [&] { return !pieces.isEmpty(i); }))
-                trap.run(152, [&] { restored << pieces.entry(i); });
+            if (trap.test(150, [&] { return !pieces[i].isEmpty(); }))
+                trap.run(152, [&] { restored << pieces[i]; });
         },
         154, [&] { return ++i < pieces.size(); });
     // The appends of line 152 reach the list as one batch: the view hears of

@@ -4,6 +4,7 @@
 #include "Form1.h"
 #include "Platform.h"
 #include "PointerImage.h"
+#include "SavedList.h"
 #include "SettingsKeys.h"
 #include "SkinFramework.h"
 #include "Trap.h"
@@ -111,8 +112,13 @@ StartupReads::StartupReads(const QString& cityListPath, const QString& settingsF
     : cities(cityListPath, [cityListPath] { return LocationFile::readWhole(cityListPath); })
     , settingsFile_(settingsFile)
     , settingsKeys_(settingsKeys)
-    , settings_(settingsFile,
-          [settingsFile, settingsKeys] { return GetWholeSettings(settingsFile, settings::kSection, settingsKeys); })
+    , settings_(settingsFile, [settingsFile, settingsKeys]() -> std::optional<SettingsRead> {
+        std::optional<StoredTexts> stored = GetWholeSettings(settingsFile, settings::kSection, settingsKeys);
+        if (!stored)
+            return std::nullopt;
+        QStringList entries = StoredPieces(stored->values.value(settings::kSearches)).entries();
+        return SettingsRead { std::move(*stored), std::move(entries) };
+    })
 {
     initIconResources();
     iconImages_ = std::async(std::launch::async, [] {
@@ -127,9 +133,18 @@ StoredTexts StartupReads::settings()
 {
     // Not whole, unreadable or changed (a close's rescued list taken back
     // into it, say): read where a report and a copy aside can be made.
-    if (std::optional<std::optional<StoredTexts>> ahead = settings_.take(settingsFile_); ahead && *ahead)
-        return std::move(**ahead);
+    if (std::optional<std::optional<SettingsRead>> ahead = settings_.take(settingsFile_); ahead && *ahead) {
+        settingsRead_ = std::move(**ahead);
+        return settingsRead_->stored;
+    }
     return GetSettings(settingsFile_, settings::kSection, settingsKeys_);
+}
+
+QStringList StartupReads::entriesOf(const QString& value)
+{
+    if (settingsRead_ && settingsRead_->stored.values.value(settings::kSearches) == value)
+        return std::exchange(settingsRead_, std::nullopt)->entries;
+    return StoredPieces(value).entries();
 }
 
 QIcon StartupReads::icon()

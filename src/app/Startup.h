@@ -59,6 +59,9 @@ public:
     ReadAhead<LocationFile::WholeList> cities;
     // What GetSettings(settingsFile, the section, settingsKeys) gives now.
     StoredTexts settings();
+    // StoredPieces(value).entries(), made ahead when `value` is the saved
+    // searches as settings() gave them.
+    QStringList entriesOf(const QString& value);
     // The application icon in all its sizes, as applicationIcon() gives it.
     // The first image the program reads has Qt look through all its image
     // plugins, which takes longer than decoding the images.
@@ -67,7 +70,14 @@ public:
 private:
     QString settingsFile_;
     QStringList settingsKeys_;
-    ReadAhead<std::optional<StoredTexts>> settings_;
+    // The keys, and the saved searches' value cut into its entries: a long
+    // list's texts take as long to make as the file to read.
+    struct SettingsRead {
+        StoredTexts stored;
+        QStringList entries;
+    };
+    ReadAhead<std::optional<SettingsRead>> settings_;
+    std::optional<SettingsRead> settingsRead_;
     std::future<QList<QImage>> iconImages_;
 };
 

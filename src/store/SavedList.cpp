@@ -41,6 +41,15 @@ StoredPieces::StoredPieces(const QString& value)
 
 QString StoredPieces::entry(qsizetype i) const { return escaped_ ? unescapeEntry(pieces_[i]) : pieces_[i].toString(); }
 
+QStringList StoredPieces::entries() const
+{
+    QStringList entries;
+    entries.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        entries << (isEmpty(i) ? QString() : entry(i));
+    return entries;
+}
+
 QString storedValue(const QStringList& entries)
 {
     const bool escaped = std::any_of(entries.cbegin(), entries.cend(), needsEscaping);

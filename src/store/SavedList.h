@@ -29,6 +29,9 @@ public:
     qsizetype size() const { return pieces_.size(); }
     bool isEmpty(qsizetype i) const { return pieces_[i].isEmpty(); }
     QString entry(qsizetype i) const;
+    // Every piece's entry in order; an empty piece, and only that, gives an
+    // empty text.
+    QStringList entries() const;
     // The piece as it stands in the value: the entry itself where the
     // value is not escaped.
     QStringView view(qsizetype i) const { return pieces_[i]; }
