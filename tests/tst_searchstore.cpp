@@ -247,8 +247,9 @@ private slots:
     }
 
     // A link that another user made in a shared folder (as /tmp) is not
-    // written through, nor followed on the way to the settings file; one of
-    // the user's own, or of the folder's owner, is.
+    // written through, nor followed on the way to the settings file, whether
+    // it stands for the file or for a folder on its path; one of the user's
+    // own, or of the folder's owner, is.
     void linksInASharedFolder()
     {
         if (::geteuid() != 0)
@@ -258,24 +259,37 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
         const QString kept = store.desktop.dir.filePath(QStringLiteral("bashrc"));
         const QString link = shared.filePath(QStringLiteral("searches.txt"));
+        const QString home = shared.filePath(QStringLiteral("home")); // a link to the user's folder
         const QString settingsLink = store.desktop.dir.filePath(QStringLiteral("settings.ini"));
         const struct {
             uid_t folderOwner, linkOwner;
+            QString written;
             bool followed;
-        } rows[] = { { 0, 4242, false }, { 0, 0, true }, { 4242, 4242, true } };
+        } rows[] = { { 0, 4242, link, false }, { 0, 0, link, true }, { 4242, 4242, link, true },
+            { 0, 4242, home + "/bashrc", false }, { 4242, 4242, home + "/bashrc", true } };
+        const auto whyNot = [](const std::function<void()>& write) {
+            try {
+                write();
+            } catch (const Failure& failure) {
+                return failure.description();
+            }
+            return QString();
+        };
         for (const auto& row : rows) {
-            QFile::remove(link);
-            QFile::remove(settingsLink);
+            for (const QString& name : { link, home, settingsLink })
+                QFile::remove(name);
+            QDir(store.desktop.dir.filePath(QStringLiteral("made"))).removeRecursively();
             store.desktop.write(QStringLiteral("bashrc"), "kept\n");
             QVERIFY(::chown(QFile::encodeName(shared.path()).constData(), row.folderOwner, 0) == 0);
-            QVERIFY(QFile::link(kept, link) && QFile::link(link, settingsLink));
-            QVERIFY(::lchown(QFile::encodeName(link).constData(), row.linkOwner, 0) == 0);
-            QString why;
-            try {
-                writeSearchesFile(link, { "x" }, store.desktop.settingsFile());
-            } catch (const Failure& failure) {
-                why = failure.description();
-            }
+            QVERIFY(QFile::link(kept, link) && QFile::link(store.desktop.dir.path(), home));
+            QVERIFY(QFile::link(row.written, settingsLink));
+            for (const QString& name : { link, home })
+                QVERIFY(::lchown(QFile::encodeName(name).constData(), row.linkOwner, 0) == 0);
+            const QString why = whyNot([&] { writeSearchesFile(row.written, { "x" }, store.desktop.settingsFile()); });
+            // Nor is a folder made through it for the settings file.
+            const auto value = [](const QStringList&) { return QStringList { "v" }; };
+            QCOMPARE(whyNot([&] { SaveSettings(home + "/made/q.ini", "Q", { "k" }, value); }).isEmpty(), row.followed);
+            QCOMPARE(QFileInfo::exists(store.desktop.dir.filePath(QStringLiteral("made"))), row.followed);
             QFile read(kept);
             QVERIFY(read.open(QIODevice::ReadOnly));
             QCOMPARE(read.readAll(), row.followed ? QByteArray("x\n") : QByteArray("kept\n"));

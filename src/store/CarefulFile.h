@@ -25,8 +25,9 @@ struct FileTrouble {
 };
 
 // People keep their dotfiles elsewhere and link them in: the file to read
-// and replace is the link's final target, which need not exist yet. A link
-// on the way that another user made in a shared folder such as /tmp is not
+// and replace is the path with every link in it resolved, in its folders'
+// places as in the file's, and the file need not exist yet. A link on the
+// way that another user made in a shared folder such as /tmp is not
 // followed (as the system's own rule for such folders has it): it may lead
 // to any of this user's files.
 QString resolveLinks(const QString& file);

@@ -195,6 +195,10 @@ QString SaveSettings(const QString& file, const QString& section, const QStringL
     const auto fail = [&](const QString& why) {
         throw Failure(SearchStoreText::tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));
     };
+    // A link refused on the way refuses the save before a folder or the
+    // lock file is made through it.
+    if (const QString why = linkTrouble(file); !why.isEmpty())
+        fail(why);
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
         fail(SearchStoreText::tr("its folder cannot be created"));
     try {
