@@ -22,7 +22,9 @@ public:
     // In the display name of `location`.
     bool inDisplayName(const LocationLine& location) const
     {
-        return in(location.name, location.addition.isEmpty() ? QStringView() : u", ", location.addition);
+        // The empty filter of every start takes each line without a call.
+        return folded_.empty()
+            || in(location.name, location.addition.isEmpty() ? QStringView() : u", ", location.addition);
     }
 
     static char32_t fold(char32_t c)
