@@ -127,8 +127,14 @@ private slots:
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Quillmoor"));
         QVERIFY(QGuiApplication::applicationDisplayName() == QStringLiteral("Quillmoor"));
         const QList<QSize> sizes = form.windowIcon().availableSizes();
-        for (int size : { 32, 48, 128, 256 })
+        for (int size : { 32, 48, 128, 256 }) {
             QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+            // The pixels kept at build time are the PNG's, transparency and all.
+            const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+            const QImage png(QStringLiteral(QUILLMOOR_SOURCE_DIR "/data/icons/quillmoor-%1.png").arg(size));
+            QCOMPARE(form.windowIcon().pixmap(size).toImage().convertToFormat(premultiplied),
+                png.convertToFormat(premultiplied));
+        }
         QVERIFY(!form.hasMouseIcon());
         QCOMPARE(form.mousePointer(), 0);
         QCOMPARE(background(&form), QColor(Qt::white));

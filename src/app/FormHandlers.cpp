@@ -22,7 +22,7 @@ void Application::Form_Load()
         trap.run(106, [&] { loadMouseIcon(form_, pointerFile); });
     trap.run(108, [&] { ShowHomePageAtRandom(platform_, trap); });
     trap.run(126, [&] { form_.setWindowTitle(kProductName); });
-    trap.run(126, [&] { form_.setWindowIcon(startupReads_.icon()); });
+    trap.run(126, [&] { form_.setWindowIcon(applicationIcon()); });
     trap.run(126, [&] { SetApplicationTitle(); });
     trap.run(128, [&] { locations_.cities().addColumn(QStringLiteral("URL")); });
     trap.run(130, [&] { locations_.cities().addColumn(QStringLiteral("Locations")); });

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QResource>
+#include <QtEndian>
 
 // The icons are compiled into this static library; the linker keeps them
 // only when something refers to them.
@@ -95,16 +97,37 @@ void loadMouseIcon(Form1& form, const QString& path)
 }
 
 namespace {
-    constexpr int kIconSizes[] = { 32, 48, 128, 256 };
-    QString iconFile(int size) { return QStringLiteral(":/icons/quillmoor-%1.png").arg(size); }
+
+    // One size of the icon, as made when the program was built (see
+    // data/icons/icon_pixels.cpp); a null image when the resource is not
+    // such pixels.
+    QImage iconImage(int size)
+    {
+        const QResource resource(QStringLiteral(":/icons/quillmoor-%1.pixels").arg(size));
+        const QByteArray bytes = resource.uncompressedData();
+        constexpr qsizetype kHead = 16;
+        if (bytes.size() < kHead || !bytes.startsWith("QMPX"))
+            return QImage();
+        const auto number = [&](qsizetype at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+        const auto format = QImage::Format(number(4));
+        if ((format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied)
+            || number(8) != quint32(size) || number(12) != quint32(size)
+            || bytes.size() != kHead + qsizetype(size) * size * 4)
+            return QImage();
+        return QImage(reinterpret_cast<const uchar*>(bytes.constData() + kHead), size, size, size * 4, format).copy();
+    }
+
 } // namespace
 
 QIcon applicationIcon()
 {
     initIconResources();
     QIcon icon;
-    for (int size : kIconSizes)
-        icon.addFile(iconFile(size), QSize(size, size));
+    for (int size : { 32, 48, 128, 256 }) {
+        const QImage image = iconImage(size);
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
     return icon;
 }
 
@@ -120,13 +143,6 @@ StartupReads::StartupReads(const QString& cityListPath, const QString& settingsF
         return SettingsRead { std::move(*stored), std::move(entries) };
     })
 {
-    initIconResources();
-    iconImages_ = std::async(std::launch::async, [] {
-        QList<QImage> images;
-        for (int size : kIconSizes)
-            images << QImage(iconFile(size));
-        return images;
-    });
 }
 
 StoredTexts StartupReads::settings()
@@ -145,20 +161,6 @@ QStringList StartupReads::entriesOf(const QString& value)
     if (settingsRead_ && settingsRead_->stored.values.value(settings::kSearches) == value)
         return std::exchange(settingsRead_, std::nullopt)->entries;
     return StoredPieces(value).entries();
-}
-
-QIcon StartupReads::icon()
-{
-    if (!iconImages_.valid())
-        return applicationIcon();
-    QIcon icon;
-    for (const QImage& image : iconImages_.get()) {
-        // A resource that did not decode is left to the icon's own reading.
-        if (image.isNull())
-            return applicationIcon();
-        icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
 }
 
 } // namespace quillmoor

@@ -5,12 +5,9 @@
 #include "SearchStore.h"
 
 #include <QIcon>
-#include <QImage>
-#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-#include <future>
 
 class QWidget;
 
@@ -62,10 +59,6 @@ public:
     // StoredPieces(value).entries(), made ahead when `value` is the saved
     // searches as settings() gave them.
     QStringList entriesOf(const QString& value);
-    // The application icon in all its sizes, as applicationIcon() gives it.
-    // The first image the program reads has Qt look through all its image
-    // plugins, which takes longer than decoding the images.
-    QIcon icon();
 
 private:
     QString settingsFile_;
@@ -78,7 +71,6 @@ private:
     };
     ReadAhead<std::optional<SettingsRead>> settings_;
     std::optional<SettingsRead> settingsRead_;
-    std::future<QList<QImage>> iconImages_;
 };
 
 } // namespace quillmoor
