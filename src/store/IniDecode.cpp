@@ -145,11 +145,8 @@ namespace {
         // UTF-8 decoder, never more at once than the room given.
         void textRun()
         {
-            static constexpr ini::ByteSet kEnds("\\\",");
             const qsizetype from = i_ - 1;
-            const qsizetype end = from + qMin(room_, raw_.size() - from);
-            while (i_ < end && !kEnds(raw_[i_]))
-                ++i_;
+            i_ = qMin(ends_.from(i_), from + qMin(room_, raw_.size() - from));
             const QByteArrayView run = raw_.sliced(from, i_ - from);
             const qsizetype kept = out_.size();
             out_.resize(kept + utf8_.requiredSpace(run.size()));
@@ -157,6 +154,8 @@ namespace {
         }
 
         QByteArrayView raw_;
+        // Where a run of plain text ends.
+        ini::NextOf<3> ends_ { raw_.data(), raw_.size(), "\\\"," };
         bool commasSplit_;
         qsizetype room_;
         QStringDecoder utf8_ { QStringDecoder::Utf8 };

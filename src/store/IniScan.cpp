@@ -19,7 +19,11 @@ namespace {
     // The next line from `pos`. A line ends at a line break or a ";" outside
     // quotes; a backslash takes the next character (a line break too) along;
     // blank lines and whole-line comments are skipped. Answers false at the end.
-    bool nextLine(QByteArrayView data, qsizetype& pos, Line& line)
+    // Only the bytes `weighed` finds change anything; the rest are passed over.
+    using Weighed = ini::NextOf<6>;
+    Weighed weighedIn(QByteArrayView data) { return Weighed(data.data(), data.size(), "=\r\n;\\\""); }
+
+    bool nextLine(QByteArrayView data, qsizetype& pos, Line& line, Weighed& weighed)
     {
         const qsizetype n = data.size();
         qsizetype start = pos;
@@ -28,11 +32,8 @@ namespace {
         line.equals = -1;
         bool inQuotes = false;
         qsizetype i = start;
-        // Only these bytes change anything; the rest are passed over.
-        static constexpr ini::ByteSet kWeighed("=\r\n;\\\"");
         for (bool ended = false; i < n && !ended;) {
-            while (i < n && !kWeighed(data[i]))
-                ++i;
+            i = weighed.from(i);
             if (i == n)
                 break;
             const char c = data[i++];
@@ -154,7 +155,8 @@ IniScan scanIni(QByteArrayView data)
     QString section;
     bool sawLine = false;
     qsizetype pos = scan.bodyStart;
-    for (Line line; nextLine(data, pos, line);) {
+    Weighed weighed = weighedIn(data);
+    for (Line line; nextLine(data, pos, line, weighed);) {
         const QByteArrayView text = data.sliced(line.start, line.end - line.start);
         if (!sawLine)
             scan.startsInGeneral = !text.startsWith('[');
