@@ -37,8 +37,9 @@ namespace {
     }
 } // namespace
 
-Application::Application(Platform platform)
+Application::Application(Platform platform, std::unique_ptr<StartupReads> startupReads)
     : platform_(std::move(platform))
+    , startupReads_(startupReads ? std::move(startupReads) : StartupReads::of(platform_))
     , locations_(form_, platform_)
     , savedListUndo_(*form_.savedList)
     , editing_(form_, platform_, searches_, savedListUndo_)

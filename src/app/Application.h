@@ -3,7 +3,6 @@
 #include "Form1.h"
 #include "LocationHandlers.h"
 #include "OpenChoices.h"
-#include "OwnList.h"
 #include "PagesOpening.h"
 #include "Platform.h"
 #include "SavedListEditing.h"
@@ -16,6 +15,7 @@
 #include "WindowSettings.h"
 
 #include <QObject>
+#include <memory>
 
 namespace quillmoor {
 
@@ -26,7 +26,9 @@ class Trap;
 class Application : public QObject {
     Q_OBJECT
 public:
-    explicit Application(Platform platform);
+    // `startupReads`, when given, began reading before Qt started; else the
+    // window begins its own.
+    explicit Application(Platform platform, std::unique_ptr<StartupReads> startupReads = nullptr);
 
     Form1& form() { return form_; }
     // The saved searches, which the window's list shows.
@@ -97,8 +99,7 @@ private:
 
     Platform platform_;
     // Begun first, to go on while the window is built.
-    StartupReads startupReads_ { chosenListPath(platform_.userDataFolder, platform_.applicationFolder),
-        platform_.settingsFile, keysReadAtStart() };
+    std::unique_ptr<StartupReads> startupReads_;
     // Made before the window that shows it, and gone after it.
     SearchListModel searches_;
     Form1 form_;

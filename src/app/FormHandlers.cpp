@@ -28,7 +28,7 @@ void Application::Form_Load()
     trap.run(130, [&] { locations_.cities().addColumn(QStringLiteral("Locations")); });
     trap.run(132, [&] { form_.cityList->setColumnWidthTwips(0, 1); });
     trap.run(134, [&] { form_.cityList->setColumnWidthTwips(1, 7000); });
-    trap.run(136, [&] { locations_.LoadLocations(&startupReads_.cities); });
+    trap.run(136, [&] { locations_.LoadLocations(&startupReads_->cities); });
     trap.run(138, [&] { searches_.setCaption(QStringLiteral("Searches")); });
     trap.run(140, [&] { form_.savedList->setColumnWidthTwips(0, 7000); });
 
@@ -39,7 +39,7 @@ void Application::Form_Load()
     // One read of the file for the searches and where they open.
     QString value;
     trap.run(142, [&] {
-        storedKeys_ = startupReads_.settings();
+        storedKeys_ = startupReads_->settings();
         value = storedAtStart_ = storedKeys_.values.value(settings::kSearches);
     });
     trap.run(142, [&] { reportNotice(storedKeys_.notice); });
@@ -49,7 +49,7 @@ void Application::Form_Load()
     }
     // The value's pieces as entries, an empty piece as an empty text.
     QStringList pieces;
-    trap.run(146, [&] { pieces = startupReads_.entriesOf(value); });
+    trap.run(146, [&] { pieces = startupReads_->entriesOf(value); });
     QStringList restored;
     restored.reserve(pieces.size());
     qsizetype i = 0;

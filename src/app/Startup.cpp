@@ -1,7 +1,9 @@
 #include "Startup.h"
 
+#include "Application.h"
 #include "Failure.h"
 #include "Form1.h"
+#include "OwnList.h"
 #include "Platform.h"
 #include "PointerImage.h"
 #include "SavedList.h"
@@ -14,6 +16,7 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QResource>
+#include <QThread>
 #include <QtEndian>
 
 // The icons are compiled into this static library; the linker keeps them
@@ -143,6 +146,25 @@ StartupReads::StartupReads(const QString& cityListPath, const QString& settingsF
         return SettingsRead { std::move(*stored), std::move(entries) };
     })
 {
+}
+
+std::unique_ptr<StartupReads> StartupReads::of(const Platform& platform)
+{
+    return std::make_unique<StartupReads>(chosenListPath(platform.userDataFolder, platform.applicationFolder),
+        platform.settingsFile, Application::keysReadAtStart());
+}
+
+std::unique_ptr<StartupReads> StartupReads::ofThisProgram()
+{
+    // Qt takes the first thread that asks for its own to be the program's
+    // main thread: this one asks before a read begins on another.
+    QThread::currentThread();
+    // Where QCoreApplication::applicationDirPath() finds the program.
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (program.isEmpty())
+        return nullptr;
+    return std::make_unique<StartupReads>(chosenListPath(userDataFolder(), QFileInfo(program).path()),
+        userSettingsFile(), Application::keysReadAtStart());
 }
 
 StoredTexts StartupReads::settings()

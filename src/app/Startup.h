@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <memory>
 
 class QWidget;
 
@@ -51,6 +52,13 @@ QIcon applicationIcon();
 class StartupReads {
 public:
     StartupReads(const QString& cityListPath, const QString& settingsFile, const QStringList& settingsKeys);
+    // The files the start reads with `platform`'s folders.
+    static std::unique_ptr<StartupReads> of(const Platform& platform);
+    // The files the start reads with the desktop's folders, found before Qt
+    // starts, so that they are read while it does (mostly waiting for the
+    // display); where a folder turns out otherwise, the start reads the
+    // file itself.
+    static std::unique_ptr<StartupReads> ofThisProgram();
 
     // list.txt, for the load to take when it still is the file read.
     ReadAhead<LocationFile::WholeList> cities;

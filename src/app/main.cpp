@@ -4,6 +4,7 @@
 #include "MessageHook.h"
 #include "Process.h"
 #include "SignalCloser.h"
+#include "Startup.h"
 
 #include <QApplication>
 
@@ -18,10 +19,12 @@ int main(int argc, char* argv[])
     // A report written to an output nobody reads any more ("quillmoor 2>&1 |
     // head") must not end the program before the searches are saved.
     quillmoor::os::ignoreBrokenPipes();
+    // list.txt and the settings file are read while Qt starts.
+    auto startupReads = quillmoor::StartupReads::ofThisProgram();
     std::optional<quillmoor::DisplayCheck> displayCheck(std::in_place);
     QApplication app(argc, argv);
     displayCheck.reset();
-    quillmoor::Application quillmoor(quillmoor::Platform::desktop());
+    quillmoor::Application quillmoor(quillmoor::Platform::desktop(), std::move(startupReads));
     quillmoor::SignalCloser closer([&quillmoor] { quillmoor.requestClose(); });
     quillmoor::DisplayLossCloser lastWords([&quillmoor] { quillmoor.displayLost(); });
     quillmoor.start();
