@@ -7,7 +7,6 @@
 #include "TextDecoder.h"
 
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QtAlgorithms>
 #include <cstring>
 #include <limits>
@@ -393,15 +392,6 @@ std::optional<QString> LocationFile::forEachLocation(
                 visit(location);
         },
         restart);
-}
-
-qsizetype LocationFile::readAndSplit()
-{
-    ItemBatch buffers;
-    qsizetype fields = 0;
-    forEachLine(
-        buffers, [&](const LocationLine& location, qint32) { fields += location.address.size(); }, [&] { fields = 0; });
-    return fields;
 }
 
 } // namespace quillmoor

@@ -52,10 +52,6 @@ public:
     std::optional<QString> forEachLocation(QStringView filter, const std::function<void(const LocationLine&)>& visit,
         const std::function<void()>& restart);
 
-    // Reads and splits every line and does nothing more: the least any
-    // reader of this file has to pay, which the benchmark compares against.
-    qsizetype readAndSplit();
-
     static QString pathIn(const QString& folder);
 
     // Every location of the file at `path`, as read() adds them with no
