@@ -119,7 +119,11 @@ void Form1::createControls()
     // lose its colon.
     const int needed = QFontMetrics(filterLabel->font()).horizontalAdvance(filterLabel->text()) + 1;
     filterLabel->resize(qBound(filterLabel->width(), needed, filterBox->x() - filterLabel->x()), filterLabel->height());
+    setUpGrowth();
+}
 
+void Form1::setUpGrowth()
+{
     // A larger window gives its room to the two lists, half to each; the
     // boxes and full-width buttons widen, the half-width buttons share the
     // width, and what lies below a list follows it down.

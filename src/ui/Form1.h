@@ -133,6 +133,8 @@ private:
     // lists' behaviour and what screen readers call things, the keyboard's
     // order and path, the pointer feedback.
     void createControls();
+    // How each control follows the window as it grows.
+    void setUpGrowth();
     void setUpLists();
     void setUpKeyboard();
     void setUpPointer();
