@@ -180,7 +180,10 @@ StoredTexts StartupReads::settings()
 
 QStringList StartupReads::entriesOf(const QString& value)
 {
-    if (settingsRead_ && settingsRead_->stored.values.value(settings::kSearches) == value)
+    // The same text, not merely an equal one: comparing a long list's text
+    // would cost what the entries saved.
+    const QString ahead = settingsRead_ ? settingsRead_->stored.values.value(settings::kSearches) : QString();
+    if (!value.isEmpty() && value.constData() == ahead.constData() && value.size() == ahead.size())
         return std::exchange(settingsRead_, std::nullopt)->entries;
     return StoredPieces(value).entries();
 }
