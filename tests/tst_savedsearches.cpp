@@ -90,6 +90,8 @@ private slots:
     void settingsFileShapes()
     {
         const QByteArray huge = "@Variant(\\0\\0\\0\\v\\x7f\\xff\\xff\\xff)"; // a list claiming 2^31 - 1 texts
+        // Stops far apart in a value longer than the pieces it is checked in.
+        const QByteArray as(70000, 'a'), bs(70000, 'b');
         const struct {
             const char* name;
             QByteArray file;
@@ -124,6 +126,9 @@ private slots:
             { "duplicate sections and keys",
                 "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|\n", { "c" }, false,
                 "[Quillmoor]\nSearches=a|\n[A]\nx=1\n[Quillmoor]\nSearches=b|\nSearches=c|new|\n" },
+            { "long value", "[Quillmoor]\nSearches=" + as + "\\t" + bs + ",c|\"d;e\"|\n",
+                { QString::fromLatin1(as + '\t' + bs + ",c"), "d;e" }, false,
+                "[Quillmoor]\nSearches=\"" + as + "\\t" + bs + ",c|d;e|new|\"\n" },
             { "CR line ends", "[Quillmoor]\rSearches=a|\r", { "a" }, false, "[Quillmoor]\rSearches=a|new|\r" },
             { "UTF-8 split by quotes", "[Quillmoor]\nSearches=\"\xE2\x82\"\xAC|\n", { "\u20AC" }, false,
                 "[Quillmoor]\nSearches=\xE2\x82\xAC|new|\n" },
