@@ -37,10 +37,6 @@ namespace {
             throw FileTrouble { errnoText(error) };
     }
 
-} // namespace
-
-namespace {
-
     // The names a path is walked by; "." and empty ones lead nowhere.
     QStringList namesOf(const QString& path)
     {
