@@ -246,6 +246,32 @@ private slots:
         QCOMPARE(entries[1], QStringLiteral("two line s "));
     }
 
+    // Links are followed as the system follows them: in any part of the
+    // path, a relative one from its own folder, ".." after one from where it
+    // led; past a part that is no folder the rest stays as named.
+    void linksAreResolvedAsTheSystemDoes()
+    {
+        QTemporaryDir dir;
+        const QString root = QFileInfo(dir.path()).canonicalFilePath();
+        QVERIFY(QDir(root).mkpath(QStringLiteral("real/sub")));
+        QVERIFY(QFile::link(QStringLiteral("real/sub"), root + QStringLiteral("/in")));
+        QVERIFY(QFile::link(root + QStringLiteral("/real"), root + QStringLiteral("/abs")));
+        QVERIFY(QFile::link(QStringLiteral("loop"), root + QStringLiteral("/loop")));
+        const std::pair<const char*, const char*> rows[] = { { "in/../x.ini", "real/x.ini" },
+            { "abs/./sub/x.ini", "real/sub/x.ini" }, { "in/x.ini", "real/sub/x.ini" },
+            { "gone/a/../b.ini", "gone/a/../b.ini" }, { "loop/x.ini", nullptr } };
+        for (const auto& [path, resolved] : rows) {
+            QString got;
+            try {
+                got = resolveLinks(root + u'/' + QLatin1String(path));
+            } catch (const FileTrouble& trouble) {
+                got = trouble.text;
+            }
+            QCOMPARE(got,
+                resolved ? root + u'/' + QLatin1String(resolved) : QStringLiteral("its links go round in a circle"));
+        }
+    }
+
     // A link that another user made in a shared folder (as /tmp) is not
     // written through, nor followed on the way to the settings file, whether
     // it stands for the file or for a folder on its path; one of the user's
