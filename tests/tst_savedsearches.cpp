@@ -164,7 +164,8 @@ private slots:
             const QStringList once = shape.reported ? QStringList { QStringLiteral("Form_Load:142") } : QStringList();
             QVERIFY2(store.desktop.where() == once, shape.name);
             // The list's version has a line of its own, as a new key does.
-            static const QRegularExpression version(QStringLiteral("SearchesVersion=[0-9a-f]{16}\\.1\r?\n?"));
+            static const QRegularExpression version(
+                QStringLiteral("SearchesVersion=[0-9a-f]{16}\\.1\\.[0-9a-f]{8}\r?\n?"));
             QCOMPARE(QString::fromLatin1(store.bytes()).remove(version).toLatin1(), shape.after);
             // What QSettings itself reads from the new file: the list, and
             // every other key as before.

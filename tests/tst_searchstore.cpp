@@ -3,6 +3,7 @@
 // takes.
 #include "Backups.h"
 #include "CarefulFile.h"
+#include "ConflictCopies.h"
 #include "EntryText.h"
 #include "Failure.h"
 #include "ListVersion.h"
@@ -82,8 +83,139 @@ private slots:
         const ListToStore across
             = listToStore({ known.line, top.saves - 1 }, { "a", "b" }, { "b", "a" }, next.text(), "b|x|");
         QCOMPARE(across.entries, QStringList({ "b", "x" }));
-        QCOMPARE(across.version.text(), next.line + QStringLiteral(".2"));
+        QVERIFY(across.version.line == next.line && across.version.saves == 2);
         QCOMPARE(listToStore(next, { "a" }, {}, top.text(), "a|").entries, QStringList(QStringLiteral("a")));
+
+        // Two computers that each made the next save of the same file (a
+        // sync tool brought one over the other) are siblings: merged from
+        // the parent both came from, both additions and both deletions stay.
+        const ListVersion parent = ListVersion::after(ListVersion());
+        const ListVersion here = ListVersion::after(parent);
+        const ListVersion there = ListVersion::after(parent);
+        QVERIFY(here.saves == there.saves && !here.leadsTo(there) && parent.leadsTo(there));
+        KnownSaves seen(parent, { "a", "b", "c" });
+        seen.add(here, { "a", "b", "x" });
+        const ListToStore sibling = listToStore(seen, { "a", "b", "x" }, there.text(), "b|c|y|");
+        QCOMPARE(sibling.entries, QStringList({ "b", "x", "y" }));
+        QCOMPARE(ListVersion::of(sibling.version.text(), "b|x|y|").marks.mid(1, 2), there.marks.mid(0, 2));
+        // A later save of the sibling's is still no descendant of this
+        // copy's; nor is one too far ahead for its marks to reach back.
+        ListVersion far = there;
+        for (int i = 0; i < 16; ++i)
+            far = ListVersion::after(far);
+        QVERIFY(!here.leadsTo(ListVersion::after(there)) && parent.leadsTo(ListVersion::after(there)));
+        QCOMPARE(listToStore(KnownSaves(parent, { "a", "b" }), { "a", "b" }, far.text(), "a|").entries,
+            QStringList({ "a", "b" }));
+        // What an older build wrote (no marks) reads as it always did.
+        QVERIFY((ListVersion { known.line, 3 }).leadsTo(ListVersion::of(later, "x|")));
+        QVERIFY((ListVersion { known.line, 3 }).leadsTo(ListVersion::after({ known.line, 3 })));
+    }
+
+    // Two computers whose settings files a sync tool keeps together: each
+    // adds a search at once, the tool renames the other's file over one of
+    // them, then that one's merge back over the other: both searches stay.
+    void twoComputersThroughASyncTool()
+    {
+        Store homes[2];
+        QStringList lists[2] = { { "a" }, { "a" } };
+        homes[0].setValue(QStringLiteral("a|"));
+        const auto putInPlace = [&](int from, int to) {
+            const QString target = homes[to].desktop.settingsFile();
+            QDir().mkpath(QFileInfo(target).path());
+            QFile::remove(target + QStringLiteral(".sync"));
+            QVERIFY(QFile::copy(homes[from].desktop.settingsFile(), target + QStringLiteral(".sync")));
+            QVERIFY(std::rename(qPrintable(target + QStringLiteral(".sync")), qPrintable(target)) == 0);
+        };
+        putInPlace(0, 1);
+        std::unique_ptr<SearchSaver> savers[2];
+        for (int i = 0; i < 2; ++i) {
+            savers[i] = std::make_unique<SearchSaver>(
+                homes[i].desktop.settingsFile(),
+                [&lists, i] {
+                    return SearchSaver::Snapshot { lists[i], {} };
+                },
+                20, 20);
+            const StoredTexts read = GetSettings(homes[i].desktop.settingsFile(), QStringLiteral("Quillmoor"),
+                { QStringLiteral("Searches"), QStringLiteral("SearchesVersion") });
+            savers[i]->begin(read.values.value("Searches"), read.values.value("SearchesVersion"));
+            connect(
+                savers[i].get(), &SearchSaver::tookIn, [&lists, i](const QStringList& from, const QStringList& stored) {
+                    lists[i] = mergeSearches(from, lists[i], stored);
+                });
+        }
+        for (int i = 0; i < 2; ++i) {
+            lists[i] << (i == 0 ? "one" : "two");
+            savers[i]->changed();
+        }
+        QTRY_VERIFY(homes[0].value() == "a|one|" && homes[1].value() == "a|two|");
+        putInPlace(1, 0);
+        QTRY_COMPARE(homes[0].value(), QStringLiteral("a|one|two|"));
+        putInPlace(0, 1);
+        QTRY_COMPARE(lists[1], QStringList({ "a", "one", "two" }));
+        QCOMPARE(lists[0], lists[1]);
+        QCOMPARE(homes[1].value(), QStringLiteral("a|one|two|"));
+    }
+
+    // What a sync tool leaves beside the file when both computers changed
+    // it: each tool's conflict copy is merged in once and put away with the
+    // backups; one that cannot be read stays and is said once; the tool's
+    // temporary files and a lock file from the other computer are no list
+    // and hold no save back.
+    void conflictCopiesAreTakenIn()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|b|"));
+        const QString file = store.desktop.settingsFile();
+        const ListVersion parent = ListVersion::after(ListVersion());
+        QSettings(file, QSettings::IniFormat).setValue("Quillmoor/SearchesVersion", parent.text());
+        const QDir folder = QFileInfo(file).dir();
+        const auto copy = [&](const QString& name, const QString& searches, const QString& version) {
+            QSettings settings(folder.filePath(name), QSettings::IniFormat);
+            settings.setValue("Quillmoor/Searches", searches);
+            if (!version.isEmpty())
+                settings.setValue("Quillmoor/SearchesVersion", version);
+            settings.setValue("Other/Key", "kept");
+        };
+        copy("Marrowfen (conflicted copy 2026-12-08 101010).ini", "a|y|x|", {}); // of unknown descent
+        copy("Marrowfen (laptop's conflicted copy 2026-12-08).ini", "z|", {});
+        copy("Marrowfen.sync-conflict-20261208-101010-ABCDEF7.ini", "a|x|", ListVersion::after(parent).text());
+        copy(".syncthing.Marrowfen.ini.tmp", "t|", {});
+        QVERIFY(!isConflictCopy(file, "Marrowfen.ini.sync-conflict-20261208-101010-ABCDEF7.lock"));
+        QFile unreadable(folder.filePath("Marrowfen.sync-conflict-20261209-101010-XYZ1234.ini"));
+        QVERIFY(unreadable.open(QIODevice::WriteOnly) && unreadable.write("[Quillmoor]\nSearches=@Invalid()\n") > 0);
+        unreadable.close();
+        QFile lock(file + QStringLiteral(".lock"));
+        QVERIFY(lock.open(QIODevice::WriteOnly) && lock.write("4242\nquillmoor\nlaptop-far-away\n") > 0);
+        lock.close();
+
+        QStringList list = { "a", "b" };
+        SearchSaver saver(
+            file,
+            [&] {
+                return SearchSaver::Snapshot { list, {} };
+            },
+            20, 20);
+        const QString backups = store.desktop.dir.filePath("backups");
+        saver.keepBackupsIn(backups);
+        QSignalSpy cameBack(&saver, &SearchSaver::cameBack);
+        QSignalSpy noticed(&saver, &SearchSaver::noticed);
+        connect(&saver, &SearchSaver::tookIn,
+            [&](const QStringList& from, const QStringList& stored) { list = mergeSearches(from, list, stored); });
+        QElapsedTimer took;
+        took.start();
+        saver.begin(QStringLiteral("a|b|"), parent.text());
+        QTRY_COMPARE(list, QStringList({ "a", "y", "x", "z" }));
+        QCOMPARE_LT(took.elapsed(), kLockWaitMs);
+        QCOMPARE(store.value(), QStringLiteral("a|y|x|z|"));
+        QCOMPARE(cameBack.size(), 1);
+        QCOMPARE(cameBack.at(0).at(0).toString(), QStringLiteral("3 searches from another computer's copy came back"));
+        QTest::qWait(200);
+        QCOMPARE(noticed.size(), 1);
+        QVERIFY(noticed.at(0).at(0).toString().contains("not text"));
+        QCOMPARE(conflictCopiesOf(file), QStringList(unreadable.fileName()));
+        QCOMPARE(QDir(conflictCopiesFolder(backups)).entryList(QDir::Files).size(), 3);
+        QVERIFY(folder.exists(".syncthing.Marrowfen.ini.tmp"));
+        QCOMPARE(cameBack.size(), 1);
     }
 
     // Two copies saving as they go, in turn, and never closed (as a kill

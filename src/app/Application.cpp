@@ -175,6 +175,11 @@ void Application::connectSaving()
     };
     connect(&saver_, &SearchSaver::failed, this, report);
     connect(&saver_, &SearchSaver::noticed, this, report);
+    // Good news, not a fault: said as information.
+    connect(&saver_, &SearchSaver::cameBack, this, [this](const QString& text) {
+        if (platform_.showInformation)
+            platform_.showInformation(kProductName, text);
+    });
 }
 
 void Application::takeIn(const QStringList& from, const QStringList& stored)

@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QSysInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -56,6 +57,15 @@ namespace {
     {
         const qsizetype slash = path.lastIndexOf(u'/');
         return slash > 0 ? path.left(slash) : QStringLiteral("/");
+    }
+
+    bool fromAnotherComputer(const QLockFile& lock)
+    {
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        return lock.error() == QLockFile::LockFailedError && lock.getLockInfo(&pid, &host, &application)
+            && !host.isEmpty() && host != QSysInfo::machineHostName();
     }
 
 } // namespace
@@ -132,11 +142,16 @@ FileBytes readOrdinaryFile(const QString& path)
 std::unique_ptr<QLockFile> lockForWriting(const QString& file, int waitMs)
 {
     auto lock = std::make_unique<QLockFile>(QFileInfo(file).absoluteFilePath() + QStringLiteral(".lock"));
-    if (!lock->tryLock(std::max(waitMs, 0)))
-        throw FileTrouble { lock->error() == QLockFile::LockFailedError
-                ? SearchStoreText::tr("another program keeps it locked")
-                : SearchStoreText::tr("its lock file cannot be made") };
-    return lock;
+    if (lock->tryLock(0) || (!fromAnotherComputer(*lock) && lock->tryLock(std::max(waitMs, 0))))
+        return lock;
+    // A lock file that a sync tool carried over from another computer was
+    // made by a program that never writes this computer's file: it holds
+    // nothing here, and would stay until the tool carries its removal over.
+    if (fromAnotherComputer(*lock) && lock->removeStaleLockFile() && lock->tryLock(0))
+        return lock;
+    throw FileTrouble { lock->error() == QLockFile::LockFailedError
+            ? SearchStoreText::tr("another program keeps it locked")
+            : SearchStoreText::tr("its lock file cannot be made") };
 }
 
 QString replaceFile(const QString& target, const FileBytes& old, const QByteArray& bytes)

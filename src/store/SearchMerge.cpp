@@ -79,4 +79,10 @@ QStringList addSearches(const QStringList& mine, const QStringList& other)
     return joined;
 }
 
+qsizetype addedCount(const QStringList& before, const QStringList& after)
+{
+    Counts present = counted(before);
+    return std::count_if(after.cbegin(), after.cend(), [&](const QString& entry) { return !take(present, entry); });
+}
+
 } // namespace quillmoor

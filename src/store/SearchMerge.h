@@ -22,4 +22,7 @@ QStringList mergeSearches(const QStringList& base, const QStringList& mine, cons
 // in `mine` follow them.
 QStringList addSearches(const QStringList& mine, const QStringList& other);
 
+// How many entries `after` holds that `before` does not, repeats counted.
+qsizetype addedCount(const QStringList& before, const QStringList& after);
+
 } // namespace quillmoor

@@ -2,6 +2,7 @@
 
 #include "Backups.h"
 #include "CarefulFile.h"
+#include "ConflictCopies.h"
 #include "Failure.h"
 #include "RescueFile.h"
 #include "SavedList.h"
@@ -9,6 +10,7 @@
 #include "SettingsKeys.h"
 
 #include <QDeadlineTimer>
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -41,16 +43,17 @@ void SearchSaver::begin(const QString& searches, const QString& version)
     readVersion_ = version;
     seen_ = fileNow();
     state_ = State::Idle;
-    if (lookMs_ > 0)
+    if (lookMs_ > 0) {
+        fileLook_ = std::make_unique<FileLook>(file_, lookMs_);
         look_.start(lookMs_);
+    }
 }
 
 void SearchSaver::settle()
 {
     if (settled_)
         return;
-    known_ = ListVersion::of(readVersion_, readSearches_);
-    base_ = storedEntries(readSearches_);
+    known_ = KnownSaves(ListVersion::of(readVersion_, readSearches_), storedEntries(readSearches_));
     settled_ = true;
     readSearches_ = QString();
     readVersion_ = QString();
@@ -89,8 +92,17 @@ void SearchSaver::changed()
 void SearchSaver::look()
 {
     // Only a file that changed since this copy last read or wrote it is
-    // worth reading; whatever waits or is in flight reads it anyway.
-    if (state_ == State::Idle && !fileNow().sameAs(seen_))
+    // worth reading, or a conflict copy not yet taken in; whatever waits or
+    // is in flight reads them anyway.
+    if (state_ != State::Idle || !fileLook_)
+        return;
+    const std::optional<FileLook::Seen> seen = fileLook_->latest();
+    if (!seen)
+        return;
+    const bool newCopy = !backups_.isEmpty()
+        && std::any_of(seen->copies.cbegin(), seen->copies.cend(),
+            [this](const QString& copy) { return !copiesDone_.contains(copy); });
+    if (newCopy || !seen->file.sameAs(seen_))
         startSave(true);
 }
 
@@ -107,8 +119,8 @@ void SearchSaver::startSave(bool onlyLook)
     dirty_ = false;
     unsaved_.invalidate();
     state_ = State::Saving;
-    thread_.start([this, snapshot = std::move(snapshot)] {
-        const Outcome outcome = save(snapshot, kLockWaitMs);
+    thread_.start([this, snapshot = std::move(snapshot), done = copiesDone_] {
+        const Outcome outcome = save(snapshot, kLockWaitMs, done);
         QMetaObject::invokeMethod(
             this, [this, outcome] { ended(outcome); }, Qt::QueuedConnection);
     });
@@ -120,6 +132,12 @@ void SearchSaver::ended(const Outcome& outcome)
         return;
     state_ = State::Idle;
     if (outcome.saved) {
+        for (const QString& copy : outcome.copiesDone)
+            copiesDone_.insert(copy);
+        if (outcome.cameBack > 0)
+            emit cameBack(outcome.cameBack == 1
+                    ? SearchStoreText::tr("1 search from another computer's copy came back")
+                    : SearchStoreText::tr("%1 searches from another computer's copy came back").arg(outcome.cameBack));
         seen_ = outcome.seen;
         failure_.clear();
         failing_.invalidate();
@@ -165,18 +183,73 @@ void SearchSaver::backUp(const QStringList& entries)
     });
 }
 
-SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs)
+QList<SearchSaver::CopyRead> SearchSaver::readCopies(const QSet<QString>& done, Outcome& outcome) const
+{
+    QList<CopyRead> copies;
+    if (backups_.isEmpty())
+        return copies; // nowhere to put them away once taken in
+    for (const QString& file : conflictCopiesOf(file_)) {
+        if (done.contains(file))
+            continue;
+        try {
+            const StoredTexts stored
+                = ReadSettingsOnly(file, settings::kSection, { settings::kSearches, settings::kSearchesVersion });
+            copies.append(
+                { file, stored.values.value(settings::kSearches), stored.values.value(settings::kSearchesVersion) });
+        } catch (const Failure& failure) {
+            // Left where it is, for the user to look at; said once.
+            outcome.copiesDone << file;
+            outcome.said << SearchStoreText::tr(
+                "A copy that a sync tool left beside the settings file could not be taken in: %1")
+                                .arg(failure.description());
+        }
+    }
+    return copies;
+}
+
+qsizetype SearchSaver::withCopies(QStringList& entries, const QList<CopyRead>& copies) const
+{
+    const QStringList was = entries;
+    for (const CopyRead& copy : copies) {
+        if (copy.searches.isNull())
+            continue;
+        const ListVersion version = ListVersion::of(copy.version, copy.searches);
+        const QStringList theirs = storedEntries(copy.searches);
+        // A copy of a save this copy knows the parent of is merged three-way
+        // from there: its deletions apply too. One of unknown descent only
+        // adds what the list lacks, so nothing is taken twice.
+        const KnownSaves::Save* from = known_.ancestorOf(version);
+        entries = from && !from->version.isNone() ? mergeSearches(from->entries, entries, theirs)
+                                                  : addSearches(entries, theirs);
+    }
+    return addedCount(was, entries);
+}
+
+void SearchSaver::putAway(const QList<CopyRead>& copies, Outcome& outcome) const
+{
+    for (const CopyRead& copy : copies) {
+        outcome.copiesDone << copy.file;
+        try {
+            putAwayConflictCopy(backups_, copy.file);
+        } catch (const Failure& failure) {
+            outcome.said << failure.description();
+        }
+    }
+}
+
+SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs, const QSet<QString>& copiesDone)
 {
     QStringList keys = { settings::kSearches, settings::kSearchesVersion };
     for (const auto& key : snapshot.keys)
         keys << key.first;
     for (const auto& key : snapshot.merged)
         keys << key.first;
-    Outcome outcome { false, QString(), snapshot.entries, {}, {} };
+    Outcome outcome { false, QString(), snapshot.entries, {}, {}, {}, 0, {} };
     try {
         settle();
         ListVersion written;
         QString backupTrouble;
+        const QList<CopyRead> copies = readCopies(copiesDone, outcome);
         outcome.text = SaveSettings(file_, settings::kSection, keys,
             [&](const QStringList& stored) {
                 const QDate today = QDate::currentDate();
@@ -187,7 +260,8 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs)
                         backupTrouble = failure.description();
                     }
                 }
-                const ListToStore store = listToStore(known_, base_, snapshot.entries, stored[1], stored[0]);
+                ListToStore store = listToStore(known_, snapshot.entries, stored[1], stored[0]);
+                outcome.cameBack = withCopies(store.entries, copies);
                 outcome.stored = store.entries;
                 QString value = storedValue(store.entries);
                 if (value.isNull())
@@ -204,13 +278,19 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs)
                 return texts;
             },
             // The file as this save left it: a change after is someone else's.
-            { lockWaitMs, [&] { outcome.seen = fileNow(); } });
+            { lockWaitMs, [&] {
+                 // Put away once the file holds what they added.
+                 putAway(copies, outcome);
+                 outcome.seen = fileNow();
+             } });
         if (!backupTrouble.isEmpty())
-            outcome.text = outcome.text.isEmpty() ? backupTrouble : outcome.text + u' ' + backupTrouble;
-        known_ = written;
+            outcome.said << backupTrouble;
+        if (!outcome.text.isEmpty())
+            outcome.said.prepend(outcome.text);
+        outcome.text = outcome.said.join(u' ');
         // A list of its own: sharing the window's would make its next edit
         // copy the whole list on the window's thread.
-        base_ = QStringList(outcome.stored.cbegin(), outcome.stored.cend());
+        known_.add(written, QStringList(outcome.stored.cbegin(), outcome.stored.cend()));
         outcome.saved = true;
     } catch (const Failure& failure) {
         outcome.text = failure.description();
@@ -238,8 +318,10 @@ QString SearchSaver::saveLast(const Snapshot& snapshot)
     settle();
     QString kept;
     try {
+        const ListVersion& known = known_.last().version;
         kept = keepRescued(file_,
-            { QString(), snapshot.entries, base_, known_.isNone() ? QString() : known_.text(), snapshot.keys, {} });
+            { QString(), snapshot.entries, known_.last().entries, known.isNone() ? QString() : known.text(),
+                snapshot.keys, {} });
     } catch (const Failure& failure) {
         throw Failure(outcome.text + u' ' + failure.description());
     }

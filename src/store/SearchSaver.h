@@ -1,17 +1,20 @@
 #pragma once
 
 #include "FileCalls.h"
+#include "FileLook.h"
 #include "ListVersion.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace quillmoor {
@@ -26,8 +29,10 @@ namespace quillmoor {
 //
 // Takes in what others save: another copy of the program, an import, a sync
 // tool. Each save merges their changes into the file, and the file is looked
-// at every second for a change of theirs alone; either way tookIn() hands the
-// window what the file holds, to be merged into the list shown.
+// at every second (off the window's thread) for a change of theirs alone;
+// either way tookIn() hands the window what the file holds, to be merged
+// into the list shown. A sync tool's conflict copies beside the file are
+// merged into it the same way, once, and then put away with the backups.
 //
 // The close makes the last save after any save in flight, waiting for the
 // file's lock once at most, and a list it cannot save is kept in a rescue
@@ -84,6 +89,9 @@ signals:
     void failed(const QString& description);
     // A save went through with something to say, as the notice says.
     void noticed(const QString& notice);
+    // Good news, to be said as information: searches came back from a sync
+    // tool's conflict copy.
+    void cameBack(const QString& text);
     // The file holds `stored` where this copy's list was `from` when the save
     // (or the look) began: what others changed, for the window to take in.
     void tookIn(const QStringList& from, const QStringList& stored);
@@ -101,11 +109,26 @@ private:
         QStringList from; // the entries the save began with
         QStringList stored; // what the file holds after it
         os::PathKind seen; // the file as it left it
+        QStringList copiesDone; // conflict copies taken in, or said to be unreadable
+        qsizetype cameBack = 0; // searches the copies added
+        QStringList said; // what else there is to say of a save that went through
     };
+    struct CopyRead {
+        QString file;
+        QString searches;
+        QString version;
+    };
+    // The conflict copies beside the file that are yet to be taken in; what
+    // cannot be read is added to the outcome's text, once.
+    QList<CopyRead> readCopies(const QSet<QString>& done, Outcome& outcome) const;
+    // `entries` with the copies merged in, each from the newest save this
+    // copy knows that it descends from; answers how many searches came.
+    qsizetype withCopies(QStringList& entries, const QList<CopyRead>& copies) const;
+    void putAway(const QList<CopyRead>& copies, Outcome& outcome) const;
     void wait(int ms);
     void startSave(bool onlyLook = false);
     // On the saver's thread, or at the close once none is in flight.
-    Outcome save(const Snapshot& snapshot, int lockWaitMs);
+    Outcome save(const Snapshot& snapshot, int lockWaitMs, const QSet<QString>& copiesDone = {});
     void ended(const Outcome& outcome);
     void failedAgain(const QString& why);
     void look();
@@ -129,15 +152,16 @@ private:
     int retryMs_ = kFirstRetryMs;
     QThreadPool thread_;
     QString backups_;
-    // What this copy read or saved last, and the file as it was then; only
-    // the saver's thread touches them while a save is in flight.
-    ListVersion known_;
-    QStringList base_;
+    // What this copy read or saved lately, and the file as it was then;
+    // only the saver's thread touches them while a save is in flight.
+    KnownSaves known_;
     // As begin() was given them, until the first save settles them.
     QString readSearches_;
     QString readVersion_;
     bool settled_ = false;
     os::PathKind seen_;
+    std::unique_ptr<FileLook> fileLook_;
+    QSet<QString> copiesDone_;
 };
 
 } // namespace quillmoor

@@ -2,12 +2,14 @@
 
 #include "CarefulFile.h"
 #include "Failure.h"
+#include "FileCalls.h"
 #include "SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QThread>
 
 namespace quillmoor {
 
@@ -107,12 +109,30 @@ void reportNotice(const QString& notice)
 
 namespace {
 
+    constexpr int kStillTries = 20;
+    constexpr int kStillWaitMs = 50;
+
+    // A sync tool renames its copy over the file without taking the lock,
+    // and some write it in place: a read that saw the file change under it
+    // is made again once the file holds still, so that half a file is never
+    // taken for a list that lost its entries. Answers the file as it stood.
+    std::pair<FileBytes, os::PathKind> readStill(const QString& target)
+    {
+        for (int tries = 1;; ++tries) {
+            const os::PathKind before = os::pathKind(target);
+            FileBytes read = readOrdinaryFile(target);
+            if (os::pathKind(target).sameAs(before) || tries == kStillTries)
+                return { std::move(read), before };
+            QThread::msleep(kStillWaitMs);
+        }
+    }
+
     // The file under `keys`, read and decoded; nothing is written.
     std::pair<FileBytes, FileRead> readSettings(const QString& file, const QString& section, const QStringList& keys)
     {
         FileBytes old;
         try {
-            old = readOrdinaryFile(resolveLinks(file));
+            old = readStill(resolveLinks(file)).first;
         } catch (const FileTrouble& why) {
             throw Failure(
                 SearchStoreText::tr("The saved searches could not be read from \"%1\": %2.").arg(file, why.text));
@@ -164,6 +184,14 @@ StoredTexts GetSettings(const QString& file, const QString& section, const QStri
     return stored;
 }
 
+StoredTexts ReadSettingsOnly(const QString& file, const QString& section, const QStringList& keys)
+{
+    const auto [old, read] = readSettings(file, section, keys);
+    if (!read.notText.isNull())
+        throw Failure(SearchStoreText::tr("The saved searches in \"%1\" are not text, so none can be read.").arg(file));
+    return textsOf(read, keys);
+}
+
 StoredText ReadSettingOnly(const QString& file, const QString& section, const QString& key)
 {
     FileBytes old;
@@ -207,16 +235,26 @@ QString SaveSettings(const QString& file, const QString& section, const QStringL
         // ours from overwriting each other.
         const auto lock = lockForWriting(file, options.lockWaitMs);
         const QString target = resolveLinks(file);
-        const FileBytes old = readOrdinaryFile(target);
-        auto [bytes, notice] = savedBytes(file, old.bytes, section, keys, compose);
-        if (!old.exists || bytes != old.bytes) {
-            const QString warning = replaceFile(target, old, bytes);
-            if (!warning.isEmpty())
-                notice = notice.isEmpty() ? warning : notice + u' ' + warning;
+        for (int tries = 1;; ++tries) {
+            const auto [old, stamp] = readStill(target);
+            auto [bytes, notice] = savedBytes(file, old.bytes, section, keys, compose);
+            // A file renamed over this one meanwhile is merged too, never
+            // replaced unread.
+            if (!os::pathKind(target).sameAs(stamp)) {
+                if (tries == kStillTries)
+                    throw FileTrouble { SearchStoreText::tr("it kept changing while it was read") };
+                QThread::msleep(kStillWaitMs);
+                continue;
+            }
+            if (!old.exists || bytes != old.bytes) {
+                const QString warning = replaceFile(target, old, bytes);
+                if (!warning.isEmpty())
+                    notice = notice.isEmpty() ? warning : notice + u' ' + warning;
+            }
+            if (options.whileLocked)
+                options.whileLocked();
+            return notice;
         }
-        if (options.whileLocked)
-            options.whileLocked();
-        return notice;
     } catch (const FileTrouble& why) {
         fail(why.text);
     }

@@ -52,6 +52,10 @@ std::optional<StoredTexts> GetWholeSettings(const QString& file, const QString& 
 // is left as it is, with no copy made beside it. A value that is no text is
 // a Failure, as nothing could be taken from it; a file not all in INI format
 // gives what could be read and a notice saying so.
+// Reads several keys for a file that is only read, as the one key above:
+// a file that cannot be read, or whose first key's value is no text, is a
+// Failure; one not all in INI format gives what could be read.
+StoredTexts ReadSettingsOnly(const QString& file, const QString& section, const QStringList& keys);
 StoredText ReadSettingOnly(const QString& file, const QString& section, const QString& key);
 
 // Writes several keys of one section in one careful save: under the store's
