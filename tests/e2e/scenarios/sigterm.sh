@@ -21,7 +21,7 @@ saved_value() {
     # The whole file, so a stray section or key shows in a failure too;
     # only the list's version, new at each save, is left out, and the times
     # searches were opened read T.
-    sed -e '/^SearchesVersion=[0-9a-f]\{16\}\.[0-9]*\r\?$/d' -e '/^SearchesOpened=/s/\([=|]\)[0-9][0-9]* /\1T /g' \
+    sed -e '/^SearchesVersion=[0-9a-f]\{16\}\.[0-9.a-f]*\r\?$/d' -e '/^SearchesOpened=/s/\([=|]\)[0-9][0-9]* /\1T /g' \
         "$settings" 2>/dev/null || echo "(no file $settings)"
 }
 
