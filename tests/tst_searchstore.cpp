@@ -306,6 +306,27 @@ private slots:
         QCOMPARE(kept[0].base, QStringList { "a" });
     }
 
+    // A save that never ends (here a lock file that is a pipe, as a mount
+    // that stopped answering hangs every call) holds the close no longer
+    // than the lock's wait and a moment: the list goes to the rescue file.
+    void aCloseAlwaysEnds()
+    {
+        Store store;
+        const QString file = store.desktop.settingsFile();
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QVERIFY(mkfifo(qPrintable(file + QStringLiteral(".lock")), 0600) == 0);
+        auto saver = std::make_unique<SearchSaver>(
+            file, [] { return SearchSaver::Snapshot {}; }, 20, 0);
+        saver->begin(QString(), QString());
+        QElapsedTimer closing;
+        closing.start();
+        QVERIFY_THROWS_EXCEPTION(Failure, saver->saveLast({ { "a", "b" }, {} }));
+        QCOMPARE_LT(closing.elapsed(), kLockWaitMs + SearchSaver::kCloseGraceMs + 500);
+        QVERIFY(saver->abandoned());
+        QCOMPARE(findRescued(file, {}, nullptr).value(0).entries, QStringList({ "a", "b" }));
+        saver.release(); // its save still runs, and may touch it
+    }
+
     // A list a close kept aside comes back once, however many copies start
     // at once and wherever one dies; a file that holds no list is said so.
     void aRescuedListComesBackOnce()

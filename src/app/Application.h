@@ -60,6 +60,8 @@ public:
     // The window has closed, and this process still hands over the pages
     // that waited; it ends when the last has gone.
     bool handingOverHere() const { return handingOverHere_; }
+    // The close gave up on a save that may still be running.
+    bool saveAbandoned() const { return saver_.abandoned(); }
 
     void Form_Load();
     // The settings file's keys that the start reads, in one read.

@@ -7,6 +7,8 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char* argv[])
 {
@@ -30,5 +32,12 @@ int main(int argc, char* argv[])
     quillmoor.start();
     if (!quillmoor.form().isVisible() && !quillmoor.handingOverHere())
         return quillmoor.exitStatus();
-    return app.exec();
+    const int status = app.exec();
+    // A save the close gave up on may still use what the teardown frees; the
+    // list is in the rescue file, and nothing else is left to do.
+    if (quillmoor.saveAbandoned()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -21,7 +21,7 @@ public:
     };
 
     FileLook(const QString& file, int everyMs);
-    // Asks the thread to end, without waiting for it.
+    // Asks the thread to end, waiting a moment at most.
     ~FileLook();
     FileLook(const FileLook&) = delete;
     FileLook& operator=(const FileLook&) = delete;

@@ -21,18 +21,27 @@ SearchSaver::SearchSaver(QString settingsFile, std::function<Snapshot()> snapsho
     , snapshot_(std::move(snapshot))
     , quietMs_(quietMs)
     , lookMs_(lookMs)
+    , thread_(std::make_unique<QThreadPool>())
 {
     quiet_.setSingleShot(true);
     connect(&quiet_, &QTimer::timeout, this, [this] { startSave(); });
     connect(&look_, &QTimer::timeout, this, &SearchSaver::look);
     // One save at a time, in order.
-    thread_.setMaxThreadCount(1);
+    thread_->setMaxThreadCount(1);
 }
 
 SearchSaver::~SearchSaver()
 {
     state_ = State::Closed;
-    thread_.waitForDone();
+    // A save the close gave up on may never end; the program ends without
+    // it (see abandoned()).
+    if (abandoned_) {
+        // Kept where it can still be found, as the thread may yet use it.
+        static QList<QThreadPool*> leftRunning;
+        leftRunning << thread_.release();
+    } else {
+        thread_->waitForDone();
+    }
 }
 
 void SearchSaver::begin(const QString& searches, const QString& version)
@@ -119,7 +128,7 @@ void SearchSaver::startSave(bool onlyLook)
     dirty_ = false;
     unsaved_.invalidate();
     state_ = State::Saving;
-    thread_.start([this, snapshot = std::move(snapshot), done = copiesDone_] {
+    thread_->start([this, snapshot = std::move(snapshot), done = copiesDone_] {
         const Outcome outcome = save(snapshot, kLockWaitMs, done);
         QMetaObject::invokeMethod(
             this, [this, outcome] { ended(outcome); }, Qt::QueuedConnection);
@@ -173,7 +182,7 @@ void SearchSaver::backUp(const QStringList& entries)
 {
     if (backups_.isEmpty() || entries.isEmpty())
         return;
-    thread_.start([this, entries, folder = backups_] {
+    thread_->start([this, entries, folder = backups_] {
         try {
             keepBackup(folder, entries, QDateTime::currentDateTime());
         } catch (const Failure& failure) {
@@ -305,23 +314,35 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs,
 QString SearchSaver::saveLast(const Snapshot& snapshot)
 {
     // The close waits for the file's lock once at most, whether a save in
-    // flight is waiting for it or this one.
+    // flight is waiting for it or this one, and for the save a moment more:
+    // a file far too large to read or a mount that stopped answering never
+    // keeps the program from ending.
     const QDeadlineTimer deadline(kLockWaitMs);
     state_ = State::Closed;
     quiet_.stop();
     look_.stop();
-    thread_.waitForDone();
-    const Outcome outcome = save(snapshot, int(deadline.remainingTime()));
+    auto last = std::make_shared<Outcome>();
+    thread_->start([this, snapshot, last, deadline] { *last = save(snapshot, int(deadline.remainingTime())); });
+    if (!thread_->waitForDone(int(deadline.remainingTime()) + kCloseGraceMs)) {
+        // What that save holds of this copy's past saves is its own now.
+        abandoned_ = true;
+        last = std::make_shared<Outcome>();
+        last->text = SearchStoreText::tr("The saved searches could not be written to \"%1\" in time.").arg(file_);
+    }
+    const Outcome& outcome = *last;
     if (outcome.saved)
         return outcome.text;
     // Nothing the user sees may go without a copy.
-    settle();
     QString kept;
     try {
-        const ListVersion& known = known_.last().version;
-        kept = keepRescued(file_,
-            { QString(), snapshot.entries, known_.last().entries, known.isNone() ? QString() : known.text(),
-                snapshot.keys, {} });
+        RescuedList rescued { QString(), snapshot.entries, {}, QString(), snapshot.keys, {} };
+        if (!abandoned_) {
+            settle();
+            const ListVersion& known = known_.last().version;
+            rescued.base = known_.last().entries;
+            rescued.version = known.isNone() ? QString() : known.text();
+        }
+        kept = keepRescued(file_, rescued);
     } catch (const Failure& failure) {
         throw Failure(outcome.text + u' ' + failure.description());
     }

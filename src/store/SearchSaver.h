@@ -82,6 +82,11 @@ public:
     // aside. When the list cannot be saved it is kept in a rescue file, and
     // the Failure thrown names it.
     QString saveLast(const Snapshot& snapshot);
+    static constexpr int kCloseGraceMs = 1000; // beyond the lock's wait
+    // Whether the close gave up on a save that did not end in time: it may
+    // still be running, so the program must end without tearing down what
+    // it uses (std::_Exit), the list being in the rescue file.
+    bool abandoned() const { return abandoned_; }
 
 signals:
     // A save as the user goes failed: said once, and again only when the
@@ -150,7 +155,8 @@ private:
     QElapsedTimer failing_;
     QElapsedTimer saidAt_;
     int retryMs_ = kFirstRetryMs;
-    QThreadPool thread_;
+    std::unique_ptr<QThreadPool> thread_;
+    bool abandoned_ = false;
     QString backups_;
     // What this copy read or saved lately, and the file as it was then;
     // only the saver's thread touches them while a save is in flight.
