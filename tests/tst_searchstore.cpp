@@ -156,6 +156,37 @@ private slots:
         QCOMPARE(homes[1].value(), QStringLiteral("a|one|two|"));
     }
 
+    // A file written in place while a save reads it (as some sync tools
+    // write) is read once it holds still: its half is no list that lost
+    // the searches it had not yet written.
+    void aFileWrittenInPlaceIsReadWhole()
+    {
+        Store store;
+        const QString file = store.desktop.settingsFile();
+        const ListVersion parent = ListVersion::after(ListVersion());
+        const QByteArray whole = "[Quillmoor]\nSearchesVersion=" + ListVersion::after(parent).text().toLatin1()
+            + "\nSearches=a|b|c|d|e|\n";
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        std::thread writer([&] {
+            for (qsizetype at = 0; at < whole.size(); at += 8) {
+                out.write(whole.mid(at, 8));
+                std::this_thread::sleep_for(std::chrono::milliseconds(3));
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        SaveSettings(file, QStringLiteral("Quillmoor"),
+            { QStringLiteral("Searches"), QStringLiteral("SearchesVersion") }, [&](const QStringList& stored) {
+                return QStringList { storedValue(listToStore(parent, { "a", "b", "c", "d" },
+                                         { "a", "b", "c", "d", "mine" }, stored[1], stored[0])
+                                                     .entries),
+                    stored[1] };
+            });
+        writer.join();
+        QCOMPARE(store.value(), QStringLiteral("a|b|c|d|mine|e|"));
+    }
+
     // What a sync tool leaves beside the file when both computers changed
     // it: each tool's conflict copy is merged in once and put away with the
     // backups; one that cannot be read stays and is said once; the tool's

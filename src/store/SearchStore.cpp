@@ -6,6 +6,7 @@
 #include "SettingsKeys.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -110,18 +111,22 @@ void reportNotice(const QString& notice)
 namespace {
 
     constexpr int kStillTries = 20;
-    constexpr int kStillWaitMs = 50;
+    constexpr int kStillWaitMs = 100;
 
     // A sync tool renames its copy over the file without taking the lock,
-    // and some write it in place: a read that saw the file change under it
-    // is made again once the file holds still, so that half a file is never
-    // taken for a list that lost its entries. Answers the file as it stood.
+    // and some write it in place: a file that changed while it was read, or
+    // a moment before, is read again once it holds still, so that half a
+    // file is never taken for a list that lost its entries. Answers the
+    // file as it stood.
     std::pair<FileBytes, os::PathKind> readStill(const QString& target)
     {
+        constexpr qint64 kStillNs = qint64(kStillWaitMs) * 1000000;
         for (int tries = 1;; ++tries) {
             const os::PathKind before = os::pathKind(target);
             FileBytes read = readOrdinaryFile(target);
-            if (os::pathKind(target).sameAs(before) || tries == kStillTries)
+            const bool moving
+                = before.exists && QDateTime::currentMSecsSinceEpoch() * 1000000 - before.changed < kStillNs;
+            if ((!moving && os::pathKind(target).sameAs(before)) || tries == kStillTries)
                 return { std::move(read), before };
             QThread::msleep(kStillWaitMs);
         }
