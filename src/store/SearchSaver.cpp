@@ -140,19 +140,17 @@ void SearchSaver::ended(const Outcome& outcome)
     if (state_ == State::Closed)
         return;
     state_ = State::Idle;
+    // The window takes in what the file holds, and the saver is set for
+    // what comes next, before anything is said: a box runs the event loop,
+    // and a save from in there must start from the list as it now is, or
+    // it would take what came in for the window's deletions.
     if (outcome.saved) {
         for (const QString& copy : outcome.copiesDone)
             copiesDone_.insert(copy);
-        if (outcome.cameBack > 0)
-            emit cameBack(outcome.cameBack == 1
-                    ? SearchStoreText::tr("1 search from another computer's copy came back")
-                    : SearchStoreText::tr("%1 searches from another computer's copy came back").arg(outcome.cameBack));
         seen_ = outcome.seen;
         failure_.clear();
         failing_.invalidate();
         retryMs_ = kFirstRetryMs;
-        if (!outcome.text.isEmpty())
-            emit noticed(outcome.text);
         if (outcome.stored != outcome.from)
             emit tookIn(outcome.from, outcome.stored);
         if (dirty_)
@@ -160,10 +158,19 @@ void SearchSaver::ended(const Outcome& outcome)
     } else {
         // The edits it held are still to be saved, and so is anything since.
         dirty_ = true;
-        failedAgain(outcome.text);
         wait(std::exchange(retryMs_, std::min(retryMs_ * 2, kLongestRetryMs)));
     }
     emit finished();
+    if (!outcome.saved) {
+        failedAgain(outcome.text);
+        return;
+    }
+    if (outcome.cameBack > 0)
+        emit cameBack(outcome.cameBack == 1
+                ? SearchStoreText::tr("1 search from another computer's copy came back")
+                : SearchStoreText::tr("%1 searches from another computer's copy came back").arg(outcome.cameBack));
+    if (!outcome.text.isEmpty())
+        emit noticed(outcome.text);
 }
 
 void SearchSaver::failedAgain(const QString& why)
