@@ -81,13 +81,24 @@ QString ListVersion::text() const
 
 bool ListVersion::leadsTo(const ListVersion& now) const
 {
-    if (line != now.line)
-        return !isNone() && !now.isNone() && now.line == lineAfter(line);
-    if (now.saves < saves)
+    // How many saves `now` is ahead of this one on its line, or on the line
+    // after it, where the count went on from its top.
+    qint64 back = 0;
+    if (line == now.line) {
+        if (now.saves < saves)
+            return false;
+        back = now.saves - saves;
+    } else if (!isNone() && !now.isNone() && now.line == lineAfter(line)) {
+        if (marks.isEmpty() || now.marks.isEmpty())
+            return true;
+        if (kMostSaves - saves >= kMarksKept)
+            return false;
+        back = kMostSaves - saves + now.saves;
+    } else {
         return false;
+    }
     if (marks.isEmpty() || now.marks.isEmpty())
         return true;
-    const qint64 back = now.saves - saves;
     return back < now.marks.size() && now.marks[back] == marks.constFirst();
 }
 
