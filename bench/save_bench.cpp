@@ -14,6 +14,8 @@
 #include "SearchListModel.h"
 #include "SearchMerge.h"
 #include "SearchSaver.h"
+#include "SearchStore.h"
+#include "SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -165,8 +167,33 @@ void MergeOpenedTimes(benchmark::State& state)
         benchmark::DoNotOptimize(mergedOpenedText(stored, times, texts));
 }
 
+// One search saved into a settings file that holds `range(0)` keys of another
+// program's section (with `range(1)` its header missing its "]"), as one
+// `--import` of a one-line file saves it. The file is written afresh, not
+// timed, before each save.
+void SaveBesideOtherKeys(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Marrowfen.ini"));
+    QByteArray others = state.range(1) ? "[Other\n" : "[Other]\n";
+    for (int i = 0; i < state.range(0); ++i)
+        others += "key" + QByteArray::number(i) + "=value " + QByteArray::number(i) + '\n';
+    const auto compose
+        = [](const QStringList&) { return QStringList { QStringLiteral("bike site:boston.listora.org") }; };
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(others) != others.size())
+            state.SkipWithError("the settings file could not be written");
+        out.close();
+        state.ResumeTiming();
+        SaveSettings(file, settings::kSection, { settings::kSearches }, compose);
+    }
+}
+
 } // namespace
 
+BENCHMARK(SaveBesideOtherKeys)->Args({ 40000, 0 })->Args({ 40000, 1 })->Unit(benchmark::kMillisecond);
 BENCHMARK(TakeInOthersChange)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(KeepBackup)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(MergeOpenedTimes)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -68,7 +68,7 @@ int readLink(const QString& path, QString* target, bool* shared)
     return 0;
 }
 
-OrdinaryFile readOrdinaryFile(const QString& path)
+OrdinaryFile readOrdinaryFile(const QString& path, qint64 largest)
 {
     OrdinaryFile file;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -88,6 +88,16 @@ OrdinaryFile readOrdinaryFile(const QString& path)
     if (!file.ordinary)
         return file;
     file.mode = st.st_mode & 07777;
+    file.size = st.st_size;
+    // Checked before reading and as it is read: the file may grow meanwhile.
+    const auto tooLarge = [&](qint64 size) {
+        file.tooLarge = largest >= 0 && size > largest;
+        if (file.tooLarge)
+            file.bytes = QByteArray();
+        return file.tooLarge;
+    };
+    if (tooLarge(file.size))
+        return file;
     file.bytes.reserve(st.st_size);
     char block[65536];
     for (;;) {
@@ -101,6 +111,8 @@ OrdinaryFile readOrdinaryFile(const QString& path)
         if (got == 0)
             return file;
         file.bytes.append(block, got);
+        if (tooLarge(file.bytes.size()))
+            return file;
     }
 }
 

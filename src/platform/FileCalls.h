@@ -33,10 +33,13 @@ struct OrdinaryFile {
     int error = 0;
     bool exists = false; // false when nothing is there (or a file stands where a folder should)
     bool ordinary = true; // false for a pipe, device or folder: then nothing is read
+    bool tooLarge = false; // more than `largest` bytes: then nothing is kept
     mode_t mode = 0;
+    qint64 size = 0;
     QByteArray bytes;
 };
-OrdinaryFile readOrdinaryFile(const QString& path);
+// A file larger than `largest` bytes (when it is not negative) is not read.
+OrdinaryFile readOrdinaryFile(const QString& path, qint64 largest = -1);
 
 // What stands at `path`, its links followed. `exists` is false when nothing
 // is there.

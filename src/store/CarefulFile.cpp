@@ -117,11 +117,16 @@ FileBytes readOrdinaryFile(const QString& path)
 {
     // Nothing stored yet, or a file where the folder should be: the save
     // says so if it cannot make the folder.
-    const os::OrdinaryFile read = os::readOrdinaryFile(path);
+    const os::OrdinaryFile read = os::readOrdinaryFile(path, kLargestSettingsFile);
     if (read.error != 0)
         throw FileTrouble { errnoText(read.error) };
     if (!read.ordinary)
         throw FileTrouble { SearchStoreText::tr("it is not an ordinary file") };
+    if (read.tooLarge)
+        throw FileTrouble { SearchStoreText::tr(
+            "it is %1 MB, more than a settings file can be (%2 MB), so it is not read")
+                                .arg((read.size + (1 << 20) - 1) >> 20)
+                                .arg(kLargestSettingsFile >> 20) };
     FileBytes file;
     file.exists = read.exists;
     file.mode = read.mode;
