@@ -25,6 +25,7 @@
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace quillmoor;
@@ -461,6 +462,36 @@ private slots:
         QCOMPARE(backup.readAll(), QByteArray("kept\n"));
         QCOMPARE(QDir(desktop.dir.filePath(QStringLiteral("config"))).entryList(QDir::Files),
             QStringList { "Marrowfen.ini" });
+    }
+
+    // A restore that fails (here the disk takes no more than the backup)
+    // leaves the saved list and no backup of it behind.
+    void aFailedRestoreKeepsNoBackup()
+    {
+        test::FakeDesktop desktop;
+        const QByteArray settings = "[Quillmoor]\nSearches=A|B|\n";
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), settings);
+        desktop.write(QStringLiteral("many.txt"), QByteArray(8192, 'x') + '\n');
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), desktop.dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), desktop.dir.filePath(QStringLiteral("data")));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setChildProcessModifier([] {
+            const rlimit small { 4096, 4096 };
+            ::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        });
+        program.start(QStringLiteral(QUILLMOOR_PROGRAM), { "--restore", desktop.dir.filePath("many.txt") });
+        QVERIFY(program.waitForFinished(10000));
+        const QByteArray err = program.readAllStandardError();
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(err.contains("is it full?"), err.constData());
+        QFile read(desktop.settingsFile());
+        QVERIFY(read.open(QIODevice::ReadOnly));
+        QCOMPARE(read.readAll(), settings);
+        QCOMPARE(
+            QDir(desktop.dir.filePath(QStringLiteral("data/quillmoor/backups"))).entryList(QDir::Files), QStringList());
     }
 
     void aWindowLargerThanTheScreenKeepsItsTitleBarOnIt()
