@@ -336,8 +336,21 @@ private slots:
             for (const QString& name : { link, home })
                 QVERIFY(::lchown(QFile::encodeName(name).constData(), row.linkOwner, 0) == 0);
             const QString why = whyNot([&] { writeSearchesFile(row.written, { "x" }, store.desktop.settingsFile()); });
-            // Nor is a folder made through it for the settings file.
+            // Nor is a folder made through it for the settings file, the
+            // backups or the rescue file.
             const auto value = [](const QStringList&) { return QStringList { "v" }; };
+            QFile::remove(store.desktop.dir.filePath(QStringLiteral("q.ini.rescued")));
+            QCOMPARE(whyNot([&] {
+                keepRescued(home + "/q.ini", { {}, { "x" }, {}, {}, {}, {} });
+            }).isEmpty(),
+                row.followed);
+            QCOMPARE(QFileInfo::exists(store.desktop.dir.filePath(QStringLiteral("q.ini.rescued"))), row.followed);
+            QCOMPARE(
+                whyNot([&] { keepBackup(home + "/made/backups", { "x" }, QDateTime::currentDateTime()); }).isEmpty(),
+                row.followed);
+            QCOMPARE(whyNot([&] { listBackups(home + "/made/backups"); }).isEmpty(), row.followed);
+            QCOMPARE(QFileInfo::exists(store.desktop.dir.filePath(QStringLiteral("made"))), row.followed);
+            QDir(store.desktop.dir.filePath(QStringLiteral("made"))).removeRecursively();
             QCOMPARE(whyNot([&] { SaveSettings(home + "/made/q.ini", "Q", { "k" }, value); }).isEmpty(), row.followed);
             QCOMPARE(QFileInfo::exists(store.desktop.dir.filePath(QStringLiteral("made"))), row.followed);
             QFile read(kept);

@@ -2,12 +2,15 @@
 
 #include "ErrorReport.h"
 #include "Failure.h"
+#include "FileCalls.h"
 #include "LocationLine.h"
 #include "NameMatcher.h"
+#include "PathWalk.h"
+#include "Process.h"
 #include "TextDecoder.h"
 
-#include <QFileInfo>
 #include <QtAlgorithms>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <type_traits>
@@ -29,14 +32,29 @@ LocationFile::LocationFile(const QString& path, qint64 readBytes)
     : file_(path)
     , readBytes_(qMax<qint64>(readBytes, 1))
 {
-    // A folder or a pipe of that name is no list: opening a pipe would wait
-    // for a writer with the window frozen.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        throw Failure(tr("The location file \"%1\" could not be opened: it is not an ordinary file.").arg(path));
+    // Another user's link in a shared folder (as /tmp) may lead to any of
+    // this user's files: it is not followed.
+    const os::ResolvedPath resolved = os::resolvePath(path);
+    const QString notOpened = tr("The location file \"%1\" could not be opened: %2.");
+    if (!resolved.sharedLink.isEmpty())
+        throw Failure(notOpened.arg(path,
+            tr("%1 is a symbolic link that another user made in a folder everyone may write to, so it is not followed")
+                .arg(resolved.sharedLink)));
+    // Opened once and checked on what was opened: a folder or a pipe of
+    // that name is no list, and opening a pipe would wait for a writer with
+    // the window frozen.
+    const os::OpenedFile opened = os::openOrdinaryFile(resolved.ok() ? resolved.path : path);
+    if (opened.error != 0 || !opened.exists)
+        throw Failure(
+            notOpened.arg(path, QString::fromLocal8Bit(std::strerror(opened.error != 0 ? opened.error : ENOENT))));
+    if (!opened.ordinary)
+        throw Failure(notOpened.arg(path, tr("it is not an ordinary file")));
     // Read in large blocks of our own: a second buffer would only copy.
-    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw Failure(tr("The location file \"%1\" could not be opened: %2.").arg(path, file_.errorString()));
+    if (!file_.open(opened.fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        int fd = opened.fd;
+        os::closeDescriptor(fd);
+        throw Failure(notOpened.arg(path, file_.errorString()));
+    }
 }
 
 QString LocationFile::pathIn(const QString& folder) { return folder + QStringLiteral("/list.txt"); }

@@ -71,7 +71,8 @@ int readLink(const QString& path, QString* target, bool* shared)
 OrdinaryFile readOrdinaryFile(const QString& path, qint64 largest)
 {
     OrdinaryFile file;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR)
             file.error = errno;
@@ -137,7 +138,7 @@ PathKind pathKind(const QString& path)
 
 int writeInto(const QString& path, const QByteArray& bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return errno;
     const int error = writeAll(fd, bytes);
@@ -157,7 +158,8 @@ namespace {
 OpenedFile openOrdinaryFile(const QString& path)
 {
     OpenedFile file;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR)
             file.error = errno;
@@ -206,7 +208,7 @@ int rewind(int fd) { return ::lseek(fd, 0, SEEK_SET) == 0 ? 0 : errno; }
 
 int createNewFile(const QString& name, int* fd)
 {
-    *fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    *fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     return *fd >= 0 ? 0 : errno;
 }
 

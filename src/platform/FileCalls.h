@@ -28,7 +28,10 @@ int readLink(const QString& path, QString* target, bool* shared);
 
 // An ordinary file read whole, opened without blocking so that the check is
 // made on what was really opened: a pipe would wait for a writer, and a device
-// could answer without end.
+// could answer without end. The path is one with its links resolved
+// (PathWalk.h): a link at its last name now is one put there since, and is
+// refused with ELOOP rather than followed. So are the paths of the calls
+// below that open a file.
 struct OrdinaryFile {
     int error = 0;
     bool exists = false; // false when nothing is there (or a file stands where a folder should)

@@ -48,8 +48,19 @@ QString backupNameFor(const QDateTime& when) { return kPrefix + when.toUTC().toS
 
 namespace {
 
-    // Every backup, newest first; one made at the same second as another
-    // follows it by name.
+    // The folder with its links resolved; one through a link that is not
+    // followed is refused before anything is made or read there.
+    QString resolvedFolder(const QString& folder)
+    {
+        try {
+            return resolveLinks(folder);
+        } catch (const FileTrouble& why) {
+            throw Failure(SearchStoreText::tr("The backup folder \"%1\" cannot be used: %2.").arg(folder, why.text));
+        }
+    }
+
+    // Every backup in a resolved folder, newest first; one made at the same
+    // second as another follows it by name.
     QList<Named> backupNames(const QString& folder)
     {
         QList<Named> names;
@@ -91,7 +102,13 @@ QString backupFolder(const QString& userDataFolder) { return userDataFolder + QS
 
 bool hasBackupOf(const QString& folder, const QDate& day)
 {
-    const QList<Named> names = backupNames(folder);
+    // A folder that cannot be used has none: making one says why.
+    QList<Named> names;
+    try {
+        names = backupNames(resolvedFolder(folder));
+    } catch (const Failure&) {
+        return false;
+    }
     return std::any_of(names.cbegin(), names.cend(), [&](const Named& n) { return n.made.date() == day; });
 }
 
@@ -99,14 +116,15 @@ QString keepBackup(const QString& folder, const QStringList& entries, const QDat
 {
     if (entries.isEmpty())
         return QString();
-    if (!QDir().mkpath(folder))
+    const QString resolved = resolvedFolder(folder);
+    if (!QDir().mkpath(resolved))
         throw Failure(SearchStoreText::tr("The backup folder \"%1\" cannot be made.").arg(folder));
     // Two backups within a second: the later holds the list as it is now.
     const QString name = backupNameFor(when);
     const QString file = QDir(folder).filePath(name);
     // Not the settings file: a backup never stands in for it.
     writeSearchesFile(file, entries, QString());
-    prune(folder, name, when);
+    prune(resolved, name, when);
     return file;
 }
 
@@ -114,7 +132,7 @@ QList<Backup> listBackups(const QString& folder)
 {
     QList<Backup> backups;
     const QDir dir(folder);
-    for (const Named& named : backupNames(folder)) {
+    for (const Named& named : backupNames(resolvedFolder(folder))) {
         Backup backup { dir.filePath(named.name), named.made, 0 };
         // Counted as read, never held: a backup may be megabytes.
         try {

@@ -35,7 +35,7 @@ QDateTime backupTimeOf(const QString& name);
 // program's files.
 QString backupFolder(const QString& userDataFolder);
 
-// Whether a backup was made on `day` (local).
+// Whether a backup was made on `day` (local). Never throws.
 bool hasBackupOf(const QString& folder, const QDate& day);
 
 // Keeps `entries` as a backup made at `when` and lets the oldest go past
