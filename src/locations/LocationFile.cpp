@@ -29,7 +29,7 @@ namespace {
 } // namespace
 
 LocationFile::LocationFile(const QString& path, qint64 readBytes)
-    : file_(path)
+    : path_(path)
     , readBytes_(qMax<qint64>(readBytes, 1))
 {
     // Another user's link in a shared folder (as /tmp) may lead to any of
@@ -101,7 +101,7 @@ QByteArray LocationFile::firstBytes()
 
 Failure LocationFile::readFailure() const
 {
-    return Failure(tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
+    return Failure(tr("The location file \"%1\" could not be read: %2.").arg(path_, file_.errorString()));
 }
 
 bool LocationFile::restIsUtf8(TextDecoder& decoder, QByteArray& bytes, qsizetype carried)
@@ -125,7 +125,7 @@ qint64 LocationFile::readInto(char* to)
     const qint64 size = file_.pos() == 0 ? file_.size() : file_.pos();
     if (size > kLargestFile) {
         const QString text = tr("The location file \"%1\" is not read: at %2 MB it is larger than the %3 MB allowed.");
-        throw Failure(text.arg(file_.fileName()).arg((size + (1 << 20) - 1) >> 20).arg(kLargestFile >> 20));
+        throw Failure(text.arg(path_).arg((size + (1 << 20) - 1) >> 20).arg(kLargestFile >> 20));
     }
     const qint64 got = file_.read(to, readBytes_);
     if (got < 0)
@@ -373,7 +373,7 @@ QString LocationFile::badLine(qsizetype number, QStringView line) const
         return tr("Line %1 of the location file \"%2\" has a NUL character in its address (\"%3\"); a file in "
                   "UTF-16 needs its byte-order mark.")
             .arg(number)
-            .arg(file_.fileName(), shown);
+            .arg(path_, shown);
     }
     const QString what = line.isEmpty() ? tr("is empty")
         : line.size() > kLongestLine    ? tr("is too long")
@@ -382,7 +382,7 @@ QString LocationFile::badLine(qsizetype number, QStringView line) const
     return tr("Line %1 of the location file \"%2\" %3; every line needs an address, a name and an addition, "
               "separated by commas.")
         .arg(number)
-        .arg(file_.fileName(), what);
+        .arg(path_, what);
 }
 
 std::optional<QString> LocationFile::read(QStringView filter, ItemBatch& out)

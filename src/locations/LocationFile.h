@@ -82,6 +82,7 @@ private:
     Failure readFailure() const;
     QString badLine(qsizetype number, QStringView line) const;
 
+    QString path_; // as given: the file is opened by its descriptor
     QFile file_;
     qint64 readBytes_;
 };
