@@ -117,6 +117,12 @@ int importSearches(const QString& settingsFile, const QString& path)
     });
 }
 
+namespace {
+    // Local time with its offset from UTC, which tells the two hours apart
+    // when the clocks go back.
+    QDateTime withOffset(const QDateTime& local) { return local.toOffsetFromUtc(local.offsetFromUtc()); }
+} // namespace
+
 int listSearchBackups(const QString& folder)
 {
     return carefully([&] {
@@ -128,7 +134,7 @@ int listSearchBackups(const QString& folder)
         QByteArray lines;
         for (const Backup& backup : backups)
             lines += QStringLiteral("%1\t%2\t%3\n")
-                         .arg(backup.made.toString(Qt::ISODate))
+                         .arg(withOffset(backup.made).toString(Qt::ISODate))
                          .arg(backup.searches)
                          .arg(backup.file)
                          .toUtf8();
