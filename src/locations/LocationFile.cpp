@@ -2,17 +2,14 @@
 
 #include "ErrorReport.h"
 #include "Failure.h"
-#include "FileCalls.h"
 #include "LocationLine.h"
 #include "NameMatcher.h"
 #include "PathWalk.h"
-#include "Process.h"
 #include "TextDecoder.h"
 
 #include <QtAlgorithms>
 #include <cerrno>
 #include <cstring>
-#include <limits>
 #include <type_traits>
 
 #ifdef __SSE2__
@@ -21,40 +18,28 @@
 
 namespace quillmoor {
 
-namespace {
-
-    // List rows keep 32-bit lengths; no real line comes near this.
-    constexpr qsizetype kLongestLine = std::numeric_limits<qint32>::max();
-
-} // namespace
-
 LocationFile::LocationFile(const QString& path, qint64 readBytes)
     : path_(path)
     , readBytes_(qMax<qint64>(readBytes, 1))
 {
-    // Another user's link in a shared folder (as /tmp) may lead to any of
-    // this user's files: it is not followed.
-    const os::ResolvedPath resolved = os::resolvePath(path);
-    const QString notOpened = tr("The location file \"%1\" could not be opened: %2.");
-    if (!resolved.sharedLink.isEmpty())
-        throw Failure(notOpened.arg(path,
-            tr("%1 is a symbolic link that another user made in a folder everyone may write to, so it is not followed")
-                .arg(resolved.sharedLink)));
-    // Opened once and checked on what was opened: a folder or a pipe of
-    // that name is no list, and opening a pipe would wait for a writer with
-    // the window frozen.
-    const os::OpenedFile opened = os::openOrdinaryFile(resolved.ok() ? resolved.path : path);
-    if (opened.error != 0 || !opened.exists)
-        throw Failure(
-            notOpened.arg(path, QString::fromLocal8Bit(std::strerror(opened.error != 0 ? opened.error : ENOENT))));
-    if (!opened.ordinary)
-        throw Failure(notOpened.arg(path, tr("it is not an ordinary file")));
-    // Read in large blocks of our own: a second buffer would only copy.
-    if (!file_.open(opened.fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        int fd = opened.fd;
-        os::closeDescriptor(fd);
-        throw Failure(notOpened.arg(path, file_.errorString()));
-    }
+    // Opened once where its links lead, and checked on what was opened (a
+    // pipe would wait for a writer with the window frozen); read in large
+    // blocks of our own, as a second buffer would only copy.
+    QString shared;
+    const os::OpenedFile opened = os::openResolved(path, &shared);
+    QString why = opened.error != 0 || !opened.exists
+        ? QString::fromLocal8Bit(std::strerror(opened.error ? opened.error : ENOENT))
+        : !opened.ordinary ? tr("it is not an ordinary file")
+                           : QString();
+    if (!shared.isEmpty())
+        why = tr(
+            "%1 is a symbolic link that another user made in a folder everyone may write to, so it is not followed")
+                  .arg(shared);
+    else if (why.isEmpty()
+        && !file_.open(opened.fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
+        why = file_.errorString();
+    if (!why.isEmpty())
+        throw Failure(tr("The location file \"%1\" could not be opened: %2.").arg(path, why));
 }
 
 QString LocationFile::pathIn(const QString& folder) { return folder + QStringLiteral("/list.txt"); }

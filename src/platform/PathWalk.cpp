@@ -74,4 +74,15 @@ ResolvedPath resolvePath(const QString& file)
     return resolved;
 }
 
+OpenedFile openResolved(const QString& path, QString* sharedLink)
+{
+    const ResolvedPath resolved = resolvePath(path);
+    *sharedLink = resolved.sharedLink;
+    if (!sharedLink->isEmpty())
+        return {};
+    // A path whose links could not be walked is opened as named, for the
+    // system to say why it fails.
+    return openOrdinaryFile(resolved.ok() ? resolved.path : path);
+}
+
 } // namespace quillmoor::os

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileCalls.h"
+
 #include <QString>
 
 namespace quillmoor::os {
@@ -19,5 +21,10 @@ struct ResolvedPath {
     bool ok() const { return error == 0 && sharedLink.isEmpty() && !circle; }
 };
 ResolvedPath resolvePath(const QString& file);
+
+// An ordinary file opened as openOrdinaryFile() opens it, at the place its
+// links lead to. Through a link that is not followed nothing is opened, and
+// `sharedLink` names that link.
+OpenedFile openResolved(const QString& path, QString* sharedLink);
 
 } // namespace quillmoor::os
