@@ -388,6 +388,9 @@ private slots:
             << QByteArray();
         QTest::newRow("export to standard output")
             << QStringList { "--export", "-" } << QByteArray() << 0 << QByteArray("A\nB\n") << ab << QByteArray();
+        QTest::newRow("export through the kernel's link to a pipe")
+            << QStringList { "--export", "/dev/stdout" } << QByteArray() << 0 << QByteArray("A\nB\n") << ab
+            << QByteArray();
         QTest::newRow("export replaces a file") << QStringList { "--export", "FILE" } << QByteArray("old") << 0
                                                 << QByteArray() << ab << QByteArray("A\nB\n");
     }

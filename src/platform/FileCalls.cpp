@@ -1,5 +1,7 @@
 #include "FileCalls.h"
 
+#include "PathWalk.h"
+
 #include <QFile>
 #include <QScopeGuard>
 #include <cerrno>
@@ -10,6 +12,13 @@
 #include <unistd.h>
 
 namespace quillmoor::os {
+
+namespace {
+    // A resolved path ends in a link only where one was put there since, or
+    // where it is the kernel's own (see PathWalk.h), which stands for an
+    // open file and is followed.
+    int noFollow(const QString& path) { return isKernelLink(path) ? 0 : O_NOFOLLOW; }
+} // namespace
 
 int writeAll(int fd, const QByteArray& bytes)
 {
@@ -72,7 +81,7 @@ OrdinaryFile readOrdinaryFile(const QString& path, qint64 largest)
 {
     OrdinaryFile file;
     const int fd
-        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | noFollow(path));
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR)
             file.error = errno;
@@ -138,7 +147,7 @@ PathKind pathKind(const QString& path)
 
 int writeInto(const QString& path, const QByteArray& bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | noFollow(path));
     if (fd < 0)
         return errno;
     const int error = writeAll(fd, bytes);
@@ -159,7 +168,7 @@ OpenedFile openOrdinaryFile(const QString& path)
 {
     OpenedFile file;
     const int fd
-        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | noFollow(path));
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR)
             file.error = errno;

@@ -32,6 +32,8 @@ namespace {
 
 } // namespace
 
+bool isKernelLink(const QString& path) { return path.startsWith(QLatin1String("/proc/")); }
+
 ResolvedPath resolvePath(const QString& file)
 {
     ResolvedPath resolved;
@@ -51,6 +53,14 @@ ResolvedPath resolvePath(const QString& file)
             return resolved;
         if (shared) {
             resolved.sharedLink = next;
+            return resolved;
+        }
+        // The kernel's own links in /proc (as /dev/stdout leads to) stand
+        // for an open file, often no path at all ("pipe:[1234]"), and no
+        // user can plant one: the rest is kept as named, for the system to
+        // follow.
+        if (!target.isEmpty() && isKernelLink(next)) {
+            resolved.path = rest.isEmpty() ? next : inFolder(next, rest.join(u'/'));
             return resolved;
         }
         if (!target.isEmpty()) {

@@ -22,6 +22,10 @@ struct ResolvedPath {
 };
 ResolvedPath resolvePath(const QString& file);
 
+// Whether a link at `path` is one of the kernel's own, in /proc: those are
+// left for the system to follow.
+bool isKernelLink(const QString& path);
+
 // An ordinary file opened as openOrdinaryFile() opens it, at the place its
 // links lead to. Through a link that is not followed nothing is opened, and
 // `sharedLink` names that link.
