@@ -11,9 +11,12 @@
 #include "Backups.h"
 #include "ListView.h"
 #include "OpenedRecord.h"
+#include "OpenedTimes.h"
 #include "SearchListModel.h"
 #include "SearchMerge.h"
 #include "SearchSaver.h"
+#include "SearchStore.h"
+#include "SettingsKeys.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -151,25 +154,72 @@ void SaveAsYouGo(benchmark::State& state) { saveAsYouGo(state, int(state.range(0
 void SaveWithOpenedTimes(benchmark::State& state) { saveAsYouGo(state, int(state.range(0)), int(state.range(1))); }
 
 // The merge alone, on the saver's thread: `range(0)` entries, all with a
-// time, over a file that holds them all.
+// time in the file, `range(1)` of them opened again in this copy.
 void MergeOpenedTimes(benchmark::State& state)
 {
-    QStringList texts;
-    OpenedRecord times;
-    for (int i = 0; i < state.range(0); ++i) {
-        texts << QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i);
-        times.insert(texts.last(), 1796720000 + i);
+    const QStringList texts = entryTexts(int(state.range(0)));
+    OpenedRecord all, own;
+    for (int i = 0; i < texts.size(); ++i) {
+        all.insert(texts.at(i), 1796720000 + i);
+        if (i < state.range(1))
+            own.insert(texts.at(i), 1796800000 + i);
     }
-    const QString stored = mergedOpenedText(QString(), times, texts);
+    const QString stored = mergedOpenedText(QString(), all, texts);
     for (auto _ : state)
-        benchmark::DoNotOptimize(mergedOpenedText(stored, times, texts));
+        benchmark::DoNotOptimize(mergedOpenedText(stored, own, texts));
+}
+
+// The times of `range(0)` searches read from the file, as the start reads
+// them before the window shows.
+void ReadOpenedTimes(benchmark::State& state)
+{
+    const QStringList texts = entryTexts(int(state.range(0)));
+    OpenedRecord all;
+    for (int i = 0; i < texts.size(); ++i)
+        all.insert(texts.at(i), 1796720000 + i);
+    const QString stored = mergedOpenedText(QString(), all, texts);
+    for (auto _ : state) {
+        OpenedTimes times;
+        times.take(openedRecordFromText(stored));
+        benchmark::DoNotOptimize(times.of(texts.constFirst()));
+    }
+}
+
+// One search saved into a settings file that holds `range(0)` keys of another
+// program's section (with `range(1)` its header missing its "]"), as one
+// `--import` of a one-line file saves it. The file is written afresh, not
+// timed, before each save.
+void SaveBesideOtherKeys(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Marrowfen.ini"));
+    QByteArray others = state.range(1) ? "[Other\n" : "[Other]\n";
+    for (int i = 0; i < state.range(0); ++i)
+        others += "key" + QByteArray::number(i) + "=value " + QByteArray::number(i) + '\n';
+    const auto compose
+        = [](const QStringList&) { return QStringList { QStringLiteral("bike site:boston.listora.org") }; };
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(others) != others.size())
+            state.SkipWithError("the settings file could not be written");
+        out.close();
+        state.ResumeTiming();
+        SaveSettings(file, settings::kSection, { settings::kSearches }, compose);
+    }
 }
 
 } // namespace
 
+BENCHMARK(SaveBesideOtherKeys)->Args({ 40000, 0 })->Args({ 40000, 1 })->Unit(benchmark::kMillisecond);
 BENCHMARK(TakeInOthersChange)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(KeepBackup)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(MergeOpenedTimes)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(MergeOpenedTimes)
+    ->Args({ 100000, 100000 })
+    ->Args({ 1000000, 1000000 })
+    ->Args({ 1000000, 1000 })
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadOpenedTimes)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveAsYouGo)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(SaveWithOpenedTimes)
     ->Args({ 100000, 1000 })

@@ -1,3 +1,4 @@
+#include "OpenedTimes.h"
 #include "SearchListCommands.h"
 #include "SearchListModel.h"
 #include "UndoBudget.h"
@@ -7,6 +8,7 @@
 #include <QUndoStack>
 #include <QtTest>
 #include <functional>
+#include <limits>
 #include <memory>
 
 using namespace quillmoor;
@@ -105,6 +107,24 @@ private slots:
         stack.undo();
         QCOMPARE(model.count(), 100);
         QVERIFY(!stack.canUndo() && stack.canRedo());
+    }
+
+    // When a search was opened, as the list tells it; a time no date can
+    // show (a damaged record) is unknown, never "today" without a time.
+    void whenASearchWasOpened()
+    {
+        const QDateTime now(QDate(2026, 12, 9), QTime(15, 0));
+        const qint64 at = now.toSecsSinceEpoch();
+        const std::pair<std::optional<qint64>, const char*> rows[]
+            = { { std::nullopt, "Not opened yet" }, { at - 3600, "Opened today at " },
+                  { at - 86400, "Opened yesterday at " }, { at - 3 * 86400, "Opened 3 days ago" },
+                  { at + 86400, "Opened on " }, { std::numeric_limits<qint64>::max(), "Opened at an unknown time" },
+                  { std::numeric_limits<qint64>::max() / 1000 + 1, "Opened at an unknown time" } };
+        for (const auto& [seconds, text] : rows)
+            QVERIFY2(openedText(seconds, now).startsWith(QLatin1String(text)), qPrintable(openedText(seconds, now)));
+        OpenedTimes times;
+        times.record({ "a" }, std::numeric_limits<qint64>::max());
+        QVERIFY(!times.openedOn("a", now));
     }
 };
 

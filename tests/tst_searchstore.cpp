@@ -416,6 +416,30 @@ private slots:
         QCOMPARE(readSearchEntries(backups.last().file), QStringList(3, QStringLiteral("s")));
         QVERIFY(hasBackupOf(folder, QDate(2026, 11, 17)));
         QVERIFY(!hasBackupOf(folder, QDate(2026, 11, 1)));
+
+        // Named by universal time and shown in local time; the local names
+        // of earlier versions still read.
+        QVERIFY(backupNameFor(first).endsWith(QStringLiteral("Z.txt")));
+        QCOMPARE(backupTimeOf(backupNameFor(first)), first);
+        QCOMPARE(backupTimeOf(QStringLiteral("searches-2026-11-01T090000.txt")), first);
+        for (const char* name : { "searches-2026-11-01T0900.txt", "searches-2026-13-01T090000Z.txt",
+                 "searches-2026-11-01 090000Z.txt", "searches-2026-11-01T090000Z.txt.txt" })
+            QVERIFY2(!backupTimeOf(QLatin1String(name)).isValid(), name);
+        // A backup dated in the future and over the size bound pushes no
+        // true one out: it goes first. The newest stays, however large.
+        const QString other = folder + QStringLiteral("2");
+        QVERIFY(QDir().mkpath(other));
+        const QStringList large(100000, QString(90, u'x'));
+        writeSearchesFile(other + u'/' + backupNameFor(first.addYears(5)), large, QString());
+        const QString older = keepBackup(other, { "old" }, first);
+        const QString newer = keepBackup(other, { "new" }, first.addDays(1));
+        QCOMPARE(QDir(other).entryList(QDir::Files, QDir::Name),
+            (QStringList { QFileInfo(older).fileName(), QFileInfo(newer).fileName() }));
+        const QString largest = keepBackup(other, large, first.addDays(2));
+        const QList<Backup> left = listBackups(other);
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left.first().file, largest);
+        QCOMPARE(left.first().searches, large.size());
     }
 
     // Whatever text an entry is made from, it goes out one a line and comes
@@ -506,8 +530,21 @@ private slots:
             for (const QString& name : { link, home })
                 QVERIFY(::lchown(QFile::encodeName(name).constData(), row.linkOwner, 0) == 0);
             const QString why = whyNot([&] { writeSearchesFile(row.written, { "x" }, store.desktop.settingsFile()); });
-            // Nor is a folder made through it for the settings file.
+            // Nor is a folder made through it for the settings file, the
+            // backups or the rescue file.
             const auto value = [](const QStringList&) { return QStringList { "v" }; };
+            QFile::remove(store.desktop.dir.filePath(QStringLiteral("q.ini.rescued")));
+            QCOMPARE(whyNot([&] {
+                keepRescued(home + "/q.ini", { {}, { "x" }, {}, {}, {}, {} });
+            }).isEmpty(),
+                row.followed);
+            QCOMPARE(QFileInfo::exists(store.desktop.dir.filePath(QStringLiteral("q.ini.rescued"))), row.followed);
+            QCOMPARE(
+                whyNot([&] { keepBackup(home + "/made/backups", { "x" }, QDateTime::currentDateTime()); }).isEmpty(),
+                row.followed);
+            QCOMPARE(whyNot([&] { listBackups(home + "/made/backups"); }).isEmpty(), row.followed);
+            QCOMPARE(QFileInfo::exists(store.desktop.dir.filePath(QStringLiteral("made"))), row.followed);
+            QDir(store.desktop.dir.filePath(QStringLiteral("made"))).removeRecursively();
             QCOMPARE(whyNot([&] { SaveSettings(home + "/made/q.ini", "Q", { "k" }, value); }).isEmpty(), row.followed);
             QCOMPARE(QFileInfo::exists(store.desktop.dir.filePath(QStringLiteral("made"))), row.followed);
             QFile read(kept);

@@ -1,8 +1,10 @@
 // Start-up, the window as designed, and closing.
 #include "Application.h"
 #include "DefaultBrowser.h"
+#include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
+#include "LocationFile.h"
 #include "SearchMenu.h"
 #include "SearchStore.h"
 #include "SignalCloser.h"
@@ -25,6 +27,7 @@
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace quillmoor;
@@ -385,6 +388,9 @@ private slots:
             << QByteArray();
         QTest::newRow("export to standard output")
             << QStringList { "--export", "-" } << QByteArray() << 0 << QByteArray("A\nB\n") << ab << QByteArray();
+        QTest::newRow("export through the kernel's link to a pipe")
+            << QStringList { "--export", "/dev/stdout" } << QByteArray() << 0 << QByteArray("A\nB\n") << ab
+            << QByteArray();
         QTest::newRow("export replaces a file") << QStringList { "--export", "FILE" } << QByteArray("old") << 0
                                                 << QByteArray() << ab << QByteArray("A\nB\n");
     }
@@ -461,6 +467,95 @@ private slots:
         QCOMPARE(backup.readAll(), QByteArray("kept\n"));
         QCOMPARE(QDir(desktop.dir.filePath(QStringLiteral("config"))).entryList(QDir::Files),
             QStringList { "Marrowfen.ini" });
+    }
+
+    // Another user's link in a shared folder (as /tmp), at a file's name or
+    // in a folder's place, is refused by every command before anything is
+    // read, made or written through it, in the words --export uses.
+    void anotherUsersLinkIsNeverFollowed()
+    {
+        if (::geteuid() != 0)
+            QSKIP("Giving a link to another user takes root.");
+        test::FakeDesktop desktop;
+        const QByteArray settings = "[Quillmoor]\nSearches=A|B|\n";
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), settings);
+        desktop.write(QStringLiteral("private"), "secret\n");
+        QTemporaryDir shared;
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+        const QString home = desktop.dir.path();
+        for (const auto& [name, target] : { std::pair { "file", home + "/private" }, { "home", home },
+                 { "config", home + "/config" }, { "data", home + "/data" } }) {
+            const QByteArray link = QFile::encodeName(shared.filePath(QLatin1String(name)));
+            QVERIFY(::symlink(QFile::encodeName(target).constData(), link.constData()) == 0);
+            QVERIFY(::lchown(link.constData(), 4242, 0) == 0);
+        }
+        const QString file = shared.filePath(QStringLiteral("file"));
+        const QString inHome = shared.filePath(QStringLiteral("home/private"));
+        const struct {
+            QStringList arguments;
+            const char* config; // XDG_CONFIG_HOME and XDG_DATA_HOME, under the desktop or the shared folder
+            const char* data;
+        } rows[] = { { { "--import", file }, "", "" }, { { "--import", inHome }, "", "" },
+            { { "--restore", file }, "", "" }, { { "--restore", inHome }, "", "" }, { { "--export", file }, "", "" },
+            { { "--export", inHome }, "", "" }, { { "--export", "-" }, "shared", "" },
+            { { "--import", home + "/private" }, "shared", "" }, { { "--list-backups" }, "", "shared" },
+            { { "--restore", home + "/private" }, "", "shared" } };
+        for (const auto& row : rows) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            const auto place = [&](const char* where, const char* name) {
+                return *where ? shared.filePath(QLatin1String(name)) : home + u'/' + QLatin1String(name);
+            };
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), place(row.config, "config"));
+            environment.insert(QStringLiteral("XDG_DATA_HOME"), place(row.data, "data"));
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(QUILLMOOR_PROGRAM), row.arguments);
+            QVERIFY(program.waitForFinished(10000));
+            const QString err = QString::fromUtf8(program.readAllStandardError());
+            QCOMPARE(program.exitCode(), 1);
+            QVERIFY2(err.contains(QStringLiteral("is a symbolic link that another user made in a folder everyone may "
+                                                 "write to, so it is not followed")),
+                qPrintable(err));
+            QFile read(desktop.settingsFile());
+            QVERIFY(read.open(QIODevice::ReadOnly));
+            QCOMPARE(read.readAll(), settings);
+            QFile kept(home + QStringLiteral("/private"));
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), QByteArray("secret\n"));
+            QVERIFY(!QFileInfo::exists(home + QStringLiteral("/data"))); // no backups folder made
+        }
+        // The user's own city list is no more read through one.
+        QVERIFY_THROWS_EXCEPTION(Failure, LocationFile::readWhole(inHome));
+    }
+
+    // A restore that fails (here the disk takes no more than the backup)
+    // leaves the saved list and no backup of it behind.
+    void aFailedRestoreKeepsNoBackup()
+    {
+        test::FakeDesktop desktop;
+        const QByteArray settings = "[Quillmoor]\nSearches=A|B|\n";
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), settings);
+        desktop.write(QStringLiteral("many.txt"), QByteArray(8192, 'x') + '\n');
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), desktop.dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), desktop.dir.filePath(QStringLiteral("data")));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setChildProcessModifier([] {
+            const rlimit small { 4096, 4096 };
+            ::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        });
+        program.start(QStringLiteral(QUILLMOOR_PROGRAM), { "--restore", desktop.dir.filePath("many.txt") });
+        QVERIFY(program.waitForFinished(10000));
+        const QByteArray err = program.readAllStandardError();
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(err.contains("is it full?"), err.constData());
+        QFile read(desktop.settingsFile());
+        QVERIFY(read.open(QIODevice::ReadOnly));
+        QCOMPARE(read.readAll(), settings);
+        QCOMPARE(
+            QDir(desktop.dir.filePath(QStringLiteral("data/quillmoor/backups"))).entryList(QDir::Files), QStringList());
     }
 
     void aWindowLargerThanTheScreenKeepsItsTitleBarOnIt()

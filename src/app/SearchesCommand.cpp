@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -116,6 +117,12 @@ int importSearches(const QString& settingsFile, const QString& path)
     });
 }
 
+namespace {
+    // Local time with its offset from UTC, which tells the two hours apart
+    // when the clocks go back.
+    QDateTime withOffset(const QDateTime& local) { return local.toOffsetFromUtc(local.offsetFromUtc()); }
+} // namespace
+
 int listSearchBackups(const QString& folder)
 {
     return carefully([&] {
@@ -127,7 +134,7 @@ int listSearchBackups(const QString& folder)
         QByteArray lines;
         for (const Backup& backup : backups)
             lines += QStringLiteral("%1\t%2\t%3\n")
-                         .arg(backup.made.toString(Qt::ISODate))
+                         .arg(withOffset(backup.made).toString(Qt::ISODate))
                          .arg(backup.searches)
                          .arg(backup.file)
                          .toUtf8();
@@ -141,14 +148,24 @@ int restoreSearches(const QString& settingsFile, const QString& path, const QStr
         // Read and checked whole before the store is touched.
         const QStringList entries = readSearchEntries(path);
         QString kept;
-        const QString notice = SaveSettings(settingsFile, settings::kSection,
-            { settings::kSearches, settings::kSearchesVersion }, [&](const QStringList& stored) {
-                // The list it replaces can be gone back to in turn.
-                kept = keepBackup(backups, storedEntries(stored[0]), QDateTime::currentDateTime());
-                const ListVersion now = ListVersion::of(stored[1], stored[0]);
-                const QString value = storedValue(entries);
-                return QStringList { value.isNull() ? QStringLiteral("") : value, ListVersion::after(now).text() };
-            });
+        QString notice;
+        try {
+            notice = SaveSettings(settingsFile, settings::kSection, { settings::kSearches, settings::kSearchesVersion },
+                [&](const QStringList& stored) {
+                    // The list it replaces can be gone back to in turn.
+                    kept = keepBackup(backups, storedEntries(stored[0]), QDateTime::currentDateTime());
+                    const ListVersion now = ListVersion::of(stored[1], stored[0]);
+                    const QString value = storedValue(entries);
+                    return QStringList { value.isNull() ? QStringLiteral("") : value, ListVersion::after(now).text() };
+                });
+        } catch (const Failure&) {
+            // The list it would have replaced is still the saved one: its
+            // backup is no step back, only one more file that takes a
+            // place among the few kept.
+            if (!kept.isEmpty())
+                QFile::remove(kept);
+            throw;
+        }
         if (!notice.isEmpty())
             say(stderr, notice);
         QString said = entries.size() == 1

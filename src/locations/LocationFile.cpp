@@ -4,12 +4,12 @@
 #include "Failure.h"
 #include "LocationLine.h"
 #include "NameMatcher.h"
+#include "PathWalk.h"
 #include "TextDecoder.h"
 
-#include <QFileInfo>
 #include <QtAlgorithms>
+#include <cerrno>
 #include <cstring>
-#include <limits>
 #include <type_traits>
 
 #ifdef __SSE2__
@@ -18,25 +18,28 @@
 
 namespace quillmoor {
 
-namespace {
-
-    // List rows keep 32-bit lengths; no real line comes near this.
-    constexpr qsizetype kLongestLine = std::numeric_limits<qint32>::max();
-
-} // namespace
-
 LocationFile::LocationFile(const QString& path, qint64 readBytes)
-    : file_(path)
+    : path_(path)
     , readBytes_(qMax<qint64>(readBytes, 1))
 {
-    // A folder or a pipe of that name is no list: opening a pipe would wait
-    // for a writer with the window frozen.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        throw Failure(tr("The location file \"%1\" could not be opened: it is not an ordinary file.").arg(path));
-    // Read in large blocks of our own: a second buffer would only copy.
-    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw Failure(tr("The location file \"%1\" could not be opened: %2.").arg(path, file_.errorString()));
+    // Opened once where its links lead, and checked on what was opened (a
+    // pipe would wait for a writer with the window frozen); read in large
+    // blocks of our own, as a second buffer would only copy.
+    QString shared;
+    const os::OpenedFile opened = os::openResolved(path, &shared);
+    QString why = opened.error != 0 || !opened.exists
+        ? QString::fromLocal8Bit(std::strerror(opened.error ? opened.error : ENOENT))
+        : !opened.ordinary ? tr("it is not an ordinary file")
+                           : QString();
+    if (!shared.isEmpty())
+        why = tr(
+            "%1 is a symbolic link that another user made in a folder everyone may write to, so it is not followed")
+                  .arg(shared);
+    else if (why.isEmpty()
+        && !file_.open(opened.fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
+        why = file_.errorString();
+    if (!why.isEmpty())
+        throw Failure(tr("The location file \"%1\" could not be opened: %2.").arg(path, why));
 }
 
 QString LocationFile::pathIn(const QString& folder) { return folder + QStringLiteral("/list.txt"); }
@@ -83,7 +86,7 @@ QByteArray LocationFile::firstBytes()
 
 Failure LocationFile::readFailure() const
 {
-    return Failure(tr("The location file \"%1\" could not be read: %2.").arg(file_.fileName(), file_.errorString()));
+    return Failure(tr("The location file \"%1\" could not be read: %2.").arg(path_, file_.errorString()));
 }
 
 bool LocationFile::restIsUtf8(TextDecoder& decoder, QByteArray& bytes, qsizetype carried)
@@ -107,7 +110,7 @@ qint64 LocationFile::readInto(char* to)
     const qint64 size = file_.pos() == 0 ? file_.size() : file_.pos();
     if (size > kLargestFile) {
         const QString text = tr("The location file \"%1\" is not read: at %2 MB it is larger than the %3 MB allowed.");
-        throw Failure(text.arg(file_.fileName()).arg((size + (1 << 20) - 1) >> 20).arg(kLargestFile >> 20));
+        throw Failure(text.arg(path_).arg((size + (1 << 20) - 1) >> 20).arg(kLargestFile >> 20));
     }
     const qint64 got = file_.read(to, readBytes_);
     if (got < 0)
@@ -355,7 +358,7 @@ QString LocationFile::badLine(qsizetype number, QStringView line) const
         return tr("Line %1 of the location file \"%2\" has a NUL character in its address (\"%3\"); a file in "
                   "UTF-16 needs its byte-order mark.")
             .arg(number)
-            .arg(file_.fileName(), shown);
+            .arg(path_, shown);
     }
     const QString what = line.isEmpty() ? tr("is empty")
         : line.size() > kLongestLine    ? tr("is too long")
@@ -364,7 +367,7 @@ QString LocationFile::badLine(qsizetype number, QStringView line) const
     return tr("Line %1 of the location file \"%2\" %3; every line needs an address, a name and an addition, "
               "separated by commas.")
         .arg(number)
-        .arg(file_.fileName(), what);
+        .arg(path_, what);
 }
 
 std::optional<QString> LocationFile::read(QStringView filter, ItemBatch& out)

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QString>
 #include <functional>
+#include <limits>
 #include <optional>
 
 namespace quillmoor {
@@ -82,6 +83,10 @@ private:
     Failure readFailure() const;
     QString badLine(qsizetype number, QStringView line) const;
 
+    // List rows keep 32-bit lengths; no real line comes near this.
+    static constexpr qsizetype kLongestLine = std::numeric_limits<qint32>::max();
+
+    QString path_; // as given: the file is opened by its descriptor
     QFile file_;
     qint64 readBytes_;
 };

@@ -1,5 +1,7 @@
 #include "FileCalls.h"
 
+#include "PathWalk.h"
+
 #include <QFile>
 #include <QScopeGuard>
 #include <cerrno>
@@ -10,6 +12,13 @@
 #include <unistd.h>
 
 namespace quillmoor::os {
+
+namespace {
+    // A resolved path ends in a link only where one was put there since, or
+    // where it is the kernel's own (see PathWalk.h), which stands for an
+    // open file and is followed.
+    int noFollow(const QString& path) { return isKernelLink(path) ? 0 : O_NOFOLLOW; }
+} // namespace
 
 int writeAll(int fd, const QByteArray& bytes)
 {
@@ -68,10 +77,11 @@ int readLink(const QString& path, QString* target, bool* shared)
     return 0;
 }
 
-OrdinaryFile readOrdinaryFile(const QString& path)
+OrdinaryFile readOrdinaryFile(const QString& path, qint64 largest)
 {
     OrdinaryFile file;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | noFollow(path));
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR)
             file.error = errno;
@@ -88,6 +98,16 @@ OrdinaryFile readOrdinaryFile(const QString& path)
     if (!file.ordinary)
         return file;
     file.mode = st.st_mode & 07777;
+    file.size = st.st_size;
+    // Checked before reading and as it is read: the file may grow meanwhile.
+    const auto tooLarge = [&](qint64 size) {
+        file.tooLarge = largest >= 0 && size > largest;
+        if (file.tooLarge)
+            file.bytes = QByteArray();
+        return file.tooLarge;
+    };
+    if (tooLarge(file.size))
+        return file;
     file.bytes.reserve(st.st_size);
     char block[65536];
     for (;;) {
@@ -101,6 +121,8 @@ OrdinaryFile readOrdinaryFile(const QString& path)
         if (got == 0)
             return file;
         file.bytes.append(block, got);
+        if (tooLarge(file.bytes.size()))
+            return file;
     }
 }
 
@@ -125,7 +147,7 @@ PathKind pathKind(const QString& path)
 
 int writeInto(const QString& path, const QByteArray& bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | noFollow(path));
     if (fd < 0)
         return errno;
     const int error = writeAll(fd, bytes);
@@ -145,7 +167,8 @@ namespace {
 OpenedFile openOrdinaryFile(const QString& path)
 {
     OpenedFile file;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | noFollow(path));
     if (fd < 0) {
         if (errno != ENOENT && errno != ENOTDIR)
             file.error = errno;
@@ -194,7 +217,7 @@ int rewind(int fd) { return ::lseek(fd, 0, SEEK_SET) == 0 ? 0 : errno; }
 
 int createNewFile(const QString& name, int* fd)
 {
-    *fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    *fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     return *fd >= 0 ? 0 : errno;
 }
 

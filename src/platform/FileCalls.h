@@ -28,15 +28,21 @@ int readLink(const QString& path, QString* target, bool* shared);
 
 // An ordinary file read whole, opened without blocking so that the check is
 // made on what was really opened: a pipe would wait for a writer, and a device
-// could answer without end.
+// could answer without end. The path is one with its links resolved
+// (PathWalk.h): a link at its last name now is one put there since, and is
+// refused with ELOOP rather than followed. So are the paths of the calls
+// below that open a file.
 struct OrdinaryFile {
     int error = 0;
     bool exists = false; // false when nothing is there (or a file stands where a folder should)
     bool ordinary = true; // false for a pipe, device or folder: then nothing is read
+    bool tooLarge = false; // more than `largest` bytes: then nothing is kept
     mode_t mode = 0;
+    qint64 size = 0;
     QByteArray bytes;
 };
-OrdinaryFile readOrdinaryFile(const QString& path);
+// A file larger than `largest` bytes (when it is not negative) is not read.
+OrdinaryFile readOrdinaryFile(const QString& path, qint64 largest = -1);
 
 // What stands at `path`, its links followed. `exists` is false when nothing
 // is there.

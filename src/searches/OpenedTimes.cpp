@@ -34,21 +34,28 @@ namespace {
 void OpenedTimes::record(const QStringList& entries, qint64 seconds)
 {
     for (const QString& entry : entries)
-        times_.insert(entry, seconds);
+        recorded_.insert(entry, seconds);
 }
 
 void OpenedTimes::take(const Times& times)
 {
+    if (taken_.isEmpty()) {
+        taken_ = times;
+        return;
+    }
     for (auto time = times.cbegin(); time != times.cend(); ++time) {
-        qint64& kept = times_[time.key()];
+        qint64& kept = taken_[time.key()];
         kept = qMax(kept, time.value());
     }
 }
 
 std::optional<qint64> OpenedTimes::of(const QString& entry) const
 {
-    const auto time = times_.constFind(entry);
-    return time == times_.cend() ? std::nullopt : std::optional<qint64>(time.value());
+    const auto taken = taken_.constFind(entry);
+    const auto recorded = recorded_.constFind(entry);
+    if (taken == taken_.cend())
+        return recorded == recorded_.cend() ? std::nullopt : std::optional<qint64>(recorded.value());
+    return recorded == recorded_.cend() ? taken.value() : qMax(taken.value(), recorded.value());
 }
 
 bool OpenedTimes::openedOn(const QString& entry, const QDateTime& now) const
@@ -75,6 +82,10 @@ QString openedText(std::optional<qint64> seconds, const QDateTime& now)
     if (!seconds)
         return OpenedTexts::tr("Not opened yet");
     const QDateTime when = QDateTime::fromSecsSinceEpoch(*seconds).toLocalTime();
+    // A time past the years a date can show (a record another program
+    // wrote, say) tells nothing of when.
+    if (!when.isValid() || !when.date().isValid() || !when.time().isValid())
+        return OpenedTexts::tr("Opened at an unknown time");
     const QString time = QLocale().toString(when.time(), QLocale::ShortFormat);
     const qint64 days = when.date().daysTo(now.toLocalTime().date());
     if (days == 0)

@@ -20,9 +20,14 @@ public:
 
     // `entries` were handed to the browser at `seconds`.
     void record(const QStringList& entries, qint64 seconds);
-    // Times kept elsewhere (the settings file): the later one wins.
+    // Times kept elsewhere (the settings file): the later one wins. The
+    // first record taken is shared, not copied: a million times cost the
+    // start nothing more than reading them.
     void take(const Times& times);
-    const Times& times() const { return times_; }
+    // The times recorded here, which a save adds to the file's: the times
+    // taken from the file are there already, and merging them again would
+    // make every save cost as much as the whole record.
+    const Times& times() const { return recorded_; }
     std::optional<qint64> of(const QString& entry) const;
     // Opened on the day `now` falls on, where the user is.
     bool openedOn(const QString& entry, const QDateTime& now) const;
@@ -32,11 +37,12 @@ public:
     QVariant data(const QString& entry, int role, const QDateTime& now) const;
 
 private:
-    Times times_;
+    Times taken_;
+    Times recorded_;
 };
 
 // "Opened today at 14:32", "Opened yesterday at 9:05", "Opened 3 days ago",
-// "Not opened yet".
+// "Not opened yet"; "Opened at an unknown time" for one no date can show.
 QString openedText(std::optional<qint64> seconds, const QDateTime& now);
 
 } // namespace quillmoor

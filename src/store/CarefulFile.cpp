@@ -1,6 +1,7 @@
 #include "CarefulFile.h"
 
 #include "FileCalls.h"
+#include "PathWalk.h"
 #include "Process.h"
 
 #include <QCoreApplication>
@@ -38,27 +39,6 @@ namespace {
             throw FileTrouble { errnoText(error) };
     }
 
-    // The names a path is walked by; "." and empty ones lead nowhere.
-    QStringList namesOf(const QString& path)
-    {
-        QStringList names = path.split(u'/', Qt::SkipEmptyParts);
-        names.removeAll(QStringLiteral("."));
-        return names;
-    }
-
-    QString inFolder(const QString& folder, const QString& name)
-    {
-        return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-    }
-
-    // The folder above a path whose links are all resolved: there ".." is
-    // no more than a name taken off.
-    QString folderAbove(const QString& path)
-    {
-        const qsizetype slash = path.lastIndexOf(u'/');
-        return slash > 0 ? path.left(slash) : QStringLiteral("/");
-    }
-
     bool fromAnotherComputer(const QLockFile& lock)
     {
         qint64 pid = 0;
@@ -72,45 +52,18 @@ namespace {
 
 QString resolveLinks(const QString& file)
 {
-    // Walked a name at a time, as the system walks it: a link in a folder's
-    // place leads the write elsewhere as surely as one in the file's.
-    QStringList rest = namesOf(QDir::isAbsolutePath(file) ? file : inFolder(QDir::currentPath(), file));
-    QString path = QStringLiteral("/");
-    int links = 0;
-    while (!rest.isEmpty()) {
-        const QString name = rest.takeFirst();
-        if (name == QStringLiteral("..")) {
-            path = folderAbove(path);
-            continue;
-        }
-        const QString next = inFolder(path, name);
-        QString target;
-        bool shared = false;
-        if (const int error = os::readLink(next, &target, &shared))
-            throw FileTrouble { errnoText(error) };
-        // Another user's link in /tmp may lead to any of this user's files.
-        if (shared) {
-            const QString why = SearchStoreText::tr("%1 is a symbolic link that another user made in a folder everyone "
-                                                    "may write to, so it is not followed");
-            throw FileTrouble { why.arg(next) };
-        }
-        if (!target.isEmpty()) {
-            if (++links > 40)
-                throw FileTrouble { SearchStoreText::tr("its links go round in a circle") };
-            // A relative target goes on from the link's folder.
-            rest = namesOf(target) + rest;
-            if (target.startsWith(u'/'))
-                path = QStringLiteral("/");
-            continue;
-        }
-        path = next;
-        // Past a name that is no folder (or not yet there) no link is
-        // followed: the rest is kept as named, for the system to refuse or
-        // for the folders to be made.
-        if (!rest.isEmpty() && !os::pathKind(path).folder)
-            return inFolder(path, rest.join(u'/'));
+    const os::ResolvedPath resolved = os::resolvePath(file);
+    if (resolved.error != 0)
+        throw FileTrouble { errnoText(resolved.error) };
+    // Another user's link in /tmp may lead to any of this user's files.
+    if (!resolved.sharedLink.isEmpty()) {
+        const QString why = SearchStoreText::tr("%1 is a symbolic link that another user made in a folder everyone "
+                                                "may write to, so it is not followed");
+        throw FileTrouble { why.arg(resolved.sharedLink) };
     }
-    return path;
+    if (resolved.circle)
+        throw FileTrouble { SearchStoreText::tr("its links go round in a circle") };
+    return resolved.path;
 }
 
 QString linkTrouble(const QString& file)
@@ -127,11 +80,16 @@ FileBytes readOrdinaryFile(const QString& path)
 {
     // Nothing stored yet, or a file where the folder should be: the save
     // says so if it cannot make the folder.
-    const os::OrdinaryFile read = os::readOrdinaryFile(path);
+    const os::OrdinaryFile read = os::readOrdinaryFile(resolveLinks(path), kLargestSettingsFile);
     if (read.error != 0)
         throw FileTrouble { errnoText(read.error) };
     if (!read.ordinary)
         throw FileTrouble { SearchStoreText::tr("it is not an ordinary file") };
+    if (read.tooLarge)
+        throw FileTrouble { SearchStoreText::tr(
+            "it is %1 MB, more than a settings file can be (%2 MB), so it is not read")
+                                .arg((read.size + (1 << 20) - 1) >> 20)
+                                .arg(kLargestSettingsFile >> 20) };
     FileBytes file;
     file.exists = read.exists;
     file.mode = read.mode;
@@ -186,6 +144,9 @@ QStringList asideNames(const QString& file, const QString& suffix)
 
 std::pair<QString, bool> keepAside(const QString& file, const QByteArray& bytes, const QString& suffix)
 {
+    // Nothing is made through a link that is not followed; the copy's own
+    // name is made new, never through a link.
+    resolveLinks(file);
     for (const QString& name : asideNames(file, suffix)) {
         int fd = -1;
         const int error = os::createNewFile(name, &fd);

@@ -42,8 +42,14 @@ struct FileBytes {
     QByteArray bytes;
 };
 
+// A settings file holds one list at most as large as an imported file may be,
+// written as text, beside a few settings: a larger one is no settings file,
+// and reading it whole could take any amount of memory.
+constexpr qint64 kLargestSettingsFile = qint64(512) << 20;
+
 // Reads an ordinary file whole; a missing file reads as nothing. Anything
-// else (a pipe, a device, a folder) is refused without waiting on it.
+// else (a pipe, a device, a folder) is refused without waiting on it, and so
+// is a file larger than kLargestSettingsFile, unread.
 FileBytes readOrdinaryFile(const QString& path);
 
 // How long a save waits for another program that is writing the file.

@@ -61,12 +61,14 @@ namespace {
             || headerCount(scan, promise.sectionKey) > promise.sections)
             return false;
         // Only the keys promised are read again, never the long one just
-        // written.
+        // written; their winners are found in one pass, as a lookup a key
+        // would make the check grow with the square of the file's keys.
+        const QHash<QString, qsizetype> winners = scan.winners();
         for (auto it = promise.others.cbegin(); it != promise.others.cend(); ++it) {
-            const qsizetype at = scan.winner(it.key());
-            if (at < 0)
+            const auto at = winners.constFind(it.key());
+            if (at == winners.cend())
                 return false;
-            const IniEntry& e = scan.entries[at];
+            const IniEntry& e = scan.entries[*at];
             if (!readsAlike(*it, QByteArrayView(bytes).sliced(e.valueStart, e.end - e.valueStart)))
                 return false;
         }

@@ -47,9 +47,9 @@ namespace {
         return rest;
     }
 
-    // A rescue file holds one list at most as large as an imported file may
-    // be, written as text: anything larger is no rescue file of ours.
-    constexpr qint64 kLargestRescueFile = 2 * kLargestSearchesFile;
+    // A rescue file holds one list, as a settings file does: anything larger
+    // is no rescue file of ours.
+    constexpr qint64 kLargestRescueFile = kLargestSettingsFile;
 
     RescuedList readRescued(const QString& name, const QStringList& keys)
     {

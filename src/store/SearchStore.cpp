@@ -229,10 +229,14 @@ QString SaveSettings(const QString& file, const QString& section, const QStringL
         throw Failure(SearchStoreText::tr("The saved searches could not be written to \"%1\": %2.").arg(file, why));
     };
     // A link refused on the way refuses the save before a folder or the
-    // lock file is made through it.
-    if (const QString why = linkTrouble(file); !why.isEmpty())
-        fail(why);
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+    // lock file is made through it; the folder made is the one checked.
+    QString resolved;
+    try {
+        resolved = resolveLinks(file);
+    } catch (const FileTrouble& why) {
+        fail(why.text);
+    }
+    if (!QDir().mkpath(QFileInfo(resolved).absolutePath()))
         fail(SearchStoreText::tr("its folder cannot be created"));
     try {
         // Every program that saves through QSettings takes this lock; holding

@@ -49,9 +49,12 @@ namespace {
 
     // Replaces an ordinary file through a staged copy; a full disk is named
     // as the system names it.
-    void replaceWhole(const QString& path, const QByteArray& bytes)
+    // Replaces an ordinary file through a staged copy renamed over `target`
+    // (never through a link there); a full disk is named as the system
+    // names it.
+    void replaceWhole(const QString& target, const QString& path, const QByteArray& bytes)
     {
-        QSaveFile file(path);
+        QSaveFile file(target);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw cannotWrite(path, file.errorString());
         if (const int error = os::writeAll(file.handle(), bytes)) {
@@ -111,17 +114,23 @@ QByteArray searchesFileBytes(const QStringList& entries)
 
 void writeSearchesFile(const QString& path, const QStringList& entries, const QString& settingsFile)
 {
-    if (const QString why = linkTrouble(path); !why.isEmpty())
-        throw cannotWrite(path, why);
-    const os::PathKind target = os::pathKind(path);
+    // The links are resolved once, and what follows works on the path they
+    // lead to: the name checked is the name written.
+    QString resolved;
+    try {
+        resolved = resolveLinks(path);
+    } catch (const FileTrouble& why) {
+        throw cannotWrite(path, why.text);
+    }
+    const os::PathKind target = os::pathKind(resolved);
     if (target.error != 0)
         throw cannotWrite(path, errnoText(target.error));
-    if (isSettingsFile(path, target, settingsFile))
+    if (isSettingsFile(resolved, target, settingsFile))
         throw cannotWrite(path, SearchStoreText::tr("it is the settings file, which holds more than the searches"));
     const QByteArray bytes = searchesFileBytes(entries);
     if (!target.exists || target.ordinary || target.folder)
-        replaceWhole(path, bytes);
-    else if (const int error = os::writeInto(path, bytes))
+        replaceWhole(resolved, path, bytes);
+    else if (const int error = os::writeInto(resolved, bytes))
         throw cannotWrite(path, errnoText(error));
 }
 
@@ -136,7 +145,15 @@ namespace {
             : path_(path)
             , take_(take)
         {
-            file_ = os::openOrdinaryFile(path);
+            // Through another user's link in a shared folder a private file
+            // of this user's would become the saved list.
+            QString resolved;
+            try {
+                resolved = resolveLinks(path);
+            } catch (const FileTrouble& why) {
+                throw cannotRead(path, why.text);
+            }
+            file_ = os::openOrdinaryFile(resolved);
             if (file_.error != 0)
                 throw cannotRead(path, errnoText(file_.error));
             if (!file_.exists)
