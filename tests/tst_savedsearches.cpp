@@ -11,6 +11,7 @@
 #include "SignalCloser.h"
 #include "StoreSupport.h"
 
+#include <QPushButton>
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
@@ -336,6 +337,39 @@ private slots:
             });
         };
         QTRY_VERIFY(keptBefore());
+        QCOMPARE(store.desktop.reports, QStringList());
+    }
+
+    // Another copy's paste costs this window neither its selection nor its
+    // own last step; a change of the row a step names costs the history,
+    // and Undo says why there is none.
+    void othersChangesKeepWhatTheyDoNotTouch()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|b|c|d|e|"));
+        auto one = store.desktop.load();
+        auto two = store.desktop.load();
+        ListView& list = *one->form().savedList;
+        list.selectRow(4);
+        one->form().deleteButton->click();
+        list.selectRow(2);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(*two->form().savedList), (QStringList { "a", "b", "c", "d" }), 5000);
+        two->searches().insert(1, { QStringLiteral("x") });
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList { "a", "x", "b", "c", "d" }), 5000);
+        QCOMPARE(list.selectedRows(), QList<qsizetype> { 3 });
+        one->undoStack().undo();
+        QCOMPARE(itemTexts(list), (QStringList { "a", "x", "b", "c", "d", "e" }));
+        // The Delete to do again names "e", which the other copy removes.
+        QTRY_COMPARE_WITH_TIMEOUT(two->searches().count(), 6, 5000);
+        two->searches().remove({ 5 });
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list).size(), 5, 5000);
+        QVERIFY(!one->undoStack().canUndo() && !one->undoStack().canRedo());
+        SearchMenu& menu = *one->form().searchMenu;
+        emit list.contextMenuRequested(-1, list.mapToGlobal(QPoint()));
+        QCOMPARE(
+            menu.action(SearchMenu::Entry::Undo)->text(), QStringLiteral("Can't Undo: Another Copy Changed the List"));
+        QVERIFY(!menu.action(SearchMenu::Entry::Undo)->isEnabled());
+        menu.close();
         QCOMPARE(store.desktop.reports, QStringList());
     }
 

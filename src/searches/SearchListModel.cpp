@@ -1,5 +1,6 @@
 #include "SearchListModel.h"
 
+#include "ListDiff.h"
 #include "OpenedTimes.h"
 #include "ShownText.h"
 
@@ -154,32 +155,15 @@ void SearchListModel::restore(const QStringList& entries)
     emit listChanged();
 }
 
-bool SearchListModel::takeIn(const QStringList& next)
+SearchListModel::Changes SearchListModel::takeIn(const QStringList& next)
 {
-    // Rows that stay keep their place in the view, and with it the
-    // selection and the scroll position: those of `next` found in order
-    // stay, the others go, and the rest of `next` follows them.
-    QList<qsizetype> gone;
-    qsizetype kept = 0;
-    for (qsizetype row = 0; row < entries_.size(); ++row) {
-        if (kept < next.size() && entries_[row] == next[kept])
-            ++kept;
-        else
-            gone << row;
-    }
-    Changes changes;
-    for (qsizetype end = gone.size(); end > 0;) {
-        qsizetype start = end - 1;
-        while (start > 0 && gone[start - 1] == gone[start] - 1)
-            --start;
-        splice(gone[start], end - start, {});
-        end = start;
-    }
-    if (kept < next.size())
-        splice(count(), 0, next.mid(kept));
-    if (!gone.isEmpty() || kept < next.size())
+    const Changes changes = listDiff(entries_, next);
+    // From the last up, so that each change finds its rows where it says.
+    for (auto change = changes.crbegin(); change != changes.crend(); ++change)
+        splice(change->first, change->before.size(), change->after);
+    if (!changes.isEmpty())
         emit listChanged();
-    return gone.isEmpty();
+    return changes;
 }
 
 void SearchListModel::undo(const Changes& changes)

@@ -57,10 +57,11 @@ public:
     void restore(const QStringList& entries);
 
     // Makes the list `next`, as others changed it: no edit of this window's,
-    // nothing to undo. Answers whether the rows there were stay where they
-    // were (only rows at the end were added), so that this window's own
-    // steps can still be undone exactly.
-    bool takeIn(const QStringList& next);
+    // nothing to undo. Rows both lists hold in order stay the same rows
+    // (their selection, the current row and the scroll stay); the others
+    // go and come as removed and inserted rows. Answers what changed, in
+    // the rows as they were, ascending.
+    Changes takeIn(const QStringList& next);
     // When the searches were opened, which the rows show from then on.
     void setOpenedTimes(const OpenedTimes* opened) { opened_ = opened; }
     // The times changed: every row may show another.
