@@ -4,7 +4,7 @@
 #include "OpenedTimes.h"
 #include "ShownText.h"
 
-#include <QDateTime>
+#include <QSet>
 
 #include <limits>
 #include <stdexcept>
@@ -38,16 +38,36 @@ QVariant SearchListModel::data(const QModelIndex& index, int role) const
         return shownText(entries_.at(index.row()).left(kShownLength + 1));
     if (role == kFullTextRole)
         return entries_.at(index.row());
-    if (opened_)
-        return opened_->data(entries_.at(index.row()), role, QDateTime::currentDateTime());
+    if (role == kOpenedTimeRole && opened_) {
+        const std::optional<qint64> seconds = opened_->of(entries_.at(index.row()));
+        return seconds ? QVariant(*seconds) : QVariant();
+    }
     return {};
 }
 
 void SearchListModel::openedTimesChanged()
 {
     if (!entries_.isEmpty())
-        emit dataChanged(
-            index(0), index(rowCount() - 1), { Qt::ToolTipRole, Qt::AccessibleDescriptionRole, Qt::DecorationRole });
+        emit dataChanged(index(0), index(rowCount() - 1), { kOpenedTimeRole });
+}
+
+void SearchListModel::openedTimesChanged(const QStringList& entries)
+{
+    if (entries.isEmpty())
+        return;
+    // One signal per run of rows: a page covers a few searches, wherever
+    // they stand (a text saved twice changes both rows).
+    const QSet<QString> opened(entries.cbegin(), entries.cend());
+    const int rows = rowCount();
+    for (int row = 0; row < rows; ++row) {
+        if (!opened.contains(entries_.at(row)))
+            continue;
+        int last = row;
+        while (last + 1 < rows && opened.contains(entries_.at(last + 1)))
+            ++last;
+        emit dataChanged(index(row), index(last), { kOpenedTimeRole });
+        row = last;
+    }
 }
 
 QVariant SearchListModel::headerData(int section, Qt::Orientation orientation, int role) const
