@@ -30,14 +30,23 @@ SearchTextCompletion::SearchTextCompletion(QLineEdit* box, const SearchListModel
     completer_->setMaxVisibleItems(8);
     box->setCompleter(completer_);
     // Thousands of texts offered are laid out as fast as a few.
-    if (auto* rows = qobject_cast<QListView*>(completer_->popup()))
+    QAbstractItemView* const popup = completer_->popup();
+    if (auto* rows = qobject_cast<QListView*>(popup))
         rows->setUniformItemSizes(true);
+    // The completer marks the first text offered as picked; only the user
+    // picks one (Down, or the pointer over it), else a Return would take
+    // the text instead of adding the search.
+    connect(popup->selectionModel(), &QItemSelectionModel::currentChanged, this, [this, popup](const QModelIndex& now) {
+        if (now.isValid() && !picking_)
+            popup->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+    });
+    popup->viewport()->installEventFilter(this);
     // Before the box asks the completer to show what is offered.
     connect(box, &QLineEdit::textEdited, this, &SearchTextCompletion::offer);
     // The offer's list takes the mouse while it shows; a click beside it
     // (on Add Search, say) closes it and still reaches what it was meant
     // for. Watched after the completer, which would swallow that click.
-    completer_->popup()->installEventFilter(this);
+    popup->installEventFilter(this);
     // Gathered when the box takes the keyboard, and again when the list
     // changes under it (Add Search leaves the keyboard there).
     connect(&searches, &SearchListModel::listChanged, this, [this, box] {
@@ -56,7 +65,10 @@ bool SearchTextCompletion::takesReturn() const
 
 bool SearchTextCompletion::eventFilter(QObject* watched, QEvent* event)
 {
-    QWidget* offer = completer_->popup();
+    QAbstractItemView* offer = completer_->popup();
+    if ((watched == offer && event->type() == QEvent::KeyPress)
+        || (watched == offer->viewport() && event->type() == QEvent::MouseMove))
+        picking_ = true;
     if (watched == offer && event->type() == QEvent::MouseButtonPress) {
         const auto* press = static_cast<QMouseEvent*>(event);
         const QPoint at = press->globalPosition().toPoint();
@@ -79,7 +91,7 @@ bool SearchTextCompletion::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == offer && event->type() == QEvent::MouseButtonRelease && !offer->isVisible())
         return true; // the click's own release, already made
-    if (watched != offer && event->type() == QEvent::FocusIn)
+    if (watched == box_ && event->type() == QEvent::FocusIn)
         this->offer();
     return QObject::eventFilter(watched, event);
 }
@@ -117,6 +129,10 @@ QStringList SearchTextCompletion::offered(const QString& typed)
     return texts;
 }
 
-void SearchTextCompletion::offer() { offer_->setStringList(offered(box_->text())); }
+void SearchTextCompletion::offer()
+{
+    picking_ = false;
+    offer_->setStringList(offered(box_->text()));
+}
 
 } // namespace quillmoor

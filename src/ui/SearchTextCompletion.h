@@ -47,6 +47,8 @@ private:
     QStringList texts_;
     std::vector<std::pair<QString, qsizetype>> index_;
     bool stale_ = true;
+    // The user moves through the texts offered (since the last keystroke).
+    bool picking_ = false;
 };
 
 } // namespace quillmoor
