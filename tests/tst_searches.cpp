@@ -726,6 +726,12 @@ private slots:
         QCOMPARE(saved->shownRows(), (QList<qsizetype> { 0, 8, 16 }));
         QCOMPARE(find->countText(), QStringLiteral("3 of 24 searches shown"));
         QCOMPARE(saved->selectedRows(), (QList<qsizetype> { 0, 8, 16 }));
+        // A row edited or added while the box is open is found or hidden.
+        w.app->searches().replace(8, { QStringLiteral("sofa site:c8.org") });
+        w.app->searches().append({ QStringLiteral("Mountain Bike site:new.org") });
+        QCOMPARE(saved->shownRows(), (QList<qsizetype> { 0, 16, 24 }));
+        QCOMPARE(find->countText(), QStringLiteral("3 of 25 searches shown"));
+        QCOMPARE(saved->selectedRows(), (QList<qsizetype> { 0, 16 }));
         // Open All opens the rows shown and asks of their number; Select
         // All and Delete take those alone, and the count follows.
         w.desktop.answerToOpen = [](int, bool&) { return true; };
@@ -736,17 +742,17 @@ private slots:
         saved->setFocus();
         QTest::keyClick(saved, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(saved, Qt::Key_Delete);
-        QCOMPARE(saved->count(), 21);
-        QCOMPARE(find->countText(), QStringLiteral("0 of 21 searches shown"));
+        QCOMPARE(saved->count(), 22);
+        QCOMPARE(find->countText(), QStringLiteral("0 of 22 searches shown"));
         // Escape closes the box and every row shows again.
         QTest::keyClick(find->box(), Qt::Key_Escape);
         QVERIFY(!find->isOpen());
-        QCOMPARE(saved->shownRows().size(), 21);
+        QCOMPARE(saved->shownRows().size(), 22);
         QVERIFY(!itemTexts(*saved).join(u' ').contains(QLatin1String("Bike")));
         // Pick Searches With This Text picks every search with the current one's text.
         saved->selectRow(2);
         w.form->searchMenu->action(SearchMenu::Entry::SelectSameText)->trigger();
-        QCOMPARE(saved->selectedRows().size(), 21);
+        QCOMPARE(saved->selectedRows().size(), 22);
         QVERIFY(w.desktop.reports.isEmpty());
     }
 
