@@ -753,6 +753,12 @@ private slots:
         saved->selectRow(2);
         w.form->searchMenu->action(SearchMenu::Entry::SelectSameText)->trigger();
         QCOMPARE(saved->selectedRows().size(), 22);
+        // A long list selected whole keeps the rows found selected.
+        w.app->searches().append(QStringList(1200, QStringLiteral("road bike")));
+        saved->selectAll();
+        find->box()->setText(QStringLiteral("road"));
+        find->open();
+        QCOMPARE(saved->selectedRows().size(), 1200);
         QVERIFY(w.desktop.reports.isEmpty());
     }
 

@@ -204,10 +204,9 @@ void ListView::showRow(qsizetype row)
         scrollTo(keyIndex(shown));
 }
 
-void ListView::selectRows(const QList<qsizetype>& given, bool toTop)
+QItemSelection ListView::selectionOf(const QList<qsizetype>& given, QList<int>& rows) const
 {
     // The rows shown of those given, ascending as they are.
-    QList<int> rows;
     rows.reserve(given.size());
     for (const qsizetype row : given) {
         checkRow(row, count());
@@ -226,7 +225,13 @@ void ListView::selectRows(const QList<qsizetype>& given, bool toTop)
             QItemSelectionRange(model()->index(int(rows[i]), 0), model()->index(int(rows[end - 1]), lastColumn)));
         i = end;
     }
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    return selection;
+}
+
+void ListView::selectRows(const QList<qsizetype>& given, bool toTop)
+{
+    QList<int> rows;
+    selectionModel()->select(selectionOf(given, rows), QItemSelectionModel::ClearAndSelect);
     if (rows.isEmpty())
         return;
     const QModelIndex first = keyIndex(rows.first());
@@ -238,8 +243,19 @@ void ListView::setRowFilter(std::function<bool(qsizetype row)> shows)
 {
     if (!shown_)
         return;
+    // The selection and the keyboard's place are kept by the model's rows,
+    // and put back on those still shown: through the new layout Qt keeps a
+    // selection index by index (seconds for a long one) or, all rows
+    // selected, not at all.
+    const QList<qsizetype> selected = selectedRows();
+    const qsizetype current = currentRow();
+    selectionModel()->clear();
     shown_->setFilter(shows ? std::function<bool(int)>([shows = std::move(shows)](int row) { return shows(row); })
                             : std::function<bool(int)>());
+    QList<int> rows;
+    selectionModel()->select(selectionOf(selected, rows), QItemSelectionModel::ClearAndSelect);
+    if (const int shown = current >= 0 ? shownAt(current) : -1; shown >= 0)
+        selectionModel()->setCurrentIndex(keyIndex(shown), QItemSelectionModel::NoUpdate);
     sayRowsFiltered();
 }
 

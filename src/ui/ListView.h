@@ -108,6 +108,8 @@ private:
     int shownAt(qsizetype row) const;
     qsizetype rowAt(int shown) const;
     void sayRowsFiltered();
+    // The rows shown of `rows` (ascending), in `shown`, and their selection.
+    QItemSelection selectionOf(const QList<qsizetype>& rows, QList<int>& shown) const;
 
     ShownRows* shown_ = nullptr;
     QList<QMetaObject::Connection> modelWatch_;
