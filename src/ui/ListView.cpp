@@ -1,6 +1,5 @@
 #include "ListView.h"
 
-#include "ShownRows.h"
 #include "ShownText.h"
 #include "Twips.h"
 
@@ -64,65 +63,6 @@ ListView::ListView(QWidget* parent)
 QModelIndex ListView::keyIndex(int row) const
 {
     return model()->index(row, qBound(0, keyColumn_, qMax(0, model()->columnCount() - 1)));
-}
-
-void ListView::setFilterable()
-{
-    if (shown_)
-        return;
-    shown_ = new ShownRows(this);
-}
-
-void ListView::setModel(QAbstractItemModel* model)
-{
-    if (!shown_) {
-        QTableView::setModel(model);
-        return;
-    }
-    for (const QMetaObject::Connection& watch : std::as_const(modelWatch_))
-        disconnect(watch);
-    modelWatch_.clear();
-    shown_->setSourceModel(model);
-    QTableView::setModel(model ? shown_ : nullptr);
-    if (!model)
-        return;
-    // The count of rows shown follows the model's changes once the filter
-    // has taken them in (it hears of them first).
-    const auto again = [this] { sayRowsFiltered(); };
-    modelWatch_ << connect(model, &QAbstractItemModel::rowsInserted, this, again)
-                << connect(model, &QAbstractItemModel::rowsRemoved, this, again)
-                << connect(model, &QAbstractItemModel::dataChanged, this, again)
-                << connect(model, &QAbstractItemModel::modelReset, this, again);
-}
-
-void ListView::setRowRoles(std::function<QVariant(const QModelIndex& index, int role)> roles)
-{
-    if (shown_)
-        shown_->setRoles(std::move(roles));
-}
-
-QAbstractItemModel* ListView::rowsModel() const { return shown_ ? shown_->sourceModel() : model(); }
-
-int ListView::shownAt(qsizetype row) const
-{
-    if (!filtering())
-        return int(row);
-    return shown_->mapFromSource(rowsModel()->index(int(row), 0)).row();
-}
-
-qsizetype ListView::rowAt(int shown) const
-{
-    if (!filtering())
-        return shown;
-    return shown_->mapToSource(shown_->index(shown, 0)).row();
-}
-
-bool ListView::filtering() const { return shown_ && shown_->filtering(); }
-
-void ListView::sayRowsFiltered()
-{
-    if (filtering())
-        emit rowsFiltered(model()->rowCount(), count());
 }
 
 void ListView::setColumnWidthTwips(int column, int twips)
@@ -237,36 +177,6 @@ void ListView::selectRows(const QList<qsizetype>& given, bool toTop)
     const QModelIndex first = keyIndex(rows.first());
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     scrollTo(first, toTop ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
-}
-
-void ListView::setRowFilter(std::function<bool(qsizetype row)> shows)
-{
-    if (!shown_)
-        return;
-    // The selection and the keyboard's place are kept by the model's rows,
-    // and put back on those still shown: through the new layout Qt keeps a
-    // selection index by index (seconds for a long one) or, all rows
-    // selected, not at all.
-    const QList<qsizetype> selected = selectedRows();
-    const qsizetype current = currentRow();
-    selectionModel()->clear();
-    shown_->setFilter(shows ? std::function<bool(int)>([shows = std::move(shows)](int row) { return shows(row); })
-                            : std::function<bool(int)>());
-    QList<int> rows;
-    selectionModel()->select(selectionOf(selected, rows), QItemSelectionModel::ClearAndSelect);
-    if (const int shown = current >= 0 ? shownAt(current) : -1; shown >= 0)
-        selectionModel()->setCurrentIndex(keyIndex(shown), QItemSelectionModel::NoUpdate);
-    sayRowsFiltered();
-}
-
-QList<qsizetype> ListView::shownRows() const
-{
-    QList<qsizetype> rows;
-    const int shown = model()->rowCount();
-    rows.reserve(shown);
-    for (int row = 0; row < shown; ++row)
-        rows.append(rowAt(row));
-    return rows;
 }
 
 void ListView::setMovableRows(bool on)
