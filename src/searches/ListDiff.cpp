@@ -7,12 +7,18 @@ namespace quillmoor {
 namespace {
     using Changes = SearchListModel::Changes;
 
+    // Rows compared at most: a diff of many changes scattered over a long
+    // list costs about a comparison per row for each change, and past this
+    // (some 20 ms) the window's thread would wait for it.
+    constexpr qsizetype kMostComparisons = 2'000'000;
+
     // Myers' diff of a[0..n) and b[0..m): for each count of edits d up to
     // the furthest-reaching path on each diagonal k (x - y), from -d to d.
-    // Empty when more than `maxEdits` edits are needed.
+    // Empty when more than `maxEdits` edits or kMostComparisons are needed.
     template <class Same>
     std::vector<std::vector<qsizetype>> furthestPaths(qsizetype n, qsizetype m, qsizetype maxEdits, Same same)
     {
+        qsizetype compared = 0;
         const qsizetype most = qMin(n + m, maxEdits);
         std::vector<qsizetype> v(size_t(2 * most + 3), 0);
         const qsizetype mid = most + 1;
@@ -24,8 +30,10 @@ namespace {
                 qsizetype x
                     = (k == -d || (k != d && v[mid + k - 1] < v[mid + k + 1])) ? v[mid + k + 1] : v[mid + k - 1] + 1;
                 qsizetype y = x - k;
-                while (x < n && y < m && same(x, y))
+                while (x < n && y < m && ++compared && same(x, y))
                     ++x, ++y;
+                if (compared > kMostComparisons)
+                    return {};
                 v[mid + k] = x;
                 if (x >= n && y >= m) {
                     trace.emplace_back(v.begin() + (mid - d), v.begin() + (mid + d + 1));
