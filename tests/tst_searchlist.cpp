@@ -156,8 +156,16 @@ private slots:
         }
         QCOMPARE(made, to);
         QCOMPARE(edits, 6);
-        // Beyond its bound the rows between the common ends are one change.
+        // Beyond its bounds the rows between the common ends are one change,
+        // or those from the first change to the last.
         QCOMPARE(listDiff(from, to, 4).size(), 1);
+        for (qsizetype i = 100; i < 1900; i += 20)
+            to[i] = "z";
+        const SearchListModel::Changes spread = listDiff(from, to);
+        QCOMPARE(spread.size(), 1);
+        QCOMPARE(spread.first().first, 10);
+        QCOMPARE(from.mid(0, 10) + spread.first().after + from.mid(10 + spread.first().before.size()), to);
+        QCOMPARE(spread.first().before.last(), from.at(1882)); // where the last "z" stood
     }
 
     // Past its budget the history lets its oldest steps go: Undo takes back

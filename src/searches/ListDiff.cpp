@@ -11,6 +11,8 @@ namespace {
     // list costs about a comparison per row for each change, and past this
     // (some 20 ms) the window's thread would wait for it.
     constexpr qsizetype kMostComparisons = 2'000'000;
+    // Changes sent to the view one by one at most.
+    constexpr qsizetype kMostChanges = 64;
 
     // Myers' diff of a[0..n) and b[0..m): for each count of edits d up to
     // the furthest-reaching path on each diagonal k (x - y), from -d to d.
@@ -109,6 +111,15 @@ Changes listDiff(const QStringList& from, const QStringList& to, qsizetype maxEd
             changes.append({ head + x, from.mid(head + x, row->first - x), to.mid(head + y, row->second - y) });
         x = row->first + 1;
         y = row->second + 1;
+    }
+    // Each change costs the view a pass over its rows: hundreds of them (a
+    // Remove Duplicates over a long list) would keep the window's thread for
+    // a second, where one change from the first to the last costs one pass.
+    if (changes.size() > kMostChanges) {
+        const qsizetype last = changes.last().first + changes.last().before.size();
+        const qsizetype lastTo = to.size() - (from.size() - last);
+        return { { changes.first().first, from.mid(changes.first().first, last - changes.first().first),
+            to.mid(changes.first().first, lastTo - changes.first().first) } };
     }
     return changes;
 }

@@ -13,9 +13,10 @@ namespace quillmoor {
 // order stay (a longest common subsequence, found by Myers' diff between the
 // common head and tail), and each run of rows between them is one change,
 // in `from`'s rows, ascending. Past `maxEdits` rows added or removed (or
-// some 20 ms of comparing, for many changes scattered over a long list) the
-// rows between the common head and tail become one change: a list replaced
-// whole costs no more to tell than that.
+// some 20 ms of comparing) the rows between the common head and tail become
+// one change, and past 64 changes the rows from the first to the last: a
+// list replaced whole, or changed all over, costs no more to tell and to
+// show than that.
 SearchListModel::Changes listDiff(const QStringList& from, const QStringList& to, qsizetype maxEdits = 1000);
 
 // A change by its size alone: from row `first` on, `removed` rows went and
