@@ -1,5 +1,7 @@
 // One filter keystroke through the real handler and the real list, next to
-// the bare cost of reading and splitting the same list.txt.
+// the bare cost of reading and splitting the same list.txt; a keystroke in
+// Quick Find and in the search box's offer of saved texts, over 100,000
+// saved searches.
 //   build/bin/filter_bench
 #include "Application.h"
 #include "ListView.h"
@@ -7,13 +9,17 @@
 #include "LocationLine.h"
 #include "NearbyMenu.h"
 
+#include "FindBar.h"
+
 #include <QApplication>
+#include <QCompleter>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTest>
 #include <benchmark/benchmark.h>
 #include <map>
 #include <memory>
@@ -159,6 +165,75 @@ void SelectNearby(benchmark::State& state)
     state.counters["selected"] = double(selected);
 }
 
+// A window whose saved list holds `count` searches, each with a text of its
+// own: one in ten about bikes.
+std::unique_ptr<Application> savedSearches(int count)
+{
+    auto app = std::make_unique<Application>(quietPlatform(folderWith(1000)));
+    app->Form_Load();
+    QStringList entries;
+    for (int i = 0; i < count; ++i)
+        entries << QStringLiteral("%1 %2 site:city%3.listora.org")
+                       .arg(i % 10 == 0 ? QStringLiteral("bike") : QStringLiteral("sofa"))
+                       .arg(i)
+                       .arg(i % 1000);
+    // Whatever the window before kept at its close goes.
+    app->searches().clear();
+    app->searches().restore(entries);
+    app->form().show();
+    QCoreApplication::processEvents();
+    return app;
+}
+
+// A keystroke in Quick Find over the saved list, through the real box and
+// list, laid out and painted: a "k" (only the bikes hold one) hides nine
+// rows in ten, and the BackSpace after it shows them again.
+void FindKeystroke(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const auto app = savedSearches(count);
+    Form1& form = app->form();
+    form.savedListFind->open();
+    QLineEdit* box = form.savedListFind->box();
+    bool narrowed = false;
+    for (auto _ : state) {
+        if (narrowed)
+            QTest::keyClick(box, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(box, QStringLiteral("k"));
+        QCoreApplication::processEvents();
+        narrowed = !narrowed;
+    }
+    QTest::keyClicks(box, narrowed ? QString() : QStringLiteral("k"));
+    if (form.savedList->shownRows().size() != count / 10)
+        state.SkipWithError("the find kept the wrong rows");
+    state.counters["searches"] = count;
+}
+
+// A keystroke in the search box while the saved texts are offered (all
+// 100,000 differ): "bike 1" narrows the offer, the BackSpace widens it.
+void CompletionKeystroke(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const auto app = savedSearches(count);
+    QLineEdit* box = app->form().searchTextBox;
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("bike "));
+    QCoreApplication::processEvents();
+    bool narrowed = false;
+    for (auto _ : state) {
+        if (narrowed)
+            QTest::keyClick(box, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(box, QStringLiteral("1"));
+        QCoreApplication::processEvents();
+        narrowed = !narrowed;
+    }
+    if (box->completer()->completionCount() < 1)
+        state.SkipWithError("nothing offered");
+    state.counters["searches"] = count;
+}
+
 void ReadAndSplit(benchmark::State& state)
 {
     const int lines = int(state.range(0));
@@ -237,3 +312,5 @@ BENCHMARK(FilterKeystroke)->Apply(listSizes);
 BENCHMARK(AddSearch)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SelectNearby)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndSplit)->Apply(listSizes);
+BENCHMARK(FindKeystroke)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(CompletionKeystroke)->Arg(100000)->Unit(benchmark::kMillisecond);

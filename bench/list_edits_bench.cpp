@@ -2,14 +2,15 @@
 // laid out and painted: a paste of 100,000 clipboard lines and an import of
 // a file of 1,000,000 lines. Each is one handler run, which the window spends
 // without answering; the heap memory the list and its undo step hold
-// afterwards is reported per entry. `quillmoor --import` of a 1,000,000-line
+// afterwards is reported per entry. Another copy's change of a few rows is
+// taken into a list of 100,000. `quillmoor --import` of a 1,000,000-line
 // and of a 100 MB file runs in a process of its own, and the most memory it
 // took beyond what that process held before is reported.
 //   build/bin/list_edits_bench
 #include "Application.h"
 #include "ListView.h"
-#include "SearchesCommand.h"
 #include "SearchListModel.h"
+#include "SearchesCommand.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -119,6 +120,49 @@ void Import(benchmark::State& state)
     });
 }
 
+// Another copy's change of three rows (a paste in the middle, a delete near
+// the top, an edit near the end) taken into a list of range(0) rows shown in
+// the window, then taken back out: the window's thread spends this on each
+// take-in, the diff and the view's update with it. The selection must stay.
+void takeIn(benchmark::State& state, int scattered)
+{
+    const int rows = int(state.range(0));
+    const auto app = window();
+    SearchListModel& list = app->searches();
+    QStringList mine;
+    QStringList theirs;
+    for (int i = 0; i < rows; ++i) {
+        mine << QStringLiteral("road bike %1 site:city%2.listora.org").arg(i % 50).arg(i);
+        // Read from the file, the other copy's texts are texts of their own.
+        theirs << QString::fromUtf8(mine.last().toUtf8());
+    }
+    theirs.insert(rows / 2, QStringLiteral("pasted site:elsewhere.listora.org"));
+    theirs.removeAt(rows / 10);
+    theirs[rows - 5] = QStringLiteral("edited site:city.listora.org");
+    // Rows removed all over the list, as another copy's Remove Duplicates.
+    for (int i = 1; i <= scattered; ++i)
+        theirs.removeAt(qsizetype(i) * rows / (scattered + 1) - i);
+    list.restore(mine);
+    ListView& shown = *app->form().savedList;
+    shown.selectRow(rows / 3);
+    const QString selected = mine.at(rows / 3);
+    QCoreApplication::processEvents();
+    bool theirsShown = false;
+    for (auto _ : state) {
+        list.takeIn(theirsShown ? mine : theirs);
+        QCoreApplication::processEvents();
+        theirsShown = !theirsShown;
+    }
+    const QList<qsizetype> picked = shown.selectedRows();
+    if (scattered == 0 && (picked.size() != 1 || shown.itemText(picked.first()) != selected))
+        state.SkipWithError("the selection did not stay");
+}
+
+void TakeIn(benchmark::State& state) { takeIn(state, 0); }
+// The same with 500 more rows removed all over the list: the diff's
+// bound on its comparisons keeps it short.
+void TakeInScattered(benchmark::State& state) { takeIn(state, 500); }
+
 // Writes lines as searchLines() makes them until there are `lines` of them
 // or the file holds `bytes`; answers its size.
 qint64 writeSearchLines(const QString& path, qint64 lines, qint64 bytes)
@@ -212,6 +256,8 @@ void ImportCommandMegabytes(benchmark::State& state)
 } // namespace
 
 BENCHMARK(Paste)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TakeIn)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TakeInScattered)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Import)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ImportCommandLines)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(ImportCommandMegabytes)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -179,7 +179,7 @@ private slots:
         for (const QString& search : what)
             urls << QString::fromLatin1(app.openChoices().where().url(search).toEncoded());
         QCOMPARE(s.log(), urls);
-        const QModelIndex first = app.searches().index(0);
+        const QModelIndex first = app.form().savedList->model()->index(0, 0);
         QVERIFY(first.data(Qt::ToolTipRole).toString().startsWith(QStringLiteral("Opened today at ")));
         QVERIFY(!first.data(Qt::DecorationRole).isNull());
     }

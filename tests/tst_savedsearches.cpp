@@ -11,6 +11,7 @@
 #include "SignalCloser.h"
 #include "StoreSupport.h"
 
+#include <QPushButton>
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
@@ -340,6 +341,39 @@ private slots:
         QCOMPARE(store.desktop.reports, QStringList());
     }
 
+    // Another copy's paste costs this window neither its selection nor its
+    // own last step; a change of the row a step names costs the history,
+    // and Undo says why there is none.
+    void othersChangesKeepWhatTheyDoNotTouch()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|b|c|d|e|"));
+        auto one = store.desktop.load();
+        auto two = store.desktop.load();
+        ListView& list = *one->form().savedList;
+        list.selectRow(4);
+        one->form().deleteButton->click();
+        list.selectRow(2);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(*two->form().savedList), (QStringList { "a", "b", "c", "d" }), 5000);
+        two->searches().insert(1, { QStringLiteral("x") });
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList { "a", "x", "b", "c", "d" }), 5000);
+        QCOMPARE(list.selectedRows(), QList<qsizetype> { 3 });
+        one->undoStack().undo();
+        QCOMPARE(itemTexts(list), (QStringList { "a", "x", "b", "c", "d", "e" }));
+        // The Delete to do again names "e", which the other copy removes.
+        QTRY_COMPARE_WITH_TIMEOUT(two->searches().count(), 6, 5000);
+        two->searches().remove({ 5 });
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list).size(), 5, 5000);
+        QVERIFY(!one->undoStack().canUndo() && !one->undoStack().canRedo());
+        SearchMenu& menu = *one->form().searchMenu;
+        emit list.contextMenuRequested(-1, list.mapToGlobal(QPoint()));
+        QCOMPARE(
+            menu.action(SearchMenu::Entry::Undo)->text(), QStringLiteral("Can't Undo: Another Copy Changed the List"));
+        QVERIFY(!menu.action(SearchMenu::Entry::Undo)->isEnabled());
+        menu.close();
+        QCOMPARE(store.desktop.reports, QStringList());
+    }
+
     // When searches were opened shows in the list, Open Not Opened Today
     // opens the others, and the times and the pace outlive the window; a
     // pace not understood counts as the default and stays.
@@ -351,10 +385,12 @@ private slots:
         store.desktop.write(QStringLiteral("config/Marrowfen.ini"),
             "[Quillmoor]\nSearches=a|b|c|a|\nSearchesOpened=" + today + " a|" + QByteArray::number(now - 4 * 86400)
                 + " b|junk|" + today + " gone|\nOpenPace=fast\n");
-        const auto tips = [](Application& app) {
+        // As the list shows them.
+        const auto row = [](Application& app, int row) { return app.form().savedList->model()->index(row, 0); };
+        const auto tips = [&](Application& app) {
             QStringList tips;
-            for (int row = 0; row < app.searches().rowCount(); ++row)
-                tips << app.searches().index(row).data(Qt::ToolTipRole).toString().section(u' ', 0, 1);
+            for (int i = 0; i < app.searches().rowCount(); ++i)
+                tips << row(app, i).data(Qt::ToolTipRole).toString().section(u' ', 0, 1);
             return tips;
         };
         for (const int pace : { 0, 5000 }) {
@@ -363,12 +399,12 @@ private slots:
             if (pace)
                 break;
             QCOMPARE(tips(*app), (QStringList { "Opened today", "Opened 4", "Not opened", "Opened today" }));
-            QVERIFY(app->searches().index(0).data(Qt::DecorationRole).isValid());
-            QVERIFY(!app->searches().index(1).data(Qt::DecorationRole).isValid());
+            QVERIFY(row(*app, 0).data(Qt::DecorationRole).isValid());
+            QVERIFY(!row(*app, 1).data(Qt::DecorationRole).isValid());
             app->form().show();
             emit app->form().searchMenu->openNotToday();
             QCOMPARE(store.desktop.opened.size(), 2);
-            QVERIFY(store.desktop.opened.at(1).toString().contains(u'c'));
+            QCOMPARE(store.desktop.opened.at(1), QUrl(QStringLiteral("https://www.google.com/search?q=c")));
             QCOMPARE(tips(*app), QStringList(4, QStringLiteral("Opened today")));
             app->form().close();
             QVERIFY(store.bytes().contains("OpenPace=fast"));

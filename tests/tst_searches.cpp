@@ -3,6 +3,8 @@
 #include "FindBar.h"
 #include "Form1.h"
 #include "ListView.h"
+#include "OpenedShown.h"
+#include "OpenedTimes.h"
 #include "SearchEngine.h"
 #include "SearchListModel.h"
 #include "SearchMenu.h"
@@ -726,6 +728,12 @@ private slots:
         QCOMPARE(saved->shownRows(), (QList<qsizetype> { 0, 8, 16 }));
         QCOMPARE(find->countText(), QStringLiteral("3 of 24 searches shown"));
         QCOMPARE(saved->selectedRows(), (QList<qsizetype> { 0, 8, 16 }));
+        // A row edited or added while the box is open is found or hidden.
+        w.app->searches().replace(8, { QStringLiteral("sofa site:c8.org") });
+        w.app->searches().append({ QStringLiteral("Mountain Bike site:new.org") });
+        QCOMPARE(saved->shownRows(), (QList<qsizetype> { 0, 16, 24 }));
+        QCOMPARE(find->countText(), QStringLiteral("3 of 25 searches shown"));
+        QCOMPARE(saved->selectedRows(), (QList<qsizetype> { 0, 16 }));
         // Open All opens the rows shown and asks of their number; Select
         // All and Delete take those alone, and the count follows.
         w.desktop.answerToOpen = [](int, bool&) { return true; };
@@ -736,17 +744,23 @@ private slots:
         saved->setFocus();
         QTest::keyClick(saved, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(saved, Qt::Key_Delete);
-        QCOMPARE(saved->count(), 21);
-        QCOMPARE(find->countText(), QStringLiteral("0 of 21 searches shown"));
+        QCOMPARE(saved->count(), 22);
+        QCOMPARE(find->countText(), QStringLiteral("0 of 22 searches shown"));
         // Escape closes the box and every row shows again.
         QTest::keyClick(find->box(), Qt::Key_Escape);
         QVERIFY(!find->isOpen());
-        QCOMPARE(saved->shownRows().size(), 21);
+        QCOMPARE(saved->shownRows().size(), 22);
         QVERIFY(!itemTexts(*saved).join(u' ').contains(QLatin1String("Bike")));
         // Pick Searches With This Text picks every search with the current one's text.
         saved->selectRow(2);
         w.form->searchMenu->action(SearchMenu::Entry::SelectSameText)->trigger();
-        QCOMPARE(saved->selectedRows().size(), 21);
+        QCOMPARE(saved->selectedRows().size(), 22);
+        // A long list selected whole keeps the rows found selected.
+        w.app->searches().append(QStringList(1200, QStringLiteral("road bike")));
+        saved->selectAll();
+        find->box()->setText(QStringLiteral("road"));
+        find->open();
+        QCOMPARE(saved->selectedRows().size(), 1200);
         QVERIFY(w.desktop.reports.isEmpty());
     }
 
@@ -757,19 +771,29 @@ private slots:
         w.form->searchTextBox->setFocus();
         QCompleter* completer = w.form->searchTextBox->completer();
         QVERIFY(completer);
-        // Newest first, each once, without the city; blanks are no text.
-        QCOMPARE(qobject_cast<QStringListModel*>(completer->model())->stringList(),
-            (QStringList { "bike lock", "bike", "Bike" }));
+        // Newest first, each once, in any case, without the city; blanks are
+        // no text.
+        const auto offered = [&] { return qobject_cast<QStringListModel*>(completer->model())->stringList(); };
+        QTest::keyClicks(w.form->searchTextBox, QStringLiteral("B"));
+        QCOMPARE(offered(), (QStringList { "bike lock", "bike", "Bike" }));
+        QTest::keyClicks(w.form->searchTextBox, QStringLiteral("ikE "));
+        QCOMPARE(offered(), QStringList { "bike lock" });
+        QTest::keyClick(w.form->searchTextBox, Qt::Key_Backspace);
+        QCOMPARE(offered(), (QStringList { "bike lock", "bike", "Bike" }));
+        // Return alone adds what was typed, offer or not.
+        QTest::keyClick(completer->popup(), Qt::Key_Return);
+        QCOMPARE(w.form->savedList->count(), 6);
+        QCOMPARE(w.form->searchTextBox->text(), QString());
         // Down and Return take one; that Return adds no search, the next does.
         QTest::keyClicks(w.form->searchTextBox, QStringLiteral("bike l"));
         QVERIFY(completer->popup()->isVisible());
         QTest::keyClick(completer->popup(), Qt::Key_Down);
         QTest::keyClick(completer->popup(), Qt::Key_Return);
         QCOMPARE(w.form->searchTextBox->text(), QStringLiteral("bike lock"));
-        QCOMPARE(w.form->savedList->count(), 5);
+        QCOMPARE(w.form->savedList->count(), 6);
         QVERIFY(w.desktop.reports.isEmpty());
         QTest::keyClick(w.form->searchTextBox, Qt::Key_Return);
-        QCOMPARE(w.form->savedList->count(), 6);
+        QCOMPARE(w.form->savedList->count(), 7);
         QCOMPARE(w.form->searchTextBox->text(), QString());
     }
 
@@ -861,6 +885,24 @@ private slots:
         const QString host = exampleSearch().section(QStringLiteral("site:"), 1);
         QVERIFY(
             QString::fromLatin1(list.readAll()).contains(QStringLiteral("\r\nhttp://") + host + QStringLiteral("/,")));
+    }
+
+    // When a search was opened, as the list tells it; a time no date can
+    // show (a damaged record) is unknown, never "today" without a time.
+    void whenASearchWasOpened()
+    {
+        const QDateTime now(QDate(2026, 12, 9), QTime(15, 0));
+        const qint64 at = now.toSecsSinceEpoch();
+        const std::pair<std::optional<qint64>, const char*> rows[]
+            = { { std::nullopt, "Not opened yet" }, { at - 3600, "Opened today at " },
+                  { at - 86400, "Opened yesterday at " }, { at - 3 * 86400, "Opened 3 days ago" },
+                  { at + 86400, "Opened on " }, { std::numeric_limits<qint64>::max(), "Opened at an unknown time" },
+                  { std::numeric_limits<qint64>::max() / 1000 + 1, "Opened at an unknown time" } };
+        for (const auto& [seconds, text] : rows)
+            QVERIFY2(openedText(seconds, now).startsWith(QLatin1String(text)), qPrintable(openedText(seconds, now)));
+        OpenedTimes times;
+        times.record({ "a" }, std::numeric_limits<qint64>::max());
+        QVERIFY(!times.openedOn("a", now));
     }
 };
 

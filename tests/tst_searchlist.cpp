@@ -1,9 +1,11 @@
-#include "OpenedTimes.h"
+#include "ListDiff.h"
 #include "SearchListCommands.h"
 #include "SearchListModel.h"
+#include "ShownText.h"
 #include "UndoBudget.h"
 
 #include <QAbstractItemModelTester>
+#include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QUndoStack>
 #include <QtTest>
@@ -77,6 +79,96 @@ private slots:
         QCOMPARE(model.count(), 0);
     }
 
+    // Another copy's change comes in as rows inserted and removed: the rows
+    // both lists keep stay the same rows, with the selection and the current
+    // row; this window's own step (an edit of "d") is undone where its row
+    // went, unless the other copy changed that row.
+    void takingInKeepsWhatOthersDidNotTouch_data()
+    {
+        QTest::addColumn<QStringList>("next");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QStringList>("undone"); // empty: the history is cleared
+        QTest::newRow("insert in the middle")
+            << QStringList { "a", "x", "b", "c", "D" } << "c" << QStringList { "a", "x", "b", "c", "d" };
+        QTest::newRow("remove above") << QStringList { "b", "c", "D" } << "c" << QStringList { "b", "c", "d" };
+        QTest::newRow("move the current row")
+            << QStringList { "c", "a", "b", "D" } << "" << QStringList { "c", "a", "b", "d" };
+        QTest::newRow("repeat the current row")
+            << QStringList { "a", "b", "c", "c", "D" } << "c" << QStringList { "a", "b", "c", "c", "d" };
+        QTest::newRow("add right after the edited row")
+            << QStringList { "a", "b", "c", "D", "y" } << "c" << QStringList { "a", "b", "c", "d", "y" };
+        QTest::newRow("remove the current row") << QStringList { "a", "b", "D" } << "" << QStringList { "a", "b", "d" };
+        QTest::newRow("edit the edited row") << QStringList { "a", "c", "E" } << "c" << QStringList {};
+        QTest::newRow("remove the edited row") << QStringList { "x", "a", "b", "c" } << "c" << QStringList {};
+        QTest::newRow("replace the whole list") << QStringList { "p", "q" } << "" << QStringList {};
+    }
+
+    void takingInKeepsWhatOthersDidNotTouch()
+    {
+        QFETCH(QStringList, next);
+        QFETCH(QString, selected);
+        QFETCH(QStringList, undone);
+        SearchListModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.restore({ "a", "b", "c", "d" });
+        QUndoStack stack;
+        stack.push(new ReplaceSearches(model, "Edit", 3, { "D" }));
+        QItemSelectionModel selection(&model);
+        selection.setCurrentIndex(model.index(2), QItemSelectionModel::ClearAndSelect);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        const SearchListModel::Changes theirs = model.takeIn(next);
+        QCOMPARE(model.entries(), next);
+        QCOMPARE(reset.count(), 0);
+        const QModelIndexList picked = selection.selectedRows();
+        QCOMPARE(picked.isEmpty() ? QString() : picked.first().data(kFullTextRole).toString(), selected);
+        if (!picked.isEmpty())
+            QCOMPARE(selection.currentIndex(), picked.first());
+        // What SavedListUndo does with the changes taken in.
+        QList<RowsChanged> carried = rowsChanged(theirs);
+        auto* step = static_cast<SearchListCommand*>(const_cast<QUndoCommand*>(stack.command(0)));
+        SearchListModel::Changes moved = step->changes();
+        QCOMPARE(carryAcross(moved, carried, false), !undone.isEmpty());
+        if (undone.isEmpty())
+            return;
+        step->moveTo(moved);
+        stack.undo();
+        QCOMPARE(model.entries(), undone);
+        stack.redo();
+        QCOMPARE(model.entries(), next);
+    }
+
+    void theDiffIsTheShortest()
+    {
+        QStringList from;
+        for (int i = 0; i < 2000; ++i)
+            from << QString::number(i % 7);
+        QStringList to = from;
+        to.insert(1500, "x");
+        to.remove(900, 3);
+        to[10] = "y";
+        const SearchListModel::Changes changes = listDiff(from, to);
+        qsizetype edits = 0;
+        QStringList made = from;
+        for (auto change = changes.crbegin(); change != changes.crend(); ++change) {
+            edits += change->before.size() + change->after.size();
+            made.remove(change->first, change->before.size());
+            for (qsizetype i = 0; i < change->after.size(); ++i)
+                made.insert(change->first + i, change->after.at(i));
+        }
+        QCOMPARE(made, to);
+        QCOMPARE(edits, 6);
+        // Beyond its bounds the rows between the common ends are one change,
+        // or those from the first change to the last.
+        QCOMPARE(listDiff(from, to, 4).size(), 1);
+        for (qsizetype i = 100; i < 1900; i += 20)
+            to[i] = "z";
+        const SearchListModel::Changes spread = listDiff(from, to);
+        QCOMPARE(spread.size(), 1);
+        QCOMPARE(spread.first().first, 10);
+        QCOMPARE(from.mid(0, 10) + spread.first().after + from.mid(10 + spread.first().before.size()), to);
+        QCOMPARE(spread.first().before.last(), from.at(1882)); // where the last "z" stood
+    }
+
     // Past its budget the history lets its oldest steps go: Undo takes back
     // the newer ones and is then unavailable. The newest step stays
     // undoable even when it alone is over the budget.
@@ -107,24 +199,25 @@ private slots:
         stack.undo();
         QCOMPARE(model.count(), 100);
         QVERIFY(!stack.canUndo() && stack.canRedo());
-    }
 
-    // When a search was opened, as the list tells it; a time no date can
-    // show (a damaged record) is unknown, never "today" without a time.
-    void whenASearchWasOpened()
-    {
-        const QDateTime now(QDate(2026, 12, 9), QTime(15, 0));
-        const qint64 at = now.toSecsSinceEpoch();
-        const std::pair<std::optional<qint64>, const char*> rows[]
-            = { { std::nullopt, "Not opened yet" }, { at - 3600, "Opened today at " },
-                  { at - 86400, "Opened yesterday at " }, { at - 3 * 86400, "Opened 3 days ago" },
-                  { at + 86400, "Opened on " }, { std::numeric_limits<qint64>::max(), "Opened at an unknown time" },
-                  { std::numeric_limits<qint64>::max() / 1000 + 1, "Opened at an unknown time" } };
-        for (const auto& [seconds, text] : rows)
-            QVERIFY2(openedText(seconds, now).startsWith(QLatin1String(text)), qPrintable(openedText(seconds, now)));
-        OpenedTimes times;
-        times.record({ "a" }, std::numeric_limits<qint64>::max());
-        QVERIFY(!times.openedOn("a", now));
+        // A restore is a macro of two edits, counted as one step with the rest:
+        // the steps older than it go too.
+        stack.clear();
+        model.clear();
+        paste(0);
+        paste(1);
+        stack.beginMacro("Restore");
+        paste(2);
+        stack.push(new RemoveSearches(model, "Restore", { 0 }));
+        stack.endMacro();
+        paste(3);
+        paste(4);
+        QCOMPARE(stack.count(), 5);
+        for (int n = 0; n < 3; ++n)
+            stack.undo();
+        QVERIFY(!stack.canUndo());
+        QCOMPARE(stack.count(), 3);
+        QCOMPARE(model.count(), 50);
     }
 };
 

@@ -191,10 +191,9 @@ void Application::takeIn(const QStringList& from, const QStringList& stored)
     if (merged == now)
         return;
     const QScopedValueRollback<bool> quiet(takingIn_, true);
-    // Not an undo step of this window's. Where the rows this window's steps
-    // name have moved, undoing them would undo the wrong thing.
-    if (!searches_.takeIn(merged))
-        savedListUndo_.othersChanged();
+    // Not an undo step of this window's: its own steps follow their rows,
+    // and go only where the others changed those rows.
+    savedListUndo_.othersChanged(searches_.takeIn(merged));
 }
 
 SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const

@@ -119,7 +119,7 @@ void PagesOpening::handed(const QUrl& url)
 void PagesOpening::record(const QStringList& entries, qint64 seconds)
 {
     opened_.record(entries, seconds);
-    searches_.openedTimesChanged();
+    searches_.openedTimesChanged(entries);
     emit openedChanged();
 }
 

@@ -76,9 +76,8 @@ void SavedListEditing::paste()
     // the focus, or after a removal), is no entry the user picked.
     qsizetype at = searches_.count();
     trap.run(102, [&] {
-        const QModelIndex current = list.currentIndex();
-        if (current.isValid() && list.selectionModel()->isRowSelected(current.row()))
-            at = current.row() + 1;
+        if (list.currentRowSelected())
+            at = list.currentRow() + 1;
     });
     trap.run(104, [&] { undo_.push(new InsertSearches(searches_, tr("Paste"), at, entries)); });
     trap.run(106, [&] {
@@ -184,7 +183,7 @@ void SavedListEditing::selectSameText()
 {
     Trap trap(platform_, QStringLiteral("mnuSelectSameText_Click"));
     ListView& list = *form_.savedList;
-    const qsizetype current = list.currentIndex().row();
+    const qsizetype current = list.currentRow();
     if (current < 0 || current >= searches_.count())
         return;
     trap.run(100,

@@ -84,4 +84,17 @@ ClearSearches::ClearSearches(SearchListModel& model, const QString& name)
 {
 }
 
+QList<SearchListCommand*> editsOf(const QUndoCommand* step)
+{
+    // The history lends its steps out only as const; they are the saved
+    // list's own, which may give up or move what they keep.
+    auto* const edit = const_cast<SearchListCommand*>(dynamic_cast<const SearchListCommand*>(step));
+    if (edit)
+        return { edit };
+    QList<SearchListCommand*> edits;
+    for (int i = 0; step && i < step->childCount(); ++i)
+        edits += editsOf(step->child(i));
+    return edits;
+}
+
 } // namespace quillmoor

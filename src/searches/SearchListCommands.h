@@ -23,6 +23,9 @@ public:
     // Gives up what it keeps, for a history over its budget: it marks itself
     // obsolete, and undo() and redo() then do nothing.
     void spend();
+    // Others' changes came in and moved the rows it names: the same
+    // changes, where those rows now stand.
+    void moveTo(const SearchListModel::Changes& changes) { changes_ = changes; }
 
 protected:
     SearchListCommand(SearchListModel& model, const QString& name);
@@ -87,5 +90,10 @@ public:
 protected:
     SearchListModel::Changes edit(SearchListModel& model) override { return model.clear(); }
 };
+
+// The saved list's edits that a step of the history holds, in the order
+// they were made: the step itself, or those of a macro (a restore is one).
+// Empty for a step of another kind.
+QList<SearchListCommand*> editsOf(const QUndoCommand* step);
 
 } // namespace quillmoor

@@ -1,9 +1,10 @@
 #include "SearchListModel.h"
 
+#include "ListDiff.h"
 #include "OpenedTimes.h"
 #include "ShownText.h"
 
-#include <QDateTime>
+#include <QSet>
 
 #include <limits>
 #include <stdexcept>
@@ -37,16 +38,36 @@ QVariant SearchListModel::data(const QModelIndex& index, int role) const
         return shownText(entries_.at(index.row()).left(kShownLength + 1));
     if (role == kFullTextRole)
         return entries_.at(index.row());
-    if (opened_)
-        return opened_->data(entries_.at(index.row()), role, QDateTime::currentDateTime());
+    if (role == kOpenedTimeRole && opened_) {
+        const std::optional<qint64> seconds = opened_->of(entries_.at(index.row()));
+        return seconds ? QVariant(*seconds) : QVariant();
+    }
     return {};
 }
 
 void SearchListModel::openedTimesChanged()
 {
     if (!entries_.isEmpty())
-        emit dataChanged(
-            index(0), index(rowCount() - 1), { Qt::ToolTipRole, Qt::AccessibleDescriptionRole, Qt::DecorationRole });
+        emit dataChanged(index(0), index(rowCount() - 1), { kOpenedTimeRole });
+}
+
+void SearchListModel::openedTimesChanged(const QStringList& entries)
+{
+    if (entries.isEmpty())
+        return;
+    // One signal per run of rows: a page covers a few searches, wherever
+    // they stand (a text saved twice changes both rows).
+    const QSet<QString> opened(entries.cbegin(), entries.cend());
+    const int rows = rowCount();
+    for (int row = 0; row < rows; ++row) {
+        if (!opened.contains(entries_.at(row)))
+            continue;
+        int last = row;
+        while (last + 1 < rows && opened.contains(entries_.at(last + 1)))
+            ++last;
+        emit dataChanged(index(row), index(last), { kOpenedTimeRole });
+        row = last;
+    }
 }
 
 QVariant SearchListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -154,32 +175,15 @@ void SearchListModel::restore(const QStringList& entries)
     emit listChanged();
 }
 
-bool SearchListModel::takeIn(const QStringList& next)
+SearchListModel::Changes SearchListModel::takeIn(const QStringList& next)
 {
-    // Rows that stay keep their place in the view, and with it the
-    // selection and the scroll position: those of `next` found in order
-    // stay, the others go, and the rest of `next` follows them.
-    QList<qsizetype> gone;
-    qsizetype kept = 0;
-    for (qsizetype row = 0; row < entries_.size(); ++row) {
-        if (kept < next.size() && entries_[row] == next[kept])
-            ++kept;
-        else
-            gone << row;
-    }
-    Changes changes;
-    for (qsizetype end = gone.size(); end > 0;) {
-        qsizetype start = end - 1;
-        while (start > 0 && gone[start - 1] == gone[start] - 1)
-            --start;
-        splice(gone[start], end - start, {});
-        end = start;
-    }
-    if (kept < next.size())
-        splice(count(), 0, next.mid(kept));
-    if (!gone.isEmpty() || kept < next.size())
+    const Changes changes = listDiff(entries_, next);
+    // From the last up, so that each change finds its rows where it says.
+    for (auto change = changes.crbegin(); change != changes.crend(); ++change)
+        splice(change->first, change->before.size(), change->after);
+    if (!changes.isEmpty())
         emit listChanged();
-    return gone.isEmpty();
+    return changes;
 }
 
 void SearchListModel::undo(const Changes& changes)

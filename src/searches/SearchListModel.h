@@ -17,6 +17,11 @@ class SearchListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
+    // The role under which a row gives when its search was last opened
+    // (seconds since 1970, qint64), or nothing; what that means to the
+    // user the window says.
+    static constexpr int kOpenedTimeRole = Qt::UserRole + 1;
+
     // One change of the list: from row `first` on, the rows `before` became
     // the rows `after`.
     struct Change {
@@ -57,14 +62,18 @@ public:
     void restore(const QStringList& entries);
 
     // Makes the list `next`, as others changed it: no edit of this window's,
-    // nothing to undo. Answers whether the rows there were stay where they
-    // were (only rows at the end were added), so that this window's own
-    // steps can still be undone exactly.
-    bool takeIn(const QStringList& next);
+    // nothing to undo. Rows both lists hold in order stay the same rows
+    // (their selection, the current row and the scroll stay); the others
+    // go and come as removed and inserted rows. Answers what changed, in
+    // the rows as they were, ascending.
+    Changes takeIn(const QStringList& next);
     // When the searches were opened, which the rows show from then on.
     void setOpenedTimes(const OpenedTimes* opened) { opened_ = opened; }
-    // The times changed: every row may show another.
+    // The times changed: every row may show another (all were read).
     void openedTimesChanged();
+    // The times of `entries` changed (their pages were opened): those rows
+    // alone show another.
+    void openedTimesChanged(const QStringList& entries);
 
     // Takes `changes` back (last first), or makes them again.
     void undo(const Changes& changes);

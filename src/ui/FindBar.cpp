@@ -39,7 +39,7 @@ FindBar::FindBar(ListView* list)
     row->addWidget(count_);
     row->addWidget(shut);
     connect(box_, &QLineEdit::textChanged, this, &FindBar::narrow);
-    connect(shut, &QToolButton::clicked, this, &FindBar::close);
+    connect(shut, &QToolButton::clicked, this, &FindBar::closeFind);
     connect(list_, &ListView::rowsFiltered, this, [this](qsizetype shown, qsizetype total) {
         count_->setText(tr("%1 of %2 searches shown").arg(shown).arg(total));
     });
@@ -50,10 +50,6 @@ FindBar::FindBar(ListView* list)
 
 void FindBar::open()
 {
-    // Given at the first opening, not at the start: finding its icon means
-    // a look through the desktop's icon themes, which took longer than
-    // building the rest of the window.
-    box_->setClearButtonEnabled(true);
     placeOverHeader();
     show();
     raise();
@@ -62,7 +58,7 @@ void FindBar::open()
     box_->selectAll();
 }
 
-void FindBar::close()
+void FindBar::closeFind()
 {
     if (!isVisible())
         return;
@@ -107,17 +103,15 @@ bool FindBar::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::KeyPress) {
         if (key->key() == Qt::Key_Escape) {
-            close();
+            closeFind();
             return true;
         }
         // Down goes on to the rows found, as from a search field.
         if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             list_->setFocus(Qt::OtherFocusReason);
-            if (!list_->currentIndex().isValid() || list_->isRowHidden(list_->currentIndex().row())) {
-                const QList<qsizetype> shown = list_->shownRows();
-                if (!shown.isEmpty())
-                    list_->selectRow(shown.first());
-            }
+            // The rows shown are the only rows the keyboard can stand on.
+            if (list_->currentRow() < 0 && list_->model()->rowCount() > 0)
+                list_->selectRow(list_->shownRows().first());
             return true;
         }
     }

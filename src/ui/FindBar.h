@@ -12,7 +12,8 @@ class ListView;
 // The find box of a list: it lies over the list's column headers and
 // narrows the rows shown to those whose text holds what is typed (any part,
 // any case, as the city filter finds names), saying how many of how many
-// show. Escape, or its close button, closes it and every row shows again.
+// show. Escape, or its one close button, closes it and every row shows
+// again.
 class FindBar : public QWidget {
     Q_OBJECT
 public:
@@ -21,7 +22,7 @@ public:
     // Shows the box with its text selected, the keyboard in it.
     void open();
     // Hides the box; the list shows every row and takes the keyboard.
-    void close();
+    void closeFind();
     bool isOpen() const { return isVisible(); }
 
     QLineEdit* box() const { return box_; }

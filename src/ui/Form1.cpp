@@ -9,6 +9,7 @@
 #include "KeyboardPath.h"
 #include "ListView.h"
 #include "NearbyMenu.h"
+#include "OpenedShown.h"
 #include "SearchMenu.h"
 
 #include <QCloseEvent>
@@ -179,6 +180,10 @@ void Form1::setUpLists()
     // or move several at once.
     cityList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     savedList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The find hides rows through the list's own filter, and each row says
+    // when its search was opened.
+    savedList->setFilterable();
+    savedList->setRowRoles(OpenedShown());
     // Where searches open can be chosen before there is any to open.
     savedList->setMenuWithoutRow(true);
     // The city list can be edited also when it shows no city.

@@ -54,7 +54,8 @@ ListView::ListView(QWidget* parent)
             return;
         // The row under the pointer is the one meant, whatever the first
         // click of the pair did to the selection.
-        selectRow(index.row());
+        selectionModel()->setCurrentIndex(
+            keyIndex(index.row()), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         emit itemDoubleClicked();
     });
 }
@@ -75,28 +76,33 @@ void ListView::removeRows(const QList<qsizetype>& rows, const std::function<void
     // The keyboard's place, when it goes, moves on to the row that came
     // after it, or to the last row; it stays there but unselected, so a
     // second Delete never silently takes a neighbour too.
-    const qsizetype current = currentIndex().row();
-    const bool currentGoes = std::binary_search(rows.begin(), rows.end(), current);
-    const qsizetype above = std::lower_bound(rows.begin(), rows.end(), current) - rows.begin();
+    // In the rows shown: a hidden row that goes moves nothing on screen.
+    QList<int> shownRows;
+    for (const qsizetype row : rows)
+        if (const int shown = shownAt(row); shown >= 0)
+            shownRows.append(shown);
+    const int current = currentIndex().row();
+    const bool currentGoes = std::binary_search(shownRows.begin(), shownRows.end(), current);
+    const int above = int(std::lower_bound(shownRows.begin(), shownRows.end(), current) - shownRows.begin());
     remove();
-    if (currentGoes && count() > 0)
-        selectionModel()->setCurrentIndex(
-            keyIndex(int(qMin(current - above, count() - 1))), QItemSelectionModel::NoUpdate);
+    const int left = model()->rowCount();
+    if (currentGoes && left > 0)
+        selectionModel()->setCurrentIndex(keyIndex(qMin(current - above, left - 1)), QItemSelectionModel::NoUpdate);
     selectionModel()->clearSelection();
 }
 
-qsizetype ListView::count() const { return model()->rowCount(); }
+qsizetype ListView::count() const { return rowsModel()->rowCount(); }
 
 QString ListView::itemText(qsizetype row) const
 {
     checkRow(row, count());
-    return model()->index(int(row), 0).data(kFullTextRole).toString();
+    return rowsModel()->index(int(row), 0).data(kFullTextRole).toString();
 }
 
 QString ListView::subItemText(qsizetype row) const
 {
     checkRow(row, count());
-    return model()->index(int(row), 1).data(kFullTextRole).toString();
+    return rowsModel()->index(int(row), 1).data(kFullTextRole).toString();
 }
 
 QList<qsizetype> ListView::selectedRows() const
@@ -106,18 +112,26 @@ QList<qsizetype> ListView::selectedRows() const
     QList<qsizetype> rows;
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
         for (int row = range.top(); row <= range.bottom(); ++row)
-            if (!rowFilter_ || !isRowHidden(row))
-                rows.append(row);
+            rows.append(rowAt(row));
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
+qsizetype ListView::currentRow() const { return currentIndex().isValid() ? rowAt(currentIndex().row()) : -1; }
+
+bool ListView::currentRowSelected() const
+{
+    return currentIndex().isValid() && selectionModel()->isRowSelected(currentIndex().row());
+}
+
 void ListView::selectRow(qsizetype row)
 {
-    const QModelIndex index = keyIndex(int(row));
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const int shown = shownAt(row);
+    if (shown < 0)
+        return;
+    selectionModel()->setCurrentIndex(keyIndex(shown), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void ListView::showRow(qsizetype row)
@@ -126,14 +140,19 @@ void ListView::showRow(qsizetype row)
     // The scroll range follows new rows only at the next layout, and would
     // stop the scrolling short of them.
     updateGeometries();
-    scrollTo(keyIndex(int(row)));
+    if (const int shown = shownAt(row); shown >= 0)
+        scrollTo(keyIndex(shown));
 }
 
-void ListView::selectRows(const QList<qsizetype>& given, bool toTop)
+QItemSelection ListView::selectionOf(const QList<qsizetype>& given, QList<int>& rows) const
 {
-    QList<qsizetype> rows = given;
-    if (rowFilter_)
-        rows.removeIf([this](qsizetype row) { return row >= 0 && row < count() && isRowHidden(int(row)); });
+    // The rows shown of those given, ascending as they are.
+    rows.reserve(given.size());
+    for (const qsizetype row : given) {
+        checkRow(row, count());
+        if (const int shown = shownAt(row); shown >= 0)
+            rows.append(shown);
+    }
     // One range per run of neighbouring rows: a selection of thousands of
     // single rows is slow to build and to paint.
     QItemSelection selection;
@@ -142,79 +161,22 @@ void ListView::selectRows(const QList<qsizetype>& given, bool toTop)
         qsizetype end = i + 1;
         while (end < rows.size() && rows[end] == rows[end - 1] + 1)
             ++end;
-        checkRow(rows[i], count());
-        checkRow(rows[end - 1], count());
         selection.append(
             QItemSelectionRange(model()->index(int(rows[i]), 0), model()->index(int(rows[end - 1]), lastColumn)));
         i = end;
     }
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    return selection;
+}
+
+void ListView::selectRows(const QList<qsizetype>& given, bool toTop)
+{
+    QList<int> rows;
+    selectionModel()->select(selectionOf(given, rows), QItemSelectionModel::ClearAndSelect);
     if (rows.isEmpty())
         return;
-    const QModelIndex first = keyIndex(int(rows.first()));
+    const QModelIndex first = keyIndex(rows.first());
     selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
     scrollTo(first, toTop ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
-}
-
-void ListView::setRowFilter(std::function<bool(qsizetype row)> shows)
-{
-    for (const QMetaObject::Connection& watch : std::as_const(filterWatch_))
-        disconnect(watch);
-    filterWatch_.clear();
-    rowFilter_ = std::move(shows);
-    QAbstractItemModel* shown = model();
-    if (rowFilter_ && shown) {
-        // After the view has taken in the change: new rows are filtered
-        // as they come.
-        const auto again = [this] { applyRowFilter(); };
-        filterWatch_ << connect(shown, &QAbstractItemModel::rowsInserted, this, again)
-                     << connect(shown, &QAbstractItemModel::rowsRemoved, this, again)
-                     << connect(shown, &QAbstractItemModel::rowsMoved, this, again)
-                     << connect(shown, &QAbstractItemModel::dataChanged, this, again)
-                     << connect(shown, &QAbstractItemModel::modelReset, this, again)
-                     << connect(shown, &QAbstractItemModel::layoutChanged, this, again);
-    }
-    applyRowFilter();
-}
-
-void ListView::applyRowFilter()
-{
-    QItemSelection hidden;
-    qsizetype shown = 0;
-    const int rows = int(count());
-    for (int row = 0; row < rows; ++row) {
-        const bool show = !rowFilter_ || rowFilter_(row);
-        shown += show ? 1 : 0;
-        // Only what changes: hiding a row costs the header some work.
-        if (isRowHidden(row) == show)
-            setRowHidden(row, !show);
-    }
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            if (isRowHidden(row))
-                hidden.select(model()->index(row, 0), model()->index(row, qMax(0, model()->columnCount() - 1)));
-    }
-    // What cannot be seen is not picked: a Delete takes only rows shown.
-    if (!hidden.isEmpty())
-        selectionModel()->select(hidden, QItemSelectionModel::Deselect);
-    emit rowsFiltered(shown, rows);
-}
-
-QList<qsizetype> ListView::shownRows() const
-{
-    QList<qsizetype> rows;
-    for (int row = 0; row < int(count()); ++row)
-        if (!rowFilter_ || !isRowHidden(row))
-            rows.append(row);
-    return rows;
-}
-
-void ListView::selectAll()
-{
-    if (rowFilter_ && selectionMode() != QAbstractItemView::SingleSelection)
-        selectRows(shownRows(), false);
-    else
-        QTableView::selectAll();
 }
 
 void ListView::setMovableRows(bool on)
@@ -235,9 +197,11 @@ void ListView::dropEvent(QDropEvent* event)
     // Between rows: above the middle of the row under the pointer, or below.
     const QPoint at = event->position().toPoint();
     const QModelIndex index = indexAt(at);
-    qsizetype to = count();
+    int shown = model()->rowCount();
     if (index.isValid())
-        to = index.row() + (at.y() < visualRect(index).center().y() ? 0 : 1);
+        shown = index.row() + (at.y() < visualRect(index).center().y() ? 0 : 1);
+    // Below the last row shown is right after it, however many are hidden.
+    const qsizetype to = shown < model()->rowCount() ? rowAt(shown) : shown > 0 ? rowAt(shown - 1) + 1 : count();
     // Ignored as a move, so that the view removes no rows of its own
     // accord: whoever hears of the drop moves them.
     event->setDropAction(Qt::IgnoreAction);
@@ -256,7 +220,7 @@ void ListView::contextMenuEvent(QContextMenuEvent* event)
     }
     const QModelIndex index = indexAt(event->pos());
     if (index.isValid() || menuWithoutRow_)
-        emit contextMenuRequested(index.isValid() ? index.row() : -1, event->globalPos());
+        emit contextMenuRequested(index.isValid() ? rowAt(index.row()) : -1, event->globalPos());
 }
 
 void ListView::requestMenuForCurrentRow()
@@ -271,7 +235,7 @@ void ListView::requestMenuForCurrentRow()
     // Below the left end of the row's text, where the eye already is.
     const int column = qMin(1, model()->columnCount() - 1);
     const QRect row = visualRect(model()->index(current.row(), column)).intersected(viewport()->rect());
-    emit contextMenuRequested(current.row(), viewport()->mapToGlobal(QPoint(row.left() + 8, row.bottom())));
+    emit contextMenuRequested(rowAt(current.row()), viewport()->mapToGlobal(QPoint(row.left() + 8, row.bottom())));
 }
 
 bool ListView::viewportEvent(QEvent* event)
@@ -365,7 +329,8 @@ void ListView::keyPressEvent(QKeyEvent* event)
         if (current.isValid()) {
             // Several selected around the keyboard's place are all meant.
             if (!selectionModel()->isRowSelected(current.row()))
-                selectRow(current.row());
+                selectionModel()->setCurrentIndex(
+                    current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             emit returnPressed();
         }
         return;

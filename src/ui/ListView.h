@@ -5,14 +5,26 @@
 
 namespace quillmoor {
 
+class ShownRows;
+
 // A list in report view: rows under one row of column headers, whole-row
-// selection, one selected row unless the list is set to take several. Positions count from 0. A table view
+// selection, one selected row unless the list is set to take several.
+// Positions count from 0 and are the model's rows, whichever the find
+// shows. A table view
 // rather than a tree view: after a rebuild a tree view lays out every row,
 // a table view only the rows on screen.
 class ListView : public QTableView {
     Q_OBJECT
 public:
     explicit ListView(QWidget* parent = nullptr);
+
+    // Lets a filter hide rows (setRowFilter): the list then shows its model
+    // through a filtering model of its own. Before setModel().
+    void setFilterable();
+    void setModel(QAbstractItemModel* model) override;
+    // What the list says of a row beyond what its model says, asked first
+    // for every role with the model's index (a filterable list only).
+    void setRowRoles(std::function<QVariant(const QModelIndex& index, int role)> roles);
 
     void setColumnWidthTwips(int column, int twips);
 
@@ -25,6 +37,9 @@ public:
     QString subItemText(qsizetype row) const;
     // Every selected row, top to bottom.
     QList<qsizetype> selectedRows() const;
+    // The row the keyboard stands on, or -1; and whether it is selected.
+    qsizetype currentRow() const;
+    bool currentRowSelected() const;
     void selectRow(qsizetype row);
     // Scrolls row `row` into view, also right after rows were added.
     void showRow(qsizetype row);
@@ -35,14 +50,14 @@ public:
     // Lets the selected rows be dragged to another place in the list; the
     // list then says where (rowsDropped) and moves nothing itself.
     void setMovableRows(bool on);
-    // Shows only the rows `shows` keeps, now and after every change of the
-    // model, until set to none (an empty function). A hidden row is never
-    // selected: selectedRows() and selectAll() stand for the rows shown.
+    // Shows only the rows `shows` keeps, now and as rows come and change,
+    // until set to none (an empty function); a filterable list only. A
+    // hidden row is never selected: selectedRows() and selectAll() stand for
+    // the rows shown.
     void setRowFilter(std::function<bool(qsizetype row)> shows);
-    bool filtering() const { return bool(rowFilter_); }
+    bool filtering() const;
     // The rows shown, top to bottom.
     QList<qsizetype> shownRows() const;
-    void selectAll() override;
 
     // Whether the menu is also asked for away from any row (with row -1).
     void setMenuWithoutRow(bool on) { menuWithoutRow_ = on; }
@@ -85,13 +100,19 @@ public:
 
 private:
     void requestMenuForCurrentRow();
-    // The cell of `row` that holds the keyboard's place.
+    // The cell of the row shown at `row` that holds the keyboard's place.
     QModelIndex keyIndex(int row) const;
+    // The model the handlers' rows are rows of, and its row shown at `row`
+    // (-1 while hidden), and back.
+    QAbstractItemModel* rowsModel() const;
+    int shownAt(qsizetype row) const;
+    qsizetype rowAt(int shown) const;
+    void sayRowsFiltered();
+    // The rows shown of `rows` (ascending), in `shown`, and their selection.
+    QItemSelection selectionOf(const QList<qsizetype>& rows, QList<int>& shown) const;
 
-    void applyRowFilter();
-
-    std::function<bool(qsizetype)> rowFilter_;
-    QList<QMetaObject::Connection> filterWatch_;
+    ShownRows* shown_ = nullptr;
+    QList<QMetaObject::Connection> modelWatch_;
     bool menuWithoutRow_ = false;
     // The list's width its columns were last fitted to, once set.
     int columnsFitWidth_ = 0;

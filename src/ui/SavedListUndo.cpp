@@ -1,5 +1,6 @@
 #include "SavedListUndo.h"
 
+#include "ListDiff.h"
 #include "ListView.h"
 #include "SearchListCommands.h"
 
@@ -32,7 +33,39 @@ void SavedListUndo::push(SearchListCommand* command)
     owned.release();
 }
 
-void SavedListUndo::othersChanged()
+void SavedListUndo::othersChanged(const SearchListModel::Changes& theirs)
+{
+    if (theirs.isEmpty())
+        return;
+    // Every step's rows are found first, and moved only when all are found.
+    QList<std::pair<SearchListCommand*, SearchListModel::Changes>> moved;
+    const QList<RowsChanged> others = rowsChanged(theirs);
+    for (const bool forward : { false, true }) {
+        QList<RowsChanged> carried = others;
+        const int first = forward ? stack_.index() : stack_.index() - 1;
+        for (int i = first; i >= 0 && i < stack_.count(); i += forward ? 1 : -1) {
+            const QUndoCommand* const step = stack_.command(i);
+            QList<SearchListCommand*> edits = editsOf(step);
+            // Spent steps lie below all others and are never made again.
+            if (step->isObsolete())
+                break;
+            if (!forward)
+                std::reverse(edits.begin(), edits.end());
+            for (SearchListCommand* edit : std::as_const(edits)) {
+                SearchListModel::Changes changes = edit->changes();
+                if (!carryAcross(changes, carried, forward)) {
+                    clearForOthers();
+                    return;
+                }
+                moved.append({ edit, changes });
+            }
+        }
+    }
+    for (const auto& [edit, changes] : std::as_const(moved))
+        edit->moveTo(changes);
+}
+
+void SavedListUndo::clearForOthers()
 {
     stack_.clear();
     index_ = 0;
@@ -41,11 +74,14 @@ void SavedListUndo::othersChanged()
 
 void SavedListUndo::showStep(int index, bool undone)
 {
-    const auto* step = dynamic_cast<const SearchListCommand*>(stack_.command(index));
-    if (!step || step->changes().isEmpty())
+    // A macro's edits (a restore's) as one.
+    const QList<SearchListCommand*> edits = editsOf(stack_.command(index));
+    SearchListModel::Changes changes;
+    for (const SearchListCommand* edit : edits)
+        changes += edit->changes();
+    if (changes.isEmpty())
         return;
-    const SearchListModel::Changes& changes = step->changes();
-    if (step->firstTime()) {
+    if (edits.last()->firstTime()) {
         const SearchListModel::Change& last = changes.back();
         if (!last.after.isEmpty() && last.before.isEmpty())
             list_.showRow(last.first + last.after.size() - 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SearchListModel.h"
 #include "UndoBudget.h"
 
 #include <QObject>
@@ -27,13 +28,17 @@ public:
     // (canUndoChanged) and their captions.
     QUndoStack& stack() { return stack_; }
 
-    // The list took in others' changes that moved the rows this window's
-    // steps name: they can no longer be undone exactly, so none is.
-    void othersChanged();
+    // The list took in others' changes (`theirs`, in the rows as they were):
+    // this window's steps follow the rows they name, which others' added or
+    // removed rows moved. Where others changed a row a step names, that
+    // step can no longer be undone exactly, so none is: the history is
+    // cleared.
+    void othersChanged(const SearchListModel::Changes& theirs);
     // Whether that is why nothing can be undone now.
     bool othersChangedLast() const { return othersChanged_ && stack_.index() == 0; }
 
 private:
+    void clearForOthers();
     // The step at `index` was undone (or done again): shows and selects
     // what it put back.
     void showStep(int index, bool undone);
