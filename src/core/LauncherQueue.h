@@ -92,6 +92,7 @@ public:
 
     // Addresses wait to be handed over.
     bool waiting() const { return !waiting_.empty(); }
+    int waitingCount() const { return int(waiting_.size()); }
     // Addresses wait, or the queue waits for a launcher it was not told to
     // stop for.
     bool busy() const { return waiting() || (holding_ != nullptr && !stopped_); }

@@ -1,7 +1,9 @@
 #include "Platform.h"
 
 #include "DefaultBrowser.h"
+#include "DesktopBus.h"
 #include "LauncherQueue.h"
+#include "WindowSlots.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -54,12 +56,38 @@ Platform Platform::desktop()
     p.askBrowserName = [queue](std::function<void(const QString&)> answer) {
         os::askDefaultBrowserName(queue.get(), std::move(answer));
     };
+    p.takeWindowSlot = [held = std::make_shared<std::unique_ptr<os::WindowSlot>>()] {
+        *held = std::make_unique<os::WindowSlot>(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+        return (*held)->number();
+    };
+    addDesktopServices(p);
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();
     p.userDataFolder = quillmoor::userDataFolder();
     p.settingsFile = userSettingsFile();
     return p;
+}
+
+void Platform::addDesktopServices(Platform& p)
+{
+    const auto notice = std::make_shared<os::DesktopNotification>();
+    p.showRunNotice = [notice](const QString& text, const QStringList& actions, int percent) {
+        if (text.isEmpty())
+            notice->withdraw();
+        else
+            notice->show(text, actions, percent);
+    };
+    p.watchRunNotice = [notice](QObject* receiver, std::function<void(const QString&)> chosen) {
+        QObject::connect(notice.get(), &os::DesktopNotification::actionChosen, receiver, std::move(chosen));
+    };
+    p.showLauncherProgress = [](double done) { os::showLauncherProgress(QStringLiteral("quillmoor.desktop"), done); };
+    const auto stop = std::make_shared<std::function<int()>>();
+    const auto service = std::make_shared<os::StopService>([stop] { return *stop ? (*stop)() : 0; });
+    p.offerStop = [stop, service](std::function<int()> asked) {
+        *stop = std::move(asked);
+        service->offer(bool(*stop));
+    };
 }
 
 QString userDataFolder()

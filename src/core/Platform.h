@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
+
+class QObject;
 
 namespace quillmoor {
 
@@ -58,6 +61,23 @@ struct Platform {
     // Asks for the desktop's default web browser by its own name; `answer`
     // hears it later, or an empty name when none can be told.
     std::function<void(std::function<void(const QString& name)> answer)> askBrowserName;
+    // A run of pages seen from outside the window, where the browser has
+    // the front: a notification saying `text`, offering `actions` (key,
+    // label, key, label...) and `percent` done, updated in place; an empty
+    // text withdraws it. `chosen` hears, within `receiver`'s life, the key
+    // of an action the user chose in it.
+    std::function<void(const QString& text, const QStringList& actions, int percent)> showRunNotice;
+    std::function<void(QObject* receiver, std::function<void(const QString& key)> chosen)> watchRunNotice;
+    // The run's progress on the program's launcher in the dock or task
+    // bar: `done` of 0..1, or hidden below 0.
+    std::function<void(double done)> showLauncherProgress;
+    // While `stop` is set, another copy (`quillmoor --stop-opening`) stops
+    // the run through it; it answers how many pages it kept back.
+    std::function<void(std::function<int()> stop)> offerStop;
+    // How many of the program's other windows opened before this one's and
+    // are open still; this one counts among them from now on, until the
+    // program ends.
+    std::function<int()> takeWindowSlot;
     // The home-page lottery: a whole number from 1 to 100.
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.
@@ -76,6 +96,9 @@ struct Platform {
     // config.
     // The report box is the window's to give.
     static Platform desktop();
+    // The desktop's services on the session bus alone: the run's
+    // notification, the launcher's progress and the stop other copies ask.
+    static void addDesktopServices(Platform& platform);
 };
 
 // The INI file of the user's settings store, where QSettings keeps it. Needs
