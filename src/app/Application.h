@@ -85,6 +85,8 @@ private:
     // its title.
     void showOpening(int handed, int total);
     void restoreOpenChoices();
+    // The saved searches of the stored `value`, as Form_Load's last steps.
+    void restoreSearches(Trap& trap, const QString& value);
     // The pace and the times searches were opened, as stored.
     void restoreOpening();
     // Lists that a close could not save, taken back into the list shown.

@@ -159,9 +159,10 @@ void SavedListEditing::importSearches()
         return;
     if (!entries.isEmpty() && backUp)
         trap.run(102, [&] { backUp(); });
+    // Each statement its own number: a report tells which failed.
     if (!entries.isEmpty())
-        trap.run(102, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
-    trap.run(104, [&] { tell(tr("Import Searches"), additionText(entries.size(), already)); });
+        trap.run(104, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
+    trap.run(106, [&] { tell(tr("Import Searches"), additionText(entries.size(), already)); });
 }
 
 void SavedListEditing::removeDuplicates()
