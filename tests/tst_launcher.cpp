@@ -186,8 +186,8 @@ private slots:
         platform.launchesWaiting = [&] { return s.queue.waiting(); };
         platform.stopLaunches = [&] { s.queue.stop(); };
         platform.setLaunchPace = [&](int ms) { s.queue.setPaceMs(ms); };
-        platform.watchHanded = [&](std::function<void(const QUrl&)> heard) {
-            QObject::connect(&s.queue, &LauncherQueue::handed, &s.queue, std::move(heard));
+        platform.watchHanded = [&](QObject* receiver, std::function<void(const QUrl&)> heard) {
+            QObject::connect(&s.queue, &LauncherQueue::handed, receiver, std::move(heard));
         };
         Application app(platform);
         app.form().show();
@@ -328,8 +328,8 @@ private slots:
         Platform platform = desktop.platform();
         platform.launchesWaiting = [&] { return s.queue.waiting(); };
         platform.stopLaunches = [&] { s.queue.stop(); };
-        platform.watchBusy = [&](std::function<void(bool)> shown) {
-            QObject::connect(&s.queue, &LauncherQueue::busyChanged, &s.queue, std::move(shown));
+        platform.watchBusy = [&](QObject* receiver, std::function<void(bool)> shown) {
+            QObject::connect(&s.queue, &LauncherQueue::busyChanged, receiver, std::move(shown));
         };
         Application app(platform);
         app.form().show();
@@ -364,7 +364,8 @@ private slots:
         Stand s;
         Platform platform = Platform::desktop();
         int most = 0;
-        platform.watchLaunches([&](int, int total) { most = qMax(most, total); });
+        QObject watcher;
+        platform.watchLaunches(&watcher, [&](int, int total) { most = qMax(most, total); });
         for (const char* page : { "never", "a" })
             platform.openUrl(QUrl(Stand::address(QString::fromLatin1(page))), QStringLiteral("PushButton6_Click"), 102);
         platform.endLaunchAction();
@@ -608,11 +609,11 @@ private slots:
         platform.launchesWaiting = [&] { return s.queue.waiting(); };
         platform.stopLaunches = [&] { s.queue.stop(); };
         platform.setLaunchPace = [&](int ms) { s.queue.setPaceMs(ms); };
-        platform.watchLaunches = [&](std::function<void(int, int)> shown) {
-            QObject::connect(&s.queue, &LauncherQueue::progress, &s.queue, std::move(shown));
+        platform.watchLaunches = [&](QObject* receiver, std::function<void(int, int)> shown) {
+            QObject::connect(&s.queue, &LauncherQueue::progress, receiver, std::move(shown));
         };
-        platform.watchHanded = [&](std::function<void(const QUrl&)> heard) {
-            QObject::connect(&s.queue, &LauncherQueue::handed, &s.queue, std::move(heard));
+        platform.watchHanded = [&](QObject* receiver, std::function<void(const QUrl&)> heard) {
+            QObject::connect(&s.queue, &LauncherQueue::handed, receiver, std::move(heard));
         };
         Platform::addDesktopServices(platform);
         Application app(platform);

@@ -139,9 +139,9 @@ void Application::connectHandlers()
     connect(stop, &QShortcut::activated, this, [this] { stopOpening(); });
     connect(form_.stopOpeningButton, &QPushButton::clicked, this, [this] { stopOpening(); });
     if (platform_.watchLaunches)
-        platform_.watchLaunches([this](int handed, int total) { showOpening(handed, total); });
+        platform_.watchLaunches(this, [this](int handed, int total) { showOpening(handed, total); });
     if (platform_.watchBusy)
-        platform_.watchBusy([this](bool busy) { form_.showBusy(busy); });
+        platform_.watchBusy(&form_, [this](bool busy) { form_.showBusy(busy); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
     connectSaving();
 }

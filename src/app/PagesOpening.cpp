@@ -19,7 +19,7 @@ PagesOpening::PagesOpening(Platform& platform, SearchListModel& searches)
 {
     searches_.setOpenedTimes(&opened_);
     if (platform_.watchHanded)
-        platform_.watchHanded([this](const QUrl& url) { handed(url); });
+        platform_.watchHanded(this, [this](const QUrl& url) { handed(url); });
 }
 
 QStringList PagesOpening::keys() { return { settings::kOpenPace, settings::kSearchesOpened }; }

@@ -43,15 +43,15 @@ Platform Platform::desktop()
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };
     p.handOverLaunches = [queue](const QString& option) { return queue->handOver(option); };
-    p.watchLaunches = [queue](std::function<void(int, int)> shown) {
-        QObject::connect(queue.get(), &LauncherQueue::progress, queue.get(), std::move(shown));
+    p.watchLaunches = [queue](QObject* receiver, std::function<void(int, int)> shown) {
+        QObject::connect(queue.get(), &LauncherQueue::progress, receiver, std::move(shown));
     };
-    p.watchHanded = [queue](std::function<void(const QUrl&)> heard) {
-        QObject::connect(queue.get(), &LauncherQueue::handed, queue.get(), std::move(heard));
+    p.watchHanded = [queue](QObject* receiver, std::function<void(const QUrl&)> heard) {
+        QObject::connect(queue.get(), &LauncherQueue::handed, receiver, std::move(heard));
     };
     p.setLaunchPace = [queue](int ms) { queue->setPaceMs(ms); };
-    p.watchBusy = [queue](std::function<void(bool)> shown) {
-        QObject::connect(queue.get(), &LauncherQueue::busyChanged, queue.get(), std::move(shown));
+    p.watchBusy = [queue](QObject* receiver, std::function<void(bool)> shown) {
+        QObject::connect(queue.get(), &LauncherQueue::busyChanged, receiver, std::move(shown));
     };
     p.askBrowserName = [queue](std::function<void(const QString&)> answer) {
         os::askDefaultBrowserName(queue.get(), std::move(answer));

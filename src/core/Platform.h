@@ -39,17 +39,19 @@ struct Platform {
     // can be started, this process goes on handing the pages over, and
     // the answer says why. `option` starts the program in that role.
     std::function<QString(const QString& option)> handOverLaunches;
+    // The watchers below hear for as long as `receiver` lives: the object
+    // whose members they reach, which may go before the queue does.
     // `shown` hears how far the pages asked for are handed over: `handed`
     // of `total`, a total of 0 once none waits.
-    std::function<void(std::function<void(int handed, int total)> shown)> watchLaunches;
+    std::function<void(QObject* receiver, std::function<void(int handed, int total)> shown)> watchLaunches;
     // `heard` hears of each page as it is handed to the browser. Where
     // nothing is set, a page counts as handed over once openUrl returns.
-    std::function<void(std::function<void(const QUrl& url)> heard)> watchHanded;
+    std::function<void(QObject* receiver, std::function<void(const QUrl& url)> heard)> watchHanded;
     // The least time between two pages handed to the browser, 0 for none.
     std::function<void(int ms)> setLaunchPace;
     // `shown` hears when pages start and stop waiting for the browser, so
     // the window can show that it is busy; how is the window's own affair.
-    std::function<void(std::function<void(bool busy)> shown)> watchBusy;
+    std::function<void(QObject* receiver, std::function<void(bool busy)> shown)> watchBusy;
     // Asks whether `pages` pages should open at once, with a way to say
     // not to be asked again (which clears `askAgain`); answers whether to
     // open them. The window's side of the program sets it, as it sets
