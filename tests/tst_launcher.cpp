@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -81,6 +83,45 @@ struct Stand {
     }
 };
 
+// The desktop's notification service, on a connection of its own to the
+// private session bus the suite runs on: records what it is asked, and
+// says when the user chose an action.
+class NotificationsStandIn : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("stand-in"));
+    QStringList shown; // "replaced-id summary [action keys]", in order
+    QList<uint> closed;
+    uint lastId = 0;
+    bool start()
+    {
+        return bus.registerObject(
+                   QStringLiteral("/org/freedesktop/Notifications"), this, QDBusConnection::ExportAllSlots)
+            && bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+    void choose(const QString& key)
+    {
+        QDBusMessage invoked = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
+        invoked << lastId << key;
+        QVERIFY(bus.send(invoked));
+    }
+public slots:
+    uint Notify(const QString&, uint replaces, const QString&, const QString& summary, const QString&,
+        const QStringList& actions, const QVariantMap&, int)
+    {
+        // A new notification gets the next id; replacing one keeps its id.
+        QStringList keys;
+        for (qsizetype i = 0; i < actions.size(); i += 2)
+            keys << actions.at(i);
+        shown << QStringLiteral("%1 %2 [%3]").arg(replaces).arg(summary, keys.join(u' '));
+        return lastId = replaces ? replaces : uint(shown.size());
+    }
+    void CloseNotification(uint id) { closed << id; }
+    QStringList GetCapabilities() { return { QStringLiteral("actions"), QStringLiteral("body") }; }
+};
+
 QStringList addresses(const QStringList& what)
 {
     QStringList all;
@@ -145,8 +186,8 @@ private slots:
         platform.launchesWaiting = [&] { return s.queue.waiting(); };
         platform.stopLaunches = [&] { s.queue.stop(); };
         platform.setLaunchPace = [&](int ms) { s.queue.setPaceMs(ms); };
-        platform.watchHanded = [&](std::function<void(const QUrl&)> heard) {
-            QObject::connect(&s.queue, &LauncherQueue::handed, &s.queue, std::move(heard));
+        platform.watchHanded = [&](QObject* receiver, std::function<void(const QUrl&)> heard) {
+            QObject::connect(&s.queue, &LauncherQueue::handed, receiver, std::move(heard));
         };
         Application app(platform);
         app.form().show();
@@ -287,8 +328,8 @@ private slots:
         Platform platform = desktop.platform();
         platform.launchesWaiting = [&] { return s.queue.waiting(); };
         platform.stopLaunches = [&] { s.queue.stop(); };
-        platform.watchBusy = [&](std::function<void(bool)> shown) {
-            QObject::connect(&s.queue, &LauncherQueue::busyChanged, &s.queue, std::move(shown));
+        platform.watchBusy = [&](QObject* receiver, std::function<void(bool)> shown) {
+            QObject::connect(&s.queue, &LauncherQueue::busyChanged, receiver, std::move(shown));
         };
         Application app(platform);
         app.form().show();
@@ -323,7 +364,8 @@ private slots:
         Stand s;
         Platform platform = Platform::desktop();
         int most = 0;
-        platform.watchLaunches([&](int, int total) { most = qMax(most, total); });
+        QObject watcher;
+        platform.watchLaunches(&watcher, [&](int, int total) { most = qMax(most, total); });
         for (const char* page : { "never", "a" })
             platform.openUrl(QUrl(Stand::address(QString::fromLatin1(page))), QStringLiteral("PushButton6_Click"), 102);
         platform.endLaunchAction();
@@ -547,6 +589,85 @@ private slots:
             = QSettings(settings.fileName(), QSettings::IniFormat).value("Quillmoor/SearchesOpened").toString();
         QVERIFY2(opened.contains(QStringLiteral(" a site:x.org|")) && opened.contains(QStringLiteral(" b site:y.org|")),
             qPrintable(opened));
+    }
+
+    // On a private session bus (the suite's tst_launcher_bus run), a run of
+    // pages shows in the desktop's notification, whose Stop Opening stops
+    // it and whose Open the Rest goes on; --stop-opening stops a window's
+    // run and a running --open-all; the notification goes when runs end.
+    void theDesktopReachesARunFromOutside()
+    {
+        if (qEnvironmentVariableIsEmpty("QUILLMOOR_PRIVATE_BUS"))
+            QSKIP("needs the private session bus of dbus-run-session");
+        NotificationsStandIn service;
+        QVERIFY(service.start());
+        Stand s;
+        test::FakeDesktop desktop;
+        Platform platform = desktop.platform();
+        platform.openUrl
+            = [&](const QUrl& url, const QString& procedure, int line) { s.queue.open(url, procedure, line); };
+        platform.launchesWaiting = [&] { return s.queue.waiting(); };
+        platform.stopLaunches = [&] { s.queue.stop(); };
+        platform.setLaunchPace = [&](int ms) { s.queue.setPaceMs(ms); };
+        platform.watchLaunches = [&](QObject* receiver, std::function<void(int, int)> shown) {
+            QObject::connect(&s.queue, &LauncherQueue::progress, receiver, std::move(shown));
+        };
+        platform.watchHanded = [&](QObject* receiver, std::function<void(const QUrl&)> heard) {
+            QObject::connect(&s.queue, &LauncherQueue::handed, receiver, std::move(heard));
+        };
+        Platform::addDesktopServices(platform);
+        Application app(platform);
+        for (int i = 0; i < 8; ++i)
+            app.searches().append({ QStringLiteral("s%1 site:c%1.org").arg(i) });
+        app.form().searchMenu->paceMenu()->actions().at(1)->trigger(); // one a second
+        QTest::mouseClick(app.form().openAllButton, Qt::LeftButton);
+        QTRY_VERIFY(service.shown.value(0).startsWith(QStringLiteral("0 Opening pages: ")));
+        QVERIFY(service.shown.value(0).endsWith(QStringLiteral(" of 8 [stop]")));
+        service.choose(QStringLiteral("stop"));
+        QTRY_VERIFY(!app.form().openRestButton->isHidden());
+        QTRY_VERIFY(service.shown.last().startsWith(QStringLiteral("1 Stopped at ")));
+        QCOMPARE(service.closed, QList<uint>());
+        QVERIFY(service.shown.last().endsWith(QStringLiteral(" of 8 pages [rest]")));
+        service.choose(QStringLiteral("rest"));
+        QTRY_VERIFY(service.shown.last().contains(QStringLiteral("Opening pages: ")));
+        // The window and the stand-in answer from this event loop, which
+        // runs meanwhile.
+        const auto finished = [](QProcess& program) {
+            for (QDeadlineTimer until(10000); program.state() != QProcess::NotRunning && !until.hasExpired();)
+                QTest::qWait(20);
+            return program.state() == QProcess::NotRunning && program.exitCode() == 0;
+        };
+        const auto stopOpening = [&] {
+            QProcess stop;
+            stop.start(QStringLiteral(QUILLMOOR_PROGRAM), { QStringLiteral("--stop-opening") });
+            return finished(stop) ? QString::fromUtf8(stop.readAllStandardOutput()) : QStringLiteral("failed");
+        };
+        const QString stopped = stopOpening();
+        QVERIFY2(stopped.startsWith(QStringLiteral("quillmoor: Opening stopped: ")), qPrintable(stopped));
+        QVERIFY(!app.form().openRestButton->isHidden());
+        app.form().searchMenu->paceMenu()->actions().at(0)->trigger();
+        QTest::mouseClick(app.form().openRestButton, Qt::LeftButton);
+        QTRY_COMPARE(s.log().size(), 8);
+        QTRY_VERIFY(service.closed.contains(service.lastId));
+        QCOMPARE(stopOpening(), QStringLiteral("quillmoor: No pages are being opened.\n"));
+
+        // --open-all, stopped from another copy, ends with status 0.
+        const QString config = s.dir.filePath(QStringLiteral("config"));
+        QSettings settings(config + QStringLiteral("/Marrowfen.ini"), QSettings::IniFormat);
+        settings.setValue("Quillmoor/Searches", app.searches().entries().join(u'|') + u'|');
+        settings.setValue("Quillmoor/OpenPace", 1000);
+        settings.sync();
+        QProcess openAll;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+        openAll.setProcessEnvironment(environment);
+        openAll.start(QStringLiteral(QUILLMOOR_PROGRAM), { QStringLiteral("--open-all") });
+        const uint windows = service.lastId;
+        QTRY_VERIFY_WITH_TIMEOUT(service.lastId != windows, 10000);
+        QVERIFY(stopOpening().startsWith(QStringLiteral("quillmoor: Opening stopped: ")));
+        QVERIFY(finished(openAll));
+        QVERIFY(s.log().size() < 16);
+        QTRY_VERIFY(service.closed.contains(service.lastId));
     }
 
     // Launchers that run on take turns: a handful at once, in the order

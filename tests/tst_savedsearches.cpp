@@ -10,6 +10,7 @@
 #include "SearchesFile.h"
 #include "SignalCloser.h"
 #include "StoreSupport.h"
+#include "UndoNotice.h"
 
 #include <QPushButton>
 #include <QtTest>
@@ -371,6 +372,33 @@ private slots:
             menu.action(SearchMenu::Entry::Undo)->text(), QStringLiteral("Can't Undo: Another Copy Changed the List"));
         QVERIFY(!menu.action(SearchMenu::Entry::Undo)->isEnabled());
         menu.close();
+        QCOMPARE(store.desktop.reports, QStringList());
+    }
+
+    // Clear All keeps the list as a backup and says how to have it back:
+    // the notice's Undo does, and the next edit takes a notice away.
+    void clearAllSaysHowToTakeItBack()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|b|c|"));
+        auto app = store.desktop.load();
+        Form1& form = app->form();
+        const UndoNotice* notice = form.savedListNotice;
+        QTest::mouseClick(form.clearAllButton, Qt::LeftButton);
+        QCOMPARE(form.savedList->count(), 0);
+        QVERIFY(notice->isShown());
+        QCOMPARE(notice->text(), QStringLiteral("3 saved searches cleared"));
+        const QString folder = backupFolder(store.desktop.dir.filePath(QStringLiteral("data/quillmoor")));
+        QTRY_VERIFY(!listBackups(folder).isEmpty());
+        QCOMPARE(readSearchEntries(listBackups(folder).first().file), (QStringList { "a", "b", "c" }));
+        QTest::mouseClick(notice->undoButton(), Qt::LeftButton);
+        QCOMPARE(itemTexts(*form.savedList), (QStringList { "a", "b", "c" }));
+        QVERIFY(!notice->isShown());
+        form.savedList->selectRows({ 0, 2 });
+        QTest::mouseClick(form.deleteButton, Qt::LeftButton);
+        QVERIFY(notice->isShown());
+        QTest::mouseClick(form.exampleButton, Qt::LeftButton);
+        QVERIFY(!notice->isShown());
         QCOMPARE(store.desktop.reports, QStringList());
     }
 

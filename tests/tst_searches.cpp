@@ -11,6 +11,7 @@
 #include "SearchQuery.h"
 #include "ShownText.h"
 #include "TestSupport.h"
+#include "UndoNotice.h"
 #include "WhereToOpen.h"
 
 #include <QAccessible>
@@ -620,12 +621,12 @@ private slots:
         // the row a drag ends on.
         QTest::addColumn<QString>("input");
         QTest::addColumn<QStringList>("expected");
-        // What F2 offered, or what Cut left on the clipboard.
+        // What F2 offered, what Cut left on the clipboard, or the notice.
         QTest::addColumn<QString>("offered");
         const QStringList abcd { "a", "b", "c", "d" };
         const QStringList bikes { "bike site:x.org", "bike site:y.org", "plain", "sofa site:z.org" };
-        QTest::newRow("Delete two apart")
-            << "Delete" << abcd << QList<qsizetype> { 1, 3 } << "" << QStringList { "a", "c" } << "";
+        QTest::newRow("Delete two apart") << "Delete" << abcd << QList<qsizetype> { 1, 3 } << ""
+                                          << QStringList { "a", "c" } << "2 saved searches deleted";
         QTest::newRow("Cut first and last") << "Cut" << QStringList { "a", "b", "c" } << QList<qsizetype> { 0, 2 } << ""
                                             << QStringList { "b" } << "a\nc\n";
         QTest::newRow("Paste after the current") << "Paste" << QStringList { "a", "b" } << QList<qsizetype> { 0 }
@@ -657,7 +658,7 @@ private slots:
             << QStringList { "a", "p", "q" } << "1 search added, 2 already saved.";
         QTest::newRow("Remove Duplicates keeps the first of each")
             << "Remove Duplicates" << QStringList { "a", "b", "a", "c", "b", "a" } << QList<qsizetype> { 2 } << ""
-            << QStringList { "a", "b", "c" } << "3 repeated searches removed.";
+            << QStringList { "a", "b", "c" } << "3 repeated searches removed";
         QTest::newRow("Remove Duplicates with none")
             << "Remove Duplicates" << QStringList { "a", "A" } << QList<qsizetype> {} << "" << QStringList { "a", "A" }
             << "No search is saved twice.";
@@ -697,7 +698,8 @@ private slots:
         else
             QTest::keyClick(saved, keys.at(edit).key(), keys.at(edit).keyboardModifiers());
         QCOMPARE(itemTexts(*saved), expected);
-        QCOMPARE(edit == u"Cut" ? clipboard->text() : asked, offered);
+        const UndoNotice* notice = w.form->savedListNotice;
+        QCOMPARE(edit == u"Cut" ? clipboard->text() : notice->isShown() ? notice->text() : asked, offered);
         QVERIFY(w.desktop.reports.isEmpty());
         // One step, taken back and done again with the keys wherever the
         // focus is outside a text box.

@@ -1,6 +1,7 @@
 // Start-up, the window as designed, and closing.
 #include "Application.h"
 #include "DefaultBrowser.h"
+#include "Dialogs.h"
 #include "Failure.h"
 #include "Form1.h"
 #include "ListView.h"
@@ -10,6 +11,8 @@
 #include "SignalCloser.h"
 #include "Startup.h"
 #include "TestSupport.h"
+#include "WindowSettings.h"
+#include "WindowSlots.h"
 
 #include <QAccessible>
 #include <QBuffer>
@@ -728,6 +731,61 @@ private slots:
         QVERIFY(menu.engineMenu()->actions().last()->isChecked());
         QVERIFY(!menu.ageMenu()->actions().at(1)->isEnabled());
         QVERIFY(!menu.action(SearchMenu::Entry::CombineCities)->isEnabled());
+    }
+
+    // The question before many pages says how long they take at the pace,
+    // and a kept place is used only where its far edges are numbers too.
+    void theQuestionsTimeAndTheKeptPlacesEnds()
+    {
+        const struct {
+            int pages;
+            qint64 ms;
+            const char* said;
+        } questions[] = {
+            { 42, 42 * 1000, "Open 42 pages in your browser?\nAt the pace chosen they take about 42 s." },
+            { 84, 84 * 5000, "Open 84 pages in your browser?\nAt the pace chosen they take about 7 min." },
+            { 100, 100 * 2000, "Open 100 pages in your browser?\nAt the pace chosen they take about 3 min 20 s." },
+            { 30, 0, "Open 30 pages in your browser?" },
+        };
+        for (const auto& q : questions)
+            QCOMPARE(openPagesQuestion(q.pages, q.ms), QString::fromLatin1(q.said));
+        const struct {
+            const char* text;
+            std::optional<QRect> place;
+        } places[] = {
+            { "2147483647 0 100 100", std::nullopt },
+            { "0 2147483647 100 100", std::nullopt },
+            { "1 0 2147483647 1", std::nullopt },
+            { "2147483547 0 100 100", QRect(2147483547, 0, 100, 100) },
+            { "-2147483648 -2147483648 1 1", QRect(INT_MIN, INT_MIN, 1, 1) },
+            { "0 0 2147483647 2147483647", QRect(0, 0, INT_MAX, INT_MAX) },
+        };
+        for (const auto& p : places)
+            QCOMPARE(placeFromText(QString::fromLatin1(p.text)), p.place);
+    }
+
+    // Each open window holds the lowest free number, freed when it ends;
+    // a window whose number is not the first opens cascaded.
+    void aSecondWindowOpensCascaded()
+    {
+        QTemporaryDir runtime;
+        std::optional<os::WindowSlot> first(std::in_place, runtime.path());
+        const os::WindowSlot second(runtime.path());
+        QCOMPARE(first->number(), 0);
+        QCOMPARE(second.number(), 1);
+        first.reset();
+        QCOMPARE(os::WindowSlot(runtime.path()).number(), 0);
+        QPoint at[2];
+        for (int slot : { 0, 1 }) {
+            test::FakeDesktop desktop;
+            desktop.write(QStringLiteral("list.txt"), kList);
+            Platform platform = desktop.platform();
+            platform.takeWindowSlot = [slot] { return slot; };
+            Application app(platform);
+            app.start();
+            at[slot] = app.form().pos();
+        }
+        QCOMPARE(at[1] - at[0], QPoint(32, 32));
     }
 
     void aCloseDuringStartUpWaitsForIt()

@@ -15,6 +15,7 @@
 #include "SearchTextCompletion.h"
 #include "Startup.h"
 #include "Trap.h"
+#include "UndoNotice.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -69,7 +70,9 @@ Application::Application(Platform platform, std::unique_ptr<StartupReads> startu
     if (!platform_.userDataFolder.isEmpty())
         saver_.keepBackupsIn(backupFolder(platform_.userDataFolder));
     if (!platform_.askToOpen)
-        platform_.askToOpen = [this](int pages, bool& askAgain) { return askOpenBox(&form_, pages, askAgain); };
+        platform_.askToOpen = [this](int pages, bool& askAgain) {
+            return askOpenBox(&form_, pages, qint64(pages) * opening_.paceMs(), askAgain);
+        };
     // "Don't ask again" is kept as soon as it is ticked, as the list is.
     platform_.askToOpen = [this, ask = std::move(platform_.askToOpen)](int pages, bool& askAgain) {
         const bool open = ask(pages, askAgain);
@@ -99,8 +102,6 @@ void Application::connectHandlers()
     const auto handle = [this](void (*handler)(Form1&, Platform&, SavedListParts&)) {
         return [this, handler] { handler(form_, platform_, saved_); };
     };
-    // Before Clear All empties the list, a backup keeps it.
-    connect(form_.clearAllButton, &QPushButton::clicked, this, [this] { saver_.backUp(searches_.entries()); });
     for (const auto& [button, handler] : buttons)
         connect(button, &QPushButton::clicked, this, handle(handler));
 
@@ -138,9 +139,9 @@ void Application::connectHandlers()
     connect(stop, &QShortcut::activated, this, [this] { stopOpening(); });
     connect(form_.stopOpeningButton, &QPushButton::clicked, this, [this] { stopOpening(); });
     if (platform_.watchLaunches)
-        platform_.watchLaunches([this](int handed, int total) { showOpening(handed, total); });
+        platform_.watchLaunches(this, [this](int handed, int total) { showOpening(handed, total); });
     if (platform_.watchBusy)
-        platform_.watchBusy([this](bool busy) { form_.showBusy(busy); });
+        platform_.watchBusy(&form_, [this](bool busy) { form_.showBusy(busy); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { requestClose(); });
     connectSaving();
 }
@@ -254,6 +255,9 @@ void Application::connectOpening()
     connect(form_.openRestButton, &QPushButton::clicked, this, openRest);
     connect(menu, &SearchMenu::openNotToday, this, [this] { mnuOpenNotToday_Click(form_, platform_, saved_); });
     connect(&opening_, &PagesOpening::restChanged, &form_, &Form1::showStopped);
+    notice_.stop = [this] { return stopOpening(); };
+    notice_.openRest = openRest;
+    connect(&opening_, &PagesOpening::restChanged, &notice_, &OpeningNotice::stopped);
     connect(&searches_, &SearchListModel::listChanged, &opening_, &PagesOpening::listChanged);
 }
 
@@ -275,6 +279,12 @@ void Application::connectEditing()
     connect(menu, &SearchMenu::restoreSearches, editing, &SavedListEditing::restoreBackup);
     // A change of the whole list keeps a backup of it first.
     editing_.backUp = [this] { saver_.backUp(searches_.entries()); };
+    saved_.backUp = editing_.backUp;
+    // The notice after a large edit takes it back, and goes at the next.
+    UndoNotice* const notice = form_.savedListNotice;
+    QUndoStack* const steps = &savedListUndo_.stack();
+    connect(notice, &UndoNotice::undoClicked, steps, &QUndoStack::undo);
+    connect(steps, &QUndoStack::indexChanged, notice, &UndoNotice::dismiss);
     editing_.backups
         = [this] { return platform_.userDataFolder.isEmpty() ? QString() : backupFolder(platform_.userDataFolder); };
     connect(menu, &SearchMenu::exportSearches, editing, &SavedListEditing::exportSearches);
@@ -296,13 +306,13 @@ void Application::connectFinding()
 
 bool Application::pagesWaiting() const { return platform_.launchesWaiting && platform_.launchesWaiting(); }
 
-void Application::stopOpening()
+int Application::stopOpening()
 {
-    if (pagesWaiting() && platform_.stopLaunches) {
-        platform_.stopLaunches();
-        // The pages not handed over are kept, to go on with.
-        opening_.stopped();
-    }
+    if (!pagesWaiting() || !platform_.stopLaunches)
+        return 0;
+    platform_.stopLaunches();
+    // The pages not handed over are kept, to go on with.
+    return qMax(1, opening_.stopped());
 }
 
 void Application::showOpening(int handed, int total)
@@ -316,6 +326,7 @@ void Application::showOpening(int handed, int total)
     if (total > 0 && !left.isEmpty())
         title += QStringLiteral(", %1 left").arg(left);
     form_.setWindowTitle(title);
+    notice_.progress(handed, total);
     if (handingOverHere_ && total == 0)
         QCoreApplication::exit(exitStatus());
 }
@@ -330,6 +341,9 @@ void Application::start()
     }
     form_.centre();
     WindowSettings::restorePlace(form_, storedKeys_);
+    // Another copy's window may stand where this one would open.
+    if (platform_.takeWindowSlot)
+        form_.cascade(platform_.takeWindowSlot());
     form_.show();
     // Asked once the window shows: the desktop's answer takes a moment,
     // and the tool tip says "your web browser" until then.

@@ -3,6 +3,7 @@
 #include "Form1.h"
 #include "LocationHandlers.h"
 #include "OpenChoices.h"
+#include "OpeningNotice.h"
 #include "PagesOpening.h"
 #include "Platform.h"
 #include "SavedListEditing.h"
@@ -80,11 +81,14 @@ private:
     // Pages are waiting for the browser; stopping drops those not yet
     // handed over (Escape, or Stop Opening in the saved list's menu).
     bool pagesWaiting() const;
-    void stopOpening();
+    // Answers how many pages it kept from the browser.
+    int stopOpening();
     // How far the pages asked for are handed over, on the window and in
     // its title.
     void showOpening(int handed, int total);
     void restoreOpenChoices();
+    // The saved searches of the stored `value`, as Form_Load's last steps.
+    void restoreSearches(Trap& trap, const QString& value);
     // The pace and the times searches were opened, as stored.
     void restoreOpening();
     // Lists that a close could not save, taken back into the list shown.
@@ -126,6 +130,8 @@ private:
     WindowSettings windowSettings_;
     // The pages on their way, their pace, and when searches were opened.
     PagesOpening opening_ { platform_, searches_ };
+    // The run where the browser does not hide it: the desktop's notification.
+    OpeningNotice notice_ { platform_ };
     // What the search buttons work on.
     SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where(), opening_ };
     // Last: a save in flight ends before what it reads goes.

@@ -140,6 +140,9 @@ namespace {
         QCommandLineOption openAll { QStringLiteral("open-all"),
             QStringLiteral("Opens every saved search in the browser as Open All does, without a window, and ends "
                            "once the last page is handed over.") };
+        QCommandLineOption stopOpening { QStringLiteral("stop-opening"),
+            QStringLiteral("Stops the pages a running Quillmoor (a window, or --open-all) is opening, as its Stop "
+                           "Opening button does, and ends.") };
     };
 
     void describe(QCommandLineParser& parser, const Options& options)
@@ -158,7 +161,7 @@ namespace {
         // Not Qt's own help option, which also offers a --help-all that lists
         // Qt's options, and those are read only once a window can open.
         parser.addOptions({ options.help, options.version, options.exportTo, options.importFrom, options.listBackups,
-            options.restoreFrom, options.openAll });
+            options.restoreFrom, options.openAll, options.stopOpening });
         addToolkitOptions(parser);
     }
 
@@ -221,8 +224,8 @@ namespace {
             }
         }
         QStringList modes;
-        for (const QCommandLineOption* mode :
-            { &options.exportTo, &options.importFrom, &options.listBackups, &options.restoreFrom, &options.openAll }) {
+        for (const QCommandLineOption* mode : { &options.exportTo, &options.importFrom, &options.listBackups,
+                 &options.restoreFrom, &options.openAll, &options.stopOpening }) {
             if (parser.isSet(*mode))
                 modes << QStringLiteral("--") + mode->names().first();
         }
@@ -251,6 +254,8 @@ namespace {
                 userSettingsFile(), parser.value(options.restoreFrom), backupFolder(userDataFolder()));
         if (parser.isSet(options.openAll))
             return openAllSearches(argc, argv, userSettingsFile());
+        if (parser.isSet(options.stopOpening))
+            return stopOpeningElsewhere(argc, argv);
         return std::nullopt;
     }
 

@@ -43,10 +43,13 @@ void Application::Form_Load()
         value = storedAtStart_ = storedKeys_.values.value(settings::kSearches);
     });
     trap.run(142, [&] { reportNotice(storedKeys_.notice); });
-    if (trap.test(144, [&] { return value.isEmpty(); })) {
-        restoreOpenChoices();
-        return;
-    }
+    if (!trap.test(144, [&] { return value.isEmpty(); }))
+        restoreSearches(trap, value);
+    restoreOpenChoices();
+}
+
+void Application::restoreSearches(Trap& trap, const QString& value)
+{
     // The value's pieces as entries, an empty piece as an empty text.
     QStringList pieces;
     trap.run(146, [&] { pieces = startupReads_->entriesOf(value); });
@@ -71,7 +74,6 @@ void Application::Form_Load()
         searches_.restore(restored);
         savedListUndo_.stack().clear();
     });
-    restoreOpenChoices();
 }
 
 QStringList Application::keysReadAtStart()

@@ -19,7 +19,7 @@ PagesOpening::PagesOpening(Platform& platform, SearchListModel& searches)
 {
     searches_.setOpenedTimes(&opened_);
     if (platform_.watchHanded)
-        platform_.watchHanded([this](const QUrl& url) { handed(url); });
+        platform_.watchHanded(this, [this](const QUrl& url) { handed(url); });
 }
 
 QStringList PagesOpening::keys() { return { settings::kOpenPace, settings::kSearchesOpened }; }
@@ -123,7 +123,7 @@ void PagesOpening::record(const QStringList& entries, qint64 seconds)
     emit openedChanged();
 }
 
-void PagesOpening::stopped()
+int PagesOpening::stopped()
 {
     const int handed = runHanded_;
     rest_.clear();
@@ -133,6 +133,7 @@ void PagesOpening::stopped()
     run_.clear();
     runHanded_ = 0;
     emit restChanged(handed, handed + int(rest_.size()), int(rest_.size()));
+    return int(rest_.size());
 }
 
 QList<PagesOpening::Page> PagesOpening::takeRest()

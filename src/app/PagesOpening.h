@@ -52,8 +52,9 @@ public:
     // Queues `page` for the statement of `trap`.
     void open(Trap& trap, const WhereToOpen& where, const Page& page);
 
-    // The user stopped the pages that wait: they are kept as the rest.
-    void stopped();
+    // The user stopped the pages that wait: they are kept as the rest,
+    // whose size it answers.
+    int stopped();
     bool hasRest() const { return !rest_.isEmpty(); }
     // The rest, which is no longer kept.
     QList<Page> takeRest();

@@ -12,6 +12,7 @@
 #include "SearchListCommands.h"
 #include "SearchesFile.h"
 #include "Trap.h"
+#include "UndoNotice.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -157,9 +158,10 @@ void SavedListEditing::importSearches()
         return;
     if (!entries.isEmpty() && backUp)
         trap.run(102, [&] { backUp(); });
+    // Each statement its own number: a report tells which failed.
     if (!entries.isEmpty())
-        trap.run(102, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
-    trap.run(104, [&] { tell(tr("Import Searches"), additionText(entries.size(), already)); });
+        trap.run(104, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
+    trap.run(106, [&] { tell(tr("Import Searches"), additionText(entries.size(), already)); });
 }
 
 void SavedListEditing::removeDuplicates()
@@ -173,10 +175,16 @@ void SavedListEditing::removeDuplicates()
                 rows, [&] { undo_.push(new RemoveSearches(searches_, tr("Remove Duplicates"), rows)); });
         });
     }
-    const QString said = rows.isEmpty() ? tr("No search is saved twice.")
-        : rows.size() == 1              ? tr("1 repeated search removed.")
-                                        : tr("%1 repeated searches removed.").arg(rows.size());
-    trap.run(104, [&] { tell(tr("Remove Duplicates"), said); });
+    // What went is said over the list, with its Undo; that nothing did, in
+    // a box, as the answer to the command.
+    if (rows.isEmpty()) {
+        trap.run(104, [&] { tell(tr("Remove Duplicates"), tr("No search is saved twice.")); });
+        return;
+    }
+    trap.run(106, [&] {
+        form_.savedListNotice->showNotice(
+            rows.size() == 1 ? tr("1 repeated search removed") : tr("%1 repeated searches removed").arg(rows.size()));
+    });
 }
 
 void SavedListEditing::selectSameText()

@@ -12,6 +12,7 @@
 #include "SearchListCommands.h"
 #include "SearchQuery.h"
 #include "Trap.h"
+#include "UndoNotice.h"
 #include "WhereToOpen.h"
 
 #include <QCoreApplication>
@@ -163,7 +164,23 @@ void mnuOpenNotToday_Click(Form1& form, Platform& platform, SavedListParts& save
 void PushButton3_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton3_Click"));
-    trap.run(100, [&] { saved.undo.push(new ClearSearches(saved.searches, spokenText(form.clearAllButton->text()))); });
+    const qsizetype cleared = saved.searches.count();
+    // The backup first, of the list as it stands: it outlives the session,
+    // where the undo step does not.
+    trap.run(100, [&] {
+        if (saved.backUp)
+            saved.backUp();
+    });
+    trap.run(102, [&] { saved.undo.push(new ClearSearches(saved.searches, spokenText(form.clearAllButton->text()))); });
+    // One key pressed by mistake empties the list: the notice says how to
+    // have it back.
+    if (cleared > 0) {
+        trap.run(104, [&] {
+            form.savedListNotice->showNotice(cleared == 1
+                    ? SearchButtons::tr("1 saved search cleared")
+                    : SearchButtons::tr("%1 saved searches cleared").arg(cleared));
+        });
+    }
 }
 
 void PushButton4_Click(Form1& form, Platform& platform, SavedListParts& saved)
@@ -176,6 +193,9 @@ void PushButton4_Click(Form1& form, Platform& platform, SavedListParts& saved)
         const QList<qsizetype> rows = selectedRows(*form.savedList, "No saved search is selected.");
         form.savedList->removeRows(rows,
             [&] { saved.undo.push(new RemoveSearches(saved.searches, spokenText(form.deleteButton->text()), rows)); });
+        // One search gone is plain to see; more are said, with their Undo.
+        if (rows.size() > 1)
+            form.savedListNotice->showNotice(SearchButtons::tr("%1 saved searches deleted").arg(rows.size()));
     });
 }
 

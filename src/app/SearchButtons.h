@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <functional>
 
 namespace quillmoor {
 
@@ -21,6 +22,8 @@ struct SavedListParts {
     const WhereToOpen& where;
     // The pages on their way, their pace, and when searches were opened.
     PagesOpening& opening;
+    // Keeps the whole list as a backup, before Clear All empties it.
+    std::function<void()> backUp = {};
 };
 
 // More pages than this at once are asked about first.

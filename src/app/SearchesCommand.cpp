@@ -1,6 +1,7 @@
 #include "SearchesCommand.h"
 
 #include "Backups.h"
+#include "DesktopBus.h"
 #include "Duplicates.h"
 #include "Failure.h"
 #include "LauncherQueue.h"
@@ -9,7 +10,9 @@
 #include "OpenChoices.h"
 #include "OpenPace.h"
 #include "OpenedRecord.h"
+#include "OpeningNotice.h"
 #include "PagesOpening.h"
+#include "Platform.h"
 #include "SavedList.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
@@ -216,6 +219,18 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
         say(stderr, description);
         status = 1;
     });
+    // Run from the desktop's menu, it has no window: the desktop's
+    // notification and other copies' --stop-opening stop it.
+    Platform desktop;
+    Platform::addDesktopServices(desktop);
+    OpeningNotice notice(desktop);
+    notice.stop = [&] {
+        const int kept = queue.waitingCount();
+        say(stderr, SearchesCommand::tr("Opening stopped: %1 pages not opened.").arg(kept));
+        queue.stop();
+        return kept;
+    };
+    QObject::connect(&queue, &LauncherQueue::progress, &notice, &OpeningNotice::progress);
     queue.setPaceMs(stored.allIni ? openPaceFromText(stored.values.value(settings::kOpenPace)).value_or(0) : 0);
     const QList<PagesOpening::Page> pages
         = PagesOpening::pagesOf(where, storedEntries(stored.values.value(settings::kSearches)));
@@ -241,6 +256,22 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
         application.exec();
     }
     return keepOpened(settingsFile, opened) | status;
+}
+
+int stopOpeningElsewhere(int argc, char* argv[])
+{
+    // The bus wants an application object.
+    QCoreApplication application(argc, argv);
+    const os::StoppedElsewhere stopped = os::stopOpeningElsewhere();
+    if (!stopped.error.isEmpty()) {
+        say(stderr, SearchesCommand::tr("no session bus to reach a running Quillmoor (%1)").arg(stopped.error));
+        return 1;
+    }
+    if (stopped.copies == 0)
+        say(stdout, SearchesCommand::tr("No pages are being opened."));
+    else
+        say(stdout, SearchesCommand::tr("Opening stopped: %1 pages not opened.").arg(stopped.pages));
+    return 0;
 }
 
 } // namespace quillmoor

@@ -33,4 +33,10 @@ int restoreSearches(const QString& settingsFile, const QString& path, const QStr
 // runs the queue.
 int openAllSearches(int argc, char* argv[], const QString& settingsFile);
 
+// Stops the pages the program's other copies are opening (windows, and
+// --open-all), through the session bus, where each copy with a run going
+// offers its stop; says what it stopped, or that nothing was being opened
+// (status 0 both), or why it could not ask (status 1).
+int stopOpeningElsewhere(int argc, char* argv[]);
+
 } // namespace quillmoor

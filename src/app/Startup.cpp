@@ -6,6 +6,7 @@
 #include "OwnList.h"
 #include "Platform.h"
 #include "PointerImage.h"
+#include "Process.h"
 #include "SavedList.h"
 #include "SettingsKeys.h"
 #include "SkinFramework.h"
@@ -159,12 +160,11 @@ std::unique_ptr<StartupReads> StartupReads::ofThisProgram()
     // Qt takes the first thread that asks for its own to be the program's
     // main thread: this one asks before a read begins on another.
     QThread::currentThread();
-    // Where QCoreApplication::applicationDirPath() finds the program.
-    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    if (program.isEmpty())
+    const QString folder = os::runningExecutableFolder();
+    if (folder.isEmpty())
         return nullptr;
-    return std::make_unique<StartupReads>(chosenListPath(userDataFolder(), QFileInfo(program).path()),
-        userSettingsFile(), Application::keysReadAtStart());
+    return std::make_unique<StartupReads>(
+        chosenListPath(userDataFolder(), folder), userSettingsFile(), Application::keysReadAtStart());
 }
 
 StoredTexts StartupReads::settings()

@@ -4,6 +4,8 @@
 #include "Platform.h"
 #include "SettingsKeys.h"
 
+#include <QtNumeric>
+
 namespace quillmoor {
 
 namespace {
@@ -59,6 +61,12 @@ std::optional<QRect> placeFromText(const QString& text)
             return std::nullopt;
     }
     if (numbers[2] <= 0 || numbers[3] <= 0)
+        return std::nullopt;
+    // The far edges must be numbers too: a hand-edited "2147483647 0 100
+    // 100" would wrap round to the far side of the plane.
+    int right = 0;
+    int bottom = 0;
+    if (qAddOverflow(numbers[0], numbers[2], &right) || qAddOverflow(numbers[1], numbers[3], &bottom))
         return std::nullopt;
     return QRect(numbers[0], numbers[1], numbers[2], numbers[3]);
 }

@@ -41,7 +41,7 @@ QString LauncherQueue::located() const { return QStandardPaths::findExecutable(l
 void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
 {
     const auto earlier = pending_.constFind(url);
-    if (dropRepeats_ && !ended_ && earlier != pending_.cend() && (!gathering_ || earlier->action != gathering_.get()))
+    if (dropRepeats_ && !ended() && earlier != pending_.cend() && (!gathering_ || earlier->action != gathering_.get()))
         return;
     if (!gathering_ || gathering_->procedure != procedure || gathering_->line != line) {
         gathering_ = std::make_shared<Action>();
@@ -65,8 +65,9 @@ void LauncherQueue::open(const QUrl& url, const QString& procedure, int line)
     Pending& pending = pending_[url];
     pending = { gathering_.get(), pending.copies + 1 };
     ++runTotal_;
-    stopped_ = false;
-    if (ended_) {
+    if (phase_ == Phase::Stopped)
+        phase_ = Phase::Running;
+    if (ended()) {
         // Asked for while the program ends: it goes the way the rest went.
         handOver(handOverOption_);
         return;
@@ -103,7 +104,7 @@ void LauncherQueue::schedulePump()
 void LauncherQueue::pump()
 {
     pumpPosted_ = false;
-    while (!holding_ && !waiting_.empty() && (!ended_ || keptHere_) && roomToStart() && !paced()) {
+    while (!holding_ && !waiting_.empty() && phase_ != Phase::HandedOver && roomToStart() && !paced()) {
         Entry entry = std::move(waiting_.front());
         waiting_.pop_front();
         ++runHanded_;
@@ -254,7 +255,7 @@ void LauncherQueue::settle(const std::shared_ptr<Action>& action, const QUrl& ur
 
 void LauncherQueue::finishIfDone(const std::shared_ptr<Action>& action)
 {
-    if (!action->sealed || action->unsettled > 0 || action->failed == 0 || ended_)
+    if (!action->sealed || action->unsettled > 0 || action->failed == 0 || ended())
         return;
     const QString description
         = launchFailureText(action->failed, action->total, action->firstFailed, action->firstMessage);
@@ -280,7 +281,8 @@ void LauncherQueue::stop()
         --entry.action->unsettled;
         finishIfDone(entry.action);
     }
-    stopped_ = true;
+    if (!ended())
+        phase_ = Phase::Stopped;
     updateBusy();
     updateProgress();
 }
@@ -288,12 +290,14 @@ void LauncherQueue::stop()
 QString LauncherQueue::handOver(const QString& option)
 {
     handOverOption_ = option;
-    ended_ = true;
-    stopped_ = true;
     gathering_.reset();
-    if (keptHere_)
+    if (phase_ == Phase::KeptHere) {
         schedulePump();
-    if (waiting_.empty() || keptHere_) {
+        updateBusy();
+        return QString();
+    }
+    phase_ = Phase::HandedOver;
+    if (waiting_.empty()) {
         updateBusy();
         return QString();
     }
@@ -315,7 +319,7 @@ QString LauncherQueue::handOver(const QString& option)
         return QString();
     }
     // Nothing else takes the pages: they go from here at the same pace.
-    keptHere_ = true;
+    phase_ = Phase::KeptHere;
     schedulePump();
     updateBusy();
     return why;

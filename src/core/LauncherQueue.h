@@ -92,9 +92,10 @@ public:
 
     // Addresses wait to be handed over.
     bool waiting() const { return !waiting_.empty(); }
+    int waitingCount() const { return int(waiting_.size()); }
     // Addresses wait, or the queue waits for a launcher it was not told to
     // stop for.
-    bool busy() const { return waiting() || (holding_ != nullptr && !stopped_); }
+    bool busy() const { return waiting() || (holding_ != nullptr && phase_ == Phase::Running); }
 
 signals:
     // `url` is being handed to the browser now.
@@ -161,12 +162,16 @@ private:
     bool watchingEndings_ = false;
     bool pumpPosted_ = false;
     bool saidBusy_ = false;
-    bool stopped_ = false;
-    bool ended_ = false;
+    // Where the queue stands: taking pages; stopped by the user, so the
+    // launcher still running keeps it busy no longer; ended, what waited
+    // handed over to a process of the program's own; or ended with nothing
+    // to take the pages over, so they go from here.
+    enum class Phase { Running, Stopped, HandedOver, KeptHere };
+    Phase phase_ = Phase::Running;
+    bool ended() const { return phase_ == Phase::HandedOver || phase_ == Phase::KeptHere; }
     bool dropRepeats_ = true;
     // What started the hand-over, for pages asked for after it.
     QString handOverOption_;
-    bool keptHere_ = false; // ended, but nothing could take the pages over
     int runHanded_ = 0;
     int runTotal_ = 0;
 };

@@ -32,6 +32,9 @@ QString timeLeftText(qint64 ms)
     const qint64 seconds = (ms + 999) / 1000;
     if (seconds < 60)
         return QCoreApplication::translate("OpenPace", "about %1 s").arg(seconds);
+    // A round figure is said as one: "about 7 min".
+    if (seconds < 3600 && seconds % 60 == 0)
+        return QCoreApplication::translate("OpenPace", "about %1 min").arg(seconds / 60);
     if (seconds < 3600)
         return QCoreApplication::translate("OpenPace", "about %1 min %2 s").arg(seconds / 60).arg(seconds % 60);
     return QCoreApplication::translate("OpenPace", "about %1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60);

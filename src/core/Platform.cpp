@@ -1,7 +1,9 @@
 #include "Platform.h"
 
 #include "DefaultBrowser.h"
+#include "DesktopBus.h"
 #include "LauncherQueue.h"
+#include "WindowSlots.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,25 +43,51 @@ Platform Platform::desktop()
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };
     p.handOverLaunches = [queue](const QString& option) { return queue->handOver(option); };
-    p.watchLaunches = [queue](std::function<void(int, int)> shown) {
-        QObject::connect(queue.get(), &LauncherQueue::progress, queue.get(), std::move(shown));
+    p.watchLaunches = [queue](QObject* receiver, std::function<void(int, int)> shown) {
+        QObject::connect(queue.get(), &LauncherQueue::progress, receiver, std::move(shown));
     };
-    p.watchHanded = [queue](std::function<void(const QUrl&)> heard) {
-        QObject::connect(queue.get(), &LauncherQueue::handed, queue.get(), std::move(heard));
+    p.watchHanded = [queue](QObject* receiver, std::function<void(const QUrl&)> heard) {
+        QObject::connect(queue.get(), &LauncherQueue::handed, receiver, std::move(heard));
     };
     p.setLaunchPace = [queue](int ms) { queue->setPaceMs(ms); };
-    p.watchBusy = [queue](std::function<void(bool)> shown) {
-        QObject::connect(queue.get(), &LauncherQueue::busyChanged, queue.get(), std::move(shown));
+    p.watchBusy = [queue](QObject* receiver, std::function<void(bool)> shown) {
+        QObject::connect(queue.get(), &LauncherQueue::busyChanged, receiver, std::move(shown));
     };
     p.askBrowserName = [queue](std::function<void(const QString&)> answer) {
         os::askDefaultBrowserName(queue.get(), std::move(answer));
     };
+    p.takeWindowSlot = [held = std::make_shared<std::unique_ptr<os::WindowSlot>>()] {
+        *held = std::make_unique<os::WindowSlot>(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+        return (*held)->number();
+    };
+    addDesktopServices(p);
     p.drawLottery
         = [] { return drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay() / 1000)); };
     p.applicationFolder = QCoreApplication::applicationDirPath();
     p.userDataFolder = quillmoor::userDataFolder();
     p.settingsFile = userSettingsFile();
     return p;
+}
+
+void Platform::addDesktopServices(Platform& p)
+{
+    const auto notice = std::make_shared<os::DesktopNotification>();
+    p.showRunNotice = [notice](const QString& text, const QStringList& actions, int percent) {
+        if (text.isEmpty())
+            notice->withdraw();
+        else
+            notice->show(text, actions, percent);
+    };
+    p.watchRunNotice = [notice](QObject* receiver, std::function<void(const QString&)> chosen) {
+        QObject::connect(notice.get(), &os::DesktopNotification::actionChosen, receiver, std::move(chosen));
+    };
+    p.showLauncherProgress = [](double done) { os::showLauncherProgress(QStringLiteral("quillmoor.desktop"), done); };
+    const auto stop = std::make_shared<std::function<int()>>();
+    const auto service = std::make_shared<os::StopService>([stop] { return *stop ? (*stop)() : 0; });
+    p.offerStop = [stop, service](std::function<int()> asked) {
+        *stop = std::move(asked);
+        service->offer(bool(*stop));
+    };
 }
 
 QString userDataFolder()

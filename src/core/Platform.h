@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
+
+class QObject;
 
 namespace quillmoor {
 
@@ -36,17 +39,19 @@ struct Platform {
     // can be started, this process goes on handing the pages over, and
     // the answer says why. `option` starts the program in that role.
     std::function<QString(const QString& option)> handOverLaunches;
+    // The watchers below hear for as long as `receiver` lives: the object
+    // whose members they reach, which may go before the queue does.
     // `shown` hears how far the pages asked for are handed over: `handed`
     // of `total`, a total of 0 once none waits.
-    std::function<void(std::function<void(int handed, int total)> shown)> watchLaunches;
+    std::function<void(QObject* receiver, std::function<void(int handed, int total)> shown)> watchLaunches;
     // `heard` hears of each page as it is handed to the browser. Where
     // nothing is set, a page counts as handed over once openUrl returns.
-    std::function<void(std::function<void(const QUrl& url)> heard)> watchHanded;
+    std::function<void(QObject* receiver, std::function<void(const QUrl& url)> heard)> watchHanded;
     // The least time between two pages handed to the browser, 0 for none.
     std::function<void(int ms)> setLaunchPace;
     // `shown` hears when pages start and stop waiting for the browser, so
     // the window can show that it is busy; how is the window's own affair.
-    std::function<void(std::function<void(bool busy)> shown)> watchBusy;
+    std::function<void(QObject* receiver, std::function<void(bool busy)> shown)> watchBusy;
     // Asks whether `pages` pages should open at once, with a way to say
     // not to be asked again (which clears `askAgain`); answers whether to
     // open them. The window's side of the program sets it, as it sets
@@ -58,6 +63,23 @@ struct Platform {
     // Asks for the desktop's default web browser by its own name; `answer`
     // hears it later, or an empty name when none can be told.
     std::function<void(std::function<void(const QString& name)> answer)> askBrowserName;
+    // A run of pages seen from outside the window, where the browser has
+    // the front: a notification saying `text`, offering `actions` (key,
+    // label, key, label...) and `percent` done, updated in place; an empty
+    // text withdraws it. `chosen` hears, within `receiver`'s life, the key
+    // of an action the user chose in it.
+    std::function<void(const QString& text, const QStringList& actions, int percent)> showRunNotice;
+    std::function<void(QObject* receiver, std::function<void(const QString& key)> chosen)> watchRunNotice;
+    // The run's progress on the program's launcher in the dock or task
+    // bar: `done` of 0..1, or hidden below 0.
+    std::function<void(double done)> showLauncherProgress;
+    // While `stop` is set, another copy (`quillmoor --stop-opening`) stops
+    // the run through it; it answers how many pages it kept back.
+    std::function<void(std::function<int()> stop)> offerStop;
+    // How many of the program's other windows opened before this one's and
+    // are open still; this one counts among them from now on, until the
+    // program ends.
+    std::function<int()> takeWindowSlot;
     // The home-page lottery: a whole number from 1 to 100.
     std::function<int()> drawLottery;
     // The folder that holds the executable, without a trailing separator.
@@ -76,6 +98,9 @@ struct Platform {
     // config.
     // The report box is the window's to give.
     static Platform desktop();
+    // The desktop's services on the session bus alone: the run's
+    // notification, the launcher's progress and the stop other copies ask.
+    static void addDesktopServices(Platform& platform);
 };
 
 // The INI file of the user's settings store, where QSettings keeps it. Needs

@@ -268,6 +268,12 @@ QString runningExecutable()
     return QFileInfo::exists(self) ? self : QCoreApplication::applicationFilePath();
 }
 
+QString runningExecutableFolder()
+{
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return program.isEmpty() ? QString() : QFileInfo(program).path();
+}
+
 qint64 readStandardInput(char* buffer, qint64 size)
 {
     for (;;) {

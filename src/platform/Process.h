@@ -65,6 +65,10 @@ void closeDescriptor(int& fd);
 // This very program, even when an upgrade has removed or replaced its file
 // since it started; else the path it was started from.
 QString runningExecutable();
+// The folder of the program's own file, its links resolved, as
+// QCoreApplication::applicationDirPath() finds it, but before there is an
+// application object; empty where the system does not say.
+QString runningExecutableFolder();
 
 // Reads what standard input has, up to `size` bytes: 0 at its end, -1 when
 // it cannot be read.

@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "OpenPace.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -50,10 +52,19 @@ int askBackupBox(QWidget* window, const QStringList& choices, const QString& fol
     return ok ? int(choices.indexOf(chosen)) : -1;
 }
 
-bool askOpenBox(QWidget* window, int pages, bool& askAgain)
+QString openPagesQuestion(int pages, qint64 takesMs)
 {
-    QMessageBox box(QMessageBox::Question, QMessageBox::tr("Open Pages"),
-        QMessageBox::tr("Open %1 pages in your browser?").arg(pages), QMessageBox::NoButton, window);
+    const QString question = QMessageBox::tr("Open %1 pages in your browser?").arg(pages);
+    // At a pace a run takes minutes, during which the browser has the front.
+    if (takesMs < 2000)
+        return question;
+    return question + u'\n' + QMessageBox::tr("At the pace chosen they take %1.").arg(timeLeftText(takesMs));
+}
+
+bool askOpenBox(QWidget* window, int pages, qint64 takesMs, bool& askAgain)
+{
+    QMessageBox box(QMessageBox::Question, QMessageBox::tr("Open Pages"), openPagesQuestion(pages, takesMs),
+        QMessageBox::NoButton, window);
     QPushButton* open = box.addButton(QMessageBox::tr("&Open"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(open);

@@ -21,7 +21,10 @@ void showInformationBox(const QString& title, const QString& text);
 
 // Asks over `window` whether to open `pages` pages: Open (Return) or Cancel
 // (Escape), and "Don't ask again", which clears `askAgain`.
-bool askOpenBox(QWidget* window, int pages, bool& askAgain);
+bool askOpenBox(QWidget* window, int pages, qint64 takesMs, bool& askAgain);
+// The question before `pages` pages, naming the time they take at the pace
+// chosen (`takesMs` in all) where that is more than a moment.
+QString openPagesQuestion(int pages, qint64 takesMs);
 
 // Asks over `window` for a new search text, offering `shown`; none when the
 // user cancels.

@@ -11,6 +11,7 @@
 #include "NearbyMenu.h"
 #include "OpenedShown.h"
 #include "SearchMenu.h"
+#include "UndoNotice.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -101,6 +102,7 @@ void Form1::createControls()
     nearbyMenu = new NearbyMenu(this);
     searchMenu = new SearchMenu(this);
     savedListFind = new FindBar(savedList);
+    savedListNotice = new UndoNotice(savedList);
     // Over the lower edge of the saved list, clear of its scroll bar, and
     // only while pages wait: no control of the window moves.
     openingProgress = place(new QProgressBar(this), "barOpening", 120, 7785, 5100, 375);
@@ -162,6 +164,10 @@ void Form1::layOut(const QSize& extra)
         place.setBottom(place.bottom() + height[f.bottom]);
         f.control->setGeometry(place);
     }
+    // While the bar shows, the saved list ends above it: its last row and
+    // scroll arrow stay in reach.
+    if (!openingProgress->isHidden())
+        savedList->resize(savedList->width(), openingProgress->y() - savedList->y());
 }
 
 void Form1::resizeEvent(QResizeEvent* event)
@@ -243,6 +249,7 @@ void Form1::showOpening(int handed, int total, const QString& left)
     stopOpeningButton->setVisible(shown);
     openingProgress->raise();
     stopOpeningButton->raise();
+    layOut(scroller_ ? QSize() : size() - kClientArea);
 }
 
 void Form1::showStopped(int handed, int total, int rest)
@@ -260,6 +267,7 @@ void Form1::showStopped(int handed, int total, int rest)
         widget->setVisible(shown);
         widget->raise();
     }
+    layOut(scroller_ ? QSize() : size() - kClientArea);
 }
 
 void Form1::setBrowserName(const QString& name)

@@ -20,6 +20,7 @@ class FindBar;
 class ListView;
 class NearbyMenu;
 class SearchMenu;
+class UndoNotice;
 
 // The main window. Its controls are named for what they are; their places,
 // sizes and fonts are laid out in twips as the window was designed.
@@ -52,6 +53,9 @@ public:
     SearchMenu* searchMenu;
     // The saved list's find box, over its column header while open.
     FindBar* savedListFind;
+    // Says what a large edit of the saved list did, with its Undo, for a
+    // few seconds over the list's foot.
+    UndoNotice* savedListNotice;
     // While pages wait for the browser, over the lower edge of the saved
     // list: the button that stops the rest.
     QPushButton* stopOpeningButton;
@@ -90,6 +94,9 @@ public:
     // when `maximized`: never larger than the free area of the screen it
     // opens on, nor smaller than designed, and wholly on that screen.
     void restorePlace(const QRect& place, bool maximized);
+    // Opens `steps` steps down and to the right of where it was put, as
+    // desktops cascade windows, where other copies' windows stand there.
+    void cascade(int steps);
 
     // Shows that `handed` of `total` pages are handed over to the browser,
     // with the button that stops the rest; a total of 0 takes both away.

@@ -76,6 +76,26 @@ void Form1::restorePlace(const QRect& place, bool maximized)
     }
 }
 
+void Form1::cascade(int steps)
+{
+    QScreen* screen = this->screen();
+    if (steps <= 0 || !screen || (windowState() & Qt::WindowMaximized) || scroller_)
+        return;
+    // About a title bar's height a step; where that leaves the screen's
+    // free area, the cascade starts again from its edge.
+    const QRect free = screen->availableGeometry();
+    const QSize frame = frameGeometry().size();
+    const int step = 32;
+    int x = pos().x() + steps * step;
+    int y = pos().y() + steps * step;
+    if (x + frame.width() > free.x() + free.width())
+        x = free.x() + (x - free.x()) % qMax(1, free.width() - frame.width() + 1);
+    if (y + frame.height() > free.y() + free.height())
+        y = free.y() + (y - free.y()) % qMax(1, free.height() - frame.height() + 1);
+    move(x, y);
+    notePlace();
+}
+
 void Form1::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);

@@ -4,7 +4,7 @@
 // without a time.
 #include "FuzzCheck.h"
 #include "OpenedRecord.h"
-#include "OpenedTimes.h"
+#include "OpenedShown.h"
 
 using namespace quillmoor;
 

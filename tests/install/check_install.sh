@@ -5,7 +5,13 @@
 # list.txt (a missing or broken one shows "Application Error" before the
 # main window).
 #   check_install.sh BUILD_DIR
+#   check_install.sh --after-run SOURCE_DIR BUILD_DIR
+# The second builds BUILD_DIR by scripts/run's own steps, then runs the
+# README's install command on it (and the checks below), and the README's
+# benchmark commands, as a newcomer reads them.
 set -u
+after_run=false
+[ "$1" = --after-run ] && { after_run=true; source_dir=$2; shift 2; }
 build=$1
 work=$(mktemp -d)
 xvfb_pid=
@@ -26,7 +32,26 @@ check() { # description, command...
 }
 
 prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install" >&2; exit 1; }
+# The README's line with this build for build/ and `prefix` for its prefix.
+readme_command() { # pattern
+    grep -m 1 -e "$1" "$source_dir/README.md" | sed -E -e 's/ +#.*//' -e "s#(^| )build(/| |\$)#\1$build\2#g" \
+        -e "s#/usr/local#$prefix#"
+}
+if $after_run; then
+    QUILLMOOR_BUILD_DIR=$build "$source_dir/scripts/run" --build-only >"$work/run.log" 2>&1 \
+        || { cat "$work/run.log" >&2; echo "FAIL: scripts/run --build-only" >&2; exit 1; }
+    install=$(readme_command '^cmake --install build')
+    (cd "$source_dir" && eval "$install") >/dev/null || { echo "FAIL: $install" >&2; exit 1; }
+    # One short benchmark stands for the rest: the commands are what is tested.
+    bench=$(readme_command '^scripts/install-deps bench')
+    bench="$bench && $(readme_command '^cmake --build build --target filter_bench')"
+    bench="$bench --benchmark_filter=ReadAndSplit/1000/0 --benchmark_repetitions=1"
+    check "README's benchmark commands after scripts/run: $bench" \
+        bash -c "cd '$source_dir' && $bench >'$work/bench.log' 2>&1 && grep -q ReadAndSplit '$work/bench.log' \
+            || { cat '$work/bench.log' >&2; false; }"
+else
+    cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install" >&2; exit 1; }
+fi
 check "program in lib/quillmoor" test -x "$prefix/lib/quillmoor/quillmoor"
 check "list.txt beside it" test -s "$prefix/lib/quillmoor/list.txt"
 check "bin/quillmoor leads to it" test "$(readlink -f "$prefix/bin/quillmoor")" = "$(readlink -f "$prefix/lib/quillmoor/quillmoor")"
