@@ -375,6 +375,25 @@ private slots:
         QCOMPARE(store.desktop.reports, QStringList());
     }
 
+    // A sync tool's conflict copy beside the file comes into the window's
+    // list, said in passing by the notice, with nothing to undo.
+    void aConflictCopyComesIntoTheWindow()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|"));
+        auto app = store.desktop.load();
+        const QString copy = QFileInfo(store.desktop.settingsFile())
+                                 .dir()
+                                 .filePath(QStringLiteral("Marrowfen.sync-conflict-20261208-101010-ABCDEF7.ini"));
+        QSettings(copy, QSettings::IniFormat).setValue("Quillmoor/Searches", "a|b|");
+        const UndoNotice* notice = app->form().savedListNotice;
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(*app->form().savedList), (QStringList { "a", "b" }), 5000);
+        QVERIFY(notice->isShown() && notice->undoButton()->isHidden());
+        QCOMPARE(notice->text(), QStringLiteral("1 search from another computer's copy came back"));
+        QVERIFY(!QFileInfo::exists(copy));
+        QCOMPARE(store.desktop.reports, QStringList());
+    }
+
     // Clear All keeps the list as a backup and says how to have it back:
     // the notice's Undo does, and the next edit takes a notice away.
     void clearAllSaysHowToTakeItBack()

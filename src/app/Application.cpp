@@ -176,11 +176,10 @@ void Application::connectSaving()
     };
     connect(&saver_, &SearchSaver::failed, this, report);
     connect(&saver_, &SearchSaver::noticed, this, report);
-    // Good news, not a fault: said as information.
-    connect(&saver_, &SearchSaver::cameBack, this, [this](const QString& text) {
-        if (platform_.showInformation)
-            platform_.showInformation(kProductName, text);
-    });
+    // Good news, not a fault: said where the list is, in passing, as a large
+    // edit is; a box would take the keyboard from whatever the user types.
+    connect(&saver_, &SearchSaver::cameBack, form_.savedListNotice,
+        [notice = form_.savedListNotice](const QString& text) { notice->showNotice(text, false); });
 }
 
 void Application::takeIn(const QStringList& from, const QStringList& stored)

@@ -37,9 +37,10 @@ UndoNotice::UndoNotice(QWidget* over)
     hide();
 }
 
-void UndoNotice::showNotice(const QString& text)
+void UndoNotice::showNotice(const QString& text, bool canUndo)
 {
     text_->setText(text);
+    undo_->setVisible(canUndo);
     setAccessibleName(text);
     placeOverFoot();
     show();

@@ -19,9 +19,9 @@ public:
     explicit UndoNotice(QWidget* over);
 
     static constexpr int kShownMs = 10000;
-    // Shows `text` with the Undo button for kShownMs, replacing a notice
-    // already shown.
-    void showNotice(const QString& text);
+    // Shows `text`, with the Undo button where the edit it names can be
+    // taken back, for kShownMs, replacing a notice already shown.
+    void showNotice(const QString& text, bool canUndo = true);
     void dismiss();
     bool isShown() const { return !isHidden(); }
     QString text() const;

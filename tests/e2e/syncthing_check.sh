@@ -85,7 +85,7 @@ in_step() {
 import json, os, sys, time
 try:
     a, b, ca, cb = (json.loads(x) for x in sys.argv[1:5])
-    quiet = all(time.time() - os.path.getmtime(f) > 12 for f in sys.argv[5:] if os.path.exists(f))
+    quiet = all(time.time() - os.path.getctime(f) > 12 for f in sys.argv[5:] if os.path.exists(f))
     sys.exit(0 if quiet and all(s["state"] == "idle" and s["needTotalItems"] == 0 for s in (a, b))
              and ca["completion"] == 100 and cb["completion"] == 100 else 1)
 except (ValueError, KeyError):
