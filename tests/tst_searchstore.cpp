@@ -249,6 +249,10 @@ private slots:
         QCOMPARE(conflictCopiesOf(file), QStringList(unreadable.fileName()));
         QCOMPARE(QDir(conflictCopiesFolder(backups)).entryList(QDir::Files).size(), 3);
         QVERIFY(folder.exists(".syncthing.Marrowfen.ini.tmp"));
+        // Another window on this computer that took the same copy in and put
+        // it away first leaves nothing to say.
+        QCOMPARE(putAwayConflictCopy(backups, folder.filePath("Marrowfen (laptop's conflicted copy 2026-12-08).ini")),
+            QString());
         QCOMPARE(cameBack.size(), 1);
     }
 

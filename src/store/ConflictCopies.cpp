@@ -85,8 +85,13 @@ QString putAwayConflictCopy(const QString& backups, const QString& copy)
     QString to = QDir(folder).filePath(name);
     for (int n = 2; QFileInfo::exists(to) && n < 1000; ++n)
         to = QDir(folder).filePath(QStringLiteral("%1-%2").arg(n).arg(name));
-    if (QFileInfo::exists(to) || !QFile::rename(copy, to))
+    if (QFileInfo::exists(to) || !QFile::rename(copy, to)) {
+        // Another copy of the program on this computer took it in at the
+        // same time, and put it away first.
+        if (!QFileInfo::exists(copy))
+            return QString();
         throw cannot();
+    }
     prune(folder);
     return to;
 }

@@ -28,8 +28,9 @@ QString conflictCopiesFolder(const QString& backups);
 
 // Moves a copy that was taken in there, under its own name (numbered when
 // an earlier copy has it), and lets the oldest there go past the backups'
-// limits. Answers where it went; throws Failure naming the copy when it
-// cannot be moved.
+// limits. Answers where it went, or nothing when another copy of the
+// program put it away first; throws Failure naming the copy when it cannot
+// be moved.
 QString putAwayConflictCopy(const QString& backups, const QString& copy);
 
 } // namespace quillmoor
