@@ -61,7 +61,7 @@ struct FakeDesktop {
             return !answerToOpen || answerToOpen(pages, askAgain);
         };
         p.drawLottery = [this] { return lottery; };
-        p.askBrowserName = [this](std::function<void(const QString&)> answer) {
+        p.askBrowserName = [this](QObject*, std::function<void(const QString&)> answer) {
             if (browserName)
                 browserName(std::move(answer));
         };

@@ -347,7 +347,7 @@ void Application::start()
     // Asked once the window shows: the desktop's answer takes a moment,
     // and the tool tip says "your web browser" until then.
     if (platform_.askBrowserName)
-        platform_.askBrowserName([this](const QString& name) { form_.setBrowserName(name); });
+        platform_.askBrowserName(this, [this](const QString& name) { form_.setBrowserName(name); });
 }
 
 void Application::requestClose()

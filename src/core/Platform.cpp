@@ -53,8 +53,8 @@ Platform Platform::desktop()
     p.watchBusy = [queue](QObject* receiver, std::function<void(bool)> shown) {
         QObject::connect(queue.get(), &LauncherQueue::busyChanged, receiver, std::move(shown));
     };
-    p.askBrowserName = [queue](std::function<void(const QString&)> answer) {
-        os::askDefaultBrowserName(queue.get(), std::move(answer));
+    p.askBrowserName = [](QObject* receiver, std::function<void(const QString&)> answer) {
+        os::askDefaultBrowserName(receiver, std::move(answer));
     };
     p.takeWindowSlot = [held = std::make_shared<std::unique_ptr<os::WindowSlot>>()] {
         *held = std::make_unique<os::WindowSlot>(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));

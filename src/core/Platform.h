@@ -61,8 +61,9 @@ struct Platform {
     // off, and the settings file keeps that.
     bool askBeforeManyPages = true;
     // Asks for the desktop's default web browser by its own name; `answer`
-    // hears it later, or an empty name when none can be told.
-    std::function<void(std::function<void(const QString& name)> answer)> askBrowserName;
+    // hears it later, or an empty name when none can be told, while
+    // `receiver` lives.
+    std::function<void(QObject* receiver, std::function<void(const QString& name)> answer)> askBrowserName;
     // A run of pages seen from outside the window, where the browser has
     // the front: a notification saying `text`, offering `actions` (key,
     // label, key, label...) and `percent` done, updated in place; an empty
