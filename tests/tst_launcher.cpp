@@ -474,12 +474,10 @@ private slots:
                                                   "n=$(wc -c); echo $n >count.new; mv count.new count");
             const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
             qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-            os::useInputRoutesFrom(row.route);
             qint64 pid = 0;
             const QString why = os::startReading(QStringLiteral("/bin/sh"), "sh",
                 { QStringLiteral("-c"), QStringLiteral("cd '%1' && %2").arg(dir.path(), script) },
-                QByteArray(row.bytes, 'x'), &pid);
-            os::useInputRoutesFrom(os::InputRoute::MemoryFile);
+                QByteArray(row.bytes, 'x'), &pid, row.route);
             qputenv("XDG_RUNTIME_DIR", runtime);
             QCOMPARE(why, QString());
             QVERIFY2(!QFile::exists(dir.filePath(QStringLiteral("late"))), "the window waited on its reader");

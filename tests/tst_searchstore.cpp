@@ -306,8 +306,9 @@ private slots:
         QCOMPARE(failed.size(), 1);
     }
 
-    // A failed save is tried again with no edit to start it; the close waits
-    // for the lock once at most, and keeps what it cannot save aside.
+    // A failed save is tried again with no edit to start it, and a failure
+    // that lasts is said again (here after 2.5 s); the close waits for the
+    // lock once at most, and keeps what it cannot save aside.
     void aFailedSaveIsTriedAgain()
     {
         Store store;
@@ -318,22 +319,26 @@ private slots:
             [&] {
                 return SearchSaver::Snapshot { list, {} };
             },
-            20, 0);
+            20, 0, 2500);
         saver.begin(QString(), QString());
         QSignalSpy failed(&saver, &SearchSaver::failed);
         QVERIFY(QDir().mkpath(file));
-        // Tried again after waits that grow (1 s, then 2 s), said once.
+        // Tried again after waits that grow (1 s, then 2 s).
         QList<qint64> tries;
+        QList<qint64> said;
         QElapsedTimer clock;
         clock.start();
         connect(&saver, &SearchSaver::finished, [&] { tries << clock.elapsed(); });
+        connect(&saver, &SearchSaver::failed, [&] { said << clock.elapsed(); });
         saver.changed();
         QTRY_VERIFY_WITH_TIMEOUT(tries.size() == 3, 5000);
         QCOMPARE_GT(tries[2] - tries[1], (tries[1] - tries[0]) * 3 / 2);
         QCOMPARE_GE(tries[1] - tries[0], SearchSaver::kFirstRetryMs * 9 / 10); // a coarse timer may be early
+        QCOMPARE(said.size(), 2);
+        QCOMPARE_GE(said[1] - said[0], 2500);
         QVERIFY(QDir().rmdir(file));
         QTRY_COMPARE_WITH_TIMEOUT(store.value(), QStringLiteral("a|"), 6000);
-        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.size(), 2);
 
         QLockFile lock(file + QStringLiteral(".lock"));
         QVERIFY(lock.lock());

@@ -52,7 +52,7 @@ Application::Application(Platform platform, std::unique_ptr<StartupReads> startu
     // program ends.
     platform_.showMessage = [this, show = platform_.showMessage ? std::move(platform_.showMessage) : showReportBox](
                                 const QString& title, const QString& text) {
-        if (!closeAsked_)
+        if (closeAsked_ == CloseAsked::No)
             show(title, text);
         else
             writeReport(text);
@@ -60,7 +60,7 @@ Application::Application(Platform platform, std::unique_ptr<StartupReads> startu
     platform_.showInformation
         = [this, show = platform_.showInformation ? std::move(platform_.showInformation) : showInformationBox](
               const QString& title, const QString& text) {
-              if (!closeAsked_)
+              if (closeAsked_ == CloseAsked::No)
                   show(title, text);
               else
                   writeReport(text);
@@ -128,7 +128,7 @@ void Application::connectHandlers()
         unload();
         // The application never outlives its window, unless it still has
         // pages to hand over that nothing else could take.
-        if (!handingOverHere_)
+        if (!handingOverHere())
             QCoreApplication::exit(exitStatus());
     });
     // Escape stops the pages not yet handed over, as the button beside the
@@ -326,15 +326,16 @@ void Application::showOpening(int handed, int total)
         title += QStringLiteral(", %1 left").arg(left);
     form_.setWindowTitle(title);
     notice_.progress(handed, total);
-    if (handingOverHere_ && total == 0)
+    if (handingOverHere() && total == 0)
         QCoreApplication::exit(exitStatus());
 }
 
 void Application::start()
 {
     Form_Load();
-    loaded_ = true;
-    if (closePending_) {
+    stage_ = Stage::Shown;
+    // A close asked while the window was built waited for it.
+    if (closeAsked_ != CloseAsked::No) {
         form_.close();
         return;
     }
@@ -352,13 +353,12 @@ void Application::start()
 
 void Application::requestClose()
 {
-    closeAsked_ = true;
+    if (closeAsked_ == CloseAsked::No)
+        closeAsked_ = CloseAsked::Unattended;
     // A report waiting for its OK would hold the close up indefinitely.
     closeWaitingDialog();
-    if (loaded_)
+    if (stage_ == Stage::Shown)
         form_.close();
-    else
-        closePending_ = true;
 }
 
 void Application::unload()
@@ -369,6 +369,7 @@ void Application::unload()
     // No handler acts after the list is saved; pages still waiting for the
     // browser are handed over.
     platform_.unloaded = true;
+    stage_ = Stage::Unloaded;
     const QString why
         = platform_.handOverLaunches ? platform_.handOverLaunches(QString::fromLatin1(kHandOverOption)) : QString();
     if (why.isEmpty())
@@ -376,24 +377,23 @@ void Application::unload()
     const QString said = QStringLiteral("Quillmoor: the pages waiting for the browser could not be handed over to a "
                                         "process of their own (%1)")
                              .arg(why);
-    if (displayGone_) {
+    if (closeAsked_ == CloseAsked::DisplayGone) {
         // Qt ends the program at once when its display has gone.
         writeReport(said + QStringLiteral("; they are lost."));
         return;
     }
     // Rather than lose them, this process hands the pages over before it
     // ends; it says so, and its status says all did not go as it should.
-    handingOverHere_ = true;
+    stage_ = Stage::HandingOverHere;
     QGuiApplication::setQuitOnLastWindowClosed(false);
     writeReport(said + QStringLiteral("; they are handed over before the program ends."));
 }
 
 void Application::displayLost()
 {
-    if (!loaded_ || platform_.unloaded)
+    if (stage_ != Stage::Shown)
         return;
-    closeAsked_ = true;
-    displayGone_ = true;
+    closeAsked_ = CloseAsked::DisplayGone;
     unload();
 }
 

@@ -57,10 +57,10 @@ public:
     void displayLost();
     // 1 once saving the list at the close failed, or the pages waiting
     // then had to be handed over by this process, else 0.
-    int exitStatus() const { return saveFailed_ || handingOverHere_ ? 1 : 0; }
+    int exitStatus() const { return saveFailed_ || handingOverHere() ? 1 : 0; }
     // The window has closed, and this process still hands over the pages
     // that waited; it ends when the last has gone.
-    bool handingOverHere() const { return handingOverHere_; }
+    bool handingOverHere() const { return stage_ == Stage::HandingOverHere; }
     // The close gave up on a save that may still be running.
     bool saveAbandoned() const { return saver_.abandoned(); }
 
@@ -113,12 +113,17 @@ private:
     SkinFramework SkinFramework1;
     SavedListUndo savedListUndo_;
     SavedListEditing editing_;
-    bool loaded_ = false;
-    bool closePending_ = false;
-    bool closeAsked_ = false;
+    // Where the program is in its life: the window being built, shown,
+    // closed with its list saved, or closed while this process still hands
+    // over the pages that waited.
+    enum class Stage { Loading, Shown, Unloaded, HandingOverHere };
+    Stage stage_ = Stage::Loading;
+    // Who asked for the close when nobody may be there to answer a box: a
+    // signal or the session's end, or the display going.
+    enum class CloseAsked { No, Unattended, DisplayGone };
+    CloseAsked closeAsked_ = CloseAsked::No;
     bool saveFailed_ = false;
-    bool handingOverHere_ = false;
-    bool displayGone_ = false;
+    // The list is taking in what others saved: no save of its own follows.
     bool takingIn_ = false;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;

@@ -122,8 +122,6 @@ namespace {
         return result;
     }
 
-    InputRoute firstRoute = InputRoute::MemoryFile;
-
     // `fd` holding `bytes`, read from its start; -1, and closed, when it
     // cannot take them.
     int filledFile(int fd, const QByteArray& bytes)
@@ -139,7 +137,7 @@ namespace {
     // that, else one that never has a name, in the user's runtime folder or
     // the temporary one. Never a named file: a name can be read or swapped by
     // others.
-    int unnamedInput(const QByteArray& bytes)
+    int unnamedInput(const QByteArray& bytes, InputRoute firstRoute)
     {
         if (firstRoute <= InputRoute::MemoryFile) {
             if (const int fd = filledFile(::memfd_create("quillmoor-pages", MFD_CLOEXEC), bytes); fd >= 0)
@@ -189,18 +187,16 @@ namespace {
 
 } // namespace
 
-void useInputRoutesFrom(InputRoute route) { firstRoute = route; }
-
 int spawn(qint64* pid, const QString& program, const QStringList& arguments, int errorFd)
 {
     return spawnWith(pid, program, arguments, SpawnSetup { {}, -1, errorFd, false });
 }
 
 QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
-    const QByteArray& input, qint64* started)
+    const QByteArray& input, qint64* started, InputRoute firstRoute)
 {
     int pipeEnds[2] = { -1, -1 };
-    int inputFd = unnamedInput(input);
+    int inputFd = unnamedInput(input, firstRoute);
     if (inputFd < 0) {
         if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
             return QString::fromLocal8Bit(std::strerror(errno));

@@ -24,21 +24,18 @@ QStringList lastLines(int fd, int most);
 // or answers the error number.
 int spawn(qint64* pid, const QString& program, const QStringList& arguments, int errorFd);
 
-// Starts `program`, called `name` (its argv[0]), with `arguments`, reading
-// `input` on its standard input, in a session and folder ("/") of its own,
-// its output going nowhere. Answers why it could not, or nothing, and sets
-// `started` to its id.
-QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
-    const QByteArray& input, qint64* started);
-
 // The ways startReading() gives a process its input, best first: an unnamed
 // file in memory, an unnamed file on disk, a pipe fed from the side. Each
 // takes all at once, so the caller never waits on the reader.
 enum class InputRoute { MemoryFile, UnnamedFile, Pipe };
 
-// For tests: startReading() tries the routes from `route` on, as a system
-// without the better ones would.
-void useInputRoutesFrom(InputRoute route);
+// Starts `program`, called `name` (its argv[0]), with `arguments`, reading
+// `input` on its standard input, in a session and folder ("/") of its own,
+// its output going nowhere. Answers why it could not, or nothing, and sets
+// `started` to its id. The routes are tried from `firstRoute` on, as a
+// system without the better ones would.
+QString startReading(const QString& program, const QByteArray& name, const QStringList& arguments,
+    const QByteArray& input, qint64* started, InputRoute firstRoute = InputRoute::MemoryFile);
 
 // A descriptor that becomes readable when process `pid` ends, or -1 where
 // the system offers none.

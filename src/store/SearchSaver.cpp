@@ -16,11 +16,12 @@
 
 namespace quillmoor {
 
-SearchSaver::SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs, int lookMs)
+SearchSaver::SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs, int lookMs, qint64 sayAgainMs)
     : file_(std::move(settingsFile))
     , snapshot_(std::move(snapshot))
     , quietMs_(quietMs)
     , lookMs_(lookMs)
+    , sayAgainMs_(sayAgainMs)
     , thread_(std::make_unique<QThreadPool>())
 {
     quiet_.setSingleShot(true);
@@ -178,7 +179,7 @@ void SearchSaver::failedAgain(const QString& why)
     if (!failing_.isValid())
         failing_.start();
     // Said once; again when the reason changes, or after a long while.
-    if (why == failure_ && saidAt_.isValid() && saidAt_.elapsed() < kSayAgainMs)
+    if (why == failure_ && saidAt_.isValid() && saidAt_.elapsed() < sayAgainMs_)
         return;
     failure_ = why;
     saidAt_.start();

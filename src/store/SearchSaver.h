@@ -59,7 +59,8 @@ public:
     static constexpr int kLookMs = 1000; // how often the file is looked at
 
     // `lookMs` 0: the file is not looked at between saves.
-    SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs = kQuietMs, int lookMs = kLookMs);
+    SearchSaver(QString settingsFile, std::function<Snapshot()> snapshot, int quietMs = kQuietMs, int lookMs = kLookMs,
+        qint64 sayAgainMs = kSayAgainMs);
     // Waits for a save in flight.
     ~SearchSaver() override;
 
@@ -145,6 +146,7 @@ private:
     const std::function<Snapshot()> snapshot_;
     const int quietMs_;
     const int lookMs_;
+    const qint64 sayAgainMs_;
     State state_ = State::NotBegun;
     bool dirty_ = false; // changes the save in flight does not hold
     QTimer quiet_;
