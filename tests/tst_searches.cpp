@@ -5,6 +5,8 @@
 #include "ListView.h"
 #include "OpenedShown.h"
 #include "OpenedTimes.h"
+#include "ResultsPage.h"
+#include "BookmarksHtml.h"
 #include "SearchEngine.h"
 #include "SearchListModel.h"
 #include "SearchMenu.h"
@@ -129,6 +131,79 @@ private slots:
                      .url(QStringLiteral("\"; rm -rf ~; \" $(reboot) `id` 'q'"), PageAge::Any, QDate())
                      .toEncoded(),
             engine("%22%3B%20rm%20-rf%20~%3B%20%22%20%24%28reboot%29%20%60id%60%20%27q%27").toLatin1());
+    }
+
+    // A results page's address, as any engine (or the user's own) made it or
+    // a browser kept it, gives back the searches it was made from; any other
+    // page gives none.
+    void resultsPagesGiveBackTheirSearches()
+    {
+        const QString search = QStringLiteral("road bike & \"fixie\" +ü site:boston.listora.org");
+        const QString pair = QStringLiteral("futon (site:a.listora.org OR site:b.listora.org)");
+        QList<SearchEngine> engines = SearchEngine::known();
+        engines << *SearchEngine::fromKey(QStringLiteral("https://find.example/s/%s/all?x=1"))
+                << *SearchEngine::fromKey(QStringLiteral("https://own.example/?lang=en&term=%s"));
+        for (const SearchEngine& engine : engines) {
+            for (const PageAge age : kPageAges) {
+                const QString page = QString::fromUtf8(engine.url(search, age, QDate(2026, 12, 9)).toEncoded());
+                QCOMPARE(searchesOfAddress(page, engines), QStringList { search });
+            }
+            QCOMPARE(searchesOfAddress(engine.url(pair, PageAge::Any, QDate()).toString(), engines),
+                (QStringList { "futon site:a.listora.org", "futon site:b.listora.org" }));
+        }
+        const char* rows[][2] = {
+            { "https://www.google.com/search?q=road+bike+site%3Aboston.listora.org&tbs=qdr:w&oq=x",
+                "road bike site:boston.listora.org" },
+            { "HTTPS://WWW.GOOGLE.COM/search?hl=en&q=a%2Bb+site:x.org", "a+b site:x.org" },
+            { "https://duckduckgo.com/?q=kayak+site%3Ab.listora.org&ia=web", "kayak site:b.listora.org" },
+            { "https://boston.listora.org/", "" }, // a city's own sub-site
+            { "https://www.google.com/search?q=road+bike", "" }, // no city
+            { "https://www.google.com/search?q=site%3Ab.listora.org", "" }, // no text
+            { "https://www.google.com/maps?q=a+site%3Ab.org", "" }, // another page of the engine's host
+            { "https://www.google.com/search?q=a+(site%3Ab.org+OR+c)", "" }, // a combined page gone wrong
+            { "javascript:alert('a site:b.org')", "" },
+            { "data:text/html,a site:b.org", "" },
+        };
+        for (const auto& [address, entry] : rows)
+            QCOMPARE(searchesOfAddress(QString::fromUtf8(address), engines).join(u'|'), QString::fromUtf8(entry));
+    }
+
+    // Bookmarks files as Firefox and Chromium write them, and as a hand (or
+    // a fault) leaves them, give their links with their innermost folders;
+    // what this program writes reads back the same.
+    void bookmarksFilesAreReadAsBrowsersWriteThem()
+    {
+        const QString file = QStringLiteral(
+            "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<!-- <A HREF=\"no\">commented out</A> -->\n"
+            "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n<H1>Bookmarks Menu</H1>\n"
+            "<DL><p>\n    <DT><A HREF=\"https://top.example/?a=1&amp;b=2\" ADD_DATE=\"1\">Top &lt;1&gt;</A>\n"
+            "    <DT><H3 PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks Toolbar</H3>\n    <DL><p>\n"
+            "        <DT><a href='https://bar.example/'>Bar\n  link</a>\n"
+            "        <DT><H3 ADD_DATE=\"2\">Bikes &amp; Trailers</H3>\n        <DL><p>\n"
+            "            <DT><A HREF=\"https://b.example/\">B&#x1b;&#233;&#0;&bogus;</A>\n"
+            "            <DT><H3>Empty</H3>\n            <DL><p>\n            </DL><p>\n"
+            "            <DT><A HREF=\"https://c.example/\" TITLE=\">\">C</A>\n        </DL><p>\n"
+            "    </DL><p>\n    </DL><p>\n    <DT><A HREF=\"https://after.example/\">After</A>\n"
+            "    <DT><H3>Unclosed</H3>\n    <DL><p><DT><A HREF=\"https://u.example/\">U</A>");
+        QStringList read;
+        for (const Bookmark& link : readBookmarks(file))
+            read << link.folder + u'>' + link.address + u'>' + link.title;
+        QCOMPARE(read,
+            (QStringList { ">https://top.example/?a=1&b=2>Top <1>", ">https://bar.example/>Bar link",
+                "Bikes & Trailers>https://b.example/>B\u00e9&bogus;", "Bikes & Trailers>https://c.example/>C",
+                ">https://after.example/>After", "Unclosed>https://u.example/>U" }));
+        QVERIFY(looksLikeBookmarks("\xEF\xBB\xBF \n<!doctype netscape-bookmark-file-1>"));
+        QVERIFY(!looksLikeBookmarks("<!DOCTYPE html><DL>"));
+        QCOMPARE(bookmarksCharset(file.toUtf8()), QByteArray("utf-8"));
+
+        const QList<BookmarkFolder> folders = { { QStringLiteral("Futon & \"Sofa\" <beds>"),
+            { { {}, QStringLiteral("https://x.example/?q=a&b=\"c\""), QStringLiteral("a & b – Boston") } } },
+            { QStringLiteral("Empty"), {} } };
+        const QList<Bookmark> back = readBookmarks(QString::fromUtf8(bookmarksFileBytes(folders)));
+        QCOMPARE(back.size(), 1);
+        QCOMPARE(back[0].folder, folders[0].name);
+        QCOMPARE(back[0].address, folders[0].links[0].address);
+        QCOMPARE(back[0].title, folders[0].links[0].title);
     }
 
     void addSearchComposesFromTheSelectedCity()
