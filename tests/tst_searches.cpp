@@ -6,6 +6,7 @@
 #include "OpenedShown.h"
 #include "OpenedTimes.h"
 #include "ResultsPage.h"
+#include "ImportedSearches.h"
 #include "BookmarksHtml.h"
 #include "SearchEngine.h"
 #include "SearchListModel.h"
@@ -204,6 +205,39 @@ private slots:
         QCOMPARE(back[0].folder, folders[0].name);
         QCOMPARE(back[0].address, folders[0].links[0].address);
         QCOMPARE(back[0].title, folders[0].links[0].title);
+    }
+
+    // An import takes lines of text, results pages' addresses and bookmarks
+    // files alike, each search with its folder; what is no search is counted.
+    void importsTakeWhatBrowsersKept()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("in"));
+        const auto import = [&](const QByteArray& bytes, QStringList& got) {
+            QFile out(file);
+            if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size())
+                return ImportCount { -1 };
+            out.close();
+            got.clear();
+            return forEachImportedSearch(
+                file, enginesToRead(SearchEngine()),
+                [&](const QString& folder, QString&& search) { got << folder + u'>' + search; }, [&] { got.clear(); });
+        };
+        QStringList got;
+        ImportCount count = import("tent site:a.org\r\nhttps://www.google.com/search?q=cot+site%3Ab.org\n"
+                                   "https://a.listora.org/\nHTTPS://duckduckgo.com/?q=mat+%28site%3Ac.org+OR+site%3Ad.org%29\n",
+            got);
+        QCOMPARE(got, (QStringList { ">tent site:a.org", ">cot site:b.org", ">mat site:c.org", ">mat site:d.org" }));
+        QCOMPARE(count.leftOut, 1);
+        QVERIFY(!count.bookmarks);
+        count = import("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META CONTENT=\"text/html; charset=ISO-8859-1\">"
+                       "<DL><p><DT><H3>Caf\xe9</H3><DL><p><DT><A HREF=\"https://www.bing.com/search?q=%C3%A9+site%3Aa.org\">"
+                       "e</A><DT><A HREF=\"https://a.listora.org/\">city</A></DL><p>"
+                       "<DT><A HREF=\"https://www.google.com/search?q=x+site:b.org\">x</A></DL>",
+            got);
+        QCOMPARE(got, (QStringList { "Caf\u00e9>\u00e9 site:a.org", ">x site:b.org" }));
+        QCOMPARE(count.leftOut, 1);
+        QVERIFY(count.bookmarks);
     }
 
     void addSearchComposesFromTheSelectedCity()

@@ -1,5 +1,6 @@
 #include "SearchesFile.h"
 
+#include "BookmarksHtml.h"
 #include "CarefulFile.h"
 #include "EntryText.h"
 #include "Failure.h"
@@ -9,6 +10,7 @@
 #include "TextDecoder.h"
 
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <cstring>
 
 namespace quillmoor {
@@ -195,6 +197,45 @@ namespace {
             return true;
         }
 
+        // Whether the file starts as a browser's bookmarks file.
+        bool isBookmarks()
+        {
+            int error = 0;
+            const qint64 got = os::readSome(file_.fd, bytes_.data(), kStartLooked, &error);
+            if (got < 0)
+                throw cannotRead(path_, errnoText(error));
+            rewind();
+            return looksLikeBookmarks(QByteArrayView(bytes_.constData(), got));
+        }
+
+        // The links of a bookmarks file, read whole: the tags of a folder
+        // may be anywhere in it. In the character set its head names, else
+        // in UTF-8 when valid, else Windows-1252.
+        QList<Bookmark> bookmarks()
+        {
+            QByteArray whole(file_.size, Qt::Uninitialized);
+            qint64 total = 0;
+            for (qint64 got = 1; got > 0 && total < file_.size; total += got) {
+                int error = 0;
+                got = os::readSome(file_.fd, whole.data() + total, file_.size - total, &error);
+                if (got < 0)
+                    throw cannotRead(path_, errnoText(error));
+            }
+            whole.truncate(total);
+            checkWhole(total, NotText());
+            QString text;
+            QStringDecoder named(bookmarksCharset(whole).constData());
+            if (named.isValid() && qstrcmp(named.name(), "UTF-8") != 0) {
+                text = named.decode(whole);
+            } else {
+                decoder_.lookAtStart(whole.first(qMin<qsizetype>(total, kStartLooked)));
+                if (decoder_.decode(whole, true, text) == TextDecoder::kStartAgain)
+                    decoder_.decode(whole, true, text); // as Windows-1252 now
+            }
+            whole = QByteArray();
+            return readBookmarks(text);
+        }
+
         // Back to the first byte, for another pass.
         void rewind()
         {
@@ -259,10 +300,15 @@ namespace {
 
 } // namespace
 
-void forEachSearchInFile(
-    const QString& path, const std::function<void(QString&& entry)>& take, const std::function<void()>& restart)
+void forEachSearchInFile(const QString& path, const std::function<void(QString&& entry)>& take,
+    const std::function<void()>& restart, const std::function<void(Bookmark&& link)>& takeLink)
 {
     SearchesFileReading reading(path, take);
+    if (takeLink && reading.isBookmarks()) {
+        for (Bookmark& link : reading.bookmarks())
+            takeLink(std::move(link));
+        return;
+    }
     for (bool first = true; !reading.pass(first); first = false) {
         restart();
         reading.rewind();

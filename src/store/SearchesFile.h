@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BookmarksHtml.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -36,9 +38,10 @@ void writeSearchesFile(const QString& path, const QStringList& entries, const QS
 // would keep the program waiting), a file over kLargestSearchesFile, one that
 // holds no text (a NUL outside UTF-16, or control characters in more than
 // one character of ten, as in a picture, a program or random bytes), and one
-// that changes while it is read.
-void forEachSearchInFile(
-    const QString& path, const std::function<void(QString&& entry)>& take, const std::function<void()>& restart);
+// that changes while it is read. With `takeLink`, a browser's bookmarks
+// file hands it each link instead, read whole (see BookmarksHtml.h).
+void forEachSearchInFile(const QString& path, const std::function<void(QString&& entry)>& take,
+    const std::function<void()>& restart, const std::function<void(Bookmark&& link)>& takeLink = nullptr);
 
 // All the entries of the file at `path`, read as above.
 QStringList readSearchEntries(const QString& path);
