@@ -238,6 +238,19 @@ private slots:
         QCOMPARE(got, (QStringList { "Caf\u00e9>\u00e9 site:a.org", ">x site:b.org" }));
         QCOMPARE(count.leftOut, 1);
         QVERIFY(count.bookmarks);
+
+        // Exported as pages that share cities, each titled with its cities'
+        // names, and imported back: the same searches in the same folders.
+        const QList<std::pair<QString, QStringList>> lists = { { QStringLiteral("Bikes & <Co>"),
+            { "road bike site:a.org", "road bike site:b.org", "kayak site:c.org" } }, { QStringLiteral("Saved Searches"), { "x" } } };
+        WhereToOpen where { SearchEngine(), PageAge::Week, true };
+        const QList<BookmarkFolder> folders
+            = searchesAsBookmarks(lists, where, [](const QString& host) { return host.left(1).toUpper(); });
+        QCOMPARE(folders.at(0).links.size(), 2);
+        QCOMPARE(folders.at(0).links.at(0).title, QStringLiteral("road bike \u2013 A, B"));
+        import(bookmarksFileBytes(folders), got);
+        QCOMPARE(got, (QStringList { "Bikes & <Co>>road bike site:a.org", "Bikes & <Co>>road bike site:b.org",
+                          "Bikes & <Co>>kayak site:c.org" }));
     }
 
     void addSearchComposesFromTheSelectedCity()

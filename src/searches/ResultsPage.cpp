@@ -124,4 +124,29 @@ QStringList searchesOfAddress(const QString& address, const QList<SearchEngine>&
     return query ? searchesOfQuery(*query) : QStringList();
 }
 
+QList<BookmarkFolder> searchesAsBookmarks(const QList<std::pair<QString, QStringList>>& lists, const WhereToOpen& where,
+    const std::function<QString(const QString& host)>& cityName)
+{
+    QList<BookmarkFolder> folders;
+    for (const auto& [name, entries] : lists) {
+        BookmarkFolder folder { name, {} };
+        const QStringList pages = where.openAllQueries(entries);
+        const QList<QStringList> covered = pageEntries(pages, entries);
+        for (qsizetype i = 0; i < pages.size(); ++i) {
+            QString text = pages[i];
+            QStringList cities;
+            for (const QString& entry : covered[i]) {
+                if (const std::optional<SiteSearch> site = splitEntry(entry)) {
+                    text = site->text;
+                    cities << cityName(site->host);
+                }
+            }
+            const QString title = cities.isEmpty() ? text : text + QStringLiteral(" \u2013 ") + cities.join(u", ");
+            folder.links << Bookmark { name, QString::fromUtf8(where.url(pages[i]).toEncoded()), title };
+        }
+        folders << folder;
+    }
+    return folders;
+}
+
 } // namespace quillmoor

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "SearchEngine.h"
+#include "BookmarksHtml.h"
+#include "WhereToOpen.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
+#include <utility>
 
 namespace quillmoor {
 
@@ -31,5 +34,11 @@ QStringList searchesOfQuery(const QString& query);
 
 // Both of the above: the searches of the results page at `address`.
 QStringList searchesOfAddress(const QString& address, const QList<SearchEngine>& engines);
+
+// The lists as a bookmarks file's folders, in order: each page Open All
+// opens (`where` it opens) a bookmark of that page, titled with its text and
+// the name `cityName` gives each of its cities' hosts ("road bike – Boston").
+QList<BookmarkFolder> searchesAsBookmarks(const QList<std::pair<QString, QStringList>>& lists, const WhereToOpen& where,
+    const std::function<QString(const QString& host)>& cityName);
 
 } // namespace quillmoor
