@@ -6,7 +6,7 @@
 #include "OpenedShown.h"
 #include "OpenedTimes.h"
 #include "ResultsPage.h"
-#include "ImportedSearches.h"
+#include "SearchesInFiles.h"
 #include "BookmarksHtml.h"
 #include "SearchEngine.h"
 #include "SearchListModel.h"

@@ -43,7 +43,7 @@ Application::Application(Platform platform, std::unique_ptr<StartupReads> startu
     , startupReads_(startupReads ? std::move(startupReads) : StartupReads::of(platform_))
     , locations_(form_, platform_)
     , savedListUndo_(*form_.savedList)
-    , editing_(form_, platform_, searches_, savedListUndo_)
+    , editing_(form_, platform_, searches_, savedListUndo_, openChoices_)
     , saver_(platform_.settingsFile, [this] { return saveSnapshot(searches_.entries()); })
 {
     form_.savedList->setModel(&searches_);

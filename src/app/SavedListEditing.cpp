@@ -7,10 +7,13 @@
 #include "Form1.h"
 #include "ListEdits.h"
 #include "ListView.h"
+#include "OpenChoices.h"
+#include "OwnList.h"
 #include "Platform.h"
 #include "SavedListUndo.h"
 #include "SearchListCommands.h"
 #include "SearchesFile.h"
+#include "SearchesInFiles.h"
 #include "Trap.h"
 #include "UndoNotice.h"
 
@@ -23,11 +26,13 @@
 
 namespace quillmoor {
 
-SavedListEditing::SavedListEditing(Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo)
+SavedListEditing::SavedListEditing(
+    Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo, const OpenChoices& choices)
     : form_(form)
     , platform_(platform)
     , searches_(searches)
     , undo_(undo)
+    , choices_(choices)
 {
     // The questions are the window's dialogs, asked over it.
     askSearchText = [this](const QString& shown) { return askSearchTextBox(&form_, shown); };
@@ -148,10 +153,14 @@ void SavedListEditing::importSearches()
     QStringList entries;
     qsizetype already = 0;
     bool read = false;
+    ImportCount count;
     // A file of searches saved already adds nothing twice.
     trap.run(100, [&] {
-        const QStringList all = readSearchEntries(path);
-        read = !all.isEmpty();
+        QStringList all;
+        count = forEachImportedSearch(
+            path, enginesToRead(choices_.where().engine), [&](const QString&, QString&& entry) { all << entry; },
+            [&] { all.clear(); });
+        read = !all.isEmpty() || count.leftOut > 0;
         entries = notYetSaved(all, searches_.entries(), already);
     });
     if (!read)
@@ -161,7 +170,9 @@ void SavedListEditing::importSearches()
     // Each statement its own number: a report tells which failed.
     if (!entries.isEmpty())
         trap.run(104, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
-    trap.run(106, [&] { tell(tr("Import Searches"), additionText(entries.size(), already)); });
+    trap.run(106, [&] {
+        tell(tr("Import Searches"), additionText(entries.size(), already, count.leftOut, count.bookmarks));
+    });
 }
 
 void SavedListEditing::removeDuplicates()
@@ -230,8 +241,14 @@ void SavedListEditing::exportSearches()
 {
     Trap trap(platform_, QStringLiteral("mnuExport_Click"));
     const QString path = askExportFile();
-    if (!path.isEmpty())
-        trap.run(100, [&] { writeSearchesFile(path, searches_.entries(), platform_.settingsFile); });
+    if (path.isEmpty())
+        return;
+    trap.run(100, [&] {
+        const QByteArray bytes = exportedBytes(path,
+            { { QCoreApplication::translate("SavedLists", "Saved Searches"), searches_.entries() } }, choices_.where(),
+            chosenListPath(platform_.userDataFolder, platform_.applicationFolder));
+        writeSearchesFileBytes(path, bytes, platform_.settingsFile);
+    });
 }
 
 } // namespace quillmoor

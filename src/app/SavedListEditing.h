@@ -11,6 +11,7 @@
 namespace quillmoor {
 
 class Form1;
+class OpenChoices;
 class SavedListUndo;
 class SearchListModel;
 struct Platform;
@@ -21,7 +22,10 @@ struct Platform;
 class SavedListEditing : public QObject {
     Q_OBJECT
 public:
-    SavedListEditing(Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo);
+    // `choices` say where pages open: an import reads results pages back by
+    // them, an export writes bookmarks of those pages.
+    SavedListEditing(
+        Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo, const OpenChoices& choices);
 
     // The questions the edits ask, as dialogs; tests answer them instead.
     // An empty answer (or none) means the user changed their mind.
@@ -66,6 +70,7 @@ private:
     Platform& platform_;
     SearchListModel& searches_;
     SavedListUndo& undo_;
+    const OpenChoices& choices_;
 };
 
 } // namespace quillmoor

@@ -4,6 +4,7 @@
 #include "DesktopBus.h"
 #include "Duplicates.h"
 #include "Failure.h"
+#include "SearchesInFiles.h"
 #include "LauncherQueue.h"
 #include "ListEdits.h"
 #include "ListVersion.h"
@@ -11,8 +12,10 @@
 #include "OpenPace.h"
 #include "OpenedRecord.h"
 #include "OpeningNotice.h"
+#include "OwnList.h"
 #include "PagesOpening.h"
 #include "Platform.h"
+#include "Process.h"
 #include "SavedList.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
@@ -69,10 +72,16 @@ int exportSearches(const QString& settingsFile, const QString& path)
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
-        if (path == u"-")
+        if (path == u"-") {
             writeOut(searchesFileBytes(entries));
-        else
-            writeSearchesFile(path, entries, settingsFile);
+            return;
+        }
+        // Bookmarks open where the window's pages open, and are titled with
+        // the names of the city list the window shows.
+        const WhereToOpen where = storedWhereToOpen(ReadSettingsOnly(settingsFile, settings::kSection, OpenChoices::keys()));
+        const QString cityList = chosenListPath(userDataFolder(), os::runningExecutableFolder());
+        writeSearchesFileBytes(
+            path, exportedBytes(path, { { QCoreApplication::translate("SavedLists", "Saved Searches"), entries } }, where, cityList), settingsFile);
     });
 }
 
@@ -83,10 +92,16 @@ int importSearches(const QString& settingsFile, const QString& path)
         // the value it adds to: never a list of every entry.
         StoredAddition adding;
         adding.reserve(qMin(QFileInfo(path).size(), kLargestSearchesFile) + 64);
-        forEachSearchInFile(
-            path, [&](QString&& entry) { adding.add(entry); }, [&] { adding.clear(); });
+        // A results page's address is read back by the engine chosen too.
+        const StoredText engine = ReadSettingOnly(settingsFile, settings::kSection, settings::kEngine);
+        const ImportCount read = forEachImportedSearch(
+            path, enginesToRead(SearchEngine::fromKey(engine.value).value_or(SearchEngine())),
+            [&](const QString&, QString&& entry) { adding.add(entry); }, [&] { adding.clear(); });
         if (adding.count() == 0) {
-            say(stdout, SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path));
+            say(stdout,
+                read.leftOut == 0 ? SearchesCommand::tr("%1 holds no searches; nothing was added.").arg(path)
+                                  : SearchesCommand::tr("%1 holds no searches; nothing was added (%2).")
+                                        .arg(path, leftOutText(read.leftOut, read.bookmarks)));
             return;
         }
         // What is saved already is left out, judged under the file's lock:
@@ -111,8 +126,10 @@ int importSearches(const QString& settingsFile, const QString& path)
             });
         if (!notice.isEmpty())
             say(stderr, notice);
-        if (already > 0)
-            say(stdout, additionText(added, already).chopped(1) + SearchesCommand::tr(", from %1.").arg(path));
+        if (already > 0 || read.leftOut > 0)
+            say(stdout,
+                additionText(added, already, read.leftOut, read.bookmarks).chopped(1)
+                    + SearchesCommand::tr(", from %1.").arg(path));
         else
             say(stdout,
                 added == 1 ? SearchesCommand::tr("1 search added from %1.").arg(path)

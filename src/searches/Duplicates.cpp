@@ -20,16 +20,29 @@ QStringList notYetSaved(const QStringList& adding, const QStringList& saved, qsi
     return fresh;
 }
 
-QString additionText(qsizetype added, qsizetype already)
-{
-    const auto n = [](qsizetype count, const char* one, const char* many) {
+namespace {
+    QString counted(qsizetype count, const char* one, const char* many)
+    {
         return count == 1 ? QCoreApplication::translate("Duplicates", one)
                           : QCoreApplication::translate("Duplicates", many).arg(count);
-    };
-    const QString sum = n(added, "1 search added", "%1 searches added");
-    if (already == 0)
-        return sum + u'.';
-    return sum + QStringLiteral(", ") + n(already, "1 already saved", "%1 already saved") + u'.';
+    }
+} // namespace
+
+QString additionText(qsizetype added, qsizetype already, qsizetype leftOut, bool bookmarks)
+{
+    QString sum = counted(added, "1 search added", "%1 searches added");
+    if (already > 0)
+        sum += QStringLiteral(", ") + counted(already, "1 already saved", "%1 already saved");
+    if (leftOut > 0)
+        sum += QStringLiteral(", ") + leftOutText(leftOut, bookmarks);
+    return sum + u'.';
+}
+
+QString leftOutText(qsizetype leftOut, bool bookmarks)
+{
+    return bookmarks
+        ? counted(leftOut, "1 bookmark that is no search left out", "%1 bookmarks that are no search left out")
+        : counted(leftOut, "1 address that is no search left out", "%1 addresses that are no search left out");
 }
 
 QList<qsizetype> repeatedRows(const QStringList& entries)

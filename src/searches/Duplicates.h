@@ -14,8 +14,12 @@ namespace quillmoor {
 // was saved before counts as saved.
 QStringList notYetSaved(const QStringList& adding, const QStringList& saved, qsizetype& already);
 
-// What an import says it did: "3 searches added, 2 already saved."
-QString additionText(qsizetype added, qsizetype already);
+// What an import says it did: "3 searches added, 2 already saved." With
+// `leftOut` bookmarks (or addresses, one a line) that were no search: "..., 7
+// bookmarks that are no search left out."
+QString additionText(qsizetype added, qsizetype already, qsizetype leftOut = 0, bool bookmarks = false);
+// "7 bookmarks that are no search left out", or of addresses.
+QString leftOutText(qsizetype leftOut, bool bookmarks);
 
 // The rows (ascending) whose entry an earlier row holds already: taking
 // them out leaves the first of each repeated search.

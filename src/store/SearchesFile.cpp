@@ -116,6 +116,11 @@ QByteArray searchesFileBytes(const QStringList& entries)
 
 void writeSearchesFile(const QString& path, const QStringList& entries, const QString& settingsFile)
 {
+    writeSearchesFileBytes(path, searchesFileBytes(entries), settingsFile);
+}
+
+void writeSearchesFileBytes(const QString& path, const QByteArray& bytes, const QString& settingsFile)
+{
     // The links are resolved once, and what follows works on the path they
     // lead to: the name checked is the name written.
     QString resolved;
@@ -129,7 +134,6 @@ void writeSearchesFile(const QString& path, const QStringList& entries, const QS
         throw cannotWrite(path, errnoText(target.error));
     if (isSettingsFile(resolved, target, settingsFile))
         throw cannotWrite(path, SearchStoreText::tr("it is the settings file, which holds more than the searches"));
-    const QByteArray bytes = searchesFileBytes(entries);
     if (!target.exists || target.ordinary || target.folder)
         replaceWhole(resolved, path, bytes);
     else if (const int error = os::writeInto(resolved, bytes))

@@ -30,6 +30,8 @@ QByteArray searchesFileBytes(const QStringList& entries);
 // `settingsFile` itself, by any name or link, is refused: the list would
 // take the place of every setting in it.
 void writeSearchesFile(const QString& path, const QStringList& entries, const QString& settingsFile);
+// Writes `bytes`, another kind of file of the searches, the same way.
+void writeSearchesFileBytes(const QString& path, const QByteArray& bytes, const QString& settingsFile);
 
 // Reads the entries of the file at `path` as it comes, one piece at a time,
 // and hands each to `take`. When the file turns out to be in another code

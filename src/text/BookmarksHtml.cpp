@@ -122,6 +122,12 @@ namespace {
 
 } // namespace
 
+bool isBookmarksFileName(const QString& path)
+{
+    return path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive)
+        || path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive);
+}
+
 bool looksLikeBookmarks(QByteArrayView start)
 {
     if (start.startsWith("\xEF\xBB\xBF"))

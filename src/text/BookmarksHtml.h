@@ -22,6 +22,10 @@ struct Bookmark {
     QString title;
 };
 
+// Whether a file of name `path` is meant as bookmarks: it ends in .html or
+// .htm, in any letter case.
+bool isBookmarksFileName(const QString& path);
+
 // Whether `start`, the first bytes of a file, begin as a bookmarks file.
 bool looksLikeBookmarks(QByteArrayView start);
 

@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include "BookmarksHtml.h"
 #include "OpenPace.h"
 
 #include <QApplication>
@@ -13,7 +14,9 @@
 namespace quillmoor {
 
 namespace {
-    const QString kFileTypes = QStringLiteral("Text files (*.txt);;All files (*)");
+    // What a browser exports and takes as bookmarks is offered beside text.
+    const QString kBookmarkFiles = QStringLiteral("Bookmarks (HTML) (*.html *.htm)");
+    const QString kFileTypes = QStringLiteral("Text files (*.txt);;") + kBookmarkFiles + QStringLiteral(";;All files (*)");
 } // namespace
 
 void showReportBox(const QString& title, const QString& text)
@@ -87,13 +90,20 @@ std::optional<QString> askSearchTextBox(QWidget* window, const QString& shown)
 
 QString askImportFileBox(QWidget* window)
 {
-    return QFileDialog::getOpenFileName(window, QFileDialog::tr("Import Searches"), QDir::homePath(), kFileTypes);
+    return QFileDialog::getOpenFileName(window, QFileDialog::tr("Import Searches"), QDir::homePath(),
+        QStringLiteral("Searches (*.txt *.html *.htm);;") + kFileTypes);
 }
 
 QString askExportFileBox(QWidget* window)
 {
-    return QFileDialog::getSaveFileName(
-        window, QFileDialog::tr("Export Searches"), QDir::home().filePath(QStringLiteral("searches.txt")), kFileTypes);
+    QString chosen;
+    QString path = QFileDialog::getSaveFileName(window, QFileDialog::tr("Export Searches"),
+        QDir::home().filePath(QStringLiteral("searches.txt")), kFileTypes, &chosen);
+    // The kind of file goes by its name's ending: bookmarks chosen by the
+    // filter get the ending that says so.
+    if (!path.isEmpty() && chosen == kBookmarkFiles && !isBookmarksFileName(path))
+        path += QStringLiteral(".html");
+    return path;
 }
 
 void tellBox(QWidget* window, const QString& title, const QString& text)

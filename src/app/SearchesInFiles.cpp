@@ -1,7 +1,11 @@
-#include "ImportedSearches.h"
+#include "SearchesInFiles.h"
 
 #include "EntryText.h"
+#include "Failure.h"
+#include "LocationFile.h"
+#include "LocationLine.h"
 #include "ResultsPage.h"
+#include "SearchQuery.h"
 #include "SearchesFile.h"
 
 namespace quillmoor {
@@ -45,6 +49,30 @@ QList<SearchEngine> enginesToRead(const SearchEngine& chosen)
     if (chosen.isCustom())
         engines << chosen;
     return engines;
+}
+
+QHash<QString, QString> cityNamesByHost(const QString& listPath)
+{
+    QHash<QString, QString> names;
+    try {
+        LocationFile file(listPath);
+        file.forEachLocation(
+            {}, [&](const LocationLine& line) { names.insert(siteHost(line.address.toString()), line.name.toString()); },
+            [&] { names.clear(); });
+    } catch (const Failure&) {
+        names.clear();
+    }
+    return names;
+}
+
+QByteArray exportedBytes(const QString& path, const QList<std::pair<QString, QStringList>>& lists,
+    const WhereToOpen& where, const QString& listPath)
+{
+    if (!isBookmarksFileName(path))
+        return searchesFileBytes(lists.isEmpty() ? QStringList() : lists.first().second);
+    const QHash<QString, QString> names = cityNamesByHost(listPath);
+    return bookmarksFileBytes(
+        searchesAsBookmarks(lists, where, [&](const QString& host) { return names.value(host, host); }));
 }
 
 } // namespace quillmoor
