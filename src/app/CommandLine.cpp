@@ -123,12 +123,14 @@ namespace {
             QStringLiteral("Displays version information.") };
         QCommandLineOption exportTo { QStringLiteral("export"),
             QStringLiteral(
-                "Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends. A "
+                "Writes the saved searches to <file>, one a line in UTF-8 (- for standard output), and ends; a "
+                "<file> ending in .html or .htm is a bookmarks file browsers import, one bookmark a results page. A "
                 "pipe or device is written into, never replaced."),
             QStringLiteral("file") };
         QCommandLineOption importFrom { QStringLiteral("import"),
             QStringLiteral("Adds each non-blank line of the text file <file> (at most 256 MB) to the end of the saved "
-                           "searches, and ends."),
+                           "searches, and ends. A results page's address, on a line or as a bookmark of a browser's "
+                           "bookmarks file, adds the searches it was made from."),
             QStringLiteral("file") };
         QCommandLineOption listBackups { QStringLiteral("list-backups"),
             QStringLiteral("Lists the backups of the saved searches, newest first: when each was made, how many "
