@@ -4,7 +4,8 @@
 // without answering; the heap memory the list and its undo step hold
 // afterwards is reported per entry. Another copy's change of a few rows is
 // taken into a list of 100,000. `quillmoor --import` of a 1,000,000-line
-// and of a 100 MB file runs in a process of its own, and the most memory it
+// and of a 100 MB file (and of a bookmarks file of 100,000 results pages)
+// runs in a process of its own, and the most memory it
 // took beyond what that process held before is reported.
 //   build/bin/list_edits_bench
 #include "Application.h"
@@ -16,6 +17,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstring>
@@ -243,6 +245,53 @@ void importCommand(benchmark::State& state, qint64 lines, qint64 bytes)
     state.counters["peak_per_file_byte"] = peak / double(size);
 }
 
+// A browser's bookmarks file of `count` results pages in folders of 100,
+// about 200 bytes a bookmark as browsers write them.
+QString writeBookmarks(int count)
+{
+    const QString path = workDir().filePath(QStringLiteral("bookmarks-%1.html").arg(count));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+               "charset=UTF-8\">\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n");
+    for (int i = 0; i < count; ++i) {
+        if (i % 100 == 0)
+            file.write(QStringLiteral("%1    <DT><H3 ADD_DATE=\"1700000000\">Hunt %2</H3>\n    <DL><p>\n")
+                           .arg(i > 0 ? QStringLiteral("    </DL><p>\n") : QString())
+                           .arg(i / 100)
+                           .toUtf8());
+        file.write(QStringLiteral("        <DT><A HREF=\"https://www.google.com/search?q=road+bike+%1+site%%3Acity%2"
+                                  ".listora.org&amp;tbs=qdr:w\" ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000000\">road bike %1 "
+                                  "&ndash; City %2</A>\n")
+                       .arg(i % 977)
+                       .arg(i)
+                       .toUtf8());
+    }
+    file.write("    </DL><p>\n</DL><p>\n");
+    return path;
+}
+
+// `quillmoor --import` of a bookmarks file, into a settings file of its own.
+void ImportCommandBookmarks(benchmark::State& state)
+{
+    const QString path = writeBookmarks(int(state.range(0)));
+    const QString config = workDir().filePath(QStringLiteral("bookmarks-config"));
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QDir(config).removeRecursively();
+        state.ResumeTiming();
+        const double grown = importPeak(config + QStringLiteral("/Marrowfen.ini"), path);
+        peak = grown < 0 || peak < 0 ? -1 : qMax(peak, grown);
+    }
+    if (peak < 0)
+        state.SkipWithError("the import failed");
+    state.counters["file_MB"] = double(QFileInfo(path).size()) / 1e6;
+    state.counters["peak_MB"] = peak / 1e6;
+    state.counters["peak_per_file_byte"] = peak / double(QFileInfo(path).size());
+}
+
 void ImportCommandLines(benchmark::State& state)
 {
     importCommand(state, state.range(0), std::numeric_limits<qint64>::max());
@@ -261,3 +310,4 @@ BENCHMARK(TakeInScattered)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Import)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ImportCommandLines)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(ImportCommandMegabytes)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(ImportCommandBookmarks)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -212,10 +212,10 @@ namespace {
             return looksLikeBookmarks(QByteArrayView(bytes_.constData(), got));
         }
 
-        // The links of a bookmarks file, read whole: the tags of a folder
-        // may be anywhere in it. In the character set its head names, else
-        // in UTF-8 when valid, else Windows-1252.
-        QList<Bookmark> bookmarks()
+        // Hands on the links of a bookmarks file, read whole: the tags of a
+        // folder may be anywhere in it. In the character set its head names,
+        // else in UTF-8 when valid, else Windows-1252.
+        void forEachLink(const std::function<void(Bookmark&& link)>& take)
         {
             QByteArray whole(file_.size, Qt::Uninitialized);
             qint64 total = 0;
@@ -237,7 +237,7 @@ namespace {
                     decoder_.decode(whole, true, text); // as Windows-1252 now
             }
             whole = QByteArray();
-            return readBookmarks(text);
+            forEachBookmark(text, take);
         }
 
         // Back to the first byte, for another pass.
@@ -309,8 +309,7 @@ void forEachSearchInFile(const QString& path, const std::function<void(QString&&
 {
     SearchesFileReading reading(path, take);
     if (takeLink && reading.isBookmarks()) {
-        for (Bookmark& link : reading.bookmarks())
-            takeLink(std::move(link));
+        reading.forEachLink(takeLink);
         return;
     }
     for (bool first = true; !reading.pass(first); first = false) {

@@ -154,6 +154,12 @@ QByteArray bookmarksCharset(QByteArrayView bytes)
 QList<Bookmark> readBookmarks(QStringView html)
 {
     QList<Bookmark> links;
+    forEachBookmark(html, [&](Bookmark&& link) { links << std::move(link); });
+    return links;
+}
+
+void forEachBookmark(QStringView html, const std::function<void(Bookmark&& link)>& take)
+{
     // The folders the reading is in: a `<DL>` without a name before it (the
     // file's own) is in the folder around it.
     QStringList folders;
@@ -187,12 +193,11 @@ QList<Bookmark> readBookmarks(QStringView html)
         } else if (name == u"/dl" && !folders.isEmpty()) {
             folders.removeLast();
         } else if (name == u"a") {
-            links << Bookmark { folders.isEmpty() ? QString() : folders.last(),
-                attribute(attributes, QLatin1StringView("HREF")), textUpToTag(html, gt + 1) };
+            take(Bookmark { folders.isEmpty() ? QString() : folders.last(),
+                attribute(attributes, QLatin1StringView("HREF")), textUpToTag(html, gt + 1) });
         }
         i = gt + 1;
     }
-    return links;
 }
 
 QByteArray bookmarksFileBytes(const QList<BookmarkFolder>& folders)

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace quillmoor {
 
@@ -33,8 +34,10 @@ bool looksLikeBookmarks(QByteArrayView start);
 // when it names none.
 QByteArray bookmarksCharset(QByteArrayView bytes);
 
-// The links of a bookmarks file's text, in the file's order. Entities are
-// decoded; a control character one decodes to is dropped.
+// Hands `take` the links of a bookmarks file's text, in the file's order.
+// Entities are decoded; a control character one decodes to is dropped.
+void forEachBookmark(QStringView html, const std::function<void(Bookmark&& link)>& take);
+// All of them.
 QList<Bookmark> readBookmarks(QStringView html);
 
 // One folder of an exported file, with its links in order.
