@@ -195,6 +195,7 @@ private slots:
                 ">https://after.example/>After", "Unclosed>https://u.example/>U" }));
         QVERIFY(looksLikeBookmarks("\xEF\xBB\xBF \n<!doctype netscape-bookmark-file-1>"));
         QVERIFY(!looksLikeBookmarks("<!DOCTYPE html><DL>"));
+        QVERIFY(looksLikeWebPage(" <!doctype HTML><DL>") && looksLikeWebPage("<html>") && !looksLikeWebPage("html"));
         QCOMPARE(bookmarksCharset(file.toUtf8()), QByteArray("utf-8"));
 
         const QList<BookmarkFolder> folders = { { QStringLiteral("Futon & \"Sofa\" <beds>"),

@@ -201,7 +201,8 @@ namespace {
             return true;
         }
 
-        // Whether the file starts as a browser's bookmarks file.
+        // Whether the file starts as a browser's bookmarks file. A web page
+        // of another kind is refused: its lines are no searches.
         bool isBookmarks()
         {
             int error = 0;
@@ -209,7 +210,12 @@ namespace {
             if (got < 0)
                 throw cannotRead(path_, errnoText(error));
             rewind();
-            return looksLikeBookmarks(QByteArrayView(bytes_.constData(), got));
+            const QByteArrayView start(bytes_.constData(), got);
+            if (looksLikeWebPage(start))
+                throw Failure(SearchStoreText::tr("The file %1 is a web page, not a bookmarks file or a list of "
+                                                  "searches.")
+                                  .arg(path_));
+            return looksLikeBookmarks(start);
         }
 
         // Hands on the links of a bookmarks file, read whole: the tags of a

@@ -128,14 +128,25 @@ bool isBookmarksFileName(const QString& path)
         || path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive);
 }
 
-bool looksLikeBookmarks(QByteArrayView start)
+namespace {
+    // Whether `start`, past a byte-order mark and blanks, begins with
+    // `text` in any letter case.
+    bool beginsWith(QByteArrayView start, QLatin1StringView text)
+    {
+        if (start.startsWith("\xEF\xBB\xBF"))
+            start = start.sliced(3);
+        while (!start.isEmpty() && QChar::isSpace(uchar(start.front())))
+            start = start.sliced(1);
+        return start.size() >= text.size()
+            && QLatin1StringView(start.first(text.size())).compare(text, Qt::CaseInsensitive) == 0;
+    }
+} // namespace
+
+bool looksLikeBookmarks(QByteArrayView start) { return beginsWith(start, kDoctype); }
+
+bool looksLikeWebPage(QByteArrayView start)
 {
-    if (start.startsWith("\xEF\xBB\xBF"))
-        start = start.sliced(3);
-    while (!start.isEmpty() && QChar::isSpace(uchar(start.front())))
-        start = start.sliced(1);
-    return start.size() >= kDoctype.size()
-        && QLatin1StringView(start.first(kDoctype.size())).compare(kDoctype, Qt::CaseInsensitive) == 0;
+    return beginsWith(start, QLatin1StringView("<!DOCTYPE html")) || beginsWith(start, QLatin1StringView("<html"));
 }
 
 QByteArray bookmarksCharset(QByteArrayView bytes)

@@ -30,6 +30,10 @@ bool isBookmarksFileName(const QString& path);
 // Whether `start`, the first bytes of a file, begin as a bookmarks file.
 bool looksLikeBookmarks(QByteArrayView start);
 
+// Whether `start` begins as a web page other than a bookmarks file would:
+// `<!DOCTYPE html` or `<html`.
+bool looksLikeWebPage(QByteArrayView start);
+
 // The character set a bookmarks file's `META` names (lower case), empty
 // when it names none.
 QByteArray bookmarksCharset(QByteArrayView bytes);
