@@ -116,11 +116,15 @@ void LauncherQueue::pump()
 
 bool LauncherQueue::roomToStart()
 {
+    LauncherProcess::reap(unreaped_);
     running_.removeIf(
         [this](const Running& running) { return running.until.hasExpired() || !unreaped_.contains(running.pid); });
+    // Those left to themselves wait only for an ending, which wakes the
+    // queue; see letGoOf().
+    if (unreaped_.size() >= mostAlive_)
+        return false;
     if (running_.size() < kMostRunning)
         return true;
-    // An ending wakes the queue as well; see letGoOf().
     if (!runLimit_) {
         runLimit_ = new QTimer(this);
         runLimit_->setSingleShot(true);

@@ -48,6 +48,10 @@ public:
     // How long past its grace time a launcher that runs on holds one of the
     // few places for launchers running at once; then it is left to itself.
     void setLongestRunMs(int ms) { longestRunMs_ = ms; }
+    // How many launchers may run at all, those left to themselves counted:
+    // a browser that never answers would otherwise gather one more every
+    // minute for as long as pages wait.
+    void setMostAlive(int launchers) { mostAlive_ = qMax(launchers, 1); }
     // Whether a page still waiting from an earlier action is dropped when
     // asked for again (a second press finds the first one's pages
     // waiting). Where the pages come already chosen, each must open.
@@ -159,6 +163,7 @@ private:
     QList<Running> running_;
     QTimer* runLimit_ = nullptr; // wakes the queue when the first time is up
     int longestRunMs_ = 60000;
+    int mostAlive_ = 32;
     bool watchingEndings_ = false;
     bool pumpPosted_ = false;
     bool saidBusy_ = false;
