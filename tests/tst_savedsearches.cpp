@@ -451,9 +451,16 @@ private slots:
         for (const int pace : { 0, 5000 }) {
             auto app = store.desktop.load();
             QCOMPARE(app->form().searchMenu->pace(), QString::number(pace));
-            if (pace)
+            if (pace) {
+                // Asked before the times read at the start have come in:
+                // they are waited for, and only the new text opens.
+                app->form().show();
+                emit app->form().searchMenu->openNotToday();
+                QCOMPARE(store.desktop.opened.size(), 3);
                 break;
-            QCOMPARE(tips(*app), (QStringList { "Opened today", "Opened 4", "Not opened", "Opened today" }));
+            }
+            // Read after the window shows, and shown once read.
+            QTRY_COMPARE(tips(*app), (QStringList { "Opened today", "Opened 4", "Not opened", "Opened today" }));
             QVERIFY(row(*app, 0).data(Qt::DecorationRole).isValid());
             QVERIFY(!row(*app, 1).data(Qt::DecorationRole).isValid());
             app->form().show();

@@ -10,6 +10,7 @@
 #include "WhereToOpen.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 
 namespace quillmoor {
 
@@ -32,8 +33,43 @@ void PagesOpening::restore(const StoredTexts& stored)
     paceMs_ = openPaceFromText(stored.values.value(settings::kOpenPace)).value_or(0);
     if (platform_.setLaunchPace)
         platform_.setLaunchPace(paceMs_);
-    opened_.take(openedRecordFromText(stored.values.value(settings::kSearchesOpened)));
+    const QString value = stored.values.value(settings::kSearchesOpened);
+    if (value.isEmpty())
+        return;
+    if (reading_.valid())
+        reading_.wait();
+    reading_ = std::async(std::launch::async, [this, value] {
+        // Told also when the read throws (memory, say): the window reports
+        // it, and the times are then those recorded from now on.
+        const auto done = qScopeGuard([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { Trap(platform_, QStringLiteral("Form_Load")).run(156, [this] { takeRead(); }); },
+                Qt::QueuedConnection);
+        });
+        return openedRecordFromText(value);
+    });
+}
+
+PagesOpening::~PagesOpening()
+{
+    // The read tells this object when it is done: it must not outlive it.
+    if (reading_.valid())
+        reading_.wait();
+}
+
+void PagesOpening::takeRead()
+{
+    if (!reading_.valid())
+        return;
+    // Taken once, whatever the read gave.
+    opened_.take(reading_.get());
     searches_.openedTimesChanged();
+}
+
+const OpenedTimes& PagesOpening::opened()
+{
+    takeRead();
+    return opened_;
 }
 
 void PagesOpening::choosePace(int ms)
