@@ -4,7 +4,9 @@
 #include "HandOver.h"
 #include "LauncherQueue.h"
 #include "ListView.h"
+#include "OpenedRecord.h"
 #include "Process.h"
+#include "SavedList.h"
 #include "SearchMenu.h"
 #include "TestSupport.h"
 
@@ -440,12 +442,31 @@ private slots:
         // No temporary folder is needed on the way.
         const QByteArray tmpdir = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(s.dir.filePath(QStringLiteral("xdg-open"))));
-        QCOMPARE(s.queue.handOver(QString::fromLatin1(kHandOverOption)), QString());
+        // Each page's searches count as opened as it goes, in the settings
+        // file of the process's environment.
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(s.dir.path()));
+        QSettings settings(s.dir.filePath(QStringLiteral("Marrowfen.ini")), QSettings::IniFormat);
+        const QString bar = QStringLiteral("1 |");
+        settings.setValue("Quillmoor/Searches", storedValue(what + QStringList { bar }));
+        settings.sync();
+        LauncherQueue::Notes notes;
+        for (const QString& page : what.mid(1))
+            notes.insert(QUrl(Stand::address(page)), openedNote({ page, bar }));
+        QCOMPARE(s.queue.handOver(QString::fromLatin1(kHandOverOption), notes), QString());
+        qputenv("XDG_CONFIG_HOME", config);
         qputenv("TMPDIR", tmpdir);
         QVERIFY(!s.queue.busy());
+        const auto opened = [&] {
+            settings.sync();
+            return openedRecordFromText(settings.value("Quillmoor/SearchesOpened").toString()).keys();
+        };
+        QCOMPARE(opened(), QStringList()); // none has gone yet
         // Done by a process of its own, which waits out the running
         // launcher's time before the next, then one at a time at the pace.
         QTRY_COMPARE_WITH_TIMEOUT(s.log().size(), 4, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(opened().size(), 6, 5000);
+        QVERIFY(opened().contains(bar) && !opened().contains(what[0]));
         QVERIFY2(clock.elapsed() >= 1200, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(s.log(), addresses({ what[1], what[2], what[4], what[5] }));
         // At the pace the window kept.

@@ -197,16 +197,15 @@ void PagesOpening::listChanged()
     }
 }
 
-void PagesOpening::handingOver()
+QHash<QUrl, QByteArray> PagesOpening::handingOver() const
 {
+    QHash<QUrl, QByteArray> notes;
     if (!waiting())
-        return;
-    // Handed over one by one after the close, at the pace.
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    qint64 i = 0;
-    for (const auto& queued : queued_)
-        opened_.record(queued.second.entries, now + ++i * paceMs_ / 1000);
-    queued_.clear();
+        return notes;
+    // One address, one query: the same searches wherever it comes twice.
+    for (const auto& [url, page] : queued_)
+        notes.insert(url, openedNote(page.entries));
+    return notes;
 }
 
 } // namespace quillmoor

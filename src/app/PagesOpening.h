@@ -68,8 +68,9 @@ public:
     // The list changed: a rest that covers a search no longer there goes.
     void listChanged();
     // The window closes: what waits is handed over after it, at the pace,
-    // and counts as opened then.
-    void handingOver();
+    // and counts as opened as each page goes. By page, the searches it
+    // stands for, for whatever hands it over to record.
+    QHash<QUrl, QByteArray> handingOver() const;
 
 signals:
     // The times changed, and should be saved.

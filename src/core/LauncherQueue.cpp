@@ -291,7 +291,7 @@ void LauncherQueue::stop()
     updateProgress();
 }
 
-QString LauncherQueue::handOver(const QString& option)
+QString LauncherQueue::handOver(const QString& option, const Notes& notes)
 {
     handOverOption_ = option;
     gathering_.reset();
@@ -305,9 +305,12 @@ QString LauncherQueue::handOver(const QString& option)
         updateBusy();
         return QString();
     }
-    QList<QUrl> pages;
-    for (const Entry& entry : waiting_)
-        pages << entry.url;
+    QList<QByteArray> pages;
+    for (const Entry& entry : waiting_) {
+        pages << entry.url.toEncoded();
+        if (const QByteArray note = notes.value(entry.url); !note.isEmpty())
+            pages.last() += ' ' + note;
+    }
     // The launcher running now is waited for first, for what is left of
     // its time.
     auto* process = holding_ ? holding_->findChild<LauncherProcess*>() : nullptr;

@@ -91,8 +91,11 @@ public:
     // input, one a line. It hands them over by the same rule after the
     // window has gone. Nothing more is reported. Where that process cannot be
     // started, the pages go on being handed over from here, and the answer
-    // says why; `progress` tells when the last has gone.
-    QString handOver(const QString& option);
+    // says why; `progress` tells when the last has gone. `notes` gives
+    // what goes with an address on its line, after a blank (no blank or
+    // line end in it): what the page stands for, for the process to keep.
+    using Notes = QHash<QUrl, QByteArray>;
+    QString handOver(const QString& option, const Notes& notes = {});
 
     // Addresses wait to be handed over.
     bool waiting() const { return !waiting_.empty(); }
