@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QScopeGuard>
+#include <thread>
 
 namespace quillmoor {
 
@@ -36,25 +37,39 @@ void PagesOpening::restore(const StoredTexts& stored)
     const QString value = stored.values.value(settings::kSearchesOpened);
     if (value.isEmpty())
         return;
-    if (reading_.valid())
-        reading_.wait();
-    reading_ = std::async(std::launch::async, [this, value] {
+    forgetRead();
+    auto reader = std::make_shared<Reader>();
+    reader->owner = this;
+    reader_ = reader;
+    std::packaged_task<OpenedRecord()> read([value, reader] {
         // Told also when the read throws (memory, say): the window reports
         // it, and the times are then those recorded from now on.
-        const auto done = qScopeGuard([this] {
-            QMetaObject::invokeMethod(
-                this, [this] { Trap(platform_, QStringLiteral("Form_Load")).run(156, [this] { takeRead(); }); },
-                Qt::QueuedConnection);
+        const auto done = qScopeGuard([reader] {
+            const std::lock_guard<std::mutex> held(reader->lock);
+            if (PagesOpening* const owner = reader->owner)
+                QMetaObject::invokeMethod(
+                    owner,
+                    [owner] {
+                        Trap(owner->platform_, QStringLiteral("Form_Load")).run(156, [owner] { owner->takeRead(); });
+                    },
+                    Qt::QueuedConnection);
         });
         return openedRecordFromText(value);
     });
+    reading_ = read.get_future();
+    // Left to end by itself: a close right after the start does not wait
+    // for a read whose times nobody would see.
+    std::thread(std::move(read)).detach();
 }
 
-PagesOpening::~PagesOpening()
+PagesOpening::~PagesOpening() { forgetRead(); }
+
+void PagesOpening::forgetRead()
 {
-    // The read tells this object when it is done: it must not outlive it.
-    if (reading_.valid())
-        reading_.wait();
+    if (!reader_)
+        return;
+    const std::lock_guard<std::mutex> held(reader_->lock);
+    reader_->owner = nullptr;
 }
 
 void PagesOpening::takeRead()

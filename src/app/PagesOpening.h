@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <deque>
 #include <future>
+#include <memory>
+#include <mutex>
 
 namespace quillmoor {
 
@@ -89,7 +91,14 @@ private:
     Platform& platform_;
     SearchListModel& searches_;
     OpenedTimes opened_;
+    // The read's way back to this object, cut when it goes.
+    struct Reader {
+        std::mutex lock;
+        PagesOpening* owner = nullptr;
+    };
+    std::shared_ptr<Reader> reader_;
     std::future<OpenedRecord> reading_;
+    void forgetRead();
     int paceMs_ = 0;
     bool paceChosen_ = false;
     // The run going on: every query opened or queued in it, and those
