@@ -709,10 +709,13 @@ private slots:
                 stuck << QStringLiteral("stuck%1").arg(i);
             s.open(stuck);
             QTRY_COMPARE_WITH_TIMEOUT(s.log("started").size(), c.atFirst, 4500);
-            QTest::qWait(c.atFirst < 10 ? 1000 : 0);
-            QCOMPARE(s.log("started").size(), c.atFirst);
-            QCOMPARE(s.log("ended"), QStringList()); // none had to end first
-            QTRY_COMPARE_WITH_TIMEOUT(s.log("started"), addresses(stuck), 20000);
+            if (c.atFirst == 10)
+                QCOMPARE(s.log("ended"), QStringList()); // none had to end first
+            QTRY_COMPARE_WITH_TIMEOUT(s.log("started").size(), 10, 20000);
+            // Past a ceiling, the next one waited for one to end.
+            if (c.atFirst < 10)
+                QVERIFY(!s.log("ended").isEmpty());
+            QCOMPARE(s.log("started"), addresses(stuck));
             QTRY_COMPARE_WITH_TIMEOUT(s.log("ended").size(), 10, 20000);
             QVERIFY(!s.queue.busy());
         }

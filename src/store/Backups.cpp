@@ -133,7 +133,8 @@ qsizetype countBackup(const QString& file)
     qsizetype searches = 0;
     // Counted as read, never held: a backup may be megabytes.
     try {
-        forEachSearchInFile(file, [&](QString&&) { ++searches; }, [&] { searches = 0; });
+        forEachSearchInFile(
+            file, [&](QString&&) { ++searches; }, [&] { searches = 0; });
     } catch (const std::exception&) {
         return -1; // no longer one of ours, or past what memory holds
     }

@@ -66,7 +66,8 @@ OpenedRecord openedRecordFromText(const QString& value)
     OpenedRecord record;
     record.reserve(value.count(u'|'));
     QStringList decoded;
-    forEachTime(value, decoded, [&](QStringView text, qint64 seconds) { keepLaterTime(record, text.toString(), seconds); });
+    forEachTime(
+        value, decoded, [&](QStringView text, qint64 seconds) { keepLaterTime(record, text.toString(), seconds); });
     return record;
 }
 

@@ -49,8 +49,7 @@ int askBackupBox(QWidget* window, const QStringList& choices, const QString& fol
     }
     QInputDialog dialog(window);
     dialog.setWindowTitle(title);
-    dialog.setLabelText(
-        QInputDialog::tr("The saved searches become those of the backup (Undo brings the list back):"));
+    dialog.setLabelText(QInputDialog::tr("The saved searches become those of the backup (Undo brings the list back):"));
     dialog.setComboBoxItems(choices);
     dialog.setComboBoxEditable(false);
     // Chosen by place: a text may change while the box asks.
