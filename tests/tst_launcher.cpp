@@ -689,6 +689,43 @@ private slots:
         QTRY_VERIFY(service.closed.contains(service.lastId));
     }
 
+    // The close counts as opened only the pages that went: those still
+    // waiting go to the hand-over with the searches each stands for.
+    void theCloseRecordsOnlyWhatWent()
+    {
+        Stand s;
+        test::FakeDesktop desktop;
+        Platform platform = desktop.platform();
+        platform.openUrl
+            = [&](const QUrl& url, const QString& procedure, int line) { s.queue.open(url, procedure, line); };
+        platform.launchesWaiting = [&] { return s.queue.waiting(); };
+        platform.watchHanded = [&](QObject* receiver, std::function<void(const QUrl&)> heard) {
+            QObject::connect(&s.queue, &LauncherQueue::handed, receiver, std::move(heard));
+        };
+        LauncherQueue::Notes notes;
+        platform.handOverLaunches = [&](const QString&, const LauncherQueue::Notes& given) {
+            notes = given;
+            return QString();
+        };
+        const QStringList entries { "hang site:a.org", "b site:b.org", "c site:c.org" };
+        {
+            Application app(platform);
+            app.searches().append(entries);
+            app.form().show();
+            QTest::mouseClick(app.form().openAllButton, Qt::LeftButton);
+            QTRY_VERIFY(s.queue.busy() && s.queue.waitingCount() == 2);
+            app.form().close();
+        }
+        QSettings settings(desktop.settingsFile(), QSettings::IniFormat);
+        const OpenedRecord opened = openedRecordFromText(settings.value("Quillmoor/SearchesOpened").toString());
+        QCOMPARE(opened.keys(), QStringList { entries[0] });
+        QStringList waited;
+        for (const QByteArray& note : std::as_const(notes))
+            waited += entriesOfNote(note);
+        waited.sort();
+        QCOMPARE(waited, entries.mid(1));
+    }
+
     // Launchers that run on take turns: a handful at once, in the order
     // asked for; the next starts when one ends, or when one's time is up;
     // those whose time is up still count toward a larger ceiling.
