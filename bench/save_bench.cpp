@@ -224,5 +224,6 @@ BENCHMARK(SaveAsYouGo)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kM
 BENCHMARK(SaveWithOpenedTimes)
     ->Args({ 100000, 1000 })
     ->Args({ 100000, 100000 })
+    ->Args({ 1000000, 1000000 })
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

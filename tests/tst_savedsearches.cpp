@@ -326,9 +326,17 @@ private slots:
 
         const QString folder = backupFolder(store.desktop.dir.filePath(QStringLiteral("data/quillmoor")));
         QVERIFY(!keepBackup(folder, { "x", "y" }, QDateTime::currentDateTime().addDays(-1)).isEmpty());
-        // The oldest: the first save of the day kept one of its own.
-        one->editing().askBackup = [](const QStringList& choices, const QString&) { return int(choices.size()) - 1; };
+        // The oldest: the first save of the day kept one of its own. Their
+        // counts come while the dialog asks, read off the window's thread.
+        QStringList shown;
+        one->editing().askBackup = [&](const QStringList& choices, const QString&, ChoiceText* later) {
+            shown = choices;
+            *later = [&](int index, const QString& text) { shown[index] = text; };
+            const bool counted = QTest::qWaitFor([&] { return !shown.join(u' ').contains(u'\u2026'); });
+            return counted && choices.first().endsWith(u'\u2026') ? int(choices.size()) - 1 : -1;
+        };
         one->editing().restoreBackup();
+        QVERIFY(shown.size() >= 2 && shown.last().endsWith(QStringLiteral(" 2 searches")));
         QCOMPARE(itemTexts(*one->form().savedList), (QStringList { "x", "y" }));
         one->undoStack().undo();
         QCOMPARE(itemTexts(*one->form().savedList), (QStringList { "b", "beta" }));
@@ -443,9 +451,16 @@ private slots:
         for (const int pace : { 0, 5000 }) {
             auto app = store.desktop.load();
             QCOMPARE(app->form().searchMenu->pace(), QString::number(pace));
-            if (pace)
+            if (pace) {
+                // Asked before the times read at the start have come in:
+                // they are waited for, and only the new text opens.
+                app->form().show();
+                emit app->form().searchMenu->openNotToday();
+                QCOMPARE(store.desktop.opened.size(), 3);
                 break;
-            QCOMPARE(tips(*app), (QStringList { "Opened today", "Opened 4", "Not opened", "Opened today" }));
+            }
+            // Read after the window shows, and shown once read.
+            QTRY_COMPARE(tips(*app), (QStringList { "Opened today", "Opened 4", "Not opened", "Opened today" }));
             QVERIFY(row(*app, 0).data(Qt::DecorationRole).isValid());
             QVERIFY(!row(*app, 1).data(Qt::DecorationRole).isValid());
             app->form().show();

@@ -327,7 +327,7 @@ void Application::showOpening(int handed, int total)
     form_.setWindowTitle(title);
     notice_.progress(handed, total);
     if (handingOverHere() && total == 0)
-        QCoreApplication::exit(exitStatus());
+        endHandingOverHere();
 }
 
 void Application::start()
@@ -363,15 +363,15 @@ void Application::requestClose()
 
 void Application::unload()
 {
-    // What waits is opened after the close: it counts as opened then.
-    opening_.handingOver();
+    // What waits is opened after the close: it counts as opened as it goes.
+    const QHash<QUrl, QByteArray> notes = opening_.handingOver();
     Form_QueryUnload();
     // No handler acts after the list is saved; pages still waiting for the
     // browser are handed over.
     platform_.unloaded = true;
     stage_ = Stage::Unloaded;
-    const QString why
-        = platform_.handOverLaunches ? platform_.handOverLaunches(QString::fromLatin1(kHandOverOption)) : QString();
+    const QString option = QString::fromLatin1(kHandOverOption);
+    const QString why = platform_.handOverLaunches ? platform_.handOverLaunches(option, notes) : QString();
     if (why.isEmpty())
         return;
     const QString said = QStringLiteral("Quillmoor: the pages waiting for the browser could not be handed over to a "

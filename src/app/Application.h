@@ -102,6 +102,8 @@ private:
     void takeIn(const QStringList& from, const QStringList& stored);
     // Saves the list and hands over what waits; no handler acts after it.
     void unload();
+    // The last page handed over from here has gone: what went is kept.
+    void endHandingOverHere();
 
     Platform platform_;
     // Begun first, to go on while the window is built.

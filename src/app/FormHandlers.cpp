@@ -2,13 +2,16 @@
 
 #include "Failure.h"
 #include "ListView.h"
+#include "OpenedRecord.h"
 #include "RescueFile.h"
 #include "SearchStore.h"
 #include "SettingsKeys.h"
 #include "Startup.h"
 #include "Trap.h"
 
+#include <QCoreApplication>
 #include <QTimer>
+#include <cstdio>
 
 namespace quillmoor {
 
@@ -137,6 +140,18 @@ void Application::Form_QueryUnload()
     // as the user chose it. A list it cannot save is kept aside.
     saveFailed_ = !trap.run(106, [&] { notice = saver_.saveLast(saveSnapshot(entries)); });
     trap.run(106, [&] { reportNotice(notice); });
+}
+
+void Application::endHandingOverHere()
+{
+    // The window's last save went before these pages did.
+    try {
+        keepOpenedTimes(platform_.settingsFile, opening_.opened().times());
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "Quillmoor: %s\n", qUtf8Printable(failure.description()));
+        saveFailed_ = true;
+    }
+    QCoreApplication::exit(exitStatus());
 }
 
 } // namespace quillmoor

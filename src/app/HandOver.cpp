@@ -1,15 +1,22 @@
 #include "HandOver.h"
 
+#include "Failure.h"
 #include "LauncherQueue.h"
+#include "OpenedRecord.h"
 #include "PageInput.h"
+#include "Platform.h"
 #include "Process.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QTimer>
 #include <QUrl>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <optional>
+#include <utility>
 
 namespace quillmoor {
 
@@ -27,6 +34,53 @@ namespace {
         *number = QByteArray(text).toLongLong(&ok);
         return ok && *number >= 0 && *number <= most;
     }
+
+    // The searches of each page counted as opened when the page goes, not
+    // before: kept in the settings file within a second of going (a save
+    // of a long list takes a while, so several go in one), and all of them
+    // before the process ends. Should it die, what went up to a second
+    // before is kept.
+    class OpenedAsTheyGo {
+    public:
+        explicit OpenedAsTheyGo(const QString& settingsFile)
+            : file_(settingsFile)
+        {
+            soon_.setSingleShot(true);
+            soon_.setInterval(1000);
+            QObject::connect(&soon_, &QTimer::timeout, [this] { keep(); });
+        }
+        ~OpenedAsTheyGo() { keep(); }
+        void expect(const QUrl& page, const QByteArray& note) { expected_.emplace_back(page, note); }
+        void handed(const QUrl& page)
+        {
+            for (auto expected = expected_.begin(); expected != expected_.end(); ++expected) {
+                if (expected->first != page)
+                    continue;
+                const qint64 now = QDateTime::currentSecsSinceEpoch();
+                for (const QString& entry : entriesOfNote(expected->second))
+                    opened_.insert(entry, now);
+                expected_.erase(expected);
+                if (!soon_.isActive())
+                    soon_.start();
+                return;
+            }
+        }
+
+    private:
+        void keep()
+        {
+            soon_.stop();
+            // Nobody is left to read a report: the window is gone.
+            try {
+                keepOpenedTimes(file_, std::exchange(opened_, {}));
+            } catch (const Failure&) {
+            }
+        }
+        QString file_;
+        std::deque<std::pair<QUrl, QByteArray>> expected_;
+        OpenedRecord opened_;
+        QTimer soon_;
+    };
 
 } // namespace
 
@@ -57,6 +111,8 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
     // over last.
     queue.setPaceMs(int(pace));
     queue.waitFor(previous, int(left));
+    OpenedAsTheyGo opened(userSettingsFile());
+    QObject::connect(&queue, &LauncherQueue::handed, &application, [&](const QUrl& page) { opened.handed(page); });
     // One page waits in the queue at a time; the next is read when it has
     // gone to the browser. What could be read before a failure is still
     // handed over; the status says that not all was.
@@ -66,9 +122,10 @@ std::optional<int> runHandOverMode(int& argc, char** argv)
     const auto feed = [&] {
         if (inputDone || queue.waiting())
             return;
-        if (const std::optional<QUrl> page = input.next())
+        if (const std::optional<QUrl> page = input.next()) {
+            opened.expect(*page, input.note());
             queue.open(*page, QStringLiteral("handOver"), 0);
-        else
+        } else
             inputDone = true;
         if (inputDone && !queue.busy())
             QCoreApplication::exit(status());

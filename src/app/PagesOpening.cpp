@@ -10,6 +10,8 @@
 #include "WhereToOpen.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
+#include <thread>
 
 namespace quillmoor {
 
@@ -32,8 +34,57 @@ void PagesOpening::restore(const StoredTexts& stored)
     paceMs_ = openPaceFromText(stored.values.value(settings::kOpenPace)).value_or(0);
     if (platform_.setLaunchPace)
         platform_.setLaunchPace(paceMs_);
-    opened_.take(openedRecordFromText(stored.values.value(settings::kSearchesOpened)));
+    const QString value = stored.values.value(settings::kSearchesOpened);
+    if (value.isEmpty())
+        return;
+    forgetRead();
+    auto reader = std::make_shared<Reader>();
+    reader->owner = this;
+    reader_ = reader;
+    std::packaged_task<OpenedRecord()> read([value, reader] {
+        // Told also when the read throws (memory, say): the window reports
+        // it, and the times are then those recorded from now on.
+        const auto done = qScopeGuard([reader] {
+            const std::lock_guard<std::mutex> held(reader->lock);
+            if (PagesOpening* const owner = reader->owner)
+                QMetaObject::invokeMethod(
+                    owner,
+                    [owner] {
+                        Trap(owner->platform_, QStringLiteral("Form_Load")).run(156, [owner] { owner->takeRead(); });
+                    },
+                    Qt::QueuedConnection);
+        });
+        return openedRecordFromText(value);
+    });
+    reading_ = read.get_future();
+    // Left to end by itself: a close right after the start does not wait
+    // for a read whose times nobody would see.
+    std::thread(std::move(read)).detach();
+}
+
+PagesOpening::~PagesOpening() { forgetRead(); }
+
+void PagesOpening::forgetRead()
+{
+    if (!reader_)
+        return;
+    const std::lock_guard<std::mutex> held(reader_->lock);
+    reader_->owner = nullptr;
+}
+
+void PagesOpening::takeRead()
+{
+    if (!reading_.valid())
+        return;
+    // Taken once, whatever the read gave.
+    opened_.take(reading_.get());
     searches_.openedTimesChanged();
+}
+
+const OpenedTimes& PagesOpening::opened()
+{
+    takeRead();
+    return opened_;
 }
 
 void PagesOpening::choosePace(int ms)
@@ -161,16 +212,15 @@ void PagesOpening::listChanged()
     }
 }
 
-void PagesOpening::handingOver()
+QHash<QUrl, QByteArray> PagesOpening::handingOver() const
 {
+    QHash<QUrl, QByteArray> notes;
     if (!waiting())
-        return;
-    // Handed over one by one after the close, at the pace.
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    qint64 i = 0;
-    for (const auto& queued : queued_)
-        opened_.record(queued.second.entries, now + ++i * paceMs_ / 1000);
-    queued_.clear();
+        return notes;
+    // One address, one query: the same searches wherever it comes twice.
+    for (const auto& [url, page] : queued_)
+        notes.insert(url, openedNote(page.entries));
+    return notes;
 }
 
 } // namespace quillmoor

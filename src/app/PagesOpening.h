@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OpenedRecord.h"
 #include "OpenedTimes.h"
 #include "SearchSaver.h"
 #include "SearchStore.h"
@@ -8,6 +9,9 @@
 #include <QSet>
 #include <QUrl>
 #include <deque>
+#include <future>
+#include <memory>
+#include <mutex>
 
 namespace quillmoor {
 
@@ -31,8 +35,11 @@ public:
     };
 
     PagesOpening(Platform& platform, SearchListModel& searches);
+    ~PagesOpening() override;
 
-    // The keys start-up reads, and what it read of them.
+    // The keys start-up reads, and what it read of them. The times come a
+    // moment later: a million of them take a second or more to read, which
+    // the window's start does not wait for; the rows show them once read.
     static QStringList keys();
     void restore(const StoredTexts& stored);
 
@@ -42,7 +49,9 @@ public:
     // merged with those the file holds then.
     QList<std::pair<QString, QString>> chosenKeys() const;
     QList<std::pair<QString, SearchSaver::Snapshot::Merge>> mergedKeys() const;
-    const OpenedTimes& opened() const { return opened_; }
+    // With the times read at the start, waited for if need be: a choice
+    // made by them never takes a search for one not opened yet.
+    const OpenedTimes& opened();
 
     // The pages Open All opens of `entries`, each with what it covers.
     static QList<Page> pagesOf(const WhereToOpen& where, const QStringList& entries);
@@ -61,8 +70,9 @@ public:
     // The list changed: a rest that covers a search no longer there goes.
     void listChanged();
     // The window closes: what waits is handed over after it, at the pace,
-    // and counts as opened then.
-    void handingOver();
+    // and counts as opened as each page goes. By page, the searches it
+    // stands for, for whatever hands it over to record.
+    QHash<QUrl, QByteArray> handingOver() const;
 
 signals:
     // The times changed, and should be saved.
@@ -74,10 +84,21 @@ private:
     void handed(const QUrl& url);
     void record(const QStringList& entries, qint64 seconds);
     bool waiting() const;
+    // Takes the times read at the start into those shown, once read;
+    // throws what the read threw.
+    void takeRead();
 
     Platform& platform_;
     SearchListModel& searches_;
     OpenedTimes opened_;
+    // The read's way back to this object, cut when it goes.
+    struct Reader {
+        std::mutex lock;
+        PagesOpening* owner = nullptr;
+    };
+    std::shared_ptr<Reader> reader_;
+    std::future<OpenedRecord> reading_;
+    void forgetRead();
     int paceMs_ = 0;
     bool paceChosen_ = false;
     // The run going on: every query opened or queued in it, and those

@@ -1,5 +1,6 @@
 #include "SavedListEditing.h"
 
+#include "BackupChoices.h"
 #include "Backups.h"
 #include "Dialogs.h"
 #include "Duplicates.h"
@@ -19,7 +20,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QLocale>
 #include <QScopeGuard>
 #include <QUndoStack>
 #include <numeric>
@@ -39,8 +39,9 @@ SavedListEditing::SavedListEditing(
     askImportFile = [this] { return askImportFileBox(&form_); };
     askExportFile = [this] { return askExportFileBox(&form_); };
     tell = [this](const QString& title, const QString& text) { tellBox(&form_, title, text); };
-    askBackup
-        = [this](const QStringList& choices, const QString& folder) { return askBackupBox(&form_, choices, folder); };
+    askBackup = [this](const QStringList& choices, const QString& folder, ChoiceText* later) {
+        return askBackupBox(&form_, choices, folder, later);
+    };
 }
 
 QList<qsizetype> SavedListEditing::selected() const { return form_.savedList->selectedRows(); }
@@ -212,19 +213,22 @@ void SavedListEditing::selectSameText()
 void SavedListEditing::restoreBackup()
 {
     Trap trap(platform_, QStringLiteral("mnuRestore_Click"));
-    QList<Backup> found;
+    // Told as each backup is counted; goes after the counting has stopped.
+    ChoiceText later;
+    std::optional<BackupChoices> found;
     const QString folder = backups ? backups() : QString();
-    trap.run(100, [&] { found = listBackups(folder); });
-    QStringList choices;
-    for (const Backup& backup : std::as_const(found))
-        choices << (backup.searches == 1 ? tr("%1 \u2013 1 search") : tr("%1 \u2013 %2 searches"))
-                       .arg(QLocale().toString(backup.made, QLocale::LongFormat))
-                       .arg(backup.searches);
-    const int chosen = askBackup(choices, folder);
-    if (chosen < 0 || chosen >= found.size())
+    trap.run(100, [&] {
+        found.emplace(folder);
+        found->tellTo([&later](int index, const QString& text) {
+            if (later)
+                later(index, text);
+        });
+    });
+    const int chosen = askBackup(found ? found->choices() : QStringList(), folder, &later);
+    if (!found || chosen < 0 || chosen >= found->backups().size())
         return;
     QStringList entries;
-    trap.run(102, [&] { entries = readSearchEntries(found[chosen].file); });
+    trap.run(102, [&] { entries = readSearchEntries(found->backups()[chosen].file); });
     if (backUp)
         trap.run(104, [&] { backUp(); });
     // One step: the list as it was before comes back with one undo.

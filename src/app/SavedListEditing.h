@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Dialogs.h"
 #include "ListEdits.h"
 
 #include <QList>
@@ -35,8 +36,9 @@ public:
     // Says what an edit did that the list alone does not show (what an
     // import left out, how many duplicates went).
     std::function<void(const QString& title, const QString& text)> tell;
-    // Which of the backups, described by `choices`, to restore (-1: none).
-    std::function<int(const QStringList& choices, const QString& folder)> askBackup;
+    // Which of the backups, described by `choices`, to restore (-1: none);
+    // `later` is set while it asks to what changes a choice's text.
+    std::function<int(const QStringList& choices, const QString& folder, ChoiceText* later)> askBackup;
     // Keeps a backup of the list before a change of all of it; where backups
     // are kept.
     std::function<void()> backUp;

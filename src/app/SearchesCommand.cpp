@@ -205,10 +205,7 @@ namespace {
         if (opened.isEmpty())
             return 0;
         return carefully([&] {
-            const QString notice = SaveSettings(settingsFile, settings::kSection,
-                { settings::kSearches, settings::kSearchesOpened }, [&](const QStringList& stored) {
-                    return QStringList { stored[0], mergedOpenedText(stored[1], opened, storedEntries(stored[0])) };
-                });
+            const QString notice = keepOpenedTimes(settingsFile, opened);
             if (!notice.isEmpty())
                 say(stderr, notice);
         });

@@ -116,11 +116,15 @@ void LauncherQueue::pump()
 
 bool LauncherQueue::roomToStart()
 {
+    LauncherProcess::reap(unreaped_);
     running_.removeIf(
         [this](const Running& running) { return running.until.hasExpired() || !unreaped_.contains(running.pid); });
+    // Those left to themselves wait only for an ending, which wakes the
+    // queue; see letGoOf().
+    if (unreaped_.size() >= mostAlive_)
+        return false;
     if (running_.size() < kMostRunning)
         return true;
-    // An ending wakes the queue as well; see letGoOf().
     if (!runLimit_) {
         runLimit_ = new QTimer(this);
         runLimit_->setSingleShot(true);
@@ -287,7 +291,7 @@ void LauncherQueue::stop()
     updateProgress();
 }
 
-QString LauncherQueue::handOver(const QString& option)
+QString LauncherQueue::handOver(const QString& option, const Notes& notes)
 {
     handOverOption_ = option;
     gathering_.reset();
@@ -301,9 +305,12 @@ QString LauncherQueue::handOver(const QString& option)
         updateBusy();
         return QString();
     }
-    QList<QUrl> pages;
-    for (const Entry& entry : waiting_)
-        pages << entry.url;
+    QList<QByteArray> pages;
+    for (const Entry& entry : waiting_) {
+        pages << entry.url.toEncoded();
+        if (const QByteArray note = notes.value(entry.url); !note.isEmpty())
+            pages.last() += ' ' + note;
+    }
     // The launcher running now is waited for first, for what is left of
     // its time.
     auto* process = holding_ ? holding_->findChild<LauncherProcess*>() : nullptr;

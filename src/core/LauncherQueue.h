@@ -48,6 +48,10 @@ public:
     // How long past its grace time a launcher that runs on holds one of the
     // few places for launchers running at once; then it is left to itself.
     void setLongestRunMs(int ms) { longestRunMs_ = ms; }
+    // How many launchers may run at all, those left to themselves counted:
+    // a browser that never answers would otherwise gather one more every
+    // minute for as long as pages wait.
+    void setMostAlive(int launchers) { mostAlive_ = qMax(launchers, 1); }
     // Whether a page still waiting from an earlier action is dropped when
     // asked for again (a second press finds the first one's pages
     // waiting). Where the pages come already chosen, each must open.
@@ -87,8 +91,11 @@ public:
     // input, one a line. It hands them over by the same rule after the
     // window has gone. Nothing more is reported. Where that process cannot be
     // started, the pages go on being handed over from here, and the answer
-    // says why; `progress` tells when the last has gone.
-    QString handOver(const QString& option);
+    // says why; `progress` tells when the last has gone. `notes` gives
+    // what goes with an address on its line, after a blank (no blank or
+    // line end in it): what the page stands for, for the process to keep.
+    using Notes = QHash<QUrl, QByteArray>;
+    QString handOver(const QString& option, const Notes& notes = {});
 
     // Addresses wait to be handed over.
     bool waiting() const { return !waiting_.empty(); }
@@ -159,6 +166,7 @@ private:
     QList<Running> running_;
     QTimer* runLimit_ = nullptr; // wakes the queue when the first time is up
     int longestRunMs_ = 60000;
+    int mostAlive_ = 32;
     bool watchingEndings_ = false;
     bool pumpPosted_ = false;
     bool saidBusy_ = false;

@@ -7,12 +7,20 @@ PageInput::PageInput(Read read)
 {
 }
 
-std::optional<QUrl> PageInput::pageOf(QByteArrayView line)
+std::optional<QUrl> PageInput::pageOf(QByteArrayView line, QByteArray* note)
 {
-    const QByteArray trimmed = line.trimmed().toByteArray();
+    QByteArrayView trimmed = line.trimmed();
+    // An address has no blank in it, encoded.
+    if (const qsizetype blank = trimmed.indexOf(' '); blank >= 0) {
+        if (note)
+            *note = trimmed.sliced(blank + 1).toByteArray();
+        trimmed.truncate(blank);
+    } else if (note) {
+        note->clear();
+    }
     if (trimmed.isEmpty())
         return std::nullopt;
-    const QUrl url = QUrl::fromEncoded(trimmed);
+    const QUrl url = QUrl::fromEncoded(trimmed.toByteArray());
     const QString scheme = url.scheme();
     if (url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty())
         return url;
@@ -28,7 +36,7 @@ std::optional<QUrl> PageInput::next()
             overlong_ = false;
             const QByteArrayView line(pending_.constData() + start_, end - start_);
             start_ = end + 1;
-            if (std::optional<QUrl> page = skipped ? std::nullopt : pageOf(line))
+            if (std::optional<QUrl> page = skipped ? std::nullopt : pageOf(line, &note_))
                 return page;
             continue;
         }
@@ -48,7 +56,7 @@ std::optional<QUrl> PageInput::next()
             // A last line cut short by a failure may be a different address.
             const QByteArray last = got == 0 && !overlong_ ? pending_ : QByteArray();
             pending_.clear();
-            return pageOf(last);
+            return pageOf(last, &note_);
         }
         pending_.append(buffer, qsizetype(got));
     }

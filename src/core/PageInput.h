@@ -26,18 +26,22 @@ public:
     // The next page, or nothing at the end of the input or where it could
     // not be read further.
     std::optional<QUrl> next();
+    // What followed that page on its line, after a blank.
+    const QByteArray& note() const { return note_; }
     // Reading failed (a folder, a closed descriptor), which no retry would
     // mend.
     bool failed() const { return failed_; }
     // The bytes held now.
     qsizetype held() const { return pending_.size(); }
 
-    // The web page on one line, or nothing.
-    static std::optional<QUrl> pageOf(QByteArrayView line);
+    // The web page on one line, or nothing; `note` (where given) gets what
+    // follows it after a blank.
+    static std::optional<QUrl> pageOf(QByteArrayView line, QByteArray* note = nullptr);
 
 private:
     Read read_;
     QByteArray pending_;
+    QByteArray note_;
     qsizetype start_ = 0;
     bool overlong_ = false; // the line read now is past the longest
     bool ended_ = false;

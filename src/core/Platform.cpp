@@ -42,7 +42,9 @@ Platform Platform::desktop()
     };
     p.launchesWaiting = [queue] { return queue->waiting(); };
     p.stopLaunches = [queue] { queue->stop(); };
-    p.handOverLaunches = [queue](const QString& option) { return queue->handOver(option); };
+    p.handOverLaunches = [queue](const QString& option, const QHash<QUrl, QByteArray>& notes) {
+        return queue->handOver(option, notes);
+    };
     p.watchLaunches = [queue](QObject* receiver, std::function<void(int, int)> shown) {
         QObject::connect(queue.get(), &LauncherQueue::progress, receiver, std::move(shown));
     };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -37,8 +38,9 @@ struct Platform {
     // The program is ending: what still waits is handed over in order by a
     // process of the program's own that outlives the window. Where none
     // can be started, this process goes on handing the pages over, and
-    // the answer says why. `option` starts the program in that role.
-    std::function<QString(const QString& option)> handOverLaunches;
+    // the answer says why. `option` starts the program in that role;
+    // `notes` go with the pages (see LauncherQueue::handOver).
+    std::function<QString(const QString& option, const QHash<QUrl, QByteArray>& notes)> handOverLaunches;
     // The watchers below hear for as long as `receiver` lives: the object
     // whose members they reach, which may go before the queue does.
     // `shown` hears how far the pages asked for are handed over: `handed`

@@ -128,20 +128,27 @@ QString keepBackup(const QString& folder, const QStringList& entries, const QDat
     return file;
 }
 
-QList<Backup> listBackups(const QString& folder)
+qsizetype countBackup(const QString& file)
+{
+    qsizetype searches = 0;
+    // Counted as read, never held: a backup may be megabytes.
+    try {
+        forEachSearchInFile(
+            file, [&](QString&&) { ++searches; }, [&] { searches = 0; });
+    } catch (const std::exception&) {
+        return -1; // no longer one of ours, or past what memory holds
+    }
+    return searches;
+}
+
+QList<Backup> listBackups(const QString& folder, bool counted)
 {
     QList<Backup> backups;
     const QDir dir(folder);
     for (const Named& named : backupNames(resolvedFolder(folder))) {
-        Backup backup { dir.filePath(named.name), named.made, 0 };
-        // Counted as read, never held: a backup may be megabytes.
-        try {
-            forEachSearchInFile(
-                backup.file, [&](QString&&) { ++backup.searches; }, [&] { backup.searches = 0; });
-        } catch (const Failure&) {
-            continue; // not one of ours any more
-        }
-        backups << backup;
+        Backup backup { dir.filePath(named.name), named.made, counted ? countBackup(dir.filePath(named.name)) : -1 };
+        if (!counted || backup.searches >= 0)
+            backups << backup;
     }
     return backups;
 }

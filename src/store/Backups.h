@@ -45,7 +45,11 @@ bool hasBackupOf(const QString& folder, const QDate& day);
 QString keepBackup(const QString& folder, const QStringList& entries, const QDateTime& when);
 
 // The backups in `folder`, newest first by the time each names, with how
-// many searches each holds (counted as read, not held).
-QList<Backup> listBackups(const QString& folder);
+// many searches each holds (counted as read, not held); where not
+// `counted`, -1 for each, and one no longer ours is listed too.
+QList<Backup> listBackups(const QString& folder, bool counted = true);
+// How many searches the backup `file` holds, counted as read; -1 where it is
+// no longer one of ours. Never throws.
+qsizetype countBackup(const QString& file);
 
 } // namespace quillmoor

@@ -1,26 +1,53 @@
 #include "OpenedRecord.h"
 
+#include "LaterTime.h"
 #include "SavedList.h"
+#include "SearchStore.h"
+#include "SettingsKeys.h"
+
+#include <charconv>
 
 namespace quillmoor {
 
 namespace {
-    // Most texts hold neither "%" nor "|": those are taken as they are.
-    bool plain(QStringView text) { return !text.contains(u'%') && !text.contains(u'|'); }
-} // namespace
 
-namespace {
+    // Most texts hold no "%": those are taken as they are.
+    bool plain(QStringView text) { return !text.contains(u'%'); }
+
+    // The seconds a piece starts with: plain digits read here (a million
+    // of them cost a save a good part of its time through the locale's
+    // parser), anything else as QString reads a number.
+    bool secondsOf(QStringView digits, qint64& seconds)
+    {
+        if (digits.isEmpty() || digits.size() > 18)
+            return false;
+        seconds = 0;
+        for (const QChar c : digits) {
+            if (c < u'0' || c > u'9') {
+                bool ok = false;
+                seconds = digits.toLongLong(&ok);
+                return ok;
+            }
+            seconds = seconds * 10 + (c.unicode() - u'0');
+        }
+        return true;
+    }
 
     // Each time the stored value holds and its text, as it is read: most
     // texts are a view into the value itself; one with escapes is decoded
     // into `decoded`, which holds it as long as its view is used.
     template <class Take> void forEachTime(const QString& value, QStringList& decoded, Take&& take)
     {
-        for (const QStringView piece : QStringView(value).split(u'|', Qt::SkipEmptyParts)) {
+        const QStringView all(value);
+        for (qsizetype start = 0; start < all.size();) {
+            qsizetype end = all.indexOf(u'|', start);
+            if (end < 0)
+                end = all.size();
+            const QStringView piece = all.sliced(start, end - start);
+            start = end + 1;
             const qsizetype blank = piece.indexOf(u' ');
-            bool ok = false;
-            const qint64 seconds = blank > 0 ? piece.first(blank).toLongLong(&ok) : 0;
-            if (!ok || seconds < 0)
+            qint64 seconds = 0;
+            if (blank <= 0 || !secondsOf(piece.first(blank), seconds) || seconds < 0)
                 continue;
             QStringView text = piece.sliced(blank + 1);
             if (!plain(text)) {
@@ -32,8 +59,6 @@ namespace {
         }
     }
 
-    void keepLater(qint64& kept, qint64 seconds) { kept = qMax(kept, seconds); }
-
 } // namespace
 
 OpenedRecord openedRecordFromText(const QString& value)
@@ -41,7 +66,8 @@ OpenedRecord openedRecordFromText(const QString& value)
     OpenedRecord record;
     record.reserve(value.count(u'|'));
     QStringList decoded;
-    forEachTime(value, decoded, [&](QStringView text, qint64 seconds) { keepLater(record[text.toString()], seconds); });
+    forEachTime(
+        value, decoded, [&](QStringView text, qint64 seconds) { keepLaterTime(record, text.toString(), seconds); });
     return record;
 }
 
@@ -54,27 +80,46 @@ QString mergedOpenedText(const QString& stored, const OpenedRecord& own, const Q
     QHash<QStringView, qint64> times;
     times.reserve(stored.count(u'|') + own.size());
     QStringList decoded;
-    forEachTime(stored, decoded, [&](QStringView text, qint64 seconds) { keepLater(times[text], seconds); });
+    forEachTime(stored, decoded, [&](QStringView text, qint64 seconds) { keepLaterTime(times, text, seconds); });
     for (auto time = own.cbegin(); time != own.cend(); ++time)
-        keepLater(times[QStringView(time.key())], time.value());
+        keepLaterTime(times, QStringView(time.key()), time.value());
     // Empty but not null: a key that was there stays, emptied.
     QString text = QStringLiteral("");
     if (times.isEmpty())
         return text;
     text.reserve(stored.size() + own.size() * 48);
-    // Each text once, as the list first holds it (its time is taken out
-    // once written); a time whose search is gone goes with it.
+    // Each text once, as the list first holds it (its time is marked
+    // written); a time whose search is gone goes with it.
+    char digits[24];
     for (const QString& entry : entries) {
-        const auto time = times.constFind(QStringView(entry));
-        if (time == times.cend())
+        const auto time = times.find(QStringView(entry));
+        if (time == times.end() || time.value() < 0)
             continue;
-        text += QString::number(time.value());
+        const auto written = std::to_chars(digits, digits + sizeof digits, time.value());
+        text += QLatin1String(digits, written.ptr);
         text += u' ';
-        text += plain(entry) ? entry : escapeEntry(entry);
+        text += plain(entry) && !entry.contains(u'|') ? entry : escapeEntry(entry);
         text += u'|';
-        times.erase(time);
+        time.value() = -1;
     }
     return stored.isNull() && text.isEmpty() ? QString() : text;
+}
+
+QString keepOpenedTimes(const QString& settingsFile, const OpenedRecord& own)
+{
+    if (own.isEmpty())
+        return QString();
+    return SaveSettings(settingsFile, settings::kSection, { settings::kSearches, settings::kSearchesOpened },
+        [&](const QStringList& stored) {
+            return QStringList { stored[0], mergedOpenedText(stored[1], own, storedEntries(stored[0])) };
+        });
+}
+
+QByteArray openedNote(const QStringList& entries) { return storedValue(entries).toUtf8().toPercentEncoding(); }
+
+QStringList entriesOfNote(const QByteArray& note)
+{
+    return storedEntries(QString::fromUtf8(QByteArray::fromPercentEncoding(note)));
 }
 
 } // namespace quillmoor

@@ -22,4 +22,14 @@ OpenedRecord openedRecordFromText(const QString& value);
 // Null (leave the key out) while neither side holds a time.
 QString mergedOpenedText(const QString& stored, const OpenedRecord& own, const QStringList& entries);
 
+// Adds `own` to the times `settingsFile` keeps, for the searches it lists,
+// in one careful save that changes nothing else; answers the save's notice.
+// Throws Failure where the file cannot be written.
+QString keepOpenedTimes(const QString& settingsFile, const OpenedRecord& own);
+
+// The searches a page stands for, as one line's note carries them (no
+// blank or line end in it), and back.
+QByteArray openedNote(const QStringList& entries);
+QStringList entriesOfNote(const QByteArray& note);
+
 } // namespace quillmoor

@@ -9,7 +9,8 @@ namespace quillmoor {
 // the window, the settings file and other copies each keep them. One rule
 // for all: of two times for one text the later one wins, whoever recorded
 // it, so that taking in another's record never makes a search look older.
-inline void keepLaterTime(QHash<QString, qint64>& times, const QString& entry, qint64 seconds)
+// The texts may be kept as strings or as views into a stored value.
+template <class Text> void keepLaterTime(QHash<Text, qint64>& times, const Text& entry, qint64 seconds)
 {
     const auto kept = times.find(entry);
     if (kept == times.end())

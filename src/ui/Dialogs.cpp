@@ -5,11 +5,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 
 namespace quillmoor {
 
@@ -37,7 +39,7 @@ void showInformationBox(const QString& title, const QString& text)
     box.exec();
 }
 
-int askBackupBox(QWidget* window, const QStringList& choices, const QString& folder)
+int askBackupBox(QWidget* window, const QStringList& choices, const QString& folder, ChoiceText* later)
 {
     const QString title = QInputDialog::tr("Restore Searches From Backup");
     if (choices.isEmpty()) {
@@ -48,11 +50,22 @@ int askBackupBox(QWidget* window, const QStringList& choices, const QString& fol
         box.exec();
         return -1;
     }
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(window, title,
-        QInputDialog::tr("The saved searches become those of the backup (Undo brings the list back):"), choices, 0,
-        false, &ok);
-    return ok ? int(choices.indexOf(chosen)) : -1;
+    QInputDialog dialog(window);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(QInputDialog::tr("The saved searches become those of the backup (Undo brings the list back):"));
+    dialog.setComboBoxItems(choices);
+    dialog.setComboBoxEditable(false);
+    // Chosen by place: a text may change while the box asks.
+    auto* const box = dialog.findChild<QComboBox*>();
+    if (later && box)
+        *later = [box](int index, const QString& text) { box->setItemText(index, text); };
+    const auto done = qScopeGuard([later] {
+        if (later)
+            *later = nullptr;
+    });
+    if (dialog.exec() != QDialog::Accepted)
+        return -1;
+    return box ? box->currentIndex() : int(choices.indexOf(dialog.textValue()));
 }
 
 QString openPagesQuestion(int pages, qint64 takesMs)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -39,8 +40,11 @@ QString askExportFileBox(QWidget* window);
 void tellBox(QWidget* window, const QString& title, const QString& text);
 // Asks over `window` which of the backups `choices` describes (newest
 // first) the saved list becomes: its index, or -1 when the user cancels or
-// there is none (said, naming `folder`, where backups are kept).
-int askBackupBox(QWidget* window, const QStringList& choices, const QString& folder);
+// there is none (said, naming `folder`, where backups are kept). While it
+// asks, `later` changes a choice's text (by its index), for what was not
+// known when it began.
+using ChoiceText = std::function<void(int index, const QString& text)>;
+int askBackupBox(QWidget* window, const QStringList& choices, const QString& folder, ChoiceText* later = nullptr);
 
 // Closes the dialog that waits for an answer, if one does: a close asked
 // for by a signal or the session's end must not wait for a user.
