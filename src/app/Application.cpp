@@ -151,12 +151,13 @@ void Application::connectSaving()
     // The model says when the list changed, by whatever edit, undo or
     // redo; the menu when the user chose where pages open.
     const auto changed = [this] { saver_.changed(); };
-    connect(&searches_, &SearchListModel::listChanged, &saver_, [this] {
+    connect(&lists_, &SearchLists::listChanged, &saver_, [this] {
         // What the list took in from the file needs no save of its own.
         if (!takingIn_)
             saver_.changed();
     });
     connect(&saver_, &SearchSaver::tookIn, this, &Application::takeIn);
+    connect(&saver_, &SearchSaver::listsTookIn, this, &Application::takeInLists);
     const SearchMenu* menu = form_.searchMenu;
     connect(menu, &SearchMenu::engineChosen, &saver_, changed);
     connect(menu, &SearchMenu::ageChosen, &saver_, changed);
@@ -182,24 +183,10 @@ void Application::connectSaving()
         [notice = form_.savedListNotice](const QString& text) { notice->showNotice(text, false); });
 }
 
-void Application::takeIn(const QStringList& from, const QStringList& stored)
-{
-    // The file holds `stored` where the list was `from`: the others' changes
-    // meet whatever this window did since, by the rule a save merges by.
-    const QStringList now = searches_.entries();
-    const QStringList merged = mergeSearches(from, now, stored);
-    if (merged == now)
-        return;
-    const QScopedValueRollback<bool> quiet(takingIn_, true);
-    // Not an undo step of this window's: its own steps follow their rows,
-    // and go only where the others changed those rows.
-    savedListUndo_.othersChanged(searches_.takeIn(merged));
-}
-
 SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const
 {
     return { entries, openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_) + opening_.chosenKeys(),
-        opening_.mergedKeys() };
+        opening_.mergedKeys(), savedLists() };
 }
 
 void Application::connectSearchMenu()

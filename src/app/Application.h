@@ -10,6 +10,7 @@
 #include "SavedListUndo.h"
 #include "SearchButtons.h"
 #include "SearchListModel.h"
+#include "SearchLists.h"
 #include "SearchSaver.h"
 #include "SkinFramework.h"
 #include "Startup.h"
@@ -67,6 +68,10 @@ public:
     void Form_Load();
     // The settings file's keys that the start reads, in one read.
     static QStringList keysReadAtStart();
+    // The keys of the lists after the first, among those.
+    static QStringList listKeysReadAtStart();
+    // Every list, the first first, and which the window shows.
+    SearchLists& lists() { return lists_; }
     void Form_QueryUnload();
 
 private:
@@ -91,6 +96,13 @@ private:
     void restoreSearches(Trap& trap, const QString& value);
     // The pace and the times searches were opened, as stored.
     void restoreOpening();
+    // The lists after the first, as stored, as Form_Load's last steps.
+    void restoreLists(Trap& trap);
+    KnownLists listsReadAtStart() const;
+    // The lists' names and the searches of all but the first.
+    SavedLists savedLists() const;
+    // Merges what others saved of the lists into them, as no undo step.
+    void takeInLists(const SavedLists& from, const SavedLists& stored);
     // Lists that a close could not save, taken back into the list shown.
     void takeBackRescued(Trap& trap);
     // What a save writes: the list shown and the choices made of where
@@ -108,6 +120,7 @@ private:
     std::unique_ptr<StartupReads> startupReads_;
     // Made before the window that shows it, and gone after it.
     SearchListModel searches_;
+    SearchLists lists_ { searches_, firstListName() };
     Form1 form_;
     LocationHandlers locations_;
     SkinFramework SkinFramework1;

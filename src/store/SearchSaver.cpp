@@ -44,8 +44,9 @@ SearchSaver::~SearchSaver()
     }
 }
 
-void SearchSaver::begin(const QString& searches, const QString& version)
+void SearchSaver::begin(const QString& searches, const QString& version, KnownLists lists)
 {
+    knownLists_ = std::move(lists);
     // Only kept: the first save reads it, on the saver's thread, so the
     // window shows no later for a long list.
     readSearches_ = searches;
@@ -153,6 +154,8 @@ void SearchSaver::ended(const Outcome& outcome)
         retryMs_ = kFirstRetryMs;
         if (outcome.stored != outcome.from)
             emit tookIn(outcome.from, outcome.stored);
+        if (outcome.storedLists != outcome.fromLists)
+            emit listsTookIn(outcome.fromLists, outcome.storedLists);
         if (dirty_)
             wait(quietMs_);
     } else {
@@ -260,7 +263,13 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs,
         keys << key.first;
     for (const auto& key : snapshot.merged)
         keys << key.first;
-    Outcome outcome { false, QString(), snapshot.entries, {}, {}, {}, 0, {} };
+    const qsizetype listsAt = keys.size();
+    keys << listKeysToSave(snapshot.lists, knownLists_);
+    QStringList spelt;
+    Outcome outcome { false, QString(), snapshot.entries, {}, {}, {}, 0, {}, snapshot.lists, {} };
+    if (outcome.fromLists.names.isEmpty())
+        outcome.fromLists.names = QStringList { firstListName() };
+    ListsToStore lists;
     try {
         settle();
         ListVersion written;
@@ -291,14 +300,17 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs,
                     texts << key.second;
                 for (const auto& key : snapshot.merged)
                     texts << key.second(stored[texts.size()], store.entries);
+                lists = composeLists(knownLists_, snapshot.lists, spelt, stored, listsAt, texts);
                 return texts;
             },
             // The file as this save left it: a change after is someone else's.
-            { lockWaitMs, [&] {
-                 // Put away once the file holds what they added.
-                 putAway(copies, outcome);
-                 outcome.seen = fileNow();
-             } });
+            { lockWaitMs,
+                [&] {
+                    // Put away once the file holds what they added.
+                    putAway(copies, outcome);
+                    outcome.seen = fileNow();
+                },
+                [&](const QStringList& names) { spelt = names; } });
         if (!backupTrouble.isEmpty())
             outcome.said << backupTrouble;
         if (!outcome.text.isEmpty())
@@ -307,6 +319,8 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs,
         // A list of its own: sharing the window's would make its next edit
         // copy the whole list on the window's thread.
         known_.add(written, QStringList(outcome.stored.cbegin(), outcome.stored.cend()));
+        knownLists_ = std::move(lists.known);
+        outcome.storedLists = std::move(lists.stored);
         outcome.saved = true;
     } catch (const Failure& failure) {
         outcome.text = failure.description();

@@ -33,7 +33,7 @@ void SavedListUndo::push(SearchListCommand* command)
     owned.release();
 }
 
-void SavedListUndo::othersChanged(const SearchListModel::Changes& theirs)
+void SavedListUndo::othersChanged(const SearchListModel* model, const SearchListModel::Changes& theirs)
 {
     if (theirs.isEmpty())
         return;
@@ -52,6 +52,8 @@ void SavedListUndo::othersChanged(const SearchListModel::Changes& theirs)
             if (!forward)
                 std::reverse(edits.begin(), edits.end());
             for (SearchListCommand* edit : std::as_const(edits)) {
+                if (&edit->model() != model)
+                    continue;
                 SearchListModel::Changes changes = edit->changes();
                 if (!carryAcross(changes, carried, forward)) {
                     clearForOthers();
