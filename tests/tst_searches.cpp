@@ -2,6 +2,7 @@
 #include "Application.h"
 #include "FindBar.h"
 #include "Form1.h"
+#include "ListTabs.h"
 #include "ListView.h"
 #include "OpenedShown.h"
 #include "OpenedTimes.h"
@@ -905,6 +906,68 @@ private slots:
         OpenedTimes times;
         times.record({ "a" }, std::numeric_limits<qint64>::max());
         QVERIFY(!times.openedOn("a", now));
+    }
+
+    // With a second list tabs show over the saved list; the buttons and
+    // edits act on the list shown; Move to List and Delete List are one
+    // step each, and a step of a list not shown shows it and names it.
+    void listsInTheWindow()
+    {
+        Window w({ "a site:x" });
+        ListTabs* const tabs = w.form->listTabs;
+        ListView* const saved = w.form->savedList;
+        const int listTop = saved->y();
+        QVERIFY(tabs->isHidden());
+        QStringList troubles;
+        QStringList answers = { "Saved Searches", "Fu\nton", "Futon" };
+        w.app->listHandlers().askListName = [&](const QString&, const QString&, const QString& trouble) {
+            troubles << trouble;
+            return std::optional<QString>(answers.takeFirst());
+        };
+        w.form->searchMenu->action(SearchMenu::Entry::NewList)->trigger();
+        QCOMPARE(troubles.size(), 3);
+        QVERIFY(troubles[1].contains(QStringLiteral("already")));
+        QVERIFY(troubles[2].contains(QStringLiteral("control")));
+        QVERIFY(tabs->isVisible() && saved->y() > listTop);
+        QCOMPARE(tabs->tabToolTip(1), QStringLiteral("Futon"));
+        QCOMPARE(itemTexts(*saved), QStringList());
+
+        w.add(0, QStringLiteral("futon"));
+        QCOMPARE(itemTexts(*saved), QStringList { "futon site:boston.listora.org" });
+        QTest::keyClick(saved, Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(w.app->lists().shownIndex(), 0);
+        QCOMPARE(itemTexts(*saved), QStringList { "a site:x" });
+        saved->selectRows({ 0 });
+        emit w.form->searchMenu->moveToList(1);
+        QCOMPARE(itemTexts(*saved), QStringList());
+        QCOMPARE(w.app->lists().model(1).entries(), (QStringList { "futon site:boston.listora.org", "a site:x" }));
+
+        QUndoStack& steps = w.app->undoStack();
+        saved->setFocus();
+        QTest::keyClick(saved, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(itemTexts(*saved), QStringList { "a site:x" });
+        QCOMPARE(
+            w.app->listHandlers().stepText(steps.undoText(), steps.index() - 1), QStringLiteral("Add Search in Futon"));
+        QTest::keyClick(saved, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.app->lists().shownIndex(), 1);
+        QCOMPARE(itemTexts(*saved), QStringList());
+
+        // A list that holds searches is deleted only when the user says so,
+        // told how many go; undone, it comes back whole.
+        QTest::keyClick(saved, Qt::Key_Y, Qt::ControlModifier);
+        QString question;
+        w.app->listHandlers().askDeleteList = [&](const QString& asked) {
+            question = asked;
+            return true;
+        };
+        w.form->searchMenu->action(SearchMenu::Entry::DeleteList)->trigger();
+        QVERIFY(question.contains(QStringLiteral("the 1 search")));
+        QCOMPARE(w.app->lists().names(), QStringList { "Saved Searches" });
+        QVERIFY(tabs->isHidden());
+        QCOMPARE(saved->y(), listTop);
+        steps.undo();
+        QCOMPARE(w.app->lists().names(), (QStringList { "Saved Searches", "Futon" }));
+        QCOMPARE(w.app->lists().model(1).count(), 1);
     }
 };
 

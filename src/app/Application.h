@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Form1.h"
+#include "ListHandlers.h"
 #include "LocationHandlers.h"
 #include "OpenChoices.h"
 #include "OpeningNotice.h"
@@ -43,6 +44,8 @@ public:
     OpenChoices& openChoices() { return openChoices_; }
     // The saved list's clipboard, moves, new text, import and export.
     SavedListEditing& editing() { return editing_; }
+    // New, Rename, Delete and Move to List.
+    ListHandlers& listHandlers() { return listHandlers_; }
 
     // Runs the start-up steps and shows the window centred, unless a close
     // was asked for meanwhile.
@@ -81,6 +84,9 @@ private:
     void connectSearchMenu();
     void connectEditing();
     void connectFinding();
+    // The lists as tabs, their menu entries, and which the view shows.
+    void connectLists();
+    void showLists();
     // The pace, Open the Rest and Open Not Opened Today.
     void connectOpening();
     // Pages are waiting for the browser; stopping drops those not yet
@@ -126,6 +132,7 @@ private:
     SkinFramework SkinFramework1;
     SavedListUndo savedListUndo_;
     SavedListEditing editing_;
+    ListHandlers listHandlers_ { form_, platform_, lists_, savedListUndo_ };
     bool loaded_ = false;
     bool closePending_ = false;
     bool closeAsked_ = false;
@@ -133,6 +140,8 @@ private:
     bool handingOverHere_ = false;
     bool displayGone_ = false;
     bool takingIn_ = false;
+    // The list the saved list's view shows.
+    const SearchListModel* viewed_ = &searches_;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
     // What start-up read of the settings file.
@@ -142,11 +151,11 @@ private:
     // The window's place and whether it asks before many pages.
     WindowSettings windowSettings_;
     // The pages on their way, their pace, and when searches were opened.
-    PagesOpening opening_ { platform_, searches_ };
+    PagesOpening opening_ { platform_, lists_ };
     // The run where the browser does not hide it: the desktop's notification.
     OpeningNotice notice_ { platform_ };
     // What the search buttons work on.
-    SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where(), opening_ };
+    SavedListParts saved_ { locations_.cities(), lists_, savedListUndo_, openChoices_.where(), opening_ };
     // Last: a save in flight ends before what it reads goes.
     SearchSaver saver_;
 };

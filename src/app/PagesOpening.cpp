@@ -1,5 +1,7 @@
 #include "PagesOpening.h"
 
+#include "SearchLists.h"
+
 #include "OpenPace.h"
 #include "OpenedRecord.h"
 #include "PageQueries.h"
@@ -13,11 +15,15 @@
 
 namespace quillmoor {
 
-PagesOpening::PagesOpening(Platform& platform, SearchListModel& searches)
+PagesOpening::PagesOpening(Platform& platform, SearchLists& lists)
     : platform_(platform)
-    , searches_(searches)
+    , lists_(lists)
 {
-    searches_.setOpenedTimes(&opened_);
+    lists_.model(0).setOpenedTimes(&opened_);
+    connect(&lists_, &SearchLists::namesChanged, this, [this] {
+        for (qsizetype i = 0; i < lists_.count(); ++i)
+            lists_.model(i).setOpenedTimes(&opened_);
+    });
     if (platform_.watchHanded)
         platform_.watchHanded(this, [this](const QUrl& url) { handed(url); });
 }
@@ -33,7 +39,17 @@ void PagesOpening::restore(const StoredTexts& stored)
     if (platform_.setLaunchPace)
         platform_.setLaunchPace(paceMs_);
     opened_.take(openedRecordFromText(stored.values.value(settings::kSearchesOpened)));
-    searches_.openedTimesChanged();
+    timesChanged(nullptr);
+}
+
+void PagesOpening::timesChanged(const QStringList* entries)
+{
+    for (qsizetype i = 0; i < lists_.count(); ++i) {
+        if (entries)
+            lists_.model(i).openedTimesChanged(*entries);
+        else
+            lists_.model(i).openedTimesChanged();
+    }
 }
 
 void PagesOpening::choosePace(int ms)
@@ -119,7 +135,7 @@ void PagesOpening::handed(const QUrl& url)
 void PagesOpening::record(const QStringList& entries, qint64 seconds)
 {
     opened_.record(entries, seconds);
-    searches_.openedTimesChanged(entries);
+    timesChanged(&entries);
     emit openedChanged();
 }
 
@@ -148,7 +164,7 @@ void PagesOpening::listChanged()
 {
     if (rest_.isEmpty())
         return;
-    const QStringList& entries = searches_.entries();
+    const QStringList& entries = lists_.shown().entries();
     const QSet<QString> there(entries.cbegin(), entries.cend());
     for (const Page& page : std::as_const(rest_)) {
         for (const QString& entry : page.entries) {

@@ -11,7 +11,7 @@
 
 namespace quillmoor {
 
-class SearchListModel;
+class SearchLists;
 class Trap;
 struct Platform;
 struct WhereToOpen;
@@ -30,7 +30,7 @@ public:
         QStringList entries;
     };
 
-    PagesOpening(Platform& platform, SearchListModel& searches);
+    PagesOpening(Platform& platform, SearchLists& lists);
 
     // The keys start-up reads, and what it read of them.
     static QStringList keys();
@@ -76,7 +76,9 @@ private:
     bool waiting() const;
 
     Platform& platform_;
-    SearchListModel& searches_;
+    SearchLists& lists_;
+    // Every list shows the times, whichever list opened its searches.
+    void timesChanged(const QStringList* entries);
     OpenedTimes opened_;
     int paceMs_ = 0;
     bool paceChosen_ = false;

@@ -13,6 +13,7 @@ namespace quillmoor {
 class Form1;
 class SavedListUndo;
 class SearchListModel;
+class SearchLists;
 struct Platform;
 
 // The saved list's edits beyond the buttons: the clipboard, moving entries,
@@ -21,7 +22,8 @@ struct Platform;
 class SavedListEditing : public QObject {
     Q_OBJECT
 public:
-    SavedListEditing(Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo);
+    // Each acts on the list shown.
+    SavedListEditing(Form1& form, Platform& platform, SearchLists& lists, SavedListUndo& undo);
 
     // The questions the edits ask, as dialogs; tests answer them instead.
     // An empty answer (or none) means the user changed their mind.
@@ -64,7 +66,8 @@ private:
 
     Form1& form_;
     Platform& platform_;
-    SearchListModel& searches_;
+    SearchListModel& searches() const;
+    SearchLists& lists_;
     SavedListUndo& undo_;
 };
 

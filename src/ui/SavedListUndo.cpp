@@ -76,8 +76,10 @@ void SavedListUndo::clearForOthers()
 
 void SavedListUndo::showStep(int index, bool undone)
 {
-    // A macro's edits (a restore's) as one.
-    const QList<SearchListCommand*> edits = editsOf(stack_.command(index));
+    // A macro's edits (a restore's) as one; only those of the list shown
+    // can be shown.
+    QList<SearchListCommand*> edits = editsOf(stack_.command(index));
+    edits.removeIf([this](const SearchListCommand* edit) { return &edit->model() != list_.rowsModel(); });
     SearchListModel::Changes changes;
     for (const SearchListCommand* edit : edits)
         changes += edit->changes();

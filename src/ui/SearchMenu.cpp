@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QLineEdit>
+#include <algorithm>
 #include <iterator>
 
 namespace quillmoor {
@@ -49,6 +50,12 @@ namespace {
         { Entry::Import, QT_TRANSLATE_NOOP("SearchMenu", "&Import Searches\u2026") },
         { Entry::Export, QT_TRANSLATE_NOOP("SearchMenu", "E&xport Searches\u2026") },
         { Entry::Restore, QT_TRANSLATE_NOOP("SearchMenu", "Restore Searches From &Backup\u2026") },
+        { Entry::Restore, nullptr },
+        // In a submenu of their own (see kListEntries).
+        { Entry::NewList, QT_TRANSLATE_NOOP("SearchMenu", "&New List\u2026") },
+        { Entry::RenameList, QT_TRANSLATE_NOOP("SearchMenu", "&Rename List\u2026") },
+        { Entry::DeleteList, QT_TRANSLATE_NOOP("SearchMenu", "&Delete List") },
+        { Entry::MoveToList, QT_TRANSLATE_NOOP("SearchMenu", "&Move to List") },
     };
 
     // The keys of an entry. Redo answers to both of the usual keys, whatever
@@ -100,13 +107,14 @@ SearchMenu::SearchMenu(QWidget* parent)
     , ageGroup_(new QActionGroup(this))
     , paces_(new QMenu(this))
     , paceGroup_(new QActionGroup(this))
+    , moveTo_(new QMenu(this))
 {
     setObjectName(QStringLiteral("mnuSearches"));
     setAccessibleName(tr("Saved searches"));
     setToolTipsVisible(true);
     for (QActionGroup* group : { engineGroup_, ageGroup_, paceGroup_ })
         group->setExclusive(true);
-    entries_.resize(int(Entry::Pace) + 1);
+    entries_.resize(int(Entry::MoveToList) + 1);
     for (const EntryRow& row : kEntries) {
         if (!row.text) {
             addSeparator();
@@ -114,8 +122,12 @@ SearchMenu::SearchMenu(QWidget* parent)
         }
         const QString text = tr(row.text);
         QAction* action = nullptr;
-        if (row.entry == Entry::Engine || row.entry == Entry::PagesFrom || row.entry == Entry::Pace) {
-            QMenu* sub = row.entry == Entry::Engine ? engines_ : row.entry == Entry::PagesFrom ? ages_ : paces_;
+        const std::pair<Entry, QMenu*> subs[] = { { Entry::Engine, engines_ }, { Entry::PagesFrom, ages_ },
+            { Entry::Pace, paces_ }, { Entry::MoveToList, moveTo_ } };
+        const auto sub_
+            = std::find_if(std::begin(subs), std::end(subs), [&](const auto& s) { return s.first == row.entry; });
+        if (sub_ != std::end(subs)) {
+            QMenu* sub = sub_->second;
             sub->setTitle(text);
             sub->setAccessibleName(spokenText(text));
             sub->setToolTipsVisible(true);
@@ -130,7 +142,20 @@ SearchMenu::SearchMenu(QWidget* parent)
         action->setShortcutContext(Qt::WidgetShortcut);
         entries_[int(row.entry)] = action;
     }
+    // Every letter of the menu has its entry: the lists' entries share one,
+    // in a submenu, whose "s" Stop Opening has only while it is enabled.
+    auto* lists = new QMenu(tr("Li&sts"), this);
+    lists->setAccessibleName(spokenText(lists->title()));
+    for (const Entry entry : { Entry::NewList, Entry::RenameList, Entry::DeleteList, Entry::MoveToList }) {
+        // A menu lets go of an action's every connection to it as it goes.
+        removeAction(action(entry));
+        lists->addAction(action(entry));
+        if (entry != Entry::MoveToList)
+            connect(action(entry), &QAction::triggered, this, [this, entry] { act(entry); });
+    }
+    addMenu(lists);
     action(Entry::CombineCities)->setCheckable(true);
+    setLists({ QString() }, 0);
     for (const Entry entry : { Entry::Undo, Entry::Redo, Entry::StopOpening, Entry::OpenRest, Entry::OpenNotToday })
         action(entry)->setEnabled(false);
 
@@ -143,6 +168,18 @@ SearchMenu::SearchMenu(QWidget* parent)
 }
 
 QAction* SearchMenu::action(Entry entry) const { return entries_.at(int(entry)); }
+
+void SearchMenu::setLists(const QStringList& names, qsizetype shown)
+{
+    moveTo_->clear();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (i == shown)
+            continue;
+        connect(moveTo_->addAction(menuText(names[i])), &QAction::triggered, this, [this, i] { emit moveToList(i); });
+    }
+    action(Entry::MoveToList)->setVisible(names.size() > 1);
+    action(Entry::DeleteList)->setEnabled(shown > 0);
+}
 
 void SearchMenu::act(Entry entry)
 {
@@ -191,9 +228,16 @@ void SearchMenu::act(Entry entry)
         return emit openRest();
     case Entry::OpenNotToday:
         return emit openNotToday();
+    case Entry::NewList:
+        return emit newList();
+    case Entry::RenameList:
+        return emit renameList();
+    case Entry::DeleteList:
+        return emit deleteList();
     case Entry::Engine:
     case Entry::PagesFrom:
     case Entry::Pace:
+    case Entry::MoveToList:
         return;
     }
 }

@@ -38,6 +38,10 @@ public:
         OpenRest,
         OpenNotToday,
         Pace,
+        NewList,
+        RenameList,
+        DeleteList,
+        MoveToList,
     };
 
     // A choice of a submenu: the value it stands for and the name shown.
@@ -52,6 +56,10 @@ public:
     QMenu* engineMenu() const { return engines_; }
     QMenu* ageMenu() const { return ages_; }
     QMenu* paceMenu() const { return paces_; }
+    QMenu* moveToListMenu() const { return moveTo_; }
+    // The lists' names and the one shown: Move to List offers the others,
+    // and the first list, which older builds read, cannot be deleted.
+    void setLists(const QStringList& names, qsizetype shown);
 
     // Fill a submenu; the checked choice stays checked when it is offered
     // again.
@@ -122,6 +130,11 @@ signals:
     void openRest();
     void openNotToday();
     void paceChosen(const QString& key);
+    void newList();
+    void renameList();
+    void deleteList();
+    // The picked searches go to the list at `index`.
+    void moveToList(qsizetype index);
 
 private:
     // Says that the user asked for `entry`, by the menu or by its key.
@@ -136,6 +149,7 @@ private:
     QActionGroup* ageGroup_;
     QMenu* paces_;
     QActionGroup* paceGroup_;
+    QMenu* moveTo_;
     QList<QAction*> entries_;
 };
 
