@@ -396,6 +396,16 @@ private slots:
         QCOMPARE(store.value(), QStringLiteral("a|b|"));
         QVERIFY(!QFile::exists(kept));
 
+        // The other lists a close could not save come back too, with what
+        // the file gained meanwhile.
+        const SavedLists lists { { "Saved Searches", "Futon" }, { { "Futon", { "f1", "f2" } } } };
+        keepRescued(file, { QString(), { "a", "b" }, {}, QString(), {}, {}, lists });
+        QSettings(file, QSettings::IniFormat).setValue("Quillmoor/" + listKey("Futon"), "f0|");
+        takeBackRescued(file, {});
+        const QSettings settings(file, QSettings::IniFormat);
+        QCOMPARE(settings.value("Quillmoor/Lists").toString(), QStringLiteral("Saved Searches|Futon|"));
+        QCOMPARE(settings.value("Quillmoor/" + listKey("Futon")).toString(), QStringLiteral("f1|f2|f0|"));
+
         store.desktop.write(QStringLiteral("config/Marrowfen.ini.rescued"), "\x89PNG\r\n\x1a\n\0\0garbage");
         const TakenBack none = takeBackRescued(file, {});
         QCOMPARE(none.files, QStringList());

@@ -356,7 +356,7 @@ QString SearchSaver::saveLast(const Snapshot& snapshot)
     // Nothing the user sees may go without a copy.
     QString kept;
     try {
-        RescuedList rescued { QString(), snapshot.entries, {}, QString(), snapshot.keys, {} };
+        RescuedList rescued { QString(), snapshot.entries, {}, QString(), snapshot.keys, {}, snapshot.lists };
         if (!abandoned_) {
             settle();
             const ListVersion& known = known_.last().version;
