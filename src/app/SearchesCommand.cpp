@@ -61,11 +61,11 @@ namespace {
 
 } // namespace
 
-int exportSearches(const QString& settingsFile, const QString& path)
+int exportSearches(const QString& settingsFile, const QString& path, const ChosenList& list)
 {
     return carefully([&] {
         // Only read: a failure leaves every file as it was.
-        const StoredText stored = ReadSettingOnly(settingsFile, settings::kSection, settings::kSearches);
+        const StoredText stored = ReadSettingOnly(settingsFile, settings::kSection, list.entriesKey);
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
@@ -76,7 +76,7 @@ int exportSearches(const QString& settingsFile, const QString& path)
     });
 }
 
-int importSearches(const QString& settingsFile, const QString& path)
+int importSearches(const QString& settingsFile, const QString& path, const ChosenList& list)
 {
     return carefully([&] {
         // Read and checked whole before the store is touched, gathered as
@@ -96,7 +96,7 @@ int importSearches(const QString& settingsFile, const QString& path)
         qsizetype added = 0;
         qsizetype already = 0;
         const QString notice = SaveSettings(settingsFile, settings::kSection,
-            { settings::kSearches, settings::kSearchesVersion }, [&](QStringList stored) {
+            { list.entriesKey, list.versionKey, settings::kLists }, [&](QStringList stored) {
                 {
                     const StoredLookup saved(stored[0]);
                     already = adding.removeIf([&](QStringView entry) { return saved.contains(entry); });
@@ -105,9 +105,11 @@ int importSearches(const QString& settingsFile, const QString& path)
                 if (added == 0)
                     return stored;
                 const ListVersion now = ListVersion::of(stored[1], stored[0]);
+                // A list named for the first time is made.
+                const QString names = list.isNew ? namesWith(stored[2], list) : stored[2];
                 // The stored text is handed over, not copied: the new
                 // value grows from it.
-                return QStringList { adding.appendedTo(std::move(stored[0])), ListVersion::after(now).text() };
+                return QStringList { adding.appendedTo(std::move(stored[0])), ListVersion::after(now).text(), names };
             });
         if (!notice.isEmpty())
             say(stderr, notice);
@@ -145,7 +147,7 @@ int listSearchBackups(const QString& folder)
     });
 }
 
-int restoreSearches(const QString& settingsFile, const QString& path, const QString& backups)
+int restoreSearches(const QString& settingsFile, const QString& path, const QString& backups, const ChosenList& list)
 {
     return carefully([&] {
         // Read and checked whole before the store is touched.
@@ -153,8 +155,8 @@ int restoreSearches(const QString& settingsFile, const QString& path, const QStr
         QString kept;
         QString notice;
         try {
-            notice = SaveSettings(settingsFile, settings::kSection, { settings::kSearches, settings::kSearchesVersion },
-                [&](const QStringList& stored) {
+            notice = SaveSettings(
+                settingsFile, settings::kSection, { list.entriesKey, list.versionKey }, [&](const QStringList& stored) {
                     // The list it replaces can be gone back to in turn.
                     kept = keepBackup(backups, storedEntries(stored[0]), QDateTime::currentDateTime());
                     const ListVersion now = ListVersion::of(stored[1], stored[0]);
@@ -183,13 +185,13 @@ int restoreSearches(const QString& settingsFile, const QString& path, const QStr
 namespace {
     // The searches handed to the browser and when, added to what the file
     // keeps of them.
-    int keepOpened(const QString& settingsFile, const OpenedRecord& opened)
+    int keepOpened(const QString& settingsFile, const OpenedRecord& opened, const QString& entriesKey)
     {
         if (opened.isEmpty())
             return 0;
         return carefully([&] {
             const QString notice = SaveSettings(settingsFile, settings::kSection,
-                { settings::kSearches, settings::kSearchesOpened }, [&](const QStringList& stored) {
+                { entriesKey, settings::kSearchesOpened }, [&](const QStringList& stored) {
                     return QStringList { stored[0], mergedOpenedText(stored[1], opened, storedEntries(stored[0])) };
                 });
             if (!notice.isEmpty())
@@ -198,13 +200,13 @@ namespace {
     }
 } // namespace
 
-int openAllSearches(int argc, char* argv[], const QString& settingsFile)
+int openAllSearches(int argc, char* argv[], const QString& settingsFile, const ChosenList& list)
 {
     QCoreApplication application(argc, argv);
     StoredTexts stored;
     if (const int status = carefully([&] {
             stored = GetSettings(settingsFile, settings::kSection,
-                QStringList { settings::kSearches, settings::kOpenPace } + OpenChoices::keys());
+                QStringList { list.entriesKey, settings::kOpenPace } + OpenChoices::keys());
         }))
         return status;
     // What could be read of a damaged file still opens; the status says
@@ -233,7 +235,7 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
     QObject::connect(&queue, &LauncherQueue::progress, &notice, &OpeningNotice::progress);
     queue.setPaceMs(stored.allIni ? openPaceFromText(stored.values.value(settings::kOpenPace)).value_or(0) : 0);
     const QList<PagesOpening::Page> pages
-        = PagesOpening::pagesOf(where, storedEntries(stored.values.value(settings::kSearches)));
+        = PagesOpening::pagesOf(where, storedEntries(stored.values.value(list.entriesKey)));
     // Run from the desktop's menu, an empty list would otherwise do nothing
     // without a word.
     if (pages.isEmpty() && status == 0)
@@ -255,7 +257,7 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
         });
         application.exec();
     }
-    return keepOpened(settingsFile, opened) | status;
+    return keepOpened(settingsFile, opened, list.entriesKey) | status;
 }
 
 int stopOpeningElsewhere(int argc, char* argv[])
