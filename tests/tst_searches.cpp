@@ -18,10 +18,13 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QCompleter>
+#include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStringListModel>
 #include <QUndoStack>
 #include <QtTest>
@@ -968,6 +971,43 @@ private slots:
         steps.undo();
         QCOMPARE(w.app->lists().names(), (QStringList { "Saved Searches", "Futon" }));
         QCOMPARE(w.app->lists().model(1).count(), 1);
+    }
+
+    // A list's entry in the applications menu: any name a user can type
+    // comes back whole through Exec's quoting, the entry passes
+    // desktop-file-validate, a rename takes it along and a deletion away.
+    void aListInTheApplicationsMenu()
+    {
+        Window w;
+        const QString name = QStringLiteral("Fu \"ton\" $HOME `x` \\ 100% ;#");
+        w.app->lists().insert(1, name, QStringList {});
+        w.app->lists().show(1);
+        w.form->searchMenu->action(SearchMenu::Entry::AddToMenu)->trigger();
+        const QString folder = w.desktop.dir.filePath(QStringLiteral("data/applications"));
+        const QStringList entries = QDir(folder).entryList({ "*.desktop" });
+        QCOMPARE(entries.size(), 1);
+        const QString file = QDir(folder).filePath(entries[0]);
+        QFile entry(file);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QByteArray text = entry.readAll();
+        QVERIFY(text.contains("Name=Open " + name.toUtf8().replace("\\", "\\\\") + " Searches\n"));
+        QVERIFY2(text.contains("--open-all --list \"Fu \\\\\"ton\\\\\" \\\\$HOME \\\\`x\\\\` \\\\\\\\ 100%% ;#\"\n"),
+            text.constData());
+        const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (!validate.isEmpty()) {
+            QProcess check;
+            check.start(validate, { file });
+            QVERIFY(check.waitForFinished());
+            QVERIFY2(check.exitCode() == 0, check.readAll().constData());
+        }
+        w.app->listHandlers().askListName
+            = [](const QString&, const QString&, const QString&) { return std::optional<QString>("Kayak"); };
+        w.app->listHandlers().renameList(1);
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(QDir(folder).entryList({ "*.desktop" }).size(), 1);
+        w.app->listHandlers().deleteList(1);
+        QCOMPARE(QDir(folder).entryList({ "*.desktop" }), QStringList());
+        QCOMPARE(w.desktop.reports, QStringList());
     }
 };
 

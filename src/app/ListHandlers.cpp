@@ -4,12 +4,14 @@
 #include "Form1.h"
 #include "ListCommands.h"
 #include "ListView.h"
+#include "MenuEntries.h"
 #include "SavedListUndo.h"
 #include "SavedLists.h"
 #include "SearchListCommands.h"
 #include "SearchLists.h"
 #include "Trap.h"
 
+#include <QCoreApplication>
 #include <QScopeGuard>
 
 namespace quillmoor {
@@ -58,8 +60,36 @@ void ListHandlers::renameList(qsizetype index)
     Trap trap(platform_, QStringLiteral("mnuRenameList_Click"));
     std::optional<QString> name;
     trap.run(100, [&] { name = askName(tr("Rename List"), lists_.name(index), index); });
-    if (name && *name != lists_.name(index))
-        trap.run(102, [&] { undo_.stack().push(new RenameList(lists_, index, *name)); });
+    if (!name || *name == lists_.name(index))
+        return;
+    const QString was = lists_.name(index);
+    trap.run(102, [&] { undo_.stack().push(new RenameList(lists_, index, *name)); });
+    if (!applications.isEmpty() && hasMenuEntry(applications, was)) {
+        trap.run(104, [&] { removeMenuEntry(applications, was); });
+        trap.run(106, [&] { addMenuEntry(applications, *name, QCoreApplication::applicationFilePath()); });
+    }
+}
+
+void ListHandlers::addToMenu()
+{
+    Trap trap(platform_, QStringLiteral("mnuAddToMenu_Click"));
+    if (applications.isEmpty())
+        return;
+    trap.run(100,
+        [&] { addMenuEntry(applications, lists_.name(lists_.shownIndex()), QCoreApplication::applicationFilePath()); });
+}
+
+void ListHandlers::removeFromMenu()
+{
+    Trap trap(platform_, QStringLiteral("mnuRemoveFromMenu_Click"));
+    if (applications.isEmpty())
+        return;
+    trap.run(100, [&] { removeMenuEntry(applications, lists_.name(lists_.shownIndex())); });
+}
+
+bool ListHandlers::inMenu() const
+{
+    return !applications.isEmpty() && hasMenuEntry(applications, lists_.name(lists_.shownIndex()));
 }
 
 void ListHandlers::deleteList(qsizetype index)
@@ -76,7 +106,10 @@ void ListHandlers::deleteList(qsizetype index)
         if (!trap.test(100, [&] { return askDeleteList(question); }))
             return;
     }
+    const QString name = lists_.name(index);
     trap.run(102, [&] { undo_.stack().push(new DeleteList(lists_, index)); });
+    if (!applications.isEmpty())
+        trap.run(104, [&] { removeMenuEntry(applications, name); });
 }
 
 void ListHandlers::moveToList(qsizetype index)

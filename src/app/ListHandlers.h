@@ -35,6 +35,13 @@ public:
     void deleteList(qsizetype index);
     // The picked searches of the list shown go to the end of list `index`.
     void moveToList(qsizetype index);
+    // The list shown's entry in the desktop's applications menu, written in
+    // `applications` (the user's folder), or taken away. A rename takes
+    // the entry along, a deletion takes it away.
+    QString applications;
+    void addToMenu();
+    void removeFromMenu();
+    bool inMenu() const;
 
     // The caption of the undo (or redo) step at `step` of the history:
     // `text`, with the list it edits named where that is not the list shown.

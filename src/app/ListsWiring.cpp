@@ -2,6 +2,7 @@
 
 #include "ListTabs.h"
 #include "ListView.h"
+#include "MenuEntries.h"
 #include "SearchMenu.h"
 
 #include <utility>
@@ -24,6 +25,13 @@ void Application::connectLists()
     connect(menu, &SearchMenu::renameList, this, [this] { listHandlers_.renameList(lists_.shownIndex()); });
     connect(menu, &SearchMenu::deleteList, this, [this] { listHandlers_.deleteList(lists_.shownIndex()); });
     connect(menu, &SearchMenu::moveToList, &listHandlers_, &ListHandlers::moveToList);
+    // A test without the user's data folder writes no menu entry.
+    if (!platform_.userDataFolder.isEmpty())
+        listHandlers_.applications = applicationsFolder(platform_.userDataFolder);
+    connect(menu, &SearchMenu::addToApplicationsMenu, &listHandlers_, &ListHandlers::addToMenu);
+    connect(menu, &SearchMenu::removeFromApplicationsMenu, &listHandlers_, &ListHandlers::removeFromMenu);
+    connect(
+        menu, &QMenu::aboutToShow, this, [this] { form_.searchMenu->setInApplicationsMenu(listHandlers_.inMenu()); });
 }
 
 void Application::showLists()

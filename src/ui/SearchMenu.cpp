@@ -56,6 +56,8 @@ namespace {
         { Entry::RenameList, QT_TRANSLATE_NOOP("SearchMenu", "&Rename List\u2026") },
         { Entry::DeleteList, QT_TRANSLATE_NOOP("SearchMenu", "&Delete List") },
         { Entry::MoveToList, QT_TRANSLATE_NOOP("SearchMenu", "&Move to List") },
+        { Entry::AddToMenu, QT_TRANSLATE_NOOP("SearchMenu", "&Add to Applications Menu") },
+        { Entry::RemoveFromMenu, QT_TRANSLATE_NOOP("SearchMenu", "Remove &From Applications Menu") },
     };
 
     // The keys of an entry. Redo answers to both of the usual keys, whatever
@@ -114,7 +116,7 @@ SearchMenu::SearchMenu(QWidget* parent)
     setToolTipsVisible(true);
     for (QActionGroup* group : { engineGroup_, ageGroup_, paceGroup_ })
         group->setExclusive(true);
-    entries_.resize(int(Entry::MoveToList) + 1);
+    entries_.resize(int(Entry::RemoveFromMenu) + 1);
     for (const EntryRow& row : kEntries) {
         if (!row.text) {
             addSeparator();
@@ -146,7 +148,8 @@ SearchMenu::SearchMenu(QWidget* parent)
     // in a submenu, whose "s" Stop Opening has only while it is enabled.
     auto* lists = new QMenu(tr("Li&sts"), this);
     lists->setAccessibleName(spokenText(lists->title()));
-    for (const Entry entry : { Entry::NewList, Entry::RenameList, Entry::DeleteList, Entry::MoveToList }) {
+    for (const Entry entry : { Entry::NewList, Entry::RenameList, Entry::DeleteList, Entry::MoveToList,
+             Entry::AddToMenu, Entry::RemoveFromMenu }) {
         // A menu lets go of an action's every connection to it as it goes.
         removeAction(action(entry));
         lists->addAction(action(entry));
@@ -156,6 +159,7 @@ SearchMenu::SearchMenu(QWidget* parent)
     addMenu(lists);
     action(Entry::CombineCities)->setCheckable(true);
     setLists({ QString() }, 0);
+    setInApplicationsMenu(false);
     for (const Entry entry : { Entry::Undo, Entry::Redo, Entry::StopOpening, Entry::OpenRest, Entry::OpenNotToday })
         action(entry)->setEnabled(false);
 
@@ -168,6 +172,12 @@ SearchMenu::SearchMenu(QWidget* parent)
 }
 
 QAction* SearchMenu::action(Entry entry) const { return entries_.at(int(entry)); }
+
+void SearchMenu::setInApplicationsMenu(bool in)
+{
+    action(Entry::AddToMenu)->setVisible(!in);
+    action(Entry::RemoveFromMenu)->setVisible(in);
+}
 
 void SearchMenu::setLists(const QStringList& names, qsizetype shown)
 {
@@ -237,6 +247,10 @@ void SearchMenu::act(Entry entry)
     case Entry::Engine:
     case Entry::PagesFrom:
     case Entry::Pace:
+    case Entry::AddToMenu:
+        return emit addToApplicationsMenu();
+    case Entry::RemoveFromMenu:
+        return emit removeFromApplicationsMenu();
     case Entry::MoveToList:
         return;
     }

@@ -42,6 +42,8 @@ public:
         RenameList,
         DeleteList,
         MoveToList,
+        AddToMenu,
+        RemoveFromMenu,
     };
 
     // A choice of a submenu: the value it stands for and the name shown.
@@ -60,6 +62,9 @@ public:
     // The lists' names and the one shown: Move to List offers the others,
     // and the first list, which older builds read, cannot be deleted.
     void setLists(const QStringList& names, qsizetype shown);
+    // Whether the list shown has its entry in the desktop's applications
+    // menu: one of Add to and Remove From is offered.
+    void setInApplicationsMenu(bool in);
 
     // Fill a submenu; the checked choice stays checked when it is offered
     // again.
@@ -135,6 +140,8 @@ signals:
     void deleteList();
     // The picked searches go to the list at `index`.
     void moveToList(qsizetype index);
+    void addToApplicationsMenu();
+    void removeFromApplicationsMenu();
 
 private:
     // Says that the user asked for `entry`, by the menu or by its key.
