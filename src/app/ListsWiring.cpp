@@ -20,6 +20,7 @@ void Application::connectLists()
     connect(tabs, &ListTabs::listChosen, &lists_, &SearchLists::show);
     connect(tabs, &ListTabs::renameAsked, &listHandlers_, &ListHandlers::renameList);
     connect(tabs, &ListTabs::deleteAsked, &listHandlers_, &ListHandlers::deleteList);
+    connect(tabs, &ListTabs::searchesDropped, &listHandlers_, &ListHandlers::moveToList);
     SearchMenu* const menu = form_.searchMenu;
     connect(menu, &SearchMenu::newList, &listHandlers_, &ListHandlers::newList);
     connect(menu, &SearchMenu::renameList, this, [this] { listHandlers_.renameList(lists_.shownIndex()); });

@@ -79,7 +79,7 @@ void Application::takeInLists(const SavedLists& from, const SavedLists& stored)
     // the others' names and each list's searches three-way.
     const SavedLists now = savedLists();
     const QScopedValueRollback<bool> quiet(takingIn_, true);
-    if (now.names.value(0) == from.names.value(0) && !stored.names.isEmpty())
+    if (now.names.value(0) == from.names.value(0) && !stored.names.isEmpty() && stored.names[0] != lists_.name(0))
         lists_.rename(0, stored.names[0]);
     const QStringList names = mergeSearches(from.names.mid(1), now.names.mid(1), stored.names.mid(1));
     for (qsizetype i = lists_.count() - 1; i >= 1; --i) {

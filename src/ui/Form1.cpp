@@ -104,7 +104,7 @@ void Form1::createControls()
     searchMenu = new SearchMenu(this);
     savedListFind = new FindBar(savedList);
     savedListNotice = new UndoNotice(savedList);
-    listTabs = new ListTabs(this, this);
+    listTabs = new ListTabs(this, savedList, this);
     listTabs->hide();
     // Over the lower edge of the saved list, clear of its scroll bar, and
     // only while pages wait: no control of the window moves.

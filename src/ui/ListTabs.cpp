@@ -2,6 +2,7 @@
 
 #include "MenuText.h"
 
+#include <QDropEvent>
 #include <QMenu>
 #include <QShortcut>
 
@@ -12,9 +13,11 @@ namespace {
     constexpr int kTabCharacters = 24;
 } // namespace
 
-ListTabs::ListTabs(QWidget* window, QWidget* parent)
+ListTabs::ListTabs(QWidget* window, QWidget* rows, QWidget* parent)
     : QTabBar(parent)
+    , rows_(rows)
 {
+    setAcceptDrops(true);
     setObjectName(QStringLiteral("tabLists"));
     setAccessibleName(tr("Lists"));
     setElideMode(Qt::ElideRight);
@@ -68,6 +71,41 @@ void ListTabs::step(int by)
     if (count() < 2)
         return;
     setCurrentIndex((currentIndex() + by + count()) % count());
+}
+
+int ListTabs::dropTab(const QDropEvent* event) const
+{
+    const QWidget* from = qobject_cast<const QWidget*>(event->source());
+    if (!from || (from != rows_ && !rows_->isAncestorOf(from)))
+        return -1;
+    const int index = tabAt(event->position().toPoint());
+    return index == currentIndex() ? -1 : index;
+}
+
+void ListTabs::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QWidget* from = qobject_cast<const QWidget*>(event->source());
+    if (from && (from == rows_ || rows_->isAncestorOf(from)))
+        event->accept();
+}
+
+void ListTabs::dragMoveEvent(QDragMoveEvent* event)
+{
+    // The move is ours to make, as one step: the list's own drag removes
+    // nothing it drops outside itself.
+    if (dropTab(event) >= 0)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ListTabs::dropEvent(QDropEvent* event)
+{
+    const int index = dropTab(event);
+    if (index < 0)
+        return event->ignore();
+    event->acceptProposedAction();
+    emit searchesDropped(index);
 }
 
 QSize ListTabs::tabSizeHint(int index) const

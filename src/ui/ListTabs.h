@@ -14,8 +14,9 @@ namespace quillmoor {
 class ListTabs : public QTabBar {
     Q_OBJECT
 public:
-    // `window` hears the keys.
-    ListTabs(QWidget* window, QWidget* parent);
+    // `window` hears the keys; rows dragged from `rows` onto another tab
+    // are said as searchesDropped().
+    ListTabs(QWidget* window, QWidget* rows, QWidget* parent);
 
     // The lists' names, and the one shown.
     void setLists(const QStringList& names, qsizetype shown);
@@ -27,12 +28,21 @@ signals:
     void listChosen(qsizetype index);
     void renameAsked(qsizetype index);
     void deleteAsked(qsizetype index);
+    // The rows being dragged from the saved list were dropped on the tab of
+    // list `index`.
+    void searchesDropped(qsizetype index);
 
 protected:
     QSize tabSizeHint(int index) const override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void step(int by);
+    // The tab a drag from the saved list may drop on, or -1.
+    int dropTab(const QDropEvent* event) const;
+    QWidget* rows_;
     bool setting_ = false;
 };
 
