@@ -256,19 +256,46 @@ void SearchSaver::putAway(const QList<CopyRead>& copies, Outcome& outcome) const
     }
 }
 
+void SearchSaver::keepDayBackup(const QString& stored, QString& trouble) const
+{
+    if (backups_.isEmpty() || stored.isEmpty() || hasBackupOf(backups_, QDate::currentDate()))
+        return;
+    try {
+        keepBackup(backups_, storedEntries(stored), QDateTime::currentDateTime());
+    } catch (const Failure& failure) {
+        trouble = failure.description();
+    }
+}
+
+namespace {
+    // The keys a save of `snapshot` writes, but for the lists'.
+    QStringList keysToSave(const SearchSaver::Snapshot& snapshot)
+    {
+        QStringList keys = { settings::kSearches, settings::kSearchesVersion };
+        for (const auto& key : snapshot.keys)
+            keys << key.first;
+        for (const auto& key : snapshot.merged)
+            keys << key.first;
+        return keys;
+    }
+
+    // Lists as a save begins with them: the first list named.
+    SavedLists named(SavedLists lists)
+    {
+        if (lists.names.isEmpty())
+            lists.names = QStringList { firstListName() };
+        return lists;
+    }
+} // namespace
+
 SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs, const QSet<QString>& copiesDone)
 {
-    QStringList keys = { settings::kSearches, settings::kSearchesVersion };
-    for (const auto& key : snapshot.keys)
-        keys << key.first;
-    for (const auto& key : snapshot.merged)
-        keys << key.first;
+    QStringList keys = keysToSave(snapshot);
+    // The lists' keys come last: the file may hold more of them than named.
     const qsizetype listsAt = keys.size();
     keys << listKeysToSave(snapshot.lists, knownLists_);
     QStringList spelt;
-    Outcome outcome { false, QString(), snapshot.entries, {}, {}, {}, 0, {}, snapshot.lists, {} };
-    if (outcome.fromLists.names.isEmpty())
-        outcome.fromLists.names = QStringList { firstListName() };
+    Outcome outcome { false, QString(), snapshot.entries, {}, {}, {}, 0, {}, named(snapshot.lists), {} };
     ListsToStore lists;
     try {
         settle();
@@ -277,14 +304,7 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs,
         const QList<CopyRead> copies = readCopies(copiesDone, outcome);
         outcome.text = SaveSettings(file_, settings::kSection, keys,
             [&](const QStringList& stored) {
-                const QDate today = QDate::currentDate();
-                if (!backups_.isEmpty() && !stored[0].isEmpty() && !hasBackupOf(backups_, today)) {
-                    try {
-                        keepBackup(backups_, storedEntries(stored[0]), QDateTime::currentDateTime());
-                    } catch (const Failure& failure) {
-                        backupTrouble = failure.description();
-                    }
-                }
+                keepDayBackup(stored[0], backupTrouble);
                 ListToStore store = listToStore(known_, snapshot.entries, stored[1], stored[0]);
                 outcome.cameBack = withCopies(store.entries, copies);
                 outcome.stored = store.entries;

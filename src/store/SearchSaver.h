@@ -140,6 +140,9 @@ private:
     // copy knows that it descends from; answers how many searches came.
     qsizetype withCopies(QStringList& entries, const QList<CopyRead>& copies) const;
     void putAway(const QList<CopyRead>& copies, Outcome& outcome) const;
+    // The day's first save keeps a backup of the list `stored` it
+    // replaces; `trouble` says why it could not.
+    void keepDayBackup(const QString& stored, QString& trouble) const;
     void wait(int ms);
     void startSave(bool onlyLook = false);
     // On the saver's thread, or at the close once none is in flight.

@@ -144,19 +144,7 @@ SearchMenu::SearchMenu(QWidget* parent)
         action->setShortcutContext(Qt::WidgetShortcut);
         entries_[int(row.entry)] = action;
     }
-    // Every letter of the menu has its entry: the lists' entries share one,
-    // in a submenu, whose "s" Stop Opening has only while it is enabled.
-    auto* lists = new QMenu(tr("Li&sts"), this);
-    lists->setAccessibleName(spokenText(lists->title()));
-    for (const Entry entry : { Entry::NewList, Entry::RenameList, Entry::DeleteList, Entry::MoveToList,
-             Entry::AddToMenu, Entry::RemoveFromMenu }) {
-        // A menu lets go of an action's every connection to it as it goes.
-        removeAction(action(entry));
-        lists->addAction(action(entry));
-        if (entry != Entry::MoveToList)
-            connect(action(entry), &QAction::triggered, this, [this, entry] { act(entry); });
-    }
-    addMenu(lists);
+    addListsMenu();
     action(Entry::CombineCities)->setCheckable(true);
     setLists({ QString() }, 0);
     setInApplicationsMenu(false);
@@ -172,6 +160,26 @@ SearchMenu::SearchMenu(QWidget* parent)
 }
 
 QAction* SearchMenu::action(Entry entry) const { return entries_.at(int(entry)); }
+
+void SearchMenu::addListsMenu()
+{
+    // Every letter of the menu has its entry: the lists' entries share one,
+    // in a submenu, whose "s" Stop Opening has only while it is enabled.
+    auto* lists = new QMenu(tr("Li&sts"), this);
+    lists->setAccessibleName(spokenText(lists->title()));
+    const std::pair<Entry, void (SearchMenu::*)()> entries[] = { { Entry::NewList, &SearchMenu::newList },
+        { Entry::RenameList, &SearchMenu::renameList }, { Entry::DeleteList, &SearchMenu::deleteList },
+        { Entry::MoveToList, nullptr }, { Entry::AddToMenu, &SearchMenu::addToApplicationsMenu },
+        { Entry::RemoveFromMenu, &SearchMenu::removeFromApplicationsMenu } };
+    for (const auto& [entry, said] : entries) {
+        // A menu lets go of an action's every connection to it as it goes.
+        removeAction(action(entry));
+        lists->addAction(action(entry));
+        if (said)
+            connect(action(entry), &QAction::triggered, this, said);
+    }
+    addMenu(lists);
+}
 
 void SearchMenu::setInApplicationsMenu(bool in)
 {
@@ -238,19 +246,14 @@ void SearchMenu::act(Entry entry)
         return emit openRest();
     case Entry::OpenNotToday:
         return emit openNotToday();
-    case Entry::NewList:
-        return emit newList();
+    case Entry::NewList: // said by the lists' submenu
     case Entry::RenameList:
-        return emit renameList();
     case Entry::DeleteList:
-        return emit deleteList();
+    case Entry::AddToMenu:
+    case Entry::RemoveFromMenu:
     case Entry::Engine:
     case Entry::PagesFrom:
     case Entry::Pace:
-    case Entry::AddToMenu:
-        return emit addToApplicationsMenu();
-    case Entry::RemoveFromMenu:
-        return emit removeFromApplicationsMenu();
     case Entry::MoveToList:
         return;
     }

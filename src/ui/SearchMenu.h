@@ -146,6 +146,9 @@ signals:
 private:
     // Says that the user asked for `entry`, by the menu or by its key.
     void act(Entry entry);
+    // New, Rename and Delete List, Move to List and the applications menu,
+    // in a submenu of their own.
+    void addListsMenu();
     static void fill(QMenu* menu, QActionGroup* group, const QList<Choice>& choices);
     static QString checkedKey(const QActionGroup* group);
     static void check(const QActionGroup* group, const QString& key);
