@@ -210,6 +210,26 @@ void FindKeystroke(benchmark::State& state)
     state.counters["searches"] = count;
 }
 
+// Switching to a list of `count` searches from a short one, as a tab or
+// Ctrl+Page Down does, laid out and painted; the switch back is not timed.
+void SwitchToList(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    const auto app = savedSearches(count);
+    app->lists().insert(1, QStringLiteral("Futon"), { QStringLiteral("futon site:city1.listora.org") });
+    for (auto _ : state) {
+        state.PauseTiming();
+        app->lists().show(1);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        app->lists().show(0);
+        QCoreApplication::processEvents();
+    }
+    if (app->form().savedList->count() != count)
+        state.SkipWithError("the list shown is not the long one");
+    state.counters["searches"] = count;
+}
+
 // A keystroke in the search box while the saved texts are offered (all
 // 100,000 differ): "bike 1" narrows the offer, the BackSpace widens it.
 void CompletionKeystroke(benchmark::State& state)
@@ -313,4 +333,5 @@ BENCHMARK(AddSearch)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(SelectNearby)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadAndSplit)->Apply(listSizes);
 BENCHMARK(FindKeystroke)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SwitchToList)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(CompletionKeystroke)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 #include "Form1.h"
 #include "ListView.h"
 #include "OpenedRecord.h"
+#include "SavedLists.h"
 #include "SearchMenu.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
@@ -84,6 +85,45 @@ private slots:
         store.desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nSearches = a|b| ; by hand\n");
         store.desktop.load()->form().close();
         QCOMPARE(store.bytes(), QByteArray("[Quillmoor]\nSearches = a|b| ; by hand\n"));
+    }
+
+    // The other lists come back after a restart, under keys QSettings reads;
+    // a hand-edited file whose list keys disagree loses none of its searches.
+    void listsComeBackAndHandEditsLoseNothing()
+    {
+        Store store;
+        {
+            auto app = store.desktop.load();
+            app->searches().append({ "a" });
+            app->lists().rename(0, "Bikes");
+            app->lists().insert(1, "Futon", QStringList { "f1", "f2" });
+            app->lists().insert(2, "Kayak", QStringList {});
+            app->form().close();
+        }
+        const QVariantMap read = settingsRead(store.desktop.settingsFile());
+        QCOMPARE(read.value("Quillmoor/Lists").toString(), QStringLiteral("Bikes|Futon|Kayak|"));
+        QCOMPARE(read.value("Quillmoor/" + listKey("Futon")).toString(), QStringLiteral("f1|f2|"));
+        QCOMPARE(store.value(), QStringLiteral("a|"));
+        {
+            auto app = store.desktop.load();
+            QCOMPARE(app->lists().names(), (QStringList { "Bikes", "Futon", "Kayak" }));
+            QCOMPARE(app->lists().model(1).entries(), (QStringList { "f1", "f2" }));
+            QCOMPARE(store.desktop.reports, QStringList());
+        }
+
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"),
+            "[Quillmoor]\nSearches=a|\nLists=Bikes|Futon|Futon|Tent|\n" + listKey("Futon").toLatin1()
+                + "=f1|\nSearches-00ff=stray|\n");
+        auto app = store.desktop.load();
+        const QString found = QStringLiteral("Found under Searches-00ff");
+        QCOMPARE(app->lists().names(), (QStringList { "Bikes", "Futon", "Tent", found }));
+        QCOMPARE(app->lists().model(3).entries(), QStringList { "stray" });
+        QCOMPARE(store.desktop.reports.size(), 1);
+        app->form().close();
+        const QVariantMap after = settingsRead(store.desktop.settingsFile());
+        QCOMPARE(after.value("Quillmoor/" + listKey(found)).toString(), QStringLiteral("stray|"));
+        QCOMPARE(after.value("Quillmoor/Searches-00ff").toString(), QString());
+        QCOMPARE(after.value("Quillmoor/Lists").toString(), "Bikes|Futon|Tent|" + found + "|");
     }
 
     // Files as people leave them: what the next start shows and says, and

@@ -2,6 +2,7 @@
 #include "Application.h"
 #include "FindBar.h"
 #include "Form1.h"
+#include "ListTabs.h"
 #include "ListView.h"
 #include "OpenedShown.h"
 #include "OpenedTimes.h"
@@ -20,10 +21,13 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QCompleter>
+#include <QDir>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStringListModel>
 #include <QUndoStack>
 #include <QtTest>
@@ -1028,6 +1032,105 @@ private slots:
         OpenedTimes times;
         times.record({ "a" }, std::numeric_limits<qint64>::max());
         QVERIFY(!times.openedOn("a", now));
+    }
+
+    // With a second list tabs show over the saved list; the buttons and
+    // edits act on the list shown; Move to List and Delete List are one
+    // step each, and a step of a list not shown shows it and names it.
+    void listsInTheWindow()
+    {
+        Window w({ "a site:x" });
+        ListTabs* const tabs = w.form->listTabs;
+        ListView* const saved = w.form->savedList;
+        const int listTop = saved->y();
+        QVERIFY(tabs->isHidden());
+        QStringList troubles;
+        QStringList answers = { "Saved Searches", "Fu\nton", "Futon" };
+        w.app->listHandlers().askListName = [&](const QString&, const QString&, const QString& trouble) {
+            troubles << trouble;
+            return std::optional<QString>(answers.takeFirst());
+        };
+        w.form->searchMenu->action(SearchMenu::Entry::NewList)->trigger();
+        QCOMPARE(troubles.size(), 3);
+        QVERIFY(troubles[1].contains(QStringLiteral("already")));
+        QVERIFY(troubles[2].contains(QStringLiteral("control")));
+        QVERIFY(tabs->isVisible() && saved->y() > listTop);
+        QCOMPARE(tabs->tabToolTip(1), QStringLiteral("Futon"));
+        QCOMPARE(itemTexts(*saved), QStringList());
+
+        w.add(0, QStringLiteral("futon"));
+        QCOMPARE(itemTexts(*saved), QStringList { "futon site:boston.listora.org" });
+        QTest::keyClick(saved, Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(w.app->lists().shownIndex(), 0);
+        QCOMPARE(itemTexts(*saved), QStringList { "a site:x" });
+        saved->selectRows({ 0 });
+        emit w.form->searchMenu->moveToList(1);
+        QCOMPARE(itemTexts(*saved), QStringList());
+        QCOMPARE(w.app->lists().model(1).entries(), (QStringList { "futon site:boston.listora.org", "a site:x" }));
+
+        QUndoStack& steps = w.app->undoStack();
+        saved->setFocus();
+        QTest::keyClick(saved, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(itemTexts(*saved), QStringList { "a site:x" });
+        QCOMPARE(
+            w.app->listHandlers().stepText(steps.undoText(), steps.index() - 1), QStringLiteral("Add Search in Futon"));
+        QTest::keyClick(saved, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.app->lists().shownIndex(), 1);
+        QCOMPARE(itemTexts(*saved), QStringList());
+
+        // A list that holds searches is deleted only when the user says so,
+        // told how many go; undone, it comes back whole.
+        QTest::keyClick(saved, Qt::Key_Y, Qt::ControlModifier);
+        QString question;
+        w.app->listHandlers().askDeleteList = [&](const QString& asked) {
+            question = asked;
+            return true;
+        };
+        w.form->searchMenu->action(SearchMenu::Entry::DeleteList)->trigger();
+        QVERIFY(question.contains(QStringLiteral("the 1 search")));
+        QCOMPARE(w.app->lists().names(), QStringList { "Saved Searches" });
+        QVERIFY(tabs->isHidden());
+        QCOMPARE(saved->y(), listTop);
+        steps.undo();
+        QCOMPARE(w.app->lists().names(), (QStringList { "Saved Searches", "Futon" }));
+        QCOMPARE(w.app->lists().model(1).count(), 1);
+    }
+
+    // A list's entry in the applications menu: any name a user can type
+    // comes back whole through Exec's quoting, the entry passes
+    // desktop-file-validate, a rename takes it along and a deletion away.
+    void aListInTheApplicationsMenu()
+    {
+        Window w;
+        const QString name = QStringLiteral("Fu \"ton\" $HOME `x` \\ 100% ;#");
+        w.app->lists().insert(1, name, QStringList {});
+        w.app->lists().show(1);
+        w.form->searchMenu->action(SearchMenu::Entry::AddToMenu)->trigger();
+        const QString folder = w.desktop.dir.filePath(QStringLiteral("data/applications"));
+        const QStringList entries = QDir(folder).entryList({ "*.desktop" });
+        QCOMPARE(entries.size(), 1);
+        const QString file = QDir(folder).filePath(entries[0]);
+        QFile entry(file);
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QByteArray text = entry.readAll();
+        QVERIFY(text.contains("Name=Open " + name.toUtf8().replace("\\", "\\\\") + " Searches\n"));
+        QVERIFY2(text.contains("--open-all --list \"Fu \\\\\"ton\\\\\" \\\\$HOME \\\\`x\\\\` \\\\\\\\ 100%% ;#\"\n"),
+            text.constData());
+        const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (!validate.isEmpty()) {
+            QProcess check;
+            check.start(validate, { file });
+            QVERIFY(check.waitForFinished());
+            QVERIFY2(check.exitCode() == 0, check.readAll().constData());
+        }
+        w.app->listHandlers().askListName
+            = [](const QString&, const QString&, const QString&) { return std::optional<QString>("Kayak"); };
+        w.app->listHandlers().renameList(1);
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(QDir(folder).entryList({ "*.desktop" }).size(), 1);
+        w.app->listHandlers().deleteList(1);
+        QCOMPARE(QDir(folder).entryList({ "*.desktop" }), QStringList());
+        QCOMPARE(w.desktop.reports, QStringList());
     }
 };
 

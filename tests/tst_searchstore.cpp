@@ -9,6 +9,7 @@
 #include "ListVersion.h"
 #include "OpenedRecord.h"
 #include "RescueFile.h"
+#include "SavedLists.h"
 #include "SearchSaver.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
@@ -400,6 +401,16 @@ private slots:
         QCOMPARE(store.value(), QStringLiteral("a|b|"));
         QVERIFY(!QFile::exists(kept));
 
+        // The other lists a close could not save come back too, with what
+        // the file gained meanwhile.
+        const SavedLists lists { { "Saved Searches", "Futon" }, { { "Futon", { "f1", "f2" } } } };
+        keepRescued(file, { QString(), { "a", "b" }, {}, QString(), {}, {}, lists });
+        QSettings(file, QSettings::IniFormat).setValue("Quillmoor/" + listKey("Futon"), "f0|");
+        takeBackRescued(file, {});
+        const QSettings settings(file, QSettings::IniFormat);
+        QCOMPARE(settings.value("Quillmoor/Lists").toString(), QStringLiteral("Saved Searches|Futon|"));
+        QCOMPARE(settings.value("Quillmoor/" + listKey("Futon")).toString(), QStringLiteral("f1|f2|f0|"));
+
         store.desktop.write(QStringLiteral("config/Marrowfen.ini.rescued"), "\x89PNG\r\n\x1a\n\0\0garbage");
         const TakenBack none = takeBackRescued(file, {});
         QCOMPARE(none.files, QStringList());
@@ -600,6 +611,20 @@ private slots:
         QCOMPARE(openedRecordFromText(mergedOpenedText(QString(), own, entries)), own);
         QVERIFY(mergedOpenedText(QString(), {}, entries).isNull());
         QCOMPARE(mergedOpenedText(stored, {}, { "z" }), QStringLiteral(""));
+
+        // A page the hand-over or --open-all opened keeps its time whichever
+        // list holds its search.
+        Store store;
+        {
+            QSettings settings(store.desktop.settingsFile(), QSettings::IniFormat);
+            settings.setValue("Quillmoor/Searches", "a|");
+            settings.setValue("Quillmoor/Lists", "Saved Searches|Futon|");
+            settings.setValue("Quillmoor/" + listKey(QStringLiteral("Futon")), "b|");
+            settings.setValue("Quillmoor/SearchesOpened", "5 a|6 b|");
+        }
+        keepOpenedTimes(store.desktop.settingsFile(), { { QStringLiteral("b"), 60 } });
+        QCOMPARE(QSettings(store.desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/SearchesOpened"),
+            QStringLiteral("5 a|60 b|"));
     }
 
     void severalKeysInOneSave()
@@ -623,6 +648,68 @@ private slots:
         QVERIFY(asked[2].isNull());
         QCOMPARE(
             store.bytes(), QByteArray("[Quillmoor]\nPagesFrom=2\nEngine = \"x\" ;kept\nSearches=a|b|\n[Other]\nk=1\n"));
+    }
+
+    // The other lists are kept under keys of their own that QSettings reads,
+    // and merge list by list: a list made in two copies under one name is
+    // one list, and one deleted in a copy while the other added to it keeps
+    // what was added, under its name.
+    void listsMergeAcrossCopies()
+    {
+        Store store;
+        store.setValue(QStringLiteral("a|"));
+        const QString file = store.desktop.settingsFile();
+        SearchSaver::Snapshot snaps[2] = { { { "a" }, {} }, { { "a" }, {} } };
+        std::unique_ptr<SearchSaver> savers[2];
+        for (int i : { 0, 1 }) {
+            savers[i] = std::make_unique<SearchSaver>(
+                file, [&snaps, i] { return snaps[i]; }, 20, 0);
+            savers[i]->begin(QStringLiteral("a|"), QString());
+            connect(savers[i].get(), &SearchSaver::listsTookIn,
+                [&snaps, i](const SavedLists&, const SavedLists& stored) { snaps[i].lists = stored; });
+        }
+        const auto save = [&](int i) {
+            QSignalSpy ended(savers[i].get(), &SearchSaver::finished);
+            savers[i]->changed();
+            return ended.wait();
+        };
+        const auto read = [&](const QString& key) {
+            return QSettings(file, QSettings::IniFormat).value(QStringLiteral("Quillmoor/") + key).toString();
+        };
+        QVERIFY(save(0));
+        QVERIFY(!QSettings(file, QSettings::IniFormat).contains("Quillmoor/Lists"));
+        snaps[0].lists = { { "Saved Searches", "Futon" }, { { "Futon", { "f1" } } } };
+        snaps[1].lists
+            = { { "Saved Searches", "Futon", "Kayak|2" }, { { "Futon", { "f2" } }, { "Kayak|2", { "k" } } } };
+        QVERIFY(save(0) && save(1) && save(0));
+        QCOMPARE(read("Lists"), QStringLiteral("|Saved Searches|Futon|Kayak%7C2|"));
+        QCOMPARE(read(listKey("Futon")), QStringLiteral("f2|f1|"));
+        QCOMPARE(read(listKey("Kayak|2")), QStringLiteral("k|"));
+        QCOMPARE(snaps[0].lists, snaps[1].lists);
+        QCOMPARE(store.value(), QStringLiteral("a|"));
+
+        snaps[0].lists.names.removeAll("Futon");
+        snaps[0].lists.entries.remove("Futon");
+        snaps[1].lists.entries["Futon"] << "f3";
+        snaps[1].lists.names[0] = "Mine"; // the first list renamed
+        QVERIFY(save(0) && save(1) && save(0));
+        QCOMPARE(snaps[0].lists.names, (QStringList { "Mine", "Kayak|2", "Futon" }));
+        QCOMPARE(snaps[0].lists.entries.value("Futon"), QStringList { "f3" });
+        QCOMPARE(snaps[0].lists, snaps[1].lists);
+        QCOMPARE(store.value(), QStringLiteral("a|"));
+
+        // A hand-edited file: a name twice, a name without entries, entries
+        // without a name; nothing is lost, and what was wrong is said once.
+        QString trouble;
+        const SavedLists lists = listsOf(QStringLiteral("First|B|B|C|"),
+            { { listKey("B"), { "b|", {} } }, { "Searches-0123", { "x|y|", {} } }, { listKey("First"), { "z|", {} } } },
+            &trouble);
+        QCOMPARE(lists.names,
+            (QStringList { "First", "B", "C", "Found under Searches-0123", "Found under " + listKey("First") }));
+        QCOMPARE(lists.entries.value("B"), QStringList { "b" });
+        QCOMPARE(lists.entries.value("Found under Searches-0123"), (QStringList { "x", "y" }));
+        QCOMPARE(trouble.count(QStringLiteral("do not agree")), 1);
+        QVERIFY(trouble.contains(QStringLiteral("named twice")));
     }
 
     // An import leaves out what the stored value holds, escaped or not, and

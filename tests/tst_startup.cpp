@@ -25,6 +25,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QtEndian>
 #include <QtTest>
@@ -435,6 +436,40 @@ private slots:
             stored);
         QFile result(path);
         QCOMPARE(result.open(QIODevice::ReadOnly) ? result.readAll() : QByteArray(), written);
+    }
+
+    // --list picks the list a command acts on, --import into a new name
+    // makes it, --lists prints them with their counts, and a name the file
+    // does not hold ends with status 2, naming those it does.
+    void listsFromTheCommandLine()
+    {
+        test::FakeDesktop desktop;
+        desktop.write(QStringLiteral("config/Marrowfen.ini"), "[Quillmoor]\nSearches=A|B|\n");
+        desktop.write(QStringLiteral("futon.txt"), "f1\nf2\n");
+        const QString futon = desktop.dir.filePath(QStringLiteral("futon.txt"));
+        const auto run = [&](const QStringList& arguments, int status) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.remove(QStringLiteral("DISPLAY"));
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), desktop.dir.filePath(QStringLiteral("config")));
+            environment.insert(QStringLiteral("XDG_DATA_HOME"), desktop.dir.filePath(QStringLiteral("data")));
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(QUILLMOOR_PROGRAM), arguments);
+            if (!program.waitForFinished(10000) || program.exitCode() != status)
+                qWarning() << arguments << program.exitCode() << program.readAllStandardError();
+            return program.exitCode() == status ? program.readAll() + program.readAllStandardError() : QByteArray();
+        };
+        QVERIFY(!run({ "--import", futon, "--list", "Futon" }, 0).isEmpty());
+        QCOMPARE(run({ "--lists" }, 0), QByteArray("Saved Searches\t2\nFuton\t2\n"));
+        QCOMPARE(run({ "--export", "-", "--list", "Futon" }, 0), QByteArray("f1\nf2\n"));
+        QCOMPARE(run({ "--export", "-" }, 0), QByteArray("A\nB\n"));
+        desktop.write(QStringLiteral("futon.txt"), "f3\n");
+        QVERIFY(!run({ "--restore", futon, "--list", "Futon" }, 0).isEmpty());
+        QCOMPARE(run({ "--export", "-", "--list", "Futon" }, 0), QByteArray("f3\n"));
+        QVERIFY(run({ "--export", "-", "--list", "Kayak" }, 2).contains("\"Saved Searches\", \"Futon\""));
+        QVERIFY(!run({ "--list-backups", "--list", "Futon" }, 2).isEmpty());
+        QCOMPARE(QSettings(desktop.settingsFile(), QSettings::IniFormat).value("Quillmoor/Lists").toString(),
+            QStringLiteral("Saved Searches|Futon|"));
     }
 
     // Export writes into a FIFO instead of replacing it; with stored

@@ -43,7 +43,7 @@ Application::Application(Platform platform, std::unique_ptr<StartupReads> startu
     , startupReads_(startupReads ? std::move(startupReads) : StartupReads::of(platform_))
     , locations_(form_, platform_)
     , savedListUndo_(*form_.savedList)
-    , editing_(form_, platform_, searches_, savedListUndo_, openChoices_)
+    , editing_(form_, platform_, lists_, savedListUndo_, openChoices_)
     , saver_(platform_.settingsFile, [this] { return saveSnapshot(searches_.entries()); })
 {
     form_.savedList->setModel(&searches_);
@@ -123,6 +123,7 @@ void Application::connectHandlers()
         connect(form_.savedList, opened, this, handle(PushButton2_Click));
 
     connectSearchMenu();
+    connectLists();
 
     connect(&form_, &Form1::queryUnload, this, [this] {
         unload();
@@ -151,12 +152,13 @@ void Application::connectSaving()
     // The model says when the list changed, by whatever edit, undo or
     // redo; the menu when the user chose where pages open.
     const auto changed = [this] { saver_.changed(); };
-    connect(&searches_, &SearchListModel::listChanged, &saver_, [this] {
+    connect(&lists_, &SearchLists::listChanged, &saver_, [this] {
         // What the list took in from the file needs no save of its own.
         if (!takingIn_)
             saver_.changed();
     });
     connect(&saver_, &SearchSaver::tookIn, this, &Application::takeIn);
+    connect(&saver_, &SearchSaver::listsTookIn, this, &Application::takeInLists);
     const SearchMenu* menu = form_.searchMenu;
     connect(menu, &SearchMenu::engineChosen, &saver_, changed);
     connect(menu, &SearchMenu::ageChosen, &saver_, changed);
@@ -182,24 +184,10 @@ void Application::connectSaving()
         [notice = form_.savedListNotice](const QString& text) { notice->showNotice(text, false); });
 }
 
-void Application::takeIn(const QStringList& from, const QStringList& stored)
-{
-    // The file holds `stored` where the list was `from`: the others' changes
-    // meet whatever this window did since, by the rule a save merges by.
-    const QStringList now = searches_.entries();
-    const QStringList merged = mergeSearches(from, now, stored);
-    if (merged == now)
-        return;
-    const QScopedValueRollback<bool> quiet(takingIn_, true);
-    // Not an undo step of this window's: its own steps follow their rows,
-    // and go only where the others changed those rows.
-    savedListUndo_.othersChanged(searches_.takeIn(merged));
-}
-
 SearchSaver::Snapshot Application::saveSnapshot(const QStringList& entries) const
 {
     return { entries, openChoices_.chosenKeys() + windowSettings_.chosenKeys(form_, platform_) + opening_.chosenKeys(),
-        opening_.mergedKeys() };
+        opening_.mergedKeys(), savedLists() };
 }
 
 void Application::connectSearchMenu()
@@ -209,8 +197,8 @@ void Application::connectSearchMenu()
     openChoices_.offer(form_);
     connect(form_.savedList, &ListView::contextMenuRequested, menu, [this, menu](qsizetype, const QPoint& at) {
         const QUndoStack& steps = savedListUndo_.stack();
-        menu->setUndoSteps(
-            steps.canUndo() ? steps.undoText() : QString(), steps.canRedo() ? steps.redoText() : QString());
+        menu->setUndoSteps(steps.canUndo() ? listHandlers_.stepText(steps.undoText(), steps.index() - 1) : QString(),
+            steps.canRedo() ? listHandlers_.stepText(steps.redoText(), steps.index()) : QString());
         if (!steps.canUndo() && savedListUndo_.othersChangedLast())
             menu->setUndoUnavailable(tr("Can't Undo: Another Copy Changed the List"));
         menu->setEditEnabled(!form_.savedList->selectedRows().isEmpty(),
@@ -220,8 +208,15 @@ void Application::connectSearchMenu()
         menu->setOpenNotTodayEnabled(form_.savedList->count() > 0);
         menu->popup(at);
     });
-    connect(menu, &SearchMenu::undo, &savedListUndo_.stack(), &QUndoStack::undo);
-    connect(menu, &SearchMenu::redo, &savedListUndo_.stack(), &QUndoStack::redo);
+    // A step of another list shows that list first.
+    connect(menu, &SearchMenu::undo, this, [this] {
+        listHandlers_.showListOf(savedListUndo_.stack().index() - 1);
+        savedListUndo_.stack().undo();
+    });
+    connect(menu, &SearchMenu::redo, this, [this] {
+        listHandlers_.showListOf(savedListUndo_.stack().index());
+        savedListUndo_.stack().redo();
+    });
     connect(menu, &SearchMenu::stopOpening, this, [this] { stopOpening(); });
     connect(menu, &SearchMenu::openSelected, this, [this] { PushButton2_Click(form_, platform_, saved_); });
     connect(menu, &SearchMenu::openAll, this, [this] { PushButton6_Click(form_, platform_, saved_); });
@@ -257,7 +252,7 @@ void Application::connectOpening()
     notice_.stop = [this] { return stopOpening(); };
     notice_.openRest = openRest;
     connect(&opening_, &PagesOpening::restChanged, &notice_, &OpeningNotice::stopped);
-    connect(&searches_, &SearchListModel::listChanged, &opening_, &PagesOpening::listChanged);
+    connect(&lists_, &SearchLists::listChanged, &opening_, &PagesOpening::listChanged);
 }
 
 void Application::connectEditing()
@@ -277,7 +272,7 @@ void Application::connectEditing()
     connect(menu, &SearchMenu::importSearches, editing, &SavedListEditing::importSearches);
     connect(menu, &SearchMenu::restoreSearches, editing, &SavedListEditing::restoreBackup);
     // A change of the whole list keeps a backup of it first.
-    editing_.backUp = [this] { saver_.backUp(searches_.entries()); };
+    editing_.backUp = [this] { saver_.backUp(lists_.shown().entries()); };
     saved_.backUp = editing_.backUp;
     // The notice after a large edit takes it back, and goes at the next.
     UndoNotice* const notice = form_.savedListNotice;

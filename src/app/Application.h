@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Form1.h"
+#include "ListHandlers.h"
 #include "LocationHandlers.h"
 #include "OpenChoices.h"
 #include "OpeningNotice.h"
@@ -10,6 +11,7 @@
 #include "SavedListUndo.h"
 #include "SearchButtons.h"
 #include "SearchListModel.h"
+#include "SearchLists.h"
 #include "SearchSaver.h"
 #include "SkinFramework.h"
 #include "Startup.h"
@@ -42,6 +44,8 @@ public:
     OpenChoices& openChoices() { return openChoices_; }
     // The saved list's clipboard, moves, new text, import and export.
     SavedListEditing& editing() { return editing_; }
+    // New, Rename, Delete and Move to List.
+    ListHandlers& listHandlers() { return listHandlers_; }
 
     // Runs the start-up steps and shows the window centred, unless a close
     // was asked for meanwhile.
@@ -67,6 +71,10 @@ public:
     void Form_Load();
     // The settings file's keys that the start reads, in one read.
     static QStringList keysReadAtStart();
+    // The keys of the lists after the first, among those.
+    static QStringList listKeysReadAtStart();
+    // Every list, the first first, and which the window shows.
+    SearchLists& lists() { return lists_; }
     void Form_QueryUnload();
 
 private:
@@ -76,6 +84,9 @@ private:
     void connectSearchMenu();
     void connectEditing();
     void connectFinding();
+    // The lists as tabs, their menu entries, and which the view shows.
+    void connectLists();
+    void showLists();
     // The pace, Open the Rest and Open Not Opened Today.
     void connectOpening();
     // Pages are waiting for the browser; stopping drops those not yet
@@ -91,6 +102,13 @@ private:
     void restoreSearches(Trap& trap, const QString& value);
     // The pace and the times searches were opened, as stored.
     void restoreOpening();
+    // The lists after the first, as stored, as Form_Load's last steps.
+    void restoreLists(Trap& trap);
+    KnownLists listsReadAtStart() const;
+    // The lists' names and the searches of all but the first.
+    SavedLists savedLists() const;
+    // Merges what others saved of the lists into them, as no undo step.
+    void takeInLists(const SavedLists& from, const SavedLists& stored);
     // Lists that a close could not save, taken back into the list shown.
     void takeBackRescued(Trap& trap);
     // What a save writes: the list shown and the choices made of where
@@ -110,11 +128,13 @@ private:
     std::unique_ptr<StartupReads> startupReads_;
     // Made before the window that shows it, and gone after it.
     SearchListModel searches_;
+    SearchLists lists_ { searches_, firstListName() };
     Form1 form_;
     LocationHandlers locations_;
     SkinFramework SkinFramework1;
     SavedListUndo savedListUndo_;
     SavedListEditing editing_;
+    ListHandlers listHandlers_ { form_, platform_, lists_, savedListUndo_ };
     // Where the program is in its life: the window being built, shown,
     // closed with its list saved, or closed while this process still hands
     // over the pages that waited.
@@ -127,6 +147,8 @@ private:
     bool saveFailed_ = false;
     // The list is taking in what others saved: no save of its own follows.
     bool takingIn_ = false;
+    // The list the saved list's view shows.
+    const SearchListModel* viewed_ = &searches_;
     // The saved searches as the store held them at start-up.
     QString storedAtStart_;
     // What start-up read of the settings file.
@@ -136,11 +158,11 @@ private:
     // The window's place and whether it asks before many pages.
     WindowSettings windowSettings_;
     // The pages on their way, their pace, and when searches were opened.
-    PagesOpening opening_ { platform_, searches_ };
+    PagesOpening opening_ { platform_, lists_ };
     // The run where the browser does not hide it: the desktop's notification.
     OpeningNotice notice_ { platform_ };
     // What the search buttons work on.
-    SavedListParts saved_ { locations_.cities(), searches_, savedListUndo_, openChoices_.where(), opening_ };
+    SavedListParts saved_ { locations_.cities(), lists_, savedListUndo_, openChoices_.where(), opening_ };
     // Last: a save in flight ends before what it reads goes.
     SearchSaver saver_;
 };

@@ -142,6 +142,12 @@ namespace {
         QCommandLineOption openAll { QStringLiteral("open-all"),
             QStringLiteral("Opens every saved search in the browser as Open All does, without a window, and ends "
                            "once the last page is handed over.") };
+        QCommandLineOption list { QStringLiteral("list"),
+            QStringLiteral("With --open-all, --import, --export or --restore: acts on the list of saved searches "
+                           "named <name> rather than the first; --import makes it when there is none."),
+            QStringLiteral("name") };
+        QCommandLineOption lists { QStringLiteral("lists"),
+            QStringLiteral("Prints each list of saved searches with its number of searches, one a line, and ends.") };
         QCommandLineOption stopOpening { QStringLiteral("stop-opening"),
             QStringLiteral("Stops the pages a running Quillmoor (a window, or --open-all) is opening, as its Stop "
                            "Opening button does, and ends.") };
@@ -163,7 +169,7 @@ namespace {
         // Not Qt's own help option, which also offers a --help-all that lists
         // Qt's options, and those are read only once a window can open.
         parser.addOptions({ options.help, options.version, options.exportTo, options.importFrom, options.listBackups,
-            options.restoreFrom, options.openAll, options.stopOpening });
+            options.restoreFrom, options.openAll, options.list, options.lists, options.stopOpening });
         addToolkitOptions(parser);
     }
 
@@ -218,7 +224,8 @@ namespace {
     std::optional<int> clashing(const QCommandLineParser& parser, const Options& options)
     {
         // A second file would silently win over the first.
-        for (const QCommandLineOption* option : { &options.exportTo, &options.importFrom, &options.restoreFrom }) {
+        for (const QCommandLineOption* option :
+            { &options.exportTo, &options.importFrom, &options.restoreFrom, &options.list }) {
             if (parser.values(*option).size() > 1) {
                 print(stderr,
                     QStringLiteral("%1: --%2 may be given only once\n").arg(programName(), option->names().first()));
@@ -227,9 +234,17 @@ namespace {
         }
         QStringList modes;
         for (const QCommandLineOption* mode : { &options.exportTo, &options.importFrom, &options.listBackups,
-                 &options.restoreFrom, &options.openAll, &options.stopOpening }) {
+                 &options.restoreFrom, &options.openAll, &options.lists, &options.stopOpening }) {
             if (parser.isSet(*mode))
                 modes << QStringLiteral("--") + mode->names().first();
+        }
+        const QStringList withList = { QStringLiteral("--export"), QStringLiteral("--import"),
+            QStringLiteral("--restore"), QStringLiteral("--open-all") };
+        if (parser.isSet(options.list) && (modes.size() != 1 || !withList.contains(modes.first()))) {
+            print(stderr,
+                programName() + QStringLiteral(": --list goes with --open-all, --import, --export or --restore\n")
+                    + tryHelp());
+            return 2;
         }
         if (modes.size() > 1) {
             print(stderr,
@@ -245,17 +260,29 @@ namespace {
     // status of the one asked for.
     std::optional<int> withoutWindow(const QCommandLineParser& parser, const Options& options, int argc, char* argv[])
     {
+        if (parser.isSet(options.lists))
+            return printLists(userSettingsFile());
+        // A list named that the file does not hold ends here, naming those
+        // it holds; only an import makes it.
+        ChosenList list;
+        if (parser.isSet(options.list)) {
+            const std::optional<ChosenList> chosen
+                = chooseList(userSettingsFile(), parser.value(options.list), parser.isSet(options.importFrom));
+            if (!chosen)
+                return 2;
+            list = *chosen;
+        }
         if (parser.isSet(options.exportTo))
-            return exportSearches(userSettingsFile(), parser.value(options.exportTo));
+            return exportSearches(userSettingsFile(), parser.value(options.exportTo), list);
         if (parser.isSet(options.importFrom))
-            return importSearches(userSettingsFile(), parser.value(options.importFrom));
+            return importSearches(userSettingsFile(), parser.value(options.importFrom), list);
         if (parser.isSet(options.listBackups))
             return listSearchBackups(backupFolder(userDataFolder()));
         if (parser.isSet(options.restoreFrom))
             return restoreSearches(
-                userSettingsFile(), parser.value(options.restoreFrom), backupFolder(userDataFolder()));
+                userSettingsFile(), parser.value(options.restoreFrom), backupFolder(userDataFolder()), list);
         if (parser.isSet(options.openAll))
-            return openAllSearches(argc, argv, userSettingsFile());
+            return openAllSearches(argc, argv, userSettingsFile(), list);
         if (parser.isSet(options.stopOpening))
             return stopOpeningElsewhere(argc, argv);
         return std::nullopt;

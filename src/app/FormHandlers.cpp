@@ -48,6 +48,7 @@ void Application::Form_Load()
     trap.run(142, [&] { reportNotice(storedKeys_.notice); });
     if (!trap.test(144, [&] { return value.isEmpty(); }))
         restoreSearches(trap, value);
+    restoreLists(trap);
     restoreOpenChoices();
 }
 
@@ -82,7 +83,7 @@ void Application::restoreSearches(Trap& trap, const QString& value)
 QStringList Application::keysReadAtStart()
 {
     return QStringList { settings::kSearches, settings::kSearchesVersion } + OpenChoices::keys()
-        + WindowSettings::keys() + PagesOpening::keys();
+        + WindowSettings::keys() + PagesOpening::keys() + listKeysReadAtStart();
 }
 
 void Application::restoreOpenChoices()
@@ -93,7 +94,7 @@ void Application::restoreOpenChoices()
     trap.run(156, [&] { windowSettings_.restoreAsking(platform_, storedKeys_); });
     trap.run(156, [&] { restoreOpening(); });
     // Saving as the user goes starts from the list as the file held it.
-    saver_.begin(storedAtStart_, storedKeys_.values.value(settings::kSearchesVersion));
+    saver_.begin(storedAtStart_, storedKeys_.values.value(settings::kSearchesVersion), listsReadAtStart());
 }
 
 void Application::takeBackRescued(Trap& trap)

@@ -1,5 +1,7 @@
 #include "PagesOpening.h"
 
+#include "SearchLists.h"
+
 #include "OpenPace.h"
 #include "OpenedRecord.h"
 #include "PageQueries.h"
@@ -15,11 +17,15 @@
 
 namespace quillmoor {
 
-PagesOpening::PagesOpening(Platform& platform, SearchListModel& searches)
+PagesOpening::PagesOpening(Platform& platform, SearchLists& lists)
     : platform_(platform)
-    , searches_(searches)
+    , lists_(lists)
 {
-    searches_.setOpenedTimes(&opened_);
+    lists_.model(0).setOpenedTimes(&opened_);
+    connect(&lists_, &SearchLists::namesChanged, this, [this] {
+        for (qsizetype i = 0; i < lists_.count(); ++i)
+            lists_.model(i).setOpenedTimes(&opened_);
+    });
     if (platform_.watchHanded)
         platform_.watchHanded(this, [this](const QUrl& url) { handed(url); });
 }
@@ -78,7 +84,17 @@ void PagesOpening::takeRead()
         return;
     // Taken once, whatever the read gave.
     opened_.take(reading_.get());
-    searches_.openedTimesChanged();
+    timesChanged(nullptr);
+}
+
+void PagesOpening::timesChanged(const QStringList* entries)
+{
+    for (qsizetype i = 0; i < lists_.count(); ++i) {
+        if (entries)
+            lists_.model(i).openedTimesChanged(*entries);
+        else
+            lists_.model(i).openedTimesChanged();
+    }
 }
 
 const OpenedTimes& PagesOpening::opened()
@@ -170,7 +186,7 @@ void PagesOpening::handed(const QUrl& url)
 void PagesOpening::record(const QStringList& entries, qint64 seconds)
 {
     opened_.record(entries, seconds);
-    searches_.openedTimesChanged(entries);
+    timesChanged(&entries);
     emit openedChanged();
 }
 
@@ -199,7 +215,7 @@ void PagesOpening::listChanged()
 {
     if (rest_.isEmpty())
         return;
-    const QStringList& entries = searches_.entries();
+    const QStringList& entries = lists_.shown().entries();
     const QSet<QString> there(entries.cbegin(), entries.cend());
     for (const Page& page : std::as_const(rest_)) {
         for (const QString& entry : page.entries) {

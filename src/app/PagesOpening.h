@@ -15,7 +15,7 @@
 
 namespace quillmoor {
 
-class SearchListModel;
+class SearchLists;
 class Trap;
 struct Platform;
 struct WhereToOpen;
@@ -34,7 +34,7 @@ public:
         QStringList entries;
     };
 
-    PagesOpening(Platform& platform, SearchListModel& searches);
+    PagesOpening(Platform& platform, SearchLists& lists);
     ~PagesOpening() override;
 
     // The keys start-up reads, and what it read of them. The times come a
@@ -89,7 +89,9 @@ private:
     void takeRead();
 
     Platform& platform_;
-    SearchListModel& searches_;
+    SearchLists& lists_;
+    // Every list shows the times, whichever list opened its searches.
+    void timesChanged(const QStringList* entries);
     OpenedTimes opened_;
     // The read's way back to this object, cut when it goes.
     struct Reader {

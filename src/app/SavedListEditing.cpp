@@ -13,6 +13,7 @@
 #include "Platform.h"
 #include "SavedListUndo.h"
 #include "SearchListCommands.h"
+#include "SearchLists.h"
 #include "SearchesFile.h"
 #include "SearchesInFiles.h"
 #include "Trap.h"
@@ -26,11 +27,13 @@
 
 namespace quillmoor {
 
+SearchListModel& SavedListEditing::searches() const { return lists_.shown(); }
+
 SavedListEditing::SavedListEditing(
-    Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo, const OpenChoices& choices)
+    Form1& form, Platform& platform, SearchLists& lists, SavedListUndo& undo, const OpenChoices& choices)
     : form_(form)
     , platform_(platform)
-    , searches_(searches)
+    , lists_(lists)
     , undo_(undo)
     , choices_(choices)
 {
@@ -52,7 +55,7 @@ void SavedListEditing::copy()
     QStringList lines;
     trap.run(100, [&] {
         for (const qsizetype row : selected())
-            lines << searches_.at(row);
+            lines << searches().at(row);
     });
     if (!lines.isEmpty())
         trap.run(102, [&] { QGuiApplication::clipboard()->setText(lines.join(u'\n') + u'\n'); });
@@ -66,7 +69,7 @@ void SavedListEditing::cut()
     copy();
     Trap trap(platform_, QStringLiteral("mnuCut_Click"));
     trap.run(100, [&] {
-        form_.savedList->removeRows(rows, [&] { undo_.push(new RemoveSearches(searches_, tr("Cut"), rows)); });
+        form_.savedList->removeRows(rows, [&] { undo_.push(new RemoveSearches(searches(), tr("Cut"), rows)); });
     });
 }
 
@@ -81,12 +84,12 @@ void SavedListEditing::paste()
     // After the current entry, or at the end when there is none. The
     // keyboard's place alone, unselected (where the list put it on getting
     // the focus, or after a removal), is no entry the user picked.
-    qsizetype at = searches_.count();
+    qsizetype at = searches().count();
     trap.run(102, [&] {
         if (list.currentRowSelected())
             at = list.currentRow() + 1;
     });
-    trap.run(104, [&] { undo_.push(new InsertSearches(searches_, tr("Paste"), at, entries)); });
+    trap.run(104, [&] { undo_.push(new InsertSearches(searches(), tr("Paste"), at, entries)); });
     trap.run(106, [&] {
         QList<qsizetype> pasted(entries.size());
         std::iota(pasted.begin(), pasted.end(), at);
@@ -102,9 +105,9 @@ void SavedListEditing::moveTo(const QString& procedure, const QString& step,
         return;
     Trap trap(platform_, procedure);
     Rearranged moved;
-    trap.run(100, [&] { moved = rearrange(searches_.entries(), rows); });
+    trap.run(100, [&] { moved = rearrange(searches().entries(), rows); });
     if (!moved.rows.isEmpty()
-        && trap.run(102, [&] { undo_.push(new ReplaceSearches(searches_, step, moved.first, moved.rows)); }))
+        && trap.run(102, [&] { undo_.push(new ReplaceSearches(searches(), step, moved.first, moved.rows)); }))
         trap.run(104, [&] { form_.savedList->selectRows(moved.selected, false); });
 }
 
@@ -129,7 +132,7 @@ void SavedListEditing::editText()
         return;
     // The rows from the first selected to the last, replaced at once.
     QStringList span;
-    trap.run(100, [&] { span = searches_.entries(rows.first(), rows.last() - rows.first() + 1); });
+    trap.run(100, [&] { span = searches().entries(rows.first(), rows.last() - rows.first() + 1); });
     QStringList chosen;
     for (const qsizetype row : rows)
         chosen << span.value(row - rows.first());
@@ -141,7 +144,7 @@ void SavedListEditing::editText()
         return;
     for (const qsizetype row : rows)
         span[row - rows.first()] = withSearchText(span[row - rows.first()], answer);
-    trap.run(104, [&] { undo_.push(new ReplaceSearches(searches_, tr("Edit Search Text"), rows.first(), span)); });
+    trap.run(104, [&] { undo_.push(new ReplaceSearches(searches(), tr("Edit Search Text"), rows.first(), span)); });
     trap.run(106, [&] { list.selectRows(rows, false); });
 }
 
@@ -162,7 +165,7 @@ void SavedListEditing::importSearches()
             path, enginesToRead(choices_.where().engine), [&](const QString&, QString&& entry) { all << entry; },
             [&] { all.clear(); });
         read = !all.isEmpty() || count.leftOut > 0;
-        entries = notYetSaved(all, searches_.entries(), already);
+        entries = notYetSaved(all, searches().entries(), already);
     });
     if (!read)
         return;
@@ -170,7 +173,7 @@ void SavedListEditing::importSearches()
         trap.run(102, [&] { backUp(); });
     // Each statement its own number: a report tells which failed.
     if (!entries.isEmpty())
-        trap.run(104, [&] { undo_.push(new InsertSearches(searches_, tr("Import"), searches_.count(), entries)); });
+        trap.run(104, [&] { undo_.push(new InsertSearches(searches(), tr("Import"), searches().count(), entries)); });
     trap.run(106, [&] {
         tell(tr("Import Searches"), additionText(entries.size(), already, count.leftOut, count.bookmarks));
     });
@@ -180,11 +183,11 @@ void SavedListEditing::removeDuplicates()
 {
     Trap trap(platform_, QStringLiteral("mnuRemoveDuplicates_Click"));
     QList<qsizetype> rows;
-    trap.run(100, [&] { rows = repeatedRows(searches_.entries()); });
+    trap.run(100, [&] { rows = repeatedRows(searches().entries()); });
     if (!rows.isEmpty()) {
         trap.run(102, [&] {
             form_.savedList->removeRows(
-                rows, [&] { undo_.push(new RemoveSearches(searches_, tr("Remove Duplicates"), rows)); });
+                rows, [&] { undo_.push(new RemoveSearches(searches(), tr("Remove Duplicates"), rows)); });
         });
     }
     // What went is said over the list, with its Undo; that nothing did, in
@@ -204,10 +207,11 @@ void SavedListEditing::selectSameText()
     Trap trap(platform_, QStringLiteral("mnuSelectSameText_Click"));
     ListView& list = *form_.savedList;
     const qsizetype current = list.currentRow();
-    if (current < 0 || current >= searches_.count())
+    if (current < 0 || current >= searches().count())
         return;
-    trap.run(100,
-        [&] { list.selectRows(rowsWithSearchText(searches_.entries(), searchTextOf(searches_.at(current))), false); });
+    trap.run(100, [&] {
+        list.selectRows(rowsWithSearchText(searches().entries(), searchTextOf(searches().at(current))), false);
+    });
 }
 
 void SavedListEditing::restoreBackup()
@@ -236,8 +240,8 @@ void SavedListEditing::restoreBackup()
         QUndoStack& steps = undo_.stack();
         steps.beginMacro(tr("Restore From Backup"));
         const auto end = qScopeGuard([&] { steps.endMacro(); });
-        undo_.push(new ClearSearches(searches_, tr("Restore From Backup")));
-        undo_.push(new InsertSearches(searches_, tr("Restore From Backup"), 0, entries));
+        undo_.push(new ClearSearches(searches(), tr("Restore From Backup")));
+        undo_.push(new InsertSearches(searches(), tr("Restore From Backup"), 0, entries));
     });
 }
 
@@ -249,7 +253,7 @@ void SavedListEditing::exportSearches()
         return;
     trap.run(100, [&] {
         const QByteArray bytes = exportedBytes(path,
-            { { QCoreApplication::translate("SavedLists", "Saved Searches"), searches_.entries() } }, choices_.where(),
+            { { lists_.name(lists_.shownIndex()), searches().entries() } }, choices_.where(),
             chosenListPath(platform_.userDataFolder, platform_.applicationFolder));
         writeSearchesFileBytes(path, bytes, platform_.settingsFile);
     });

@@ -15,6 +15,7 @@ class Form1;
 class OpenChoices;
 class SavedListUndo;
 class SearchListModel;
+class SearchLists;
 struct Platform;
 
 // The saved list's edits beyond the buttons: the clipboard, moving entries,
@@ -23,10 +24,11 @@ struct Platform;
 class SavedListEditing : public QObject {
     Q_OBJECT
 public:
-    // `choices` say where pages open: an import reads results pages back by
-    // them, an export writes bookmarks of those pages.
+    // Each acts on the list shown. `choices` say where pages open: an import
+    // reads results pages back by them, an export writes bookmarks of those
+    // pages.
     SavedListEditing(
-        Form1& form, Platform& platform, SearchListModel& searches, SavedListUndo& undo, const OpenChoices& choices);
+        Form1& form, Platform& platform, SearchLists& lists, SavedListUndo& undo, const OpenChoices& choices);
 
     // The questions the edits ask, as dialogs; tests answer them instead.
     // An empty answer (or none) means the user changed their mind.
@@ -70,7 +72,8 @@ private:
 
     Form1& form_;
     Platform& platform_;
-    SearchListModel& searches_;
+    SearchListModel& searches() const;
+    SearchLists& lists_;
     SavedListUndo& undo_;
     const OpenChoices& choices_;
 };

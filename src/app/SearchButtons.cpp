@@ -87,7 +87,7 @@ void PushButton7_Click(Form1& form, Platform& platform, SavedListParts& saved)
                 queries << query;
         }
         saved.undo.push(new InsertSearches(
-            saved.searches, spokenText(form.addSearchButton->text()), saved.searches.count(), queries));
+            saved.searches(), spokenText(form.addSearchButton->text()), saved.searches().count(), queries));
     });
     trap.run(104, [&] { form.searchTextBox->clear(); });
     trap.run(106, [&] { form.searchTextBox->setFocus(); });
@@ -102,7 +102,7 @@ void PushButton2_Click(Form1& form, Platform& platform, SavedListParts& saved)
     QList<PagesOpening::Page> pages;
     trap.run(100, [&] {
         for (const qsizetype row : selectedRows(*form.savedList, "No saved search is selected."))
-            pages.append({ saved.searches.at(row), { saved.searches.at(row) } });
+            pages.append({ saved.searches().at(row), { saved.searches().at(row) } });
         pages = saved.opening.notInRun(pages);
         if (!mayOpenPages(platform, pages.size()))
             pages.clear();
@@ -139,7 +139,7 @@ void PushButton6_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     openPages(platform, saved, QStringLiteral("PushButton6_Click"), [&] {
         return saved.opening.notInRun(
-            PagesOpening::pagesOf(saved.where, shownEntries(*form.savedList, saved.searches)));
+            PagesOpening::pagesOf(saved.where, shownEntries(*form.savedList, saved.searches())));
     });
 }
 
@@ -154,7 +154,7 @@ void mnuOpenNotToday_Click(Form1& form, Platform& platform, SavedListParts& save
     openPages(platform, saved, QStringLiteral("mnuOpenNotToday_Click"), [&] {
         const QDateTime now = QDateTime::currentDateTime();
         QStringList entries;
-        for (const QString& entry : shownEntries(*form.savedList, saved.searches))
+        for (const QString& entry : shownEntries(*form.savedList, saved.searches()))
             if (!saved.opening.opened().openedOn(entry, now))
                 entries << entry;
         return saved.opening.notInRun(PagesOpening::pagesOf(saved.where, entries));
@@ -164,14 +164,15 @@ void mnuOpenNotToday_Click(Form1& form, Platform& platform, SavedListParts& save
 void PushButton3_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton3_Click"));
-    const qsizetype cleared = saved.searches.count();
+    const qsizetype cleared = saved.searches().count();
     // The backup first, of the list as it stands: it outlives the session,
     // where the undo step does not.
     trap.run(100, [&] {
         if (saved.backUp)
             saved.backUp();
     });
-    trap.run(102, [&] { saved.undo.push(new ClearSearches(saved.searches, spokenText(form.clearAllButton->text()))); });
+    trap.run(
+        102, [&] { saved.undo.push(new ClearSearches(saved.searches(), spokenText(form.clearAllButton->text()))); });
     // One key pressed by mistake empties the list: the notice says how to
     // have it back.
     if (cleared > 0) {
@@ -186,13 +187,14 @@ void PushButton3_Click(Form1& form, Platform& platform, SavedListParts& saved)
 void PushButton4_Click(Form1& form, Platform& platform, SavedListParts& saved)
 {
     Trap trap(platform, QStringLiteral("PushButton4_Click"));
-    if (!trap.test(100, [&] { return saved.searches.count() > 0; }))
+    if (!trap.test(100, [&] { return saved.searches().count() > 0; }))
         return;
     // All selected entries go at once, so one undo brings them all back.
     trap.run(102, [&] {
         const QList<qsizetype> rows = selectedRows(*form.savedList, "No saved search is selected.");
-        form.savedList->removeRows(rows,
-            [&] { saved.undo.push(new RemoveSearches(saved.searches, spokenText(form.deleteButton->text()), rows)); });
+        form.savedList->removeRows(rows, [&] {
+            saved.undo.push(new RemoveSearches(saved.searches(), spokenText(form.deleteButton->text()), rows));
+        });
         // One search gone is plain to see; more are said, with their Undo.
         if (rows.size() > 1)
             form.savedListNotice->showNotice(SearchButtons::tr("%1 saved searches deleted").arg(rows.size()));
@@ -204,7 +206,7 @@ void PushButton5_Click(Form1& form, Platform& platform, SavedListParts& saved)
     Trap trap(platform, QStringLiteral("PushButton5_Click"));
     trap.run(100, [&] {
         saved.undo.push(new InsertSearches(
-            saved.searches, spokenText(form.exampleButton->text()), saved.searches.count(), { exampleSearch() }));
+            saved.searches(), spokenText(form.exampleButton->text()), saved.searches().count(), { exampleSearch() }));
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SearchLists.h"
+
 #include <QtGlobal>
 #include <functional>
 
@@ -17,7 +19,9 @@ struct WhereToOpen;
 // from, the saved searches, their undo history and where their pages open.
 struct SavedListParts {
     const CityListModel& cities;
-    SearchListModel& searches;
+    // Every list; the buttons act on the one shown.
+    SearchLists& lists;
+    SearchListModel& searches() const { return lists.shown(); }
     SavedListUndo& undo;
     const WhereToOpen& where;
     // The pages on their way, their pace, and when searches were opened.

@@ -17,6 +17,7 @@
 #include "Platform.h"
 #include "Process.h"
 #include "SavedList.h"
+#include "SavedLists.h"
 #include "SearchStore.h"
 #include "SearchesFile.h"
 #include "SettingsKeys.h"
@@ -64,11 +65,11 @@ namespace {
 
 } // namespace
 
-int exportSearches(const QString& settingsFile, const QString& path)
+int exportSearches(const QString& settingsFile, const QString& path, const ChosenList& list)
 {
     return carefully([&] {
         // Only read: a failure leaves every file as it was.
-        const StoredText stored = ReadSettingOnly(settingsFile, settings::kSection, settings::kSearches);
+        const StoredText stored = ReadSettingOnly(settingsFile, settings::kSection, list.entriesKey);
         if (!stored.notice.isEmpty())
             say(stderr, stored.notice);
         const QStringList entries = storedEntries(stored.value);
@@ -78,14 +79,15 @@ int exportSearches(const QString& settingsFile, const QString& path)
         }
         // Bookmarks open where the window's pages open, and are titled with
         // the names of the city list the window shows.
-        const WhereToOpen where = storedWhereToOpen(ReadSettingsOnly(settingsFile, settings::kSection, OpenChoices::keys()));
+        const WhereToOpen where
+            = storedWhereToOpen(ReadSettingsOnly(settingsFile, settings::kSection, OpenChoices::keys()));
         const QString cityList = chosenListPath(userDataFolder(), os::runningExecutableFolder());
-        writeSearchesFileBytes(
-            path, exportedBytes(path, { { QCoreApplication::translate("SavedLists", "Saved Searches"), entries } }, where, cityList), settingsFile);
+        const QString name = list.name.isEmpty() ? firstListName() : list.name;
+        writeSearchesFileBytes(path, exportedBytes(path, { { name, entries } }, where, cityList), settingsFile);
     });
 }
 
-int importSearches(const QString& settingsFile, const QString& path)
+int importSearches(const QString& settingsFile, const QString& path, const ChosenList& list)
 {
     return carefully([&] {
         // Read and checked whole before the store is touched, gathered as
@@ -111,7 +113,7 @@ int importSearches(const QString& settingsFile, const QString& path)
         qsizetype added = 0;
         qsizetype already = 0;
         const QString notice = SaveSettings(settingsFile, settings::kSection,
-            { settings::kSearches, settings::kSearchesVersion }, [&](QStringList stored) {
+            { list.entriesKey, list.versionKey, settings::kLists }, [&](QStringList stored) {
                 {
                     const StoredLookup saved(stored[0]);
                     already = adding.removeIf([&](QStringView entry) { return saved.contains(entry); });
@@ -120,9 +122,11 @@ int importSearches(const QString& settingsFile, const QString& path)
                 if (added == 0)
                     return stored;
                 const ListVersion now = ListVersion::of(stored[1], stored[0]);
+                // A list named for the first time is made.
+                const QString names = list.isNew ? namesWith(stored[2], list) : stored[2];
                 // The stored text is handed over, not copied: the new
                 // value grows from it.
-                return QStringList { adding.appendedTo(std::move(stored[0])), ListVersion::after(now).text() };
+                return QStringList { adding.appendedTo(std::move(stored[0])), ListVersion::after(now).text(), names };
             });
         if (!notice.isEmpty())
             say(stderr, notice);
@@ -162,7 +166,7 @@ int listSearchBackups(const QString& folder)
     });
 }
 
-int restoreSearches(const QString& settingsFile, const QString& path, const QString& backups)
+int restoreSearches(const QString& settingsFile, const QString& path, const QString& backups, const ChosenList& list)
 {
     return carefully([&] {
         // Read and checked whole before the store is touched.
@@ -170,8 +174,8 @@ int restoreSearches(const QString& settingsFile, const QString& path, const QStr
         QString kept;
         QString notice;
         try {
-            notice = SaveSettings(settingsFile, settings::kSection, { settings::kSearches, settings::kSearchesVersion },
-                [&](const QStringList& stored) {
+            notice = SaveSettings(
+                settingsFile, settings::kSection, { list.entriesKey, list.versionKey }, [&](const QStringList& stored) {
                     // The list it replaces can be gone back to in turn.
                     kept = keepBackup(backups, storedEntries(stored[0]), QDateTime::currentDateTime());
                     const ListVersion now = ListVersion::of(stored[1], stored[0]);
@@ -212,13 +216,13 @@ namespace {
     }
 } // namespace
 
-int openAllSearches(int argc, char* argv[], const QString& settingsFile)
+int openAllSearches(int argc, char* argv[], const QString& settingsFile, const ChosenList& list)
 {
     QCoreApplication application(argc, argv);
     StoredTexts stored;
     if (const int status = carefully([&] {
             stored = GetSettings(settingsFile, settings::kSection,
-                QStringList { settings::kSearches, settings::kOpenPace } + OpenChoices::keys());
+                QStringList { list.entriesKey, settings::kOpenPace } + OpenChoices::keys());
         }))
         return status;
     // What could be read of a damaged file still opens; the status says
@@ -247,7 +251,7 @@ int openAllSearches(int argc, char* argv[], const QString& settingsFile)
     QObject::connect(&queue, &LauncherQueue::progress, &notice, &OpeningNotice::progress);
     queue.setPaceMs(stored.allIni ? openPaceFromText(stored.values.value(settings::kOpenPace)).value_or(0) : 0);
     const QList<PagesOpening::Page> pages
-        = PagesOpening::pagesOf(where, storedEntries(stored.values.value(settings::kSearches)));
+        = PagesOpening::pagesOf(where, storedEntries(stored.values.value(list.entriesKey)));
     // Run from the desktop's menu, an empty list would otherwise do nothing
     // without a word.
     if (pages.isEmpty() && status == 0)

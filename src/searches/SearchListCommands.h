@@ -16,6 +16,8 @@ public:
     void redo() override;
 
     const SearchListModel::Changes& changes() const { return changes_; }
+    // The list it edits.
+    const SearchListModel& model() const { return model_; }
     // Whether the last redo() made the edit for the first time.
     bool firstTime() const { return firstTime_; }
     // About how much memory the texts it keeps take.

@@ -2,6 +2,7 @@
 
 #include "LaterTime.h"
 #include "SavedList.h"
+#include "SavedLists.h"
 #include "SearchStore.h"
 #include "SettingsKeys.h"
 
@@ -109,10 +110,20 @@ QString keepOpenedTimes(const QString& settingsFile, const OpenedRecord& own)
 {
     if (own.isEmpty())
         return QString();
-    return SaveSettings(settingsFile, settings::kSection, { settings::kSearches, settings::kSearchesOpened },
-        [&](const QStringList& stored) {
-            return QStringList { stored[0], mergedOpenedText(stored[1], own, storedEntries(stored[0])) };
-        });
+    // The times stay for the searches of every list the file names, not the
+    // first list's alone.
+    QStringList keys = { settings::kSearches, settings::kSearchesOpened };
+    const QStringList names
+        = storedEntries(ReadSettingOnly(settingsFile, settings::kSection, settings::kLists).value);
+    for (qsizetype i = 1; i < names.size(); ++i)
+        keys << listKey(names[i]);
+    return SaveSettings(settingsFile, settings::kSection, keys, [&](QStringList stored) {
+        QStringList entries;
+        for (qsizetype i = 0; i < stored.size(); ++i)
+            entries += i == 1 ? QStringList() : storedEntries(stored[i]);
+        stored[1] = mergedOpenedText(stored[1], own, entries);
+        return stored;
+    });
 }
 
 QByteArray openedNote(const QStringList& entries) { return storedValue(entries).toUtf8().toPercentEncoding(); }

@@ -59,7 +59,9 @@ namespace {
                               .arg(name)
                               .arg(size >> 20));
         const StoredTexts stored = GetSettings(name, settings::kSection,
-            QStringList { settings::kSearches, settings::kSearchesVersion, kAdded, kDropped, kBase, kId } + keys);
+            QStringList {
+                settings::kSearches, settings::kSearchesVersion, kAdded, kDropped, kBase, kId, settings::kLists }
+                + keys + QStringList { settings::kListPrefix + u'*' });
         const QString searches = stored.values.value(settings::kSearches);
         if (searches.isNull() || !stored.allIni) {
             // Not taken for a list, and out of the way of the next start.
@@ -84,6 +86,14 @@ namespace {
             if (!stored.values.value(key).isNull())
                 list.keys.append({ key, stored.values.value(key) });
         }
+        if (!stored.values.value(settings::kLists).isNull()) {
+            QHash<QString, StoredList> lists;
+            for (auto it = stored.values.cbegin(); it != stored.values.cend(); ++it) {
+                if (it.key().startsWith(settings::kListPrefix))
+                    lists.insert(it.key(), { it.value(), QString() });
+            }
+            list.lists = listsOf(stored.values.value(settings::kLists), lists);
+        }
         return list;
     }
 
@@ -97,6 +107,20 @@ namespace {
         return listToStore(known, rescued.base, rescued.entries, version, searches).entries;
     }
 
+    // Every list of `a` and of `b`, each with the entries of both.
+    SavedLists withAdded(const SavedLists& a, const SavedLists& b)
+    {
+        if (b.onlyFirst())
+            return a;
+        SavedLists sum = a.names.isEmpty() ? b : a;
+        for (const QString& name : b.names) {
+            if (!sum.names.contains(name))
+                sum.names << name;
+            sum.entries[name] = addSearches(sum.entriesOf(name), b.entriesOf(name));
+        }
+        return sum;
+    }
+
 } // namespace
 
 QString keepRescued(const QString& settingsFile, const RescuedList& list)
@@ -106,6 +130,14 @@ QString keepRescued(const QString& settingsFile, const RescuedList& list)
         { settings::kSearchesVersion, list.version }, { kAdded, storedValue(without(list.entries, list.base)) },
         { kDropped, storedValue(without(list.base, list.entries)) }, { kId, id } };
     values += list.keys;
+    if (!list.lists.onlyFirst()) {
+        values.append({ settings::kLists, storedValue(list.lists.names) });
+        for (qsizetype i = 1; i < list.lists.names.size(); ++i) {
+            const QString& name = list.lists.names[i];
+            const QString value = storedValue(list.lists.entriesOf(name));
+            values.append({ listKey(name), value.isNull() ? QStringLiteral("") : value });
+        }
+    }
     const std::optional<QByteArray> bytes = withIniValues(QByteArray(), settings::kSection, values);
     try {
         if (!bytes)
@@ -140,7 +172,14 @@ TakenBack takeBackRescued(const QString& settingsFile, const QStringList& keys)
     if (findRescued(settingsFile, keys, &taken.trouble).isEmpty())
         return taken;
     taken.trouble.clear();
-    const QStringList names = QStringList { settings::kSearches, settings::kSearchesVersion, kTakenIn } + keys;
+    QStringList names = QStringList { settings::kSearches, settings::kSearchesVersion, kTakenIn } + keys;
+    const qsizetype listsAt = names.size();
+    // The lists the closes kept, with all they held, whatever their order.
+    SavedLists lists;
+    for (const RescuedList& list : findRescued(settingsFile, keys, &taken.trouble))
+        lists = withAdded(lists, list.lists);
+    names += listKeysToSave(lists, {});
+    QStringList spelt;
     QStringList done;
     SaveSettings(settingsFile, settings::kSection, names,
         [&](const QStringList& stored) {
@@ -171,12 +210,19 @@ TakenBack takeBackRescued(const QString& settingsFile, const QStringList& keys)
                 : takenIn.mid(std::max<qsizetype>(0, takenIn.size() - kTakenInKept)).join(u' ');
             for (const auto& [key, value] : std::as_const(taken.keys))
                 texts[names.indexOf(key)] = value;
+            texts.resize(listsAt);
+            if (!lists.onlyFirst())
+                composeLists({}, lists, spelt, stored, listsAt, texts);
+            else
+                texts += stored.mid(listsAt);
             return texts;
         },
-        { kLockWaitMs, [&] {
-             for (const QString& file : std::as_const(done))
-                 QFile::remove(file);
-         } });
+        { kLockWaitMs,
+            [&] {
+                for (const QString& file : std::as_const(done))
+                    QFile::remove(file);
+            },
+            [&](const QStringList& keys) { spelt = keys; } });
     taken.files = done;
     return taken;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SavedLists.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,6 +23,9 @@ struct RescuedList {
     QString version;
     QList<std::pair<QString, QString>> keys; // further keys the close saves (where pages open)
     QString id; // set when kept: the settings file names the lists it took in
+    // The other lists, when there are any: taken back by adding what the
+    // file lacks of them, as nothing says what became of them since.
+    SavedLists lists = {};
 };
 
 // Keeps `list` beside `settingsFile` and answers the name. Throws Failure

@@ -45,8 +45,9 @@ SearchSaver::~SearchSaver()
     }
 }
 
-void SearchSaver::begin(const QString& searches, const QString& version)
+void SearchSaver::begin(const QString& searches, const QString& version, KnownLists lists)
 {
+    knownLists_ = std::move(lists);
     // Only kept: the first save reads it, on the saver's thread, so the
     // window shows no later for a long list.
     readSearches_ = searches;
@@ -154,6 +155,8 @@ void SearchSaver::ended(const Outcome& outcome)
         retryMs_ = kFirstRetryMs;
         if (outcome.stored != outcome.from)
             emit tookIn(outcome.from, outcome.stored);
+        if (outcome.storedLists != outcome.fromLists)
+            emit listsTookIn(outcome.fromLists, outcome.storedLists);
         if (dirty_)
             wait(quietMs_);
     } else {
@@ -254,14 +257,47 @@ void SearchSaver::putAway(const QList<CopyRead>& copies, Outcome& outcome) const
     }
 }
 
+void SearchSaver::keepDayBackup(const QString& stored, QString& trouble) const
+{
+    if (backups_.isEmpty() || stored.isEmpty() || hasBackupOf(backups_, QDate::currentDate()))
+        return;
+    try {
+        keepBackup(backups_, storedEntries(stored), QDateTime::currentDateTime());
+    } catch (const Failure& failure) {
+        trouble = failure.description();
+    }
+}
+
+namespace {
+    // The keys a save of `snapshot` writes, but for the lists'.
+    QStringList keysToSave(const SearchSaver::Snapshot& snapshot)
+    {
+        QStringList keys = { settings::kSearches, settings::kSearchesVersion };
+        for (const auto& key : snapshot.keys)
+            keys << key.first;
+        for (const auto& key : snapshot.merged)
+            keys << key.first;
+        return keys;
+    }
+
+    // Lists as a save begins with them: the first list named.
+    SavedLists named(SavedLists lists)
+    {
+        if (lists.names.isEmpty())
+            lists.names = QStringList { firstListName() };
+        return lists;
+    }
+} // namespace
+
 SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs, const QSet<QString>& copiesDone)
 {
-    QStringList keys = { settings::kSearches, settings::kSearchesVersion };
-    for (const auto& key : snapshot.keys)
-        keys << key.first;
-    for (const auto& key : snapshot.merged)
-        keys << key.first;
-    Outcome outcome { false, QString(), snapshot.entries, {}, {}, {}, 0, {} };
+    QStringList keys = keysToSave(snapshot);
+    // The lists' keys come last: the file may hold more of them than named.
+    const qsizetype listsAt = keys.size();
+    keys << listKeysToSave(snapshot.lists, knownLists_);
+    QStringList spelt;
+    Outcome outcome { false, QString(), snapshot.entries, {}, {}, {}, 0, {}, named(snapshot.lists), {} };
+    ListsToStore lists;
     try {
         settle();
         ListVersion written;
@@ -269,14 +305,7 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs,
         const QList<CopyRead> copies = readCopies(copiesDone, outcome);
         outcome.text = SaveSettings(file_, settings::kSection, keys,
             [&](const QStringList& stored) {
-                const QDate today = QDate::currentDate();
-                if (!backups_.isEmpty() && !stored[0].isEmpty() && !hasBackupOf(backups_, today)) {
-                    try {
-                        keepBackup(backups_, storedEntries(stored[0]), QDateTime::currentDateTime());
-                    } catch (const Failure& failure) {
-                        backupTrouble = failure.description();
-                    }
-                }
+                keepDayBackup(stored[0], backupTrouble);
                 ListToStore store = listToStore(known_, snapshot.entries, stored[1], stored[0]);
                 outcome.cameBack = withCopies(store.entries, copies);
                 outcome.stored = store.entries;
@@ -290,16 +319,21 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs,
                 QStringList texts = { value, same ? stored[1] : written.text() };
                 for (const auto& key : snapshot.keys)
                     texts << key.second;
+                // Opened times stay for a search whichever list holds it.
+                const QStringList every = snapshot.lists.withEntriesOf(store.entries);
                 for (const auto& key : snapshot.merged)
-                    texts << key.second(stored[texts.size()], store.entries);
+                    texts << key.second(stored[texts.size()], every);
+                lists = composeLists(knownLists_, snapshot.lists, spelt, stored, listsAt, texts);
                 return texts;
             },
             // The file as this save left it: a change after is someone else's.
-            { lockWaitMs, [&] {
-                 // Put away once the file holds what they added.
-                 putAway(copies, outcome);
-                 outcome.seen = fileNow();
-             } });
+            { lockWaitMs,
+                [&] {
+                    // Put away once the file holds what they added.
+                    putAway(copies, outcome);
+                    outcome.seen = fileNow();
+                },
+                [&](const QStringList& names) { spelt = names; } });
         if (!backupTrouble.isEmpty())
             outcome.said << backupTrouble;
         if (!outcome.text.isEmpty())
@@ -308,6 +342,8 @@ SearchSaver::Outcome SearchSaver::save(const Snapshot& snapshot, int lockWaitMs,
         // A list of its own: sharing the window's would make its next edit
         // copy the whole list on the window's thread.
         known_.add(written, QStringList(outcome.stored.cbegin(), outcome.stored.cend()));
+        knownLists_ = std::move(lists.known);
+        outcome.storedLists = std::move(lists.stored);
         outcome.saved = true;
     } catch (const Failure& failure) {
         outcome.text = failure.description();
@@ -343,7 +379,7 @@ QString SearchSaver::saveLast(const Snapshot& snapshot)
     // Nothing the user sees may go without a copy.
     QString kept;
     try {
-        RescuedList rescued { QString(), snapshot.entries, {}, QString(), snapshot.keys, {} };
+        RescuedList rescued { QString(), snapshot.entries, {}, QString(), snapshot.keys, {}, snapshot.lists };
         if (!abandoned_) {
             settle();
             const ListVersion& known = known_.last().version;

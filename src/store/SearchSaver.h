@@ -3,6 +3,7 @@
 #include "FileCalls.h"
 #include "FileLook.h"
 #include "ListVersion.h"
+#include "SavedLists.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -49,6 +50,9 @@ public:
         // holds under them then and the entries the save stores.
         using Merge = std::function<QString(const QString& stored, const QStringList& entries)>;
         QList<std::pair<QString, Merge>> merged = {};
+        // The lists' names and the entries of each but the first, whose
+        // entries are `entries`; none while the first is the only one.
+        SavedLists lists = {};
     };
 
     static constexpr int kQuietMs = 1000; // after the last change
@@ -68,7 +72,8 @@ public:
     // the file could not be read): the first save merges from there. Changes
     // before are start-up's own and save nothing. Looking at the file for
     // others' changes starts here.
-    void begin(const QString& searches, const QString& version);
+    // `lists` is what start-up read of the other lists.
+    void begin(const QString& searches, const QString& version, KnownLists lists = {});
     // Where the day's first save keeps a backup of the list it replaces;
     // none are kept without one.
     void keepBackupsIn(const QString& folder) { backups_ = folder; }
@@ -101,6 +106,9 @@ signals:
     // The file holds `stored` where this copy's list was `from` when the save
     // (or the look) began: what others changed, for the window to take in.
     void tookIn(const QStringList& from, const QStringList& stored);
+    // The same for the lists: their names, and the entries of all but the
+    // first.
+    void listsTookIn(const SavedLists& from, const SavedLists& stored);
     // A save as the user goes has ended, well or not.
     void finished();
 
@@ -118,6 +126,8 @@ private:
         QStringList copiesDone; // conflict copies taken in, or said to be unreadable
         qsizetype cameBack = 0; // searches the copies added
         QStringList said; // what else there is to say of a save that went through
+        SavedLists fromLists; // the lists the save began with
+        SavedLists storedLists; // and what the file holds of them after it
     };
     struct CopyRead {
         QString file;
@@ -131,6 +141,9 @@ private:
     // copy knows that it descends from; answers how many searches came.
     qsizetype withCopies(QStringList& entries, const QList<CopyRead>& copies) const;
     void putAway(const QList<CopyRead>& copies, Outcome& outcome) const;
+    // The day's first save keeps a backup of the list `stored` it
+    // replaces; `trouble` says why it could not.
+    void keepDayBackup(const QString& stored, QString& trouble) const;
     void wait(int ms);
     void startSave(bool onlyLook = false);
     // On the saver's thread, or at the close once none is in flight.
@@ -163,6 +176,7 @@ private:
     // What this copy read or saved lately, and the file as it was then;
     // only the saver's thread touches them while a save is in flight.
     KnownSaves known_;
+    KnownLists knownLists_;
     // As begin() was given them, until the first save settles them.
     QString readSearches_;
     QString readVersion_;

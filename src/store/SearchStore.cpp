@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSet>
 #include <QThread>
+#include <algorithm>
 
 namespace quillmoor {
 
@@ -18,18 +20,45 @@ namespace {
 
     // What the file holds under the keys, and what is wrong with it.
     struct FileRead {
+        QStringList names; // the keys read, a family's spelt out
         QList<IniRead> reads;
         bool unclosedHeader = false;
         QString notText; // the first key whose value is no text
         bool whole() const { return !unclosedHeader && notText.isNull(); }
     };
 
+    // `keys` with each that ends in "*" spelt out as every key of the
+    // section that begins as it does, once each, in the file's order.
+    QStringList withFamilies(const IniScan& scan, const QString& section, const QStringList& keys)
+    {
+        QStringList names;
+        QStringList starts;
+        for (const QString& key : keys)
+            (key.endsWith(u'*') ? starts : names) << key.chopped(key.endsWith(u'*') ? 1 : 0);
+        if (starts.isEmpty())
+            return names;
+        QSet<QString> seen(names.cbegin(), names.cend());
+        for (const IniEntry& entry : scan.entries) {
+            const QStringView name = QStringView(entry.key).sliced(entry.sectionLength);
+            if (entry.sectionLength != section.size() + 1 || !entry.key.startsWith(section) || name.contains(u'/'))
+                continue;
+            if (std::any_of(
+                    starts.cbegin(), starts.cend(), [&](const QString& start) { return name.startsWith(start); })
+                && !seen.contains(name.toString())) {
+                names << name.toString();
+                seen.insert(names.constLast());
+            }
+        }
+        return names;
+    }
+
     FileRead readKeys(const QByteArray& bytes, const QString& section, const QStringList& keys)
     {
         FileRead file;
         const IniScan scan = scanIni(bytes);
         file.unclosedHeader = scan.hasUnclosedHeader();
-        for (const QString& key : keys) {
+        file.names = withFamilies(scan, section, keys);
+        for (const QString& key : file.names) {
             file.reads << readIniKey(bytes, scan, section, key);
             if (!file.reads.constLast().isText && file.notText.isNull())
                 file.notText = key;
@@ -64,9 +93,12 @@ namespace {
     // The file as the save leaves it, and a notice when the old one had to
     // be kept aside.
     std::pair<QByteArray, QString> savedBytes(const QString& file, const QByteArray& old, const QString& section,
-        const QStringList& names, const ComposeSettings& compose)
+        const QStringList& keys, const ComposeSettings& compose, const std::function<void(const QStringList&)>& spelt)
     {
-        FileRead read = readKeys(old, section, names);
+        FileRead read = readKeys(old, section, keys);
+        const QStringList& names = read.names;
+        if (spelt)
+            spelt(names);
         QString notice;
         if (!read.whole()) {
             const auto [copy, made] = keepAside(file, old);
@@ -150,11 +182,11 @@ namespace {
         return { std::move(old), std::move(read) };
     }
 
-    StoredTexts textsOf(const FileRead& read, const QStringList& keys)
+    StoredTexts textsOf(const FileRead& read)
     {
         StoredTexts stored;
-        for (qsizetype i = 0; i < keys.size(); ++i)
-            stored.values.insert(keys[i], read.reads[i].text);
+        for (qsizetype i = 0; i < read.names.size(); ++i)
+            stored.values.insert(read.names[i], read.reads[i].text);
         stored.allIni = !read.unclosedHeader;
         return stored;
     }
@@ -167,7 +199,7 @@ std::optional<StoredTexts> GetWholeSettings(const QString& file, const QString& 
         const auto [old, read] = readSettings(file, section, keys);
         if (!read.whole())
             return std::nullopt;
-        return textsOf(read, keys);
+        return textsOf(read);
     } catch (const Failure&) {
         return std::nullopt;
     }
@@ -176,7 +208,7 @@ std::optional<StoredTexts> GetWholeSettings(const QString& file, const QString& 
 StoredTexts GetSettings(const QString& file, const QString& section, const QStringList& keys)
 {
     const auto [old, read] = readSettings(file, section, keys);
-    StoredTexts stored = textsOf(read, keys);
+    StoredTexts stored = textsOf(read);
     if (!read.whole()) {
         QString kept;
         try {
@@ -194,7 +226,7 @@ StoredTexts ReadSettingsOnly(const QString& file, const QString& section, const 
     const auto [old, read] = readSettings(file, section, keys);
     if (!read.notText.isNull())
         throw Failure(SearchStoreText::tr("The saved searches in \"%1\" are not text, so none can be read.").arg(file));
-    return textsOf(read, keys);
+    return textsOf(read);
 }
 
 StoredText ReadSettingOnly(const QString& file, const QString& section, const QString& key)
@@ -246,7 +278,7 @@ QString SaveSettings(const QString& file, const QString& section, const QStringL
         const QString target = resolveLinks(file);
         for (int tries = 1;; ++tries) {
             const auto [old, stamp] = readStill(target);
-            auto [bytes, notice] = savedBytes(file, old.bytes, section, keys, compose);
+            auto [bytes, notice] = savedBytes(file, old.bytes, section, keys, compose, options.spelt);
             // A file renamed over this one meanwhile is merged too, never
             // replaced unread.
             if (!os::pathKind(target).sameAs(stamp)) {

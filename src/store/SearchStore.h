@@ -41,6 +41,9 @@ struct StoredTexts {
 // Throws the notice as a Failure, so the handler reports it once.
 void reportNotice(const QString& notice);
 
+// A key that ends in "*" stands for every key of the section that begins
+// as it does (a family), read after the keys named in full: the texts are
+// stored under the keys' own names.
 StoredText GetSetting(const QString& file, const QString& section, const QString& key);
 StoredTexts GetSettings(const QString& file, const QString& section, const QStringList& keys);
 // As GetSettings, but only where it writes nothing and reports nothing: empty
@@ -81,6 +84,9 @@ struct SaveOptions {
     // Runs once the new file is in place (or nothing needed writing), still
     // under the lock: what must not be seen apart from the save.
     std::function<void()> whileLocked;
+    // Where `keys` name a family (as GetSettings reads them), hears every
+    // key the composer's texts stand for, in order, before it is asked.
+    std::function<void(const QStringList& names)> spelt = {};
 };
 QString SaveSettings(const QString& file, const QString& section, const QStringList& keys,
     const ComposeSettings& compose, const SaveOptions& options = {});

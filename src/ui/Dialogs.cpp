@@ -101,6 +101,26 @@ std::optional<QString> askSearchTextBox(QWidget* window, const QString& shown)
     return ok ? std::optional<QString>(text) : std::nullopt;
 }
 
+std::optional<QString> askListNameBox(
+    QWidget* window, const QString& title, const QString& shown, const QString& trouble)
+{
+    bool ok = false;
+    const QString label = QInputDialog::tr("Name of the list (up to 80 characters):");
+    const QString text = QInputDialog::getText(
+        window, title, trouble.isEmpty() ? label : trouble + u'\n' + label, QLineEdit::Normal, shown, &ok);
+    return ok ? std::optional<QString>(text) : std::nullopt;
+}
+
+bool askDeleteListBox(QWidget* window, const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, QMessageBox::tr("Delete List"), question, QMessageBox::NoButton, window);
+    QPushButton* remove = box.addButton(QMessageBox::tr("Delete List"), QMessageBox::DestructiveRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == remove;
+}
+
 QString askImportFileBox(QWidget* window)
 {
     return QFileDialog::getOpenFileName(window, QFileDialog::tr("Import Searches"), QDir::homePath(),

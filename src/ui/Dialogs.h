@@ -33,6 +33,12 @@ std::optional<QString> askSearchTextBox(QWidget* window, const QString& shown);
 
 // Asks over `window` for the file to import searches from, or to export
 // them to; empty when the user cancels.
+// A list's name, shown to begin with; `trouble` says why the last would not
+// do. Nothing when the user cancels.
+std::optional<QString> askListNameBox(
+    QWidget* window, const QString& title, const QString& shown, const QString& trouble);
+// Whether to delete a list, as `question` asks.
+bool askDeleteListBox(QWidget* window, const QString& question);
 QString askImportFileBox(QWidget* window);
 QString askExportFileBox(QWidget* window);
 

@@ -7,6 +7,7 @@
 
 #include "FindBar.h"
 #include "KeyboardPath.h"
+#include "ListTabs.h"
 #include "ListView.h"
 #include "NearbyMenu.h"
 #include "OpenedShown.h"
@@ -103,6 +104,8 @@ void Form1::createControls()
     searchMenu = new SearchMenu(this);
     savedListFind = new FindBar(savedList);
     savedListNotice = new UndoNotice(savedList);
+    listTabs = new ListTabs(this, savedList, this);
+    listTabs->hide();
     // Over the lower edge of the saved list, clear of its scroll bar, and
     // only while pages wait: no control of the window moves.
     openingProgress = place(new QProgressBar(this), "barOpening", 120, 7785, 5100, 375);
@@ -168,6 +171,22 @@ void Form1::layOut(const QSize& extra)
     // scroll arrow stay in reach.
     if (!openingProgress->isHidden())
         savedList->resize(savedList->width(), openingProgress->y() - savedList->y());
+    // The tabs take the top of the saved list, which keeps its foot.
+    if (!listTabs->isHidden()) {
+        const int tabs = listTabs->sizeHint().height();
+        const QRect list = savedList->geometry();
+        listTabs->setGeometry(list.x(), list.y(), list.width(), tabs);
+        savedList->setGeometry(list.adjusted(0, tabs, 0, 0));
+    }
+}
+
+void Form1::showLists(const QStringList& names, qsizetype shown)
+{
+    listTabs->setLists(names, shown);
+    if (listTabs->wanted() == listTabs->isHidden()) {
+        listTabs->setVisible(listTabs->wanted());
+        layOut(scroller_ ? QSize() : size() - kClientArea);
+    }
 }
 
 void Form1::resizeEvent(QResizeEvent* event)

@@ -17,6 +17,7 @@ class QScrollArea;
 namespace quillmoor {
 
 class FindBar;
+class ListTabs;
 class ListView;
 class NearbyMenu;
 class SearchMenu;
@@ -62,6 +63,11 @@ public:
     // In Stop Opening's place once it stopped pages, while they can still
     // be opened.
     QPushButton* openRestButton;
+    // The lists as tabs over the saved list, while there are two or more.
+    ListTabs* listTabs;
+    // Shows the lists' names, `shown` the one the saved list shows; tabs
+    // take the top of the saved list while there are two lists or more.
+    void showLists(const QStringList& names, qsizetype shown);
 
     // The window-wide pointer: 0 is the ordinary pointer, 99 the custom
     // pointer image (a pointing hand when none was loaded).

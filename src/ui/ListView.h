@@ -97,14 +97,14 @@ protected:
 
 public:
     void keyboardSearch(const QString& search) override;
+    // The model the handlers' rows are rows of: the one given to setModel().
+    QAbstractItemModel* rowsModel() const;
 
 private:
     void requestMenuForCurrentRow();
     // The cell of the row shown at `row` that holds the keyboard's place.
     QModelIndex keyIndex(int row) const;
-    // The model the handlers' rows are rows of, and its row shown at `row`
-    // (-1 while hidden), and back.
-    QAbstractItemModel* rowsModel() const;
+    // The row shown of the model's row `row` (-1 while hidden), and back.
     int shownAt(qsizetype row) const;
     qsizetype rowAt(int shown) const;
     void sayRowsFiltered();

@@ -33,7 +33,7 @@ void SavedListUndo::push(SearchListCommand* command)
     owned.release();
 }
 
-void SavedListUndo::othersChanged(const SearchListModel::Changes& theirs)
+void SavedListUndo::othersChanged(const SearchListModel* model, const SearchListModel::Changes& theirs)
 {
     if (theirs.isEmpty())
         return;
@@ -52,6 +52,8 @@ void SavedListUndo::othersChanged(const SearchListModel::Changes& theirs)
             if (!forward)
                 std::reverse(edits.begin(), edits.end());
             for (SearchListCommand* edit : std::as_const(edits)) {
+                if (&edit->model() != model)
+                    continue;
                 SearchListModel::Changes changes = edit->changes();
                 if (!carryAcross(changes, carried, forward)) {
                     clearForOthers();
@@ -74,8 +76,10 @@ void SavedListUndo::clearForOthers()
 
 void SavedListUndo::showStep(int index, bool undone)
 {
-    // A macro's edits (a restore's) as one.
-    const QList<SearchListCommand*> edits = editsOf(stack_.command(index));
+    // A macro's edits (a restore's) as one; only those of the list shown
+    // can be shown.
+    QList<SearchListCommand*> edits = editsOf(stack_.command(index));
+    edits.removeIf([this](const SearchListCommand* edit) { return &edit->model() != list_.rowsModel(); });
     SearchListModel::Changes changes;
     for (const SearchListCommand* edit : edits)
         changes += edit->changes();

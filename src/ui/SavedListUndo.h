@@ -33,7 +33,8 @@ public:
     // removed rows moved. Where others changed a row a step names, that
     // step can no longer be undone exactly, so none is: the history is
     // cleared.
-    void othersChanged(const SearchListModel::Changes& theirs);
+    // Only the steps that edit `model` are concerned.
+    void othersChanged(const SearchListModel* model, const SearchListModel::Changes& theirs);
     // Whether that is why nothing can be undone now.
     bool othersChangedLast() const { return othersChanged_ && stack_.index() == 0; }
 

@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QLineEdit>
+#include <algorithm>
 #include <iterator>
 
 namespace quillmoor {
@@ -49,6 +50,14 @@ namespace {
         { Entry::Import, QT_TRANSLATE_NOOP("SearchMenu", "&Import Searches\u2026") },
         { Entry::Export, QT_TRANSLATE_NOOP("SearchMenu", "E&xport Searches\u2026") },
         { Entry::Restore, QT_TRANSLATE_NOOP("SearchMenu", "Restore Searches From &Backup\u2026") },
+        { Entry::Restore, nullptr },
+        // In a submenu of their own (see kListEntries).
+        { Entry::NewList, QT_TRANSLATE_NOOP("SearchMenu", "&New List\u2026") },
+        { Entry::RenameList, QT_TRANSLATE_NOOP("SearchMenu", "&Rename List\u2026") },
+        { Entry::DeleteList, QT_TRANSLATE_NOOP("SearchMenu", "&Delete List") },
+        { Entry::MoveToList, QT_TRANSLATE_NOOP("SearchMenu", "&Move to List") },
+        { Entry::AddToMenu, QT_TRANSLATE_NOOP("SearchMenu", "&Add to Applications Menu") },
+        { Entry::RemoveFromMenu, QT_TRANSLATE_NOOP("SearchMenu", "Remove &From Applications Menu") },
     };
 
     // The keys of an entry. Redo answers to both of the usual keys, whatever
@@ -100,13 +109,14 @@ SearchMenu::SearchMenu(QWidget* parent)
     , ageGroup_(new QActionGroup(this))
     , paces_(new QMenu(this))
     , paceGroup_(new QActionGroup(this))
+    , moveTo_(new QMenu(this))
 {
     setObjectName(QStringLiteral("mnuSearches"));
     setAccessibleName(tr("Saved searches"));
     setToolTipsVisible(true);
     for (QActionGroup* group : { engineGroup_, ageGroup_, paceGroup_ })
         group->setExclusive(true);
-    entries_.resize(int(Entry::Pace) + 1);
+    entries_.resize(int(Entry::RemoveFromMenu) + 1);
     for (const EntryRow& row : kEntries) {
         if (!row.text) {
             addSeparator();
@@ -114,8 +124,12 @@ SearchMenu::SearchMenu(QWidget* parent)
         }
         const QString text = tr(row.text);
         QAction* action = nullptr;
-        if (row.entry == Entry::Engine || row.entry == Entry::PagesFrom || row.entry == Entry::Pace) {
-            QMenu* sub = row.entry == Entry::Engine ? engines_ : row.entry == Entry::PagesFrom ? ages_ : paces_;
+        const std::pair<Entry, QMenu*> subs[] = { { Entry::Engine, engines_ }, { Entry::PagesFrom, ages_ },
+            { Entry::Pace, paces_ }, { Entry::MoveToList, moveTo_ } };
+        const auto sub_
+            = std::find_if(std::begin(subs), std::end(subs), [&](const auto& s) { return s.first == row.entry; });
+        if (sub_ != std::end(subs)) {
+            QMenu* sub = sub_->second;
             sub->setTitle(text);
             sub->setAccessibleName(spokenText(text));
             sub->setToolTipsVisible(true);
@@ -130,7 +144,10 @@ SearchMenu::SearchMenu(QWidget* parent)
         action->setShortcutContext(Qt::WidgetShortcut);
         entries_[int(row.entry)] = action;
     }
+    addListsMenu();
     action(Entry::CombineCities)->setCheckable(true);
+    setLists({ QString() }, 0);
+    setInApplicationsMenu(false);
     for (const Entry entry : { Entry::Undo, Entry::Redo, Entry::StopOpening, Entry::OpenRest, Entry::OpenNotToday })
         action(entry)->setEnabled(false);
 
@@ -143,6 +160,44 @@ SearchMenu::SearchMenu(QWidget* parent)
 }
 
 QAction* SearchMenu::action(Entry entry) const { return entries_.at(int(entry)); }
+
+void SearchMenu::addListsMenu()
+{
+    // Every letter of the menu has its entry: the lists' entries share one,
+    // in a submenu, whose "s" Stop Opening has only while it is enabled.
+    auto* lists = new QMenu(tr("Li&sts"), this);
+    lists->setAccessibleName(spokenText(lists->title()));
+    const std::pair<Entry, void (SearchMenu::*)()> entries[] = { { Entry::NewList, &SearchMenu::newList },
+        { Entry::RenameList, &SearchMenu::renameList }, { Entry::DeleteList, &SearchMenu::deleteList },
+        { Entry::MoveToList, nullptr }, { Entry::AddToMenu, &SearchMenu::addToApplicationsMenu },
+        { Entry::RemoveFromMenu, &SearchMenu::removeFromApplicationsMenu } };
+    for (const auto& [entry, said] : entries) {
+        // A menu lets go of an action's every connection to it as it goes.
+        removeAction(action(entry));
+        lists->addAction(action(entry));
+        if (said)
+            connect(action(entry), &QAction::triggered, this, said);
+    }
+    addMenu(lists);
+}
+
+void SearchMenu::setInApplicationsMenu(bool in)
+{
+    action(Entry::AddToMenu)->setVisible(!in);
+    action(Entry::RemoveFromMenu)->setVisible(in);
+}
+
+void SearchMenu::setLists(const QStringList& names, qsizetype shown)
+{
+    moveTo_->clear();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (i == shown)
+            continue;
+        connect(moveTo_->addAction(menuText(names[i])), &QAction::triggered, this, [this, i] { emit moveToList(i); });
+    }
+    action(Entry::MoveToList)->setVisible(names.size() > 1);
+    action(Entry::DeleteList)->setEnabled(shown > 0);
+}
 
 void SearchMenu::act(Entry entry)
 {
@@ -191,9 +246,15 @@ void SearchMenu::act(Entry entry)
         return emit openRest();
     case Entry::OpenNotToday:
         return emit openNotToday();
+    case Entry::NewList: // said by the lists' submenu
+    case Entry::RenameList:
+    case Entry::DeleteList:
+    case Entry::AddToMenu:
+    case Entry::RemoveFromMenu:
     case Entry::Engine:
     case Entry::PagesFrom:
     case Entry::Pace:
+    case Entry::MoveToList:
         return;
     }
 }

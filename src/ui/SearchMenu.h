@@ -38,6 +38,12 @@ public:
         OpenRest,
         OpenNotToday,
         Pace,
+        NewList,
+        RenameList,
+        DeleteList,
+        MoveToList,
+        AddToMenu,
+        RemoveFromMenu,
     };
 
     // A choice of a submenu: the value it stands for and the name shown.
@@ -52,6 +58,13 @@ public:
     QMenu* engineMenu() const { return engines_; }
     QMenu* ageMenu() const { return ages_; }
     QMenu* paceMenu() const { return paces_; }
+    QMenu* moveToListMenu() const { return moveTo_; }
+    // The lists' names and the one shown: Move to List offers the others,
+    // and the first list, which older builds read, cannot be deleted.
+    void setLists(const QStringList& names, qsizetype shown);
+    // Whether the list shown has its entry in the desktop's applications
+    // menu: one of Add to and Remove From is offered.
+    void setInApplicationsMenu(bool in);
 
     // Fill a submenu; the checked choice stays checked when it is offered
     // again.
@@ -122,10 +135,20 @@ signals:
     void openRest();
     void openNotToday();
     void paceChosen(const QString& key);
+    void newList();
+    void renameList();
+    void deleteList();
+    // The picked searches go to the list at `index`.
+    void moveToList(qsizetype index);
+    void addToApplicationsMenu();
+    void removeFromApplicationsMenu();
 
 private:
     // Says that the user asked for `entry`, by the menu or by its key.
     void act(Entry entry);
+    // New, Rename and Delete List, Move to List and the applications menu,
+    // in a submenu of their own.
+    void addListsMenu();
     static void fill(QMenu* menu, QActionGroup* group, const QList<Choice>& choices);
     static QString checkedKey(const QActionGroup* group);
     static void check(const QActionGroup* group, const QString& key);
@@ -136,6 +159,7 @@ private:
     QActionGroup* ageGroup_;
     QMenu* paces_;
     QActionGroup* paceGroup_;
+    QMenu* moveTo_;
     QList<QAction*> entries_;
 };
 
