@@ -62,12 +62,13 @@ SearchListModel& SearchLists::insert(qsizetype at, const QString& name, SearchLi
     if (at < 1 || at > count())
         throw std::out_of_range("no such place for a list");
     lists_.insert(at, { name, model });
+    // The list shown stays the one it was before anyone hears of the change.
+    const bool moved = at <= shown_;
+    shown_ += moved ? 1 : 0;
     emit namesChanged();
     emit listChanged();
-    if (at <= shown_) {
-        ++shown_;
+    if (moved)
         emit shownChanged(shown_);
-    }
     return *model;
 }
 
@@ -76,12 +77,14 @@ SearchListModel* SearchLists::remove(qsizetype at)
     if (at < 1 || at >= count())
         throw std::out_of_range("no such list to delete");
     SearchListModel* model = lists_.takeAt(at).model;
+    // Set before anyone hears of the change: the list shown must be one
+    // that is still there.
+    const bool moved = at <= shown_;
+    shown_ -= moved ? 1 : 0;
     emit namesChanged();
     emit listChanged();
-    if (at <= shown_) {
-        --shown_;
+    if (moved)
         emit shownChanged(shown_);
-    }
     return model;
 }
 
