@@ -6,7 +6,7 @@
 namespace quillmoor {
 
 // The desktop entry that opens one list of saved searches from the
-// desktop's applications menu, as the Desktop Entry Specification has it.
+// desktop's applications menu, in the format desktops read such entries in.
 
 // An argument of a desktop entry's Exec key: quoted whole, with the
 // characters quoting reserves escaped, then a value's own escapes applied,
