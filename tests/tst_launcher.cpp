@@ -77,6 +77,13 @@ struct Stand {
             gaps << (started[i].toLongLong() - started[i - 1].toLongLong()) / 1000000;
         return gaps;
     }
+    // The window's pages go through this stand's queue.
+    void wire(Platform& platform)
+    {
+        platform.openUrl
+            = [this](const QUrl& url, const QString& procedure, int line) { queue.open(url, procedure, line); };
+        platform.launchesWaiting = [this] { return queue.waiting(); };
+    }
     static QString address(const QString& what) { return QStringLiteral("https://engine.example/?q=") + what; }
     void open(const QStringList& what, const char* procedure = "PushButton6_Click", int line = 102)
     {
@@ -181,9 +188,7 @@ private slots:
         s.queue.setGraceMs(300);
         test::FakeDesktop desktop;
         Platform platform = desktop.platform();
-        platform.openUrl
-            = [&](const QUrl& url, const QString& procedure, int line) { s.queue.open(url, procedure, line); };
-        platform.launchesWaiting = [&] { return s.queue.waiting(); };
+        s.wire(platform);
         platform.stopLaunches = [&] { s.queue.stop(); };
         platform.setLaunchPace = [&](int ms) { s.queue.setPaceMs(ms); };
         platform.watchHanded = [&](QObject* receiver, std::function<void(const QUrl&)> heard) {
@@ -621,9 +626,7 @@ private slots:
         Stand s;
         test::FakeDesktop desktop;
         Platform platform = desktop.platform();
-        platform.openUrl
-            = [&](const QUrl& url, const QString& procedure, int line) { s.queue.open(url, procedure, line); };
-        platform.launchesWaiting = [&] { return s.queue.waiting(); };
+        s.wire(platform);
         platform.stopLaunches = [&] { s.queue.stop(); };
         platform.setLaunchPace = [&](int ms) { s.queue.setPaceMs(ms); };
         platform.watchLaunches = [&](QObject* receiver, std::function<void(int, int)> shown) {
@@ -694,9 +697,7 @@ private slots:
         Stand s;
         test::FakeDesktop desktop;
         Platform platform = desktop.platform();
-        platform.openUrl
-            = [&](const QUrl& url, const QString& procedure, int line) { s.queue.open(url, procedure, line); };
-        platform.launchesWaiting = [&] { return s.queue.waiting(); };
+        s.wire(platform);
         platform.watchHanded = [&](QObject* receiver, std::function<void(const QUrl&)> heard) {
             QObject::connect(&s.queue, &LauncherQueue::handed, receiver, std::move(heard));
         };
