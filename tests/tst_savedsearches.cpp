@@ -522,6 +522,16 @@ private slots:
         QCOMPARE(kept.keys().size(), 2);
         QCOMPARE(kept.value(QStringLiteral("a")), now);
         QVERIFY(kept.value(QStringLiteral("b")) >= now);
+
+        // A save keeps the time of a search that another list holds.
+        store.desktop.write(QStringLiteral("config/Marrowfen.ini"),
+            "[Quillmoor]\nSearches=a|\nLists=Saved Searches|Futon|\n" + listKey("Futon").toLatin1() + "=f|\nSearchesOpened="
+                + today + " f|\n");
+        auto app = store.desktop.load();
+        app->searches().replace(0, { QStringLiteral("a2") });
+        app->form().close();
+        QCOMPARE(settingsRead(store.desktop.settingsFile()).value(QStringLiteral("Quillmoor/SearchesOpened")),
+            QString(today + " f|"));
     }
 
     void aHundredThousandEntries()
